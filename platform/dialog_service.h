@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+// Button and icon styles of a message box, with the values the programs use.
+enum : unsigned {
+    MB_OK = 0x0,
+    MB_OKCANCEL = 0x1,
+    MB_YESNOCANCEL = 0x3,
+    MB_YESNO = 0x4,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
+    MB_DEFBUTTON2 = 0x100,
+    MB_TYPEMASK = 0xF,
+    MB_ICONMASK = 0xF0,
+};
+
+// Answers of a message box.
+enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
+
+// Every message box, question, file and folder picker and colour picker of the programs goes
+// through this service, so that tests can answer them without showing anything.
+class CDialogService {
+public:
+    virtual ~CDialogService() = default;
+
+    // Returns IDOK, IDCANCEL, IDYES or IDNO.
+    virtual int MessageBox(const QString& text, const QString& caption, unsigned type) = 0;
+
+    // Filters are in Qt's form ("Project (*.kdp);;All files (*)"). Nothing when cancelled.
+    virtual std::optional<QString> OpenFileName(const QString& caption,
+                                                const QString& folder,
+                                                const QString& filter) = 0;
+    virtual std::optional<QString> SaveFileName(const QString& caption,
+                                                const QString& initialPath,
+                                                const QString& filter) = 0;
+    virtual std::optional<QString> FolderName(const QString& caption, const QString& folder) = 0;
+
+    // Colours are Windows colour values (red in the low byte).
+    virtual std::optional<uint32_t> Colour(uint32_t initial) = 0;
+};
+
+// The service in use: the Qt one unless another was installed.
+CDialogService& DialogService();
+
+// Installs a service (tests); nullptr puts the Qt one back. The caller keeps ownership.
+void SetDialogService(CDialogService* service);
+
+// Shows real Qt dialogs.
+class CQtDialogService final : public CDialogService {
+public:
+    int MessageBox(const QString& text, const QString& caption, unsigned type) override;
+    std::optional<QString> OpenFileName(const QString& caption, const QString& folder, const QString& filter) override;
+    std::optional<QString> SaveFileName(const QString& caption,
+                                        const QString& initialPath,
+                                        const QString& filter) override;
+    std::optional<QString> FolderName(const QString& caption, const QString& folder) override;
+    std::optional<uint32_t> Colour(uint32_t initial) override;
+};
+
+} // namespace platform

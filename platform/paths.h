@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+namespace platform {
+
+// Joins two parts with one '/', whatever separators they end or start with.
+QString JoinPath(QStringView folder, QStringView name);
+
+// The text after the last '/' or '\' (the whole text when there is none).
+QString FileNameOf(QStringView path);
+
+// Paths read from data files may have been written on Windows: '\' becomes '/'.
+QString DataFilePathToLocal(QStringView path);
+
+bool IsRegularFile(const QString& path);
+bool IsDirectory(const QString& path);
+
+// True when the name is one plain path component: not empty, not "." or "..", no '/', '\', ':'
+// or control character, at most 255 bytes in UTF-8.
+bool IsSafeComponent(QStringView name);
+
+} // namespace platform

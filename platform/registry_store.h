@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+
+namespace platform {
+
+enum class RegistryHive { CurrentUser, LocalMachine };
+
+// A small stand-in for the Windows registry: keys (paths such as
+// "Software\\OXTREL\\Kaleidra\\History") holding string and 32-bit values, names compared
+// without regard to letter case. Each hive is one file, replaced atomically on every write:
+//   current user:  $KALEIDRA_REGISTRY_HKCU, else $XDG_CONFIG_HOME/OXTREL/registry.ini
+//   local machine: $KALEIDRA_REGISTRY_HKLM, else <common application data>/OXTREL/registry.ini
+class CRegistryStore {
+public:
+    explicit CRegistryStore(QString hiveFile) : m_file(std::move(hiveFile)) {}
+    static CRegistryStore ForHive(RegistryHive hive);
+    static QString HiveFile(RegistryHive hive);
+
+    QString File() const { return m_file; }
+
+    bool KeyExists(const QString& key) const;
+    std::optional<QString> ReadString(const QString& key, const QString& valueName) const;
+    std::optional<uint32_t> ReadDword(const QString& key, const QString& valueName) const;
+    QStringList ValueNames(const QString& key) const;
+
+    // Writing creates the key; false when the hive file cannot be written.
+    bool WriteString(const QString& key, const QString& valueName, const QString& value);
+    bool WriteDword(const QString& key, const QString& valueName, uint32_t value);
+    bool DeleteValue(const QString& key, const QString& valueName);
+    bool DeleteKey(const QString& key);
+
+private:
+    QString m_file;
+};
+
+} // namespace platform
