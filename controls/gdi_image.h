@@ -93,5 +93,6 @@ private:
     int m_dragCorner = -1;
     QPoint m_dragStart;
     QImage m_scaledPicture; // the picture at its shown size, made once per picture and area
+    mutable QImage m_scaledMask; // the mask at the selection's size, made again when that changes
     CImageSelectionOwner* m_owner = nullptr;
 };
