@@ -2,6 +2,7 @@
 
 #include "remote/remote_packet.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -86,11 +87,13 @@ std::optional<std::string> CRawClient::ReadFrame(std::chrono::milliseconds timeo
             return std::nullopt;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0)
-            return std::nullopt;
+        // Bytes already there are read even when the time is up.
         pollfd waitFor { m_socket, POLLIN, 0 };
-        if (::poll(&waitFor, 1, static_cast<int>(left.count())) <= 0)
+        if (::poll(&waitFor, 1, static_cast<int>(std::max<int64_t>(left.count(), 0))) <= 0) {
+            if (left.count() <= 0)
+                return std::nullopt;
             continue;
+        }
         char buffer[512];
         const ssize_t received = ::recv(m_socket, buffer, sizeof buffer, 0);
         if (received <= 0) {
