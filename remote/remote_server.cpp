@@ -83,6 +83,11 @@ int DefaultAccept(int listenSocket, sockaddr_in& peer)
     return ::accept4(listenSocket, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
 }
 
+long DefaultSend(int socket, const char* bytes, size_t length)
+{
+    return ::send(socket, bytes, length, MSG_NOSIGNAL);
+}
+
 } // namespace
 
 QString FirstExternalIPv4Address()
@@ -438,8 +443,9 @@ int RemoteServer::SendPacket(
     return sent;
 }
 
-int RemoteServer::SendBytes(const char* bytes, int socket, int length, int waitSeconds)
+int RemoteServer::SendBytes(const char* bytes, int socket, int length, int waitSeconds) const
 {
+    const auto send = m_options.send ? m_options.send : DefaultSend;
     int sent = 0;
     while (sent < length && socket >= 0) {
         pollfd waitFor { socket, POLLOUT, 0 };
@@ -448,7 +454,7 @@ int RemoteServer::SendBytes(const char* bytes, int socket, int length, int waitS
             continue;
         if (ready <= 0 || (waitFor.revents & POLLOUT) == 0)
             break;
-        const ssize_t result = ::send(socket, bytes + sent, static_cast<size_t>(length - sent), MSG_NOSIGNAL);
+        const long result = send(socket, bytes + sent, static_cast<size_t>(length - sent));
         if (result < 0 && errno == EINTR)
             continue;
         if (result <= 0)

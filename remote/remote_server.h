@@ -62,6 +62,8 @@ struct RemoteServerOptions {
     uint16_t port = kRemotePort;
     // accept(2) in place for tests: returns the new socket, or -1 with errno set.
     std::function<int(int listenSocket, sockaddr_in& peer)> accept;
+    // send(2) in place for tests: returns the bytes sent, or -1 with errno set.
+    std::function<long(int socket, const char* bytes, size_t length)> send;
 };
 
 // The TCP server of KaleidraRemote: at most four editors, one receive thread each, frames sent
@@ -96,7 +98,7 @@ public:
 
     // Sends the bytes, waiting up to waitSeconds for room before each part; returns how many went
     // out. Never raises SIGPIPE.
-    static int SendBytes(const char* bytes, int socket, int length, int waitSeconds);
+    int SendBytes(const char* bytes, int socket, int length, int waitSeconds) const;
 
 private:
     struct Connection;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <filesystem>
@@ -347,6 +348,44 @@ TEST_F(RemoteServerTest, AFrameWithoutRoomIsDroppedWholeAndTheConnectionStays)
     }
     EXPECT_EQ(server->SendTo("PM_R01", 7, clientId), 1);
     EXPECT_EQ(client.ReadFrame(), "PM_R01,000000000007");
+}
+
+TEST_F(RemoteServerTest, AFrameCutShortEndsTheConnectionAndOneNotSentAtAllIsDropped)
+{
+    // How the next frame's sends go: whole, not at all, or 7 bytes and then a failure.
+    enum Plan { Whole, Nothing, CutShort };
+    std::atomic<int> plan { Whole };
+    RemoteServerOptions options = LoopbackAnyPort();
+    options.send = [&](int socket, const char* bytes, size_t length) -> long {
+        switch (plan.load()) {
+        case Nothing:
+            plan = Whole;
+            errno = EAGAIN;
+            return -1;
+        case CutShort:
+            plan = Nothing;
+            return ::send(socket, bytes, std::min<size_t>(length, 7), MSG_NOSIGNAL);
+        default:
+            return ::send(socket, bytes, length, MSG_NOSIGNAL);
+        }
+    };
+    StartServer(options);
+    CRawClient client = Connect();
+    const uint64_t clientId = owner.Records().at(0).clientId;
+
+    plan = Nothing;
+    EXPECT_EQ(server->SendTo("PM_R05", 1, clientId), 0);
+    EXPECT_EQ(server->SendTo("PM_R05", 2, clientId), 1);
+    EXPECT_EQ(client.ReadFrame(), "PM_R05,000000000002") << "the dropped frame left the stream aligned";
+    EXPECT_EQ(server->GetClientCount(), 1);
+
+    plan = CutShort;
+    server->Broadcast("PM_R05", 3);
+    const auto records = owner.WaitFor(2);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].number, kReceiveClientGone);
+    EXPECT_TRUE(client.WaitClosed());
+    EXPECT_EQ(server->GetClientCount(), 0);
 }
 
 } // namespace
