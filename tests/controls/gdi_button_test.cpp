@@ -20,8 +20,8 @@ ButtonImageSet Present(std::initializer_list<ButtonImage> filled)
     return set;
 }
 
-const ButtonImageSet kAll = Present({ ButtonImage::Normal, ButtonImage::Over, ButtonImage::Press, ButtonImage::Disable,
-                                      ButtonImage::Check, ButtonImage::Focus });
+const ButtonImageSet kAll = Present({ ButtonImage::Normal, ButtonImage::Over, ButtonImage::Press,
+    ButtonImage::Disable, ButtonImage::Check, ButtonImage::Focus });
 
 struct ChoiceCase {
     const char* name;
@@ -56,19 +56,19 @@ TEST(ButtonFace, PicksThePictureByStatePriority)
     hover.hover = true;
 
     const ChoiceCase cases[] = {
-        { "fixed wins over disabled", disabled, Present({ ButtonImage::Fixed, ButtonImage::Disable }), ButtonImage::Fixed,
-          ButtonImage::Fixed },
+        { "fixed wins over disabled", disabled, Present({ ButtonImage::Fixed, ButtonImage::Disable }),
+            ButtonImage::Fixed, ButtonImage::Fixed },
         { "disabled", disabled, kAll, ButtonImage::Disable, ButtonImage::Disable },
         { "pressed before hover", pressed, kAll, ButtonImage::Press, ButtonImage::Press },
         { "focus with a focus picture", focusedHover, kAll, ButtonImage::Focus, ButtonImage::Focus },
-        { "focus without one: hover", focusedHover, Present({ ButtonImage::Normal, ButtonImage::Over }), ButtonImage::Over,
-          ButtonImage::Over },
+        { "focus without one: hover", focusedHover, Present({ ButtonImage::Normal, ButtonImage::Over }),
+            ButtonImage::Over, ButtonImage::Over },
         { "checked and hovered: over", checkedHover, kAll, ButtonImage::Over, ButtonImage::Over },
         { "checked after leaving", checked, kAll, ButtonImage::Check, ButtonImage::Normal },
         { "hover without an over picture", hover, Present({ ButtonImage::Normal }), ButtonImage::Normal,
-          ButtonImage::Normal },
+            ButtonImage::Normal },
         { "checked, disabled, no disable picture", checkedDisabled,
-          Present({ ButtonImage::Normal, ButtonImage::Check }), ButtonImage::Check, ButtonImage::Normal },
+            Present({ ButtonImage::Normal, ButtonImage::Check }), ButtonImage::Check, ButtonImage::Normal },
         { "no pictures at all", hover, ButtonImageSet {}, ButtonImage::Normal, ButtonImage::Normal },
     };
     for (const ChoiceCase& c : cases) {
@@ -106,7 +106,8 @@ TEST_F(ButtonFixture, ToggleFlipsOnlyOnACompletedClickBeforeTheOwnerHears)
 {
     button->LoadCheckImages(normal, over, press, disable, check);
     std::vector<int> statesSeen;
-    QObject::connect(button, &QAbstractButton::clicked, [&] { statesSeen.push_back(button->GetCheckState()); });
+    QObject::connect(
+        button, &QAbstractButton::clicked, [&] { statesSeen.push_back(button->GetCheckState()); });
 
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(10, 10));
     EXPECT_EQ(button->GetCheckState(), 1);

@@ -34,7 +34,10 @@ struct ImageFixture : ::testing::Test {
     ImageFixture() { view->Create(QRect(0, 0, 650, 400), &parent); } // frame 5,5 - 645,365
     void Press(QPoint at) { SendMouse(*view, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton); }
     void Move(QPoint at) { SendMouse(*view, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton); }
-    void Release(QPoint at) { SendMouse(*view, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); }
+    void Release(QPoint at)
+    {
+        SendMouse(*view, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    }
     void Drag(QPoint from, QPoint to)
     {
         Press(from);
@@ -48,7 +51,7 @@ struct ImageFixture : ::testing::Test {
 TEST_F(ImageFixture, WithoutAPictureIgnoresPressesAndReportsNothing)
 {
     for (const QString& path : { QString(), folder.FilePath(QStringLiteral("missing.png")),
-                                 folder.WriteFile(QStringLiteral("fake.png"), "not a picture") }) {
+             folder.WriteFile(QStringLiteral("fake.png"), "not a picture") }) {
         SCOPED_TRACE(path.toStdString());
         view->LoadImageFile(path);
         view->SetSelection(0, 0, 100, 100);
@@ -71,8 +74,8 @@ TEST_F(ImageFixture, DragsCornersAndMovesTheSelectionReportingSizes)
     Release(QPoint(700, 10));
     EXPECT_EQ(view->Corners()[0], QPoint(635, 10));
     EXPECT_EQ(parent.reports,
-              (std::vector<Report> { { UM_IMAGE_SELECTION_DRAG, GDI_IMAGE_CONTROL_ID, QSize(30, 1065) },
-                                     { UM_IMAGE_SELECTION_END, GDI_IMAGE_CONTROL_ID, QSize(30, 1065) } }));
+        (std::vector<Report> { { UM_IMAGE_SELECTION_DRAG, GDI_IMAGE_CONTROL_ID, QSize(30, 1065) },
+            { UM_IMAGE_SELECTION_END, GDI_IMAGE_CONTROL_ID, QSize(30, 1065) } }));
 
     // Moving against the edge keeps the size.
     view->SetSelection(300, 150, 600, 300);
@@ -104,8 +107,8 @@ TEST_F(ImageFixture, DroppingFilesLoadsTheFirst)
 {
     QMimeData data;
     data.setUrls({ QUrl::fromLocalFile(WriteSolidPicture(folder, QStringLiteral("a.png"), Qt::green)),
-                   QUrl::fromLocalFile(WriteSolidPicture(folder, QStringLiteral("b.png"), Qt::blue)),
-                   QUrl::fromLocalFile(WriteSolidPicture(folder, QStringLiteral("c.png"), Qt::yellow)) });
+        QUrl::fromLocalFile(WriteSolidPicture(folder, QStringLiteral("b.png"), Qt::blue)),
+        QUrl::fromLocalFile(WriteSolidPicture(folder, QStringLiteral("c.png"), Qt::yellow)) });
     QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(view, &enter);
     ASSERT_TRUE(enter.isAccepted());
@@ -123,9 +126,9 @@ TEST_F(ImageFixture, PaintsBackgroundFramePictureFilterAndMask)
     view->SetSelection(50, 0, 50, 50); // the right half
     QImage shot = view->grab().toImage();
     EXPECT_EQ(RgbText(shot.pixelColor(648, 398)), "101,101,101"); // background
-    EXPECT_EQ(RgbText(shot.pixelColor(300, 200)), "43,43,43");    // frame
-    EXPECT_EQ(RgbText(shot.pixelColor(20, 30)), "100,200,50");    // picture
-    EXPECT_EQ(RgbText(shot.pixelColor(55, 5)), "255,223,125");    // handle of corner 0
+    EXPECT_EQ(RgbText(shot.pixelColor(300, 200)), "43,43,43"); // frame
+    EXPECT_EQ(RgbText(shot.pixelColor(20, 30)), "100,200,50"); // picture
+    EXPECT_EQ(RgbText(shot.pixelColor(55, 5)), "255,223,125"); // handle of corner 0
 
     view->m_filterMode = 1;
     view->m_filterOn = true;
@@ -135,7 +138,7 @@ TEST_F(ImageFixture, PaintsBackgroundFramePictureFilterAndMask)
     view->LoadMaskImage(mask);
     shot = view->grab().toImage();
     EXPECT_EQ(RgbText(shot.pixelColor(20, 30)), "153,153,153"); // grey, outside the mask
-    EXPECT_EQ(RgbText(shot.pixelColor(80, 30)), "43,43,43");    // cut away by the mask
+    EXPECT_EQ(RgbText(shot.pixelColor(80, 30)), "43,43,43"); // cut away by the mask
 
     view->m_maskMode = 1;
     view->m_filterMode = 2;

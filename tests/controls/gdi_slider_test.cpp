@@ -38,7 +38,10 @@ namespace {
 class CRecordingSliderOwner : public QWidget, public CSliderOwner {
 public:
     std::vector<std::pair<int, int>> received;
-    void OnSliderHScroll(CGdiSliderBase&, int code, int position) override { received.emplace_back(code, position); }
+    void OnSliderHScroll(CGdiSliderBase&, int code, int position) override
+    {
+        received.emplace_back(code, position);
+    }
 };
 
 template <typename Slider> struct SliderProbe {
@@ -58,7 +61,10 @@ template <typename Slider> struct SliderProbe {
         const QRect channel = slider->ChannelRect();
         return *SliderPositionX(channel.left(), channel.width(), position, 0, 1000);
     }
-    bool WhiteAt(const QImage& shot, int x) const { return shot.pixelColor(x, slider->height() - 3) == Qt::white; }
+    bool WhiteAt(const QImage& shot, int x) const
+    {
+        return shot.pixelColor(x, slider->height() - 3) == Qt::white;
+    }
 };
 
 } // namespace

@@ -50,8 +50,12 @@ TEST(ImageViewGeometry, DraggedCornersKeepTenPixelsFromTheirNeighbours)
         QPoint to;
         QPoint limited;
     } cases[] = {
-        { 0, { 200, 5 }, { 90, 5 } },  { 0, { 50, 75 }, { 50, 70 } }, { 1, { 0, 200 }, { 20, 70 } },
-        { 2, { 0, 0 }, { 20, 20 } },   { 3, { 200, 0 }, { 90, 20 } }, { 2, { 300, 300 }, { 300, 300 } },
+        { 0, { 200, 5 }, { 90, 5 } },
+        { 0, { 50, 75 }, { 50, 70 } },
+        { 1, { 0, 200 }, { 20, 70 } },
+        { 2, { 0, 0 }, { 20, 20 } },
+        { 3, { 200, 0 }, { 90, 20 } },
+        { 2, { 300, 300 }, { 300, 300 } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.corner);
@@ -83,11 +87,11 @@ TEST(ImageViewGeometry, FittingACornerClampsItAndSquaresTheRectangle)
 TEST(ImageViewGeometry, MovingAgainstAnEdgeKeepsTheSize)
 {
     EXPECT_EQ(MoveSelection(kBox, QPoint(-20, -20), kFrame),
-              (SelectionCorners { QPoint(5, 5), QPoint(95, 5), QPoint(95, 75), QPoint(5, 75) }));
+        (SelectionCorners { QPoint(5, 5), QPoint(95, 5), QPoint(95, 75), QPoint(5, 75) }));
     EXPECT_EQ(MoveSelection(kBox, QPoint(600, 300), kFrame),
-              (SelectionCorners { QPoint(555, 295), QPoint(645, 295), QPoint(645, 365), QPoint(555, 365) }));
+        (SelectionCorners { QPoint(555, 295), QPoint(645, 295), QPoint(645, 365), QPoint(555, 365) }));
     EXPECT_EQ(MoveSelection(kBox, QPoint(3, 4), kFrame),
-              (SelectionCorners { QPoint(13, 14), QPoint(103, 14), QPoint(103, 84), QPoint(13, 84) }));
+        (SelectionCorners { QPoint(13, 14), QPoint(103, 14), QPoint(103, 84), QPoint(13, 84) }));
 }
 
 TEST(ImageViewGeometry, ConvertsSelectionsBetweenImageAndClientPixels)

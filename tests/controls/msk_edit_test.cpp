@@ -1,3 +1,4 @@
+#include "controls/control_messages.h"
 #include "controls/msk_edit.h"
 #include "controls/remote_msk_edit.h"
 #include "tests/controls/widget_probe.h"
@@ -208,6 +209,20 @@ TEST_F(MskEditFixture, PaintsItsColours)
     EXPECT_EQ(RgbText(PixelAt(*edit, QPoint(70, 12))), "10,20,30");
     EXPECT_EQ(edit->palette().color(QPalette::Disabled, QPalette::Text), QColor(136, 136, 136));
     EXPECT_EQ(edit->palette().color(QPalette::Active, QPalette::Text), QColor(255, 255, 255));
+}
+
+TEST_F(MskEditFixture, DrawCentreCentresTheLineInATallEdit)
+{
+    window.show(); // resize events reach shown widgets only
+    edit->resize(100, 60);
+    EXPECT_EQ(edit->textMargins().top(), 0);
+    edit->SetDrawCenter(true, true);
+    EXPECT_TRUE(edit->IsDrawCenter());
+    EXPECT_TRUE(edit->GetEditStyle() & controls::ES_MULTILINE);
+    const int lineHeight = QFontMetrics(edit->font()).height();
+    EXPECT_NEAR(edit->textMargins().top(), (edit->contentsRect().height() - lineHeight) / 2, 1);
+    edit->resize(100, 100); // the centring follows the size
+    EXPECT_NEAR(edit->textMargins().top(), (edit->contentsRect().height() - lineHeight) / 2, 1);
 }
 
 TEST(RemoteMskEdit, RefusesHoursAboveItsMaximumSilently)
