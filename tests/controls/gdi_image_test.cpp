@@ -103,6 +103,19 @@ TEST_F(ImageFixture, SetSelectionSizeKeepsTheSelectionInsideThePicture)
     EXPECT_EQ(view->GetSelectionSize(), QSize(310, 90));
 }
 
+TEST_F(ImageFixture, AMaskOverASelectionLargerThanANewPictureIsClippedToIt)
+{
+    view->LoadImageFile(WriteSolidPicture(folder, QStringLiteral("hd.png"), Qt::red, QSize(1920, 1080)));
+    view->ResetSelection();
+    view->SetImage(SolidImage(QColor(0, 0, 255), QSize(100, 50))); // the selection stays as it was
+    view->m_maskMode = 2;
+    view->m_showMask = true;
+    view->LoadMaskImage(WriteSolidPicture(folder, QStringLiteral("mask.png"), QColor(0, 0, 0, 0)));
+    const QImage shot = view->grab().toImage();
+    EXPECT_EQ(RgbText(shot.pixelColor(40, 30)), "43,43,43"); // the picture is cut away
+    EXPECT_EQ(view->GetSelectionSize(), QSize(100, 50)); // the selection covers the whole picture
+}
+
 TEST_F(ImageFixture, DroppingFilesLoadsTheFirst)
 {
     QMimeData data;

@@ -55,7 +55,8 @@ TEST_F(ScrollBarFixture, RangeAndPositionSettersClampAndReportNothing)
     EXPECT_EQ(bar->m_scrollInfo.minimum, 0);
     EXPECT_EQ(bar->m_scrollInfo.maximum, 0);
     EXPECT_EQ(bar->m_scrollInfo.page, 1);
-    bar->SetScrollRange(0, 100);
+    bar->SetScrollRange(100);
+    EXPECT_EQ(bar->m_scrollInfo.maximum, 100);
     EXPECT_EQ(bar->m_scrollInfo.page, 1);
     bar->SetScrollPos(250);
     EXPECT_EQ(bar->m_scrollInfo.position, 100);
