@@ -1,9 +1,20 @@
 #include "core/kaleidra_app.h"
 #include "tests/core/qstring_printer.h"
 
+#include "core/instance_handover.h"
+#include "core/language_data.h"
+#include "core/main_frame.h"
 #include "core/message_box.h"
+#include "core/message_catalog.h"
+#include "core/skin_ini.h"
 #include "platform/dialog_service.h"
+#include "tests/fixtures/scoped_env.h"
 #include "tests/fixtures/scripted_dialog_service.h"
+#include "tests/fixtures/temp_folder.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QUuid>
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -113,4 +124,86 @@ TEST(KaleidraApp, FontScales)
     const QScreen* screen = QGuiApplication::primaryScreen();
     app.UpdateFontScales(screen);
     EXPECT_DOUBLE_EQ(app.FontScaleX(), screen->logicalDotsPerInchX() / 96.0);
+}
+
+namespace {
+
+// A document template whose document remembers the file it was asked to open.
+struct CTestTemplate {
+    QString openedPath;
+    bool openSucceeds = true;
+    CSingleDocTemplate Make()
+    {
+        return { [] { return std::make_unique<QObject>(); },
+            [](CMainFrame&, QObject&) -> QWidget* { return new QWidget; },
+            [this](QObject&, const QString& path) {
+                openedPath = path;
+                return openSucceeds;
+            } };
+    }
+};
+
+// Every name the editor uses for finding itself is unique to the test.
+struct CIsolatedInstance {
+    CTempFolder folder;
+    CScopedEnv suffix { "KALEIDRA_INSTANCE_SUFFIX",
+        "-app-" + QUuid::createUuid().toString(QUuid::Id128).left(12).toLatin1() };
+    CScopedEnv programFolder { "KALEIDRA_PROGRAM_DIR", folder.Path().toUtf8() };
+    CScopedEnv tempFolder { "TMPDIR", folder.MakeFolder(QStringLiteral("tmp")).toUtf8() };
+};
+
+} // namespace
+
+TEST(KaleidraApp, FirstStartLoadsTheServicesShowsTheFrameAndTakesHandOvers)
+{
+    CIsolatedInstance isolated;
+    isolated.folder.WriteFile(
+        QStringLiteral("Language.dat"), QByteArray("[FILE_MENU]\nFILE_MENU_FILE=File\n"));
+    isolated.folder.WriteFile(QStringLiteral("Message.dat"), QByteArray("[MESSAGE]\nMSG_001=Where?\n"));
+    isolated.folder.WriteFile(
+        QStringLiteral("Skin/Skin.ini"), QByteArray("[COMMON_COLOR]\nCOLOR_TEXT=1,2,3\n"));
+    CTestTemplate docTemplate;
+    CKaleidraApp app;
+    app.SetDocumentTemplate(docTemplate.Make());
+    ASSERT_TRUE(app.InitInstance({ QStringLiteral("/shows/first.kdp") }));
+
+    EXPECT_FALSE(app.IsSecondStart());
+    EXPECT_EQ(app.Language()->GetFileMenuFile(), QStringLiteral("File"));
+    EXPECT_EQ(app.Messages()->GetMessage(0), QStringLiteral("Where?"));
+    EXPECT_EQ(app.Skin()->GetColor(CSkinIni::COLOR_TEXT), MakeColorRef(1, 2, 3));
+    EXPECT_EQ(docTemplate.openedPath, QStringLiteral("/shows/first.kdp"));
+    ASSERT_NE(app.MainFrame(), nullptr);
+    EXPECT_TRUE(app.MainFrame()->isVisible());
+    EXPECT_EQ(app.MainFrame()->windowTitle(), QStringLiteral("Kaleidra Pro"));
+    EXPECT_FALSE(app.DisplayDevices().empty());
+
+    // A second start reaches this editor's frame through its socket and the shared block.
+    const EditorInstanceNames names = MakeEditorInstanceNames(CKaleidraApp::GetModuleFileTitle());
+    CMemMapped secondStartBlock;
+    auto* block
+        = static_cast<BootParamBlock*>(secondStartBlock.Create(sizeof(BootParamBlock), names.bootBlock));
+    ASSERT_NE(block, nullptr);
+    const SecondStartResult result = HandOverToRunningInstance(names.server, block, { "next.kdp" }, "/shows");
+    EXPECT_TRUE(result.foundRunningInstance);
+    const QDeadlineTimer deadline(5000);
+    while (app.MainFrame()->LastHandedOverPath().isEmpty() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(app.MainFrame()->LastHandedOverPath(), QStringLiteral("/shows/next.kdp"));
+    EXPECT_EQ(block->flag, kBootParamFree);
+
+    EXPECT_EQ(app.ExitInstance(), 0);
+    EXPECT_EQ(app.Skin(), nullptr);
+    EXPECT_EQ(app.MainFrame(), nullptr);
+}
+
+TEST(KaleidraApp, StartFailsWhenTheDocumentCannotOpenTheGivenFile)
+{
+    CIsolatedInstance isolated;
+    CTestTemplate docTemplate;
+    docTemplate.openSucceeds = false;
+    CKaleidraApp app;
+    app.SetDocumentTemplate(docTemplate.Make());
+    EXPECT_FALSE(app.InitInstance({ QStringLiteral("/missing.kdp") }));
+    EXPECT_FALSE(app.IsSecondStart());
+    EXPECT_EQ(app.ExitInstance(), 0);
 }
