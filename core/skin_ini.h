@@ -210,11 +210,11 @@ public:
     KALEIDRA_SKIN_MEDIA_STATES(GetMediaNoneImage, MEDIA_NONE)
     KALEIDRA_SKIN_MEDIA_STATES(GetMediaPicImage, MEDIA_PIC)
 #undef KALEIDRA_SKIN_MEDIA_STATES
-    // Window frame pieces: 0 left top, 1 right top, 2 left under, 3 right under, 4 top,
+    // Window frame images: 0 left top, 1 right top, 2 left under, 3 right under, 4 top,
     // 5 left, 6 right, 7 under.
-    QString GetFrameImage(int piece) const
+    QString GetFrameImage(int corner) const
     {
-        return ImageByState(piece,
+        return ImageByState(corner,
             { CORNER_LEFT_TOP, CORNER_RIGHT_TOP, CORNER_LEFT_UNDER, CORNER_RIGHT_UNDER, CORNER_TOP,
                 CORNER_LEFT, CORNER_RIGHT, CORNER_UNDER });
     }
