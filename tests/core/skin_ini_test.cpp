@@ -180,7 +180,7 @@ TEST(SkinIni, StateGetters)
                 { 2, "TimeLine\\media_pic_press.bmp" }, { 3, "" } } },
         { "long button", [&](int s) { return skin.GetBtnLongImage(s); },
             { { 2, "TimeLine\\btn_long_over.bmp" } } },
-        { "frame pieces in drawing order", [&](int s) { return skin.GetFrameImage(s); },
+        { "frame images by corner", [&](int s) { return skin.GetFrameImage(s); },
             { { 0, "Frame\\corner_left_top.png" }, { 1, "Frame\\corner_right_top.png" },
                 { 2, "Frame\\corner_left_under.png" }, { 3, "Frame\\corner_right_under.png" },
                 { 4, "Frame\\corner_top.png" }, { 5, "Frame\\corner_left.png" },
