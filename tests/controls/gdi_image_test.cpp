@@ -116,6 +116,17 @@ TEST_F(ImageFixture, AMaskOverASelectionLargerThanANewPictureIsClippedToIt)
     EXPECT_EQ(view->GetSelectionSize(), QSize(100, 50)); // the selection covers the whole picture
 }
 
+TEST_F(ImageFixture, APictureTheOwnerAssignsOrClearsIsFittedWhenUsed)
+{
+    view->m_picture = SolidImage(QColor(0, 0, 255), QSize(1920, 1080));
+    view->ResetSelection();
+    EXPECT_EQ(view->GetSelectionSize(), QSize(1920, 1080));
+    EXPECT_EQ(RgbText(PixelAt(*view, QPoint(300, 200))), "0,0,255");
+    view->m_picture = QImage();
+    EXPECT_EQ(view->GetSelectionSize(), QSize(0, 0));
+    EXPECT_EQ(RgbText(PixelAt(*view, QPoint(300, 200))), "43,43,43");
+}
+
 TEST_F(ImageFixture, DroppingFilesLoadsTheFirst)
 {
     QMimeData data;
