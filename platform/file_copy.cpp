@@ -70,7 +70,7 @@ bool CopyBytes(int from, int to)
 
 bool TargetMayBeReplaced(const QByteArray& target)
 {
-    struct stat status {};
+    struct stat status { };
     if (::lstat(target.constData(), &status) != 0)
         return errno == ENOENT;
     if (S_ISLNK(status.st_mode))
@@ -101,15 +101,18 @@ bool CopyFileReplacing(const QString& source, const QString& target, const CopyO
 {
     const QByteArray sourcePath = QFile::encodeName(source);
     const QByteArray targetPath = QFile::encodeName(target);
-    CFileDescriptor input(::open(sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    struct stat status {};
+    // O_NONBLOCK: opening a pipe must not wait for a writer before it is refused.
+    CFileDescriptor input(::open(sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat status { };
     if (input.Get() < 0 || ::fstat(input.Get(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
     if (!TargetMayBeReplaced(targetPath))
         return false;
 
     const QFileInfo targetInfo(target);
-    QByteArray temporaryPath = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName()) + ".XXXXXX";
+    QByteArray temporaryPath
+        = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName())
+        + ".XXXXXX";
     CFileDescriptor output(::mkostemp(temporaryPath.data(), O_CLOEXEC));
     if (output.Get() < 0)
         return false;

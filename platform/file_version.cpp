@@ -76,7 +76,8 @@ Section SectionAt(const CElfReader& elf, const QByteArray& header)
 bool NameIs(const QByteArray& names, uint32_t offset, const char* wanted)
 {
     const qint64 length = qint64(std::strlen(wanted));
-    return qint64(offset) + length < names.size() && std::memcmp(names.constData() + offset, wanted, length) == 0
+    return qint64(offset) + length < names.size()
+        && std::memcmp(names.constData() + offset, wanted, length) == 0
         && names[qsizetype(offset + length)] == '\0';
 }
 
@@ -88,8 +89,9 @@ std::optional<FileVersion> ReadFileVersion(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray ident = file.read(16);
-    if (ident.size() != 16 || !ident.startsWith("\x7f"
-                                                 "ELF"))
+    if (ident.size() != 16
+        || !ident.startsWith("\x7f"
+                             "ELF"))
         return std::nullopt;
     const char elfClass = ident[4];
     const char byteOrder = ident[5];
@@ -111,7 +113,8 @@ std::optional<FileVersion> ReadFileVersion(const QString& path)
     QByteArray table;
     if (!elf.ReadAt(qint64(tableOffset), qint64(entrySize) * entryCount, table))
         return std::nullopt;
-    const auto sectionAt = [&](int index) { return SectionAt(elf, table.mid(qsizetype(index) * entrySize, entrySize)); };
+    const auto sectionAt
+        = [&](int index) { return SectionAt(elf, table.mid(qsizetype(index) * entrySize, entrySize)); };
 
     const Section nameTable = sectionAt(namesIndex);
     QByteArray names;
@@ -126,7 +129,8 @@ std::optional<FileVersion> ReadFileVersion(const QString& path)
             continue;
         QByteArray record;
         if (found || section.type == kSectionNoBits || section.size != uint64_t(kRecordSize)
-            || section.offset > uint64_t(file.size()) || !elf.ReadAt(qint64(section.offset), kRecordSize, record)
+            || section.offset > uint64_t(file.size())
+            || !elf.ReadAt(qint64(section.offset), kRecordSize, record)
             || std::memcmp(record.constData(), kMarker, sizeof kMarker) != 0)
             return std::nullopt; // a second section or a malformed one leaves the version unknown
         FileVersion version {};

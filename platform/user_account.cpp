@@ -8,7 +8,10 @@
 
 namespace platform {
 
-bool HasAdministratorRights() { return geteuid() == 0; }
+bool HasAdministratorRights()
+{
+    return geteuid() == 0;
+}
 
 std::optional<DesktopUser> ElevatingDesktopUser()
 {

@@ -32,15 +32,22 @@ CDlgProgress::CDlgProgress(int total, Step step, platform::CDialogService& dialo
     setFixedSize(kWidthUnits * metrics.averageCharWidth() / 4, kHeightUnits * metrics.height() / 8);
 }
 
-CDlgProgress::~CDlgProgress() { JoinWorker(); }
+CDlgProgress::~CDlgProgress()
+{
+    JoinWorker();
+}
 
 void CDlgProgress::RunModal()
 {
-    QMetaObject::invokeMethod(this, [this] { OnUpdateProgress(0); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { OnUpdateProgress(0); }, Qt::QueuedConnection);
     exec();
 }
 
-void CDlgProgress::closeEvent(QCloseEvent* event) { event->ignore(); }
+void CDlgProgress::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
 
 void CDlgProgress::JoinWorker()
 {
@@ -56,7 +63,8 @@ void CDlgProgress::OnUpdateProgress(int copiedCount)
     JoinWorker();
     m_worker = std::thread([this] {
         const UpdateStepResult result = m_step();
-        QMetaObject::invokeMethod(this, [this, result] { OnStepDone(result); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, result] { OnStepDone(result); }, Qt::QueuedConnection);
     });
 }
 

@@ -14,7 +14,8 @@ const QString kProductFolder = QStringLiteral("Kaleidra");
 const QString kMainProgram = QStringLiteral("Kaleidra");
 const QString kUninstaller = QStringLiteral("uninstaller");
 const QString kDisplayName = QStringLiteral("Kaleidra");
-const QString kUninstallKey = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kaleidra");
+const QString kUninstallKey
+    = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kaleidra");
 // Used when the installed program carries no version, and when the entry has no package version.
 const QString kUnknownInstalledVersion = QStringLiteral("1.2.1.2");
 const QString kFirstPackageVersion = QStringLiteral("1.0");
@@ -48,9 +49,11 @@ CUpdateCtrl::CUpdateCtrl(CUpdateEnvironment& environment)
 {
     const QString packageFolder = QFileInfo(environment.UpdaterProgramFile()).absolutePath();
     const QString data = platform::JoinPath(packageFolder, u"Data");
-    m_lists[kInstallList].sourceRoot = platform::JoinPath(platform::JoinPath(data, u"ProgramFiles"), kProductFolder);
+    m_lists[kInstallList].sourceRoot
+        = platform::JoinPath(platform::JoinPath(data, u"ProgramFiles"), kProductFolder);
     m_lists[kSettingsList].sourceRoot = platform::JoinPath(data, u"ProgramData/OXTREL");
-    m_lists[kDocumentsList].sourceRoot = platform::JoinPath(platform::JoinPath(data, u"Document"), kProductFolder);
+    m_lists[kDocumentsList].sourceRoot
+        = platform::JoinPath(platform::JoinPath(data, u"Document"), kProductFolder);
 }
 
 int CUpdateCtrl::CompareVersion(const QString& installed, const QString& newer, int parts)
@@ -60,7 +63,8 @@ int CUpdateCtrl::CompareVersion(const QString& installed, const QString& newer, 
 
 QString CUpdateCtrl::GetFileVersionText(const QString& path, int parts) const
 {
-    const auto version = platform::ReadFileVersion(path.isEmpty() ? m_environment.UpdaterProgramFile() : path);
+    const auto version
+        = platform::ReadFileVersion(path.isEmpty() ? m_environment.UpdaterProgramFile() : path);
     return version ? FormatFileVersion(*version, parts) : QString();
 }
 
@@ -83,7 +87,8 @@ QString CUpdateCtrl::SettingsTargetIn(const QString& commonAppData)
 {
     // The editor reads its settings under this spelling.
     const QString editorSpelling = QStringLiteral("Oxtrel");
-    const QStringList existing = QDir(commonAppData).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList existing
+        = QDir(commonAppData).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
     QString chosen;
     for (const QString& name : existing) {
         if (name.compare(u"OXTREL", Qt::CaseInsensitive) != 0)
@@ -118,11 +123,12 @@ bool CUpdateCtrl::Run()
 
     if (!m_environment.HasAdministratorRights()) {
         Message(QStringLiteral("%1 のアップデート処理を行うには管理者権限が必要です。").arg(kDisplayName),
-                platform::MB_ICONINFORMATION);
+            platform::MB_ICONINFORMATION);
         return false;
     }
 
-    const QString notInstalled = QStringLiteral("%1 のインストールを確認できませんでした。").arg(kDisplayName);
+    const QString notInstalled
+        = QStringLiteral("%1 のインストールを確認できませんでした。").arg(kDisplayName);
     QString programFile = ReadUninstallValue(m_uninstallKey, QStringLiteral("DisplayIcon"));
     QString uninstaller = ReadUninstallValue(m_uninstallKey, QStringLiteral("UninstallString"));
     QString installedPackageVersion = ReadUninstallValue(m_uninstallKey, QStringLiteral("PackageVersion"));
@@ -145,15 +151,18 @@ bool CUpdateCtrl::Run()
         installedPackageVersion = kFirstPackageVersion;
 
     if (installedPackageVersion != m_packageVersion) {
-        Message(QStringLiteral("%1 のパッケージバージョン（%2）が一致しませんでした。更新プログラムのバージョン（%3）をご確認ください。")
+        Message(QStringLiteral("%1 "
+                               "のパッケージバージョン（%"
+                               "2）が一致しませんでした。更新プログラムのバージョン（%3）をご確認ください。")
                     .arg(kDisplayName, installedPackageVersion, m_packageVersion),
-                platform::MB_ICONINFORMATION);
+            platform::MB_ICONINFORMATION);
         return false;
     }
     if (CompareVersion(installedVersion, m_newVersion, 4) != kVersionInstalledOlder) {
-        Message(QStringLiteral("既にバージョン %1 が適用されています。以前のバージョンに戻すには、%2 の再インストールが必要です。")
+        Message(QStringLiteral("既にバージョン %1 が適用されています。以前のバージョンに戻すには、%2 "
+                               "の再インストールが必要です。")
                     .arg(installedVersion, kDisplayName),
-                platform::MB_ICONINFORMATION);
+            platform::MB_ICONINFORMATION);
         return true;
     }
 
@@ -161,14 +170,15 @@ bool CUpdateCtrl::Run()
     const int answer
         = Message(QStringLiteral("%1 のアップデート処理を行います（Ver %2 → Ver %3）\nよろしいですか？")
                       .arg(kDisplayName, installedVersion, m_newVersion),
-                  platform::MB_YESNO | platform::MB_ICONQUESTION);
+            platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer != platform::IDYES)
         return true;
 
     int total = 0;
     for (const FileList& list : m_lists)
         total += int(list.files.size());
-    CDlgProgress progress(total, [this] { return UpdateThread(); }, m_environment.Dialogs(), m_title);
+    CDlgProgress progress(
+        total, [this] { return UpdateThread(); }, m_environment.Dialogs(), m_title);
     progress.RunModal();
     return true;
 }

@@ -42,10 +42,11 @@ public:
     static void EnumFiles(const QString& folder, QStringList& files, bool clear);
     // Copies the file into the target folder, creating the folder first.
     static bool CopyOneFile(const QString& source,
-                            const QString& targetFolder,
-                            bool clearReadOnly,
-                            const std::optional<platform::FileOwner>& owner = std::nullopt);
-    static bool MakeFolder(const QString& path, const std::optional<platform::FileOwner>& owner = std::nullopt);
+        const QString& targetFolder,
+        bool clearReadOnly,
+        const std::optional<platform::FileOwner>& owner = std::nullopt);
+    static bool MakeFolder(
+        const QString& path, const std::optional<platform::FileOwner>& owner = std::nullopt);
 
     // The folder for the package's "OXTREL" tree: the existing child of the common application
     // data folder of that name in any letter case, else the spelling the editor reads.

@@ -22,8 +22,9 @@ platform::CRegistryStore MachineHiveOf(const std::optional<platform::DesktopUser
     if (!user)
         return platform::CRegistryStore::ForHive(platform::RegistryHive::LocalMachine);
     const QString overridden = qEnvironmentVariable("KALEIDRA_REGISTRY_HKLM");
-    return platform::CRegistryStore(
-        overridden.isEmpty() ? platform::JoinPath(CommonAppDataOf(user), u"OXTREL/registry.ini") : overridden);
+    return platform::CRegistryStore(overridden.isEmpty()
+            ? platform::JoinPath(CommonAppDataOf(user), u"OXTREL/registry.ini")
+            : overridden);
 }
 
 } // namespace
@@ -34,15 +35,27 @@ CSystemUpdateEnvironment::CSystemUpdateEnvironment()
 {
 }
 
-QString CSystemUpdateEnvironment::UpdaterProgramFile() const { return QCoreApplication::applicationFilePath(); }
+QString CSystemUpdateEnvironment::UpdaterProgramFile() const
+{
+    return QCoreApplication::applicationFilePath();
+}
 
-bool CSystemUpdateEnvironment::HasAdministratorRights() const { return platform::HasAdministratorRights(); }
+bool CSystemUpdateEnvironment::HasAdministratorRights() const
+{
+    return platform::HasAdministratorRights();
+}
 
-QDate CSystemUpdateEnvironment::Today() const { return QDate::currentDate(); }
+QDate CSystemUpdateEnvironment::Today() const
+{
+    return QDate::currentDate();
+}
 
 QString CSystemUpdateEnvironment::DocumentsFolder() const
 {
     return m_desktopUser ? platform::DocumentsFolderOfHome(m_desktopUser->home) : platform::DocumentsFolder();
 }
 
-QString CSystemUpdateEnvironment::CommonAppDataFolder() const { return CommonAppDataOf(m_desktopUser); }
+QString CSystemUpdateEnvironment::CommonAppDataFolder() const
+{
+    return CommonAppDataOf(m_desktopUser);
+}

@@ -20,18 +20,12 @@ struct CopyError {
 };
 
 const CopyError kCopyErrors[3] = {
-    { 101,
-      u"アップデート処理に失敗しました。(%1)\nインストールファイルの更新に失敗しました。\n[%2]",
-      u"アップデート処理に失敗しました。(%1)\nインストールフォルダが見つかりませんでした。\n[%2]",
-      true },
-    { 102,
-      u"アップデート処理に失敗しました。(%1)\n設定ファイルの更新に失敗しました。",
-      u"アップデート処理に失敗しました。(%1)\n設定フォルダが見つかりませんでした。",
-      false },
-    { 103,
-      u"アップデート処理に失敗しました。(%1)\nドキュメントファイルの更新に失敗しました。\n[%2]",
-      u"アップデート処理に失敗しました。(%1)\nドキュメントフォルダが見つかりませんでした。\n[%2]",
-      true },
+    { 101, u"アップデート処理に失敗しました。(%1)\nインストールファイルの更新に失敗しました。\n[%2]",
+        u"アップデート処理に失敗しました。(%1)\nインストールフォルダが見つかりませんでした。\n[%2]", true },
+    { 102, u"アップデート処理に失敗しました。(%1)\n設定ファイルの更新に失敗しました。",
+        u"アップデート処理に失敗しました。(%1)\n設定フォルダが見つかりませんでした。", false },
+    { 103, u"アップデート処理に失敗しました。(%1)\nドキュメントファイルの更新に失敗しました。\n[%2]",
+        u"アップデート処理に失敗しました。(%1)\nドキュメントフォルダが見つかりませんでした。\n[%2]", true },
 };
 
 constexpr unsigned kIconExclamation = platform::MB_ICONWARNING;
@@ -59,9 +53,9 @@ bool CUpdateCtrl::MakeFolder(const QString& path, const std::optional<platform::
 }
 
 bool CUpdateCtrl::CopyOneFile(const QString& source,
-                              const QString& targetFolder,
-                              bool clearReadOnly,
-                              const std::optional<platform::FileOwner>& owner)
+    const QString& targetFolder,
+    bool clearReadOnly,
+    const std::optional<platform::FileOwner>& owner)
 {
     if (!QFileInfo::exists(source) || !MakeFolder(targetFolder, owner))
         return false;
@@ -105,7 +99,8 @@ UpdateStepResult CUpdateCtrl::CopyFailure(int listIndex, const QString& targetPa
     const bool folderExists = QFileInfo(target).isDir();
     const QString text = QString::fromUtf16(folderExists ? error.fileFailed : error.folderMissing)
                              .arg(QString::number(error.code));
-    return { true, CopiedTotal(), error.namesPath ? text.arg(folderExists ? targetPath : target) : text, kIconExclamation };
+    return { true, CopiedTotal(), error.namesPath ? text.arg(folderExists ? targetPath : target) : text,
+        kIconExclamation };
 }
 
 UpdateStepResult CUpdateCtrl::RecordVersion()
@@ -120,11 +115,12 @@ UpdateStepResult CUpdateCtrl::RecordVersion()
         for (const auto& [name, value] : values) {
             // Files are in place but the entry would still name the old version.
             if (!WriteUninstallValue(m_uninstallKey, name, value))
-                return { true,
-                         CopiedTotal(),
-                         QStringLiteral("アップデート処理は完了しましたが、バージョン情報を記録できませんでした。"),
-                         kIconExclamation };
+                return { true, CopiedTotal(),
+                    QStringLiteral(
+                        "アップデート処理は完了しましたが、バージョン情報を記録できませんでした。"),
+                    kIconExclamation };
         }
     }
-    return { true, CopiedTotal(), QStringLiteral("アップデート処理が正常に完了しました。"), platform::MB_ICONINFORMATION };
+    return { true, CopiedTotal(), QStringLiteral("アップデート処理が正常に完了しました。"),
+        platform::MB_ICONINFORMATION };
 }
