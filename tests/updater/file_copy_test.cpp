@@ -188,3 +188,19 @@ TEST(UserAccountTest, TheDesktopUserIsWhoeverElevatedTheProgram)
         EXPECT_FALSE(platform::ElevatingDesktopUser()) << uid.constData();
     }
 }
+
+TEST(UserAccountTest, AdministratorRightsFollowTheEffectiveUserId)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "switching the effective user needs root";
+    const passwd* nobody = ::getpwnam("nobody");
+    ASSERT_NE(nobody, nullptr);
+    const CScopedEnv sudo("SUDO_UID", QByteArray::number(nobody->pw_uid));
+    EXPECT_TRUE(platform::HasAdministratorRights());
+    ASSERT_EQ(::seteuid(nobody->pw_uid), 0);
+    const bool rightsAsNobody = platform::HasAdministratorRights();
+    const bool desktopUserAsNobody = platform::ElevatingDesktopUser().has_value();
+    ASSERT_EQ(::seteuid(0), 0);
+    EXPECT_FALSE(rightsAsNobody);
+    EXPECT_FALSE(desktopUserAsNobody); // only an elevated run acts for someone else
+}
