@@ -1,6 +1,7 @@
 #include "updater/dlg_progress.h"
 
 #include <QCloseEvent>
+#include <QFont>
 #include <QFontMetrics>
 #include <QProgressBar>
 #include <QVBoxLayout>
@@ -28,6 +29,7 @@ CDlgProgress::CDlgProgress(int total, Step step, platform::CDialogService& dialo
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_bar);
+    setFont(QFont(QStringLiteral("MS UI Gothic"), 9)); // the desktop substitutes an installed face
     const QFontMetrics metrics(font());
     setFixedSize(kWidthUnits * metrics.averageCharWidth() / 4, kHeightUnits * metrics.height() / 8);
 }
