@@ -27,18 +27,11 @@ ButtonImage ChooseEditorButtonImage(const ButtonFaceState& state, const ButtonIm
 
 ButtonImage ChooseRemoteButtonImage(const ButtonFaceState& state, const ButtonImageSet& present)
 {
-    if (present.Has(ButtonImage::Fixed))
-        return ButtonImage::Fixed;
-    ButtonImage chosen = ButtonImage::Normal;
-    if (state.disabled)
-        chosen = ButtonImage::Disable;
-    else if (state.pressed)
-        chosen = ButtonImage::Press;
-    else if (state.focused && present.Has(ButtonImage::Focus))
-        chosen = ButtonImage::Focus;
-    else if (state.hover)
-        chosen = ButtonImage::Over;
-    return present.Has(chosen) ? chosen : ButtonImage::Normal;
+    // The remote button has no toggle state: without it the editor's choice is the same.
+    ButtonFaceState withoutToggle = state;
+    withoutToggle.toggleMode = false;
+    withoutToggle.checked = false;
+    return ChooseEditorButtonImage(withoutToggle, present);
 }
 
 void PaintButtonFace(QPainter& painter,

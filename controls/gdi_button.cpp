@@ -1,10 +1,7 @@
 #include "controls/gdi_button.h"
 
-#include "controls/button_face.h"
-
 #include <QFileInfo>
 #include <QMouseEvent>
-#include <QPainter>
 
 using namespace controls;
 
@@ -26,10 +23,8 @@ CGdiButton::CGdiButton(QWidget* parent)
 }
 
 CGdiButton::CGdiButton(const QString& text, QWidget* parent)
-    : QPushButton(text, parent)
+    : CImageButtonBase(text, parent, Rgb(113, 113, 113))
 {
-    setAttribute(Qt::WA_Hover);
-    setMouseTracking(true);
     // Connected first, so the state has flipped before any owner hears of the click.
     connect(this, &QAbstractButton::clicked, this, &CGdiButton::OnClicked);
 }
@@ -69,61 +64,30 @@ void CGdiButton::SetCheckState(int checked)
     update();
 }
 
-const QImage& CGdiButton::CurrentImage() const
+ButtonFaceState CGdiButton::FaceState() const
 {
-    ButtonFaceState state;
-    state.disabled = !isEnabled();
-    state.pressed = isDown();
-    state.focused = hasFocus();
-    state.hover = m_hover;
+    ButtonFaceState state = CImageButtonBase::FaceState();
     state.toggleMode = m_toggleMode;
     state.checked = m_checked;
-    ButtonImageSet present;
-    present.Set(ButtonImage::Normal, !m_normalImage.isNull());
-    present.Set(ButtonImage::Over, !m_overImage.isNull());
-    present.Set(ButtonImage::Press, !m_pressImage.isNull());
-    present.Set(ButtonImage::Disable, !m_disableImage.isNull());
-    present.Set(ButtonImage::Check, !m_checkImage.isNull());
-    present.Set(ButtonImage::Focus, !m_focusImage.isNull());
-    present.Set(ButtonImage::Fixed, !m_fixedImage.isNull());
-    switch (ChooseEditorButtonImage(state, present)) {
-    case ButtonImage::Over:
-        return m_overImage;
-    case ButtonImage::Press:
-        return m_pressImage;
-    case ButtonImage::Disable:
-        return m_disableImage;
-    case ButtonImage::Check:
-        return m_checkImage;
-    case ButtonImage::Focus:
-        return m_focusImage;
-    case ButtonImage::Fixed:
-        return m_fixedImage;
-    case ButtonImage::Normal:
-    case ButtonImage::None:
-        break;
-    }
-    return m_normalImage;
+    return state;
 }
 
-void CGdiButton::paintEvent(QPaintEvent*)
+ButtonImage CGdiButton::ChooseImage(const ButtonFaceState& state, const ButtonImageSet& present) const
 {
-    QPainter painter(this);
-    PaintButtonFace(painter, rect(), m_backColor, CurrentImage(), text(), m_textColor,
-        m_font.value_or(font()), m_overlayAlpha);
+    return ChooseEditorButtonImage(state, present);
 }
 
 void CGdiButton::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
         m_pressed = true;
-    QPushButton::mousePressEvent(event);
+    CImageButtonBase::mousePressEvent(event);
 }
 
 void CGdiButton::mouseReleaseEvent(QMouseEvent* event)
 {
     // clicked() (and with it the toggle) follows only when the release completes the click.
-    QPushButton::mouseReleaseEvent(event);
+    CImageButtonBase::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton)
         m_pressed = false;
 }
@@ -133,32 +97,5 @@ void CGdiButton::OnClicked()
     if (!m_toggleMode)
         return;
     m_checked = !m_checked;
-    update();
-}
-
-void CGdiButton::mouseMoveEvent(QMouseEvent* event)
-{
-    if (rect().contains(event->position().toPoint()))
-        SetHover(true);
-    QPushButton::mouseMoveEvent(event);
-}
-
-void CGdiButton::enterEvent(QEnterEvent* event)
-{
-    SetHover(true);
-    QPushButton::enterEvent(event);
-}
-
-void CGdiButton::leaveEvent(QEvent* event)
-{
-    SetHover(false);
-    QPushButton::leaveEvent(event);
-}
-
-void CGdiButton::SetHover(bool hover)
-{
-    if (m_hover == hover)
-        return;
-    m_hover = hover;
     update();
 }

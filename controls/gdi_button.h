@@ -1,18 +1,14 @@
 #pragma once
 
-#include "controls/controls_export.h"
-#include "controls/win_color.h"
+#include "controls/image_button_base.h"
 
 #include <QFont>
-#include <QImage>
-#include <QPushButton>
 #include <optional>
 
-// The owner-drawn push button of the editor: one picture per state stretched over the button,
-// the text centred on top, a hover picture, an optional toggle (check) state with a picture of
-// its own, and a grey veil of a set strength. Clicks reach the owner through QAbstractButton's
-// clicked(); in toggle mode the check state has flipped before clicked() is emitted.
-class KALEIDRA_CONTROLS_EXPORT CGdiButton : public QPushButton {
+// The owner-drawn push button of the editor: one picture per state, a hover picture, an
+// optional toggle (check) state with a picture of its own, and a grey veil of a set strength.
+// In toggle mode the check state has flipped before clicked() is emitted.
+class KALEIDRA_CONTROLS_EXPORT CGdiButton : public CImageButtonBase {
     Q_OBJECT
 
 public:
@@ -35,35 +31,22 @@ public:
     void SetCheckState(int checked);
 
     // Members owners set directly (repaint with update() after a change).
-    COLORREF m_textColor = controls::Rgb(255, 255, 255);
-    COLORREF m_backColor = controls::Rgb(113, 113, 113);
     std::optional<QFont> m_font; // none: the widget's own font
-    bool m_hover = false;
     bool m_checked = false;
     bool m_toggleMode = false;
     bool m_pressed = false; // the left button went down on this button
     uint8_t m_overlayAlpha = 0;
 
-    QImage m_normalImage;
-    QImage m_overImage;
-    QImage m_pressImage;
-    QImage m_disableImage;
-    QImage m_checkImage;
-    QImage m_focusImage;
-    QImage m_fixedImage;
-
-    // The picture the button shows in its present state (possibly empty).
-    const QImage& CurrentImage() const;
-
 protected:
-    void paintEvent(QPaintEvent* event) override;
+    controls::ButtonFaceState FaceState() const override;
+    controls::ButtonImage ChooseImage(
+        const controls::ButtonFaceState& state, const controls::ButtonImageSet& present) const override;
+    QFont FaceFont() const override { return m_font.value_or(font()); }
+    uint8_t OverlayAlpha() const override { return m_overlayAlpha; }
+
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
 
 private:
     void OnClicked();
-    void SetHover(bool hover);
 };

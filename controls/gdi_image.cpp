@@ -53,11 +53,12 @@ void CGdiImage::Create(const QRect& rect, QWidget* parent)
     show();
 }
 
-void CGdiImage::RefitPicture()
+void CGdiImage::RefitPicture() const
 {
+    m_fittedKey = m_picture.cacheKey();
     m_fit
         = m_picture.isNull() ? PictureFit {} : CalcPictureFit(m_frame, m_picture.width(), m_picture.height());
-    m_scaledPicture = HasPicture()
+    m_scaledPicture = m_fit.HasPicture()
         ? m_picture
               .scaled(m_fit.shownWidth, m_fit.shownHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
               .convertToFormat(QImage::Format_ARGB32)
@@ -219,10 +220,12 @@ QImage CGdiImage::ShownPicture() const
             QSize(m_corners[2].x() - m_corners[0].x(), m_corners[2].y() - m_corners[0].y()));
         const QRect target = selection.intersected(shown.rect());
         if (!selection.isEmpty() && !target.isEmpty()) {
-            if (m_scaledMask.size() != selection.size())
+            if (m_scaledMask.size() != selection.size() || m_scaledMaskKey != m_maskImage.cacheKey()) {
+                m_scaledMaskKey = m_maskImage.cacheKey();
                 m_scaledMask
                     = m_maskImage.scaled(selection.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                           .convertToFormat(QImage::Format_ARGB32);
+            }
             for (int y = target.top(); y <= target.bottom(); ++y) {
                 auto* line = reinterpret_cast<QRgb*>(shown.scanLine(y));
                 const auto* mask

@@ -51,8 +51,8 @@ public:
     // it is a CImageSelectionOwner.
     void SetOwner(CImageSelectionOwner* owner) { m_owner = owner; }
 
-    // Members owners set directly, then repaint with update(). Setting m_picture directly
-    // should be followed by RefitPicture().
+    // Members owners set directly, then repaint with update(). A picture assigned or cleared
+    // here is fitted into the frame when the view next uses it.
     int m_maskMode = 0; // 0 none, 1 ellipse, 2 mask image
     QImage m_picture;
     QImage m_maskImage;
@@ -62,10 +62,14 @@ public:
     COLORREF m_backColor = controls::Rgb(101, 101, 101);
     COLORREF m_frameColor = controls::Rgb(43, 43, 43);
 
-    void RefitPicture();
+    void RefitPicture() const;
 
     const controls::WinRect& Frame() const { return m_frame; }
-    const controls::PictureFit& Fit() const { return m_fit; }
+    const controls::PictureFit& Fit() const
+    {
+        EnsureFitted();
+        return m_fit;
+    }
     const controls::SelectionCorners& Corners() const { return m_corners; }
 
 protected:
@@ -80,19 +84,31 @@ protected:
 private:
     enum DragMode { DragNone = 0, DragCorner = 1, DragMove = 2 };
 
-    bool HasPicture() const { return !m_picture.isNull() && m_fit.HasPicture(); }
+    bool HasPicture() const
+    {
+        EnsureFitted();
+        return !m_picture.isNull() && m_fit.HasPicture();
+    }
+    void EnsureFitted() const
+    {
+        if (m_picture.cacheKey() != m_fittedKey)
+            RefitPicture();
+    }
     void DragTo(QPoint point);
     void Report(unsigned message);
     QImage ShownPicture() const;
 
     controls::WinRect m_frame;
-    controls::PictureFit m_fit;
+    // Derived from the picture and the frame; made again whenever either changes.
+    mutable controls::PictureFit m_fit;
+    mutable qint64 m_fittedKey = 0;
     controls::SelectionCorners m_corners { QPoint(5, 5), QPoint(5, 5), QPoint(5, 5), QPoint(5, 5) };
     controls::SelectionCorners m_savedCorners {};
     int m_dragMode = DragNone;
     int m_dragCorner = -1;
     QPoint m_dragStart;
-    QImage m_scaledPicture; // the picture at its shown size, made once per picture and area
-    mutable QImage m_scaledMask; // the mask at the selection's size, made again when that changes
+    mutable QImage m_scaledPicture; // the picture at its shown size, made once per picture and area
+    mutable QImage m_scaledMask; // the mask at the selection's size, made again when either changes
+    mutable qint64 m_scaledMaskKey = 0;
     CImageSelectionOwner* m_owner = nullptr;
 };

@@ -53,6 +53,7 @@ public:
     // The minimum is always 0; a negative maximum is taken as 0; the page is kept within 1 and
     // the maximum.
     void SetScrollRange(int minimum, int maximum);
+    void SetScrollRange(int maximum) { SetScrollRange(0, maximum); }
     // Clamps to the range, sets position and track position and repaints. Reports nothing.
     int SetScrollPos(int position);
     int GetScrollPos() const { return m_scrollInfo.position; }

@@ -1,10 +1,6 @@
 #include "controls/remote_gdi_button.h"
 
-#include "controls/button_face.h"
-
 #include <QContextMenuEvent>
-#include <QMouseEvent>
-#include <QPainter>
 
 namespace controls::remote {
 
@@ -14,9 +10,8 @@ CGdiButton::CGdiButton(QWidget* parent)
 }
 
 CGdiButton::CGdiButton(const QString& text, QWidget* parent)
-    : QPushButton(text, parent)
+    : CImageButtonBase(text, parent, Rgb(101, 101, 101))
 {
-    setMouseTracking(true);
 }
 
 void CGdiButton::StoreImage(QImage& slot, const QImage& image)
@@ -47,69 +42,9 @@ void CGdiButton::SetPressImage(const QImage& image)
     StoreImage(m_pressImage, image);
 }
 
-const QImage& CGdiButton::CurrentImage() const
+ButtonImage CGdiButton::ChooseImage(const ButtonFaceState& state, const ButtonImageSet& present) const
 {
-    ButtonFaceState state;
-    state.disabled = !isEnabled();
-    state.pressed = isDown();
-    state.focused = hasFocus();
-    state.hover = m_hover;
-    ButtonImageSet present;
-    present.Set(ButtonImage::Normal, !m_normalImage.isNull());
-    present.Set(ButtonImage::Over, !m_overImage.isNull());
-    present.Set(ButtonImage::Press, !m_pressImage.isNull());
-    present.Set(ButtonImage::Disable, !m_disableImage.isNull());
-    present.Set(ButtonImage::Focus, !m_focusImage.isNull());
-    present.Set(ButtonImage::Fixed, !m_fixedImage.isNull());
-    switch (ChooseRemoteButtonImage(state, present)) {
-    case ButtonImage::Over:
-        return m_overImage;
-    case ButtonImage::Press:
-        return m_pressImage;
-    case ButtonImage::Disable:
-        return m_disableImage;
-    case ButtonImage::Focus:
-        return m_focusImage;
-    case ButtonImage::Fixed:
-        return m_fixedImage;
-    default:
-        return m_normalImage;
-    }
-}
-
-void CGdiButton::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    PaintButtonFace(painter, rect(), m_backColor, CurrentImage(), text(), m_textColor, font(), 0);
-}
-
-void CGdiButton::mouseMoveEvent(QMouseEvent* event)
-{
-    if (rect().contains(event->position().toPoint()))
-        SetHover(true);
-    QPushButton::mouseMoveEvent(event);
-}
-
-void CGdiButton::enterEvent(QEnterEvent* event)
-{
-    SetHover(true);
-    QPushButton::enterEvent(event);
-}
-
-void CGdiButton::leaveEvent(QEvent* event)
-{
-    SetHover(false);
-    QPushButton::leaveEvent(event);
-}
-
-void CGdiButton::SetHover(bool hover)
-{
-    if (m_hover == hover)
-        return;
-    m_hover = hover;
-    // Only a button with an over picture looks different under the mouse.
-    if (!m_overImage.isNull())
-        update();
+    return ChooseRemoteButtonImage(state, present);
 }
 
 void CGdiButton::contextMenuEvent(QContextMenuEvent* event)

@@ -1,17 +1,13 @@
 #pragma once
 
-#include "controls/controls_export.h"
-#include "controls/win_color.h"
-
-#include <QImage>
-#include <QPushButton>
+#include "controls/image_button_base.h"
 
 namespace controls::remote {
 
 // The remote-control program's image button. It draws pictures its owner hands over (QImage
-// shares the pixels, so the owner may drop its own copy at any time), the text centred on top,
-// and opens no context menu on a right-click. Clicks reach the owner through clicked().
-class KALEIDRA_CONTROLS_EXPORT CGdiButton : public QPushButton {
+// shares the pixels, so the owner may drop its own copy at any time), repaints on hover only
+// when it has an over picture, and opens no context menu on a right-click.
+class KALEIDRA_CONTROLS_EXPORT CGdiButton : public CImageButtonBase {
     Q_OBJECT
 
 public:
@@ -24,31 +20,13 @@ public:
     void SetOverImage(const QImage& image);
     void SetPressImage(const QImage& image);
 
-    bool m_hover = false;
-    COLORREF m_textColor = controls::Rgb(255, 255, 255);
-    COLORREF m_backColor = controls::Rgb(101, 101, 101);
-
-    QImage m_normalImage;
-    QImage m_disableImage;
-    QImage m_overImage;
-    QImage m_pressImage;
-    QImage m_focusImage;
-    QImage m_checkImage;
-    QImage m_fixedImage;
-
-    // The picture the button shows in its present state (possibly empty).
-    const QImage& CurrentImage() const;
-
 protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
+    ButtonImage ChooseImage(const ButtonFaceState& state, const ButtonImageSet& present) const override;
+    bool RepaintsOnHover() const override { return !m_overImage.isNull(); }
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void StoreImage(QImage& slot, const QImage& image);
-    void SetHover(bool hover);
 };
 
 } // namespace controls::remote
