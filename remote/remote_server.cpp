@@ -119,7 +119,6 @@ RemoteServer::RemoteServer(RemoteServerOptions options)
 RemoteServer::~RemoteServer()
 {
     CloseClients();
-    StopThreads();
 }
 
 int RemoteServer::Start(RemoteServerOwner* owner)
@@ -159,9 +158,9 @@ int RemoteServer::Start(RemoteServerOwner* owner)
 
 int RemoteServer::CloseClients()
 {
+    // A server whose accepting failed no longer runs but may still have threads: end them too.
     const bool wasRunning = m_running.exchange(false);
-    if (wasRunning)
-        StopThreads();
+    StopThreads();
     return wasRunning ? 1 : 0;
 }
 
