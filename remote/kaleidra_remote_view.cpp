@@ -458,8 +458,15 @@ void CKaleidraRemoteView::contextMenuEvent(QContextMenuEvent* event)
 {
     // The edit menu of the window: the window itself carries out none of its commands.
     QMenu menu(this);
-    for (const QString& text : { QStringLiteral("切り取り(&T)\tCtrl+X"), QStringLiteral("コピー(&C)\tCtrl+C"),
-             QStringLiteral("貼り付け(&P)\tCtrl+V") })
-        menu.addAction(text)->setEnabled(false);
+    const std::pair<QString, int> entries[] = {
+        { QStringLiteral("切り取り(&T)\tCtrl+X"), ID_EDIT_CUT },
+        { QStringLiteral("コピー(&C)\tCtrl+C"), ID_EDIT_COPY },
+        { QStringLiteral("貼り付け(&P)\tCtrl+V"), ID_EDIT_PASTE },
+    };
+    for (const auto& [text, id] : entries) {
+        QAction* action = menu.addAction(text);
+        action->setData(id);
+        action->setEnabled(false);
+    }
     menu.exec(event->globalPos());
 }
