@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <condition_variable>
 #include <filesystem>
@@ -389,6 +390,24 @@ TEST_F(RemoteServerTest, AFrameCutShortEndsTheConnectionAndOneNotSentAtAllIsDrop
     EXPECT_EQ(records[1].number, kReceiveClientGone);
     EXPECT_TRUE(client.WaitClosed());
     EXPECT_EQ(server->GetClientCount(), 0);
+}
+
+TEST(RemoteServerAddress, OwnAddressIsAnExternalIPv4AddressNeverLoopback)
+{
+    // The host-name lookup would give 127.0.1.1 on Debian; the interfaces give the real one.
+    const QString address = FirstExternalIPv4Address();
+    EXPECT_FALSE(address.startsWith(QStringLiteral("127."))) << qPrintable(address);
+    if (!address.isEmpty()) {
+        in_addr parsed {};
+        EXPECT_EQ(::inet_pton(AF_INET, address.toLatin1().constData(), &parsed), 1) << qPrintable(address);
+    }
+
+    RemoteServer server(LoopbackAnyPort());
+    CRecordingOwner owner;
+    ASSERT_EQ(server.Start(&owner), 1);
+    EXPECT_EQ(server.GetLocalAddress(), address);
+    server.CloseClients();
+    EXPECT_EQ(server.GetLocalAddress(), QString());
 }
 
 } // namespace
