@@ -49,8 +49,10 @@ public:
     QStringList Sections() const;
     QStringList Keys(QStringView section) const;
 
-    // Edits in memory; Save writes them.
-    void SetValue(QStringView section, QStringView key, const QString& value);
+    // Edits in memory; Save writes them. SetValue refuses (false) names and values that would
+    // not read back as given: line breaks, NUL, '=' or a leading '[' or ';' in a key, ']' in a
+    // section name. A value with outer blanks or quotes is written in quotes.
+    bool SetValue(QStringView section, QStringView key, const QString& value);
     void RemoveKey(QStringView section, QStringView key);
     void RemoveSection(QStringView section);
 
@@ -76,17 +78,16 @@ private:
     };
 
     void Parse(const QString& text);
+    void Reindex();
     const Section* FindSection(QStringView name) const;
-    Section* FindSection(QStringView name);
     static const Entry* FindEntry(const Section& section, QStringView key);
     QString DefaultLineEnding() const;
-    void Reindex();
+    void InsertLine(int index, const QString& text);
 
     QString m_path;
     LoadStatus m_status = LoadStatus::Missing;
     TextEncoding m_encoding = TextEncoding::Utf8;
     bool m_hasBom = false;
-    bool m_isNew = true;
     std::vector<Line> m_lines;
     std::vector<Section> m_sections;
 };

@@ -1,0 +1,55 @@
+#include "platform/number_text.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+struct NumberCase {
+    const char* text;
+    int32_t expected;
+};
+
+const NumberCase kCases[] = {
+    {"", 0},
+    {"abc", 0},
+    {"-", 0},
+    {"42", 42},
+    {"  \t 42", 42},
+    {"+7", 7},
+    {"-5", -5},
+    {"12abc", 12},
+    {"3 4", 3},
+    {"0x10", 0},
+    {"- 5", 0},
+    {"2147483647", std::numeric_limits<int32_t>::max()},
+    {"2147483648", std::numeric_limits<int32_t>::max()},
+    {"-2147483648", std::numeric_limits<int32_t>::min()},
+    {"-2147483649", std::numeric_limits<int32_t>::min()},
+    {"99999999999999999999999", std::numeric_limits<int32_t>::max()},
+    {"000000000012", 12},
+};
+
+TEST(NumberText, ParsesLikeTheWindowsRuntime)
+{
+    for (const NumberCase& c : kCases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(platform::WToI(QString::fromLatin1(c.text)), c.expected);
+        EXPECT_EQ(platform::AToI(c.text), c.expected);
+    }
+}
+
+TEST(NumberText, StopsAtFullWidthDigitsAndBlanks)
+{
+    // Full-width digits and the ideographic space are not ASCII: no number.
+    EXPECT_EQ(platform::WToI(u"\uFF11\uFF12"), 0);
+    EXPECT_EQ(platform::WToI(u"\u30005"), 0);
+}
+
+TEST(NumberText, FormatsDecimal)
+{
+    EXPECT_EQ(platform::FormatInt(-12), QStringLiteral("-12"));
+    EXPECT_EQ(platform::FormatInt(std::numeric_limits<int32_t>::min()), QStringLiteral("-2147483648"));
+}
+
+} // namespace

@@ -1,0 +1,79 @@
+#include "platform/paths.h"
+#include "tests/fixtures/temp_folder.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Paths, JoinsWithOneSeparator)
+{
+    struct Case {
+        const char16_t* folder;
+        const char16_t* name;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {u"/a/b", u"c.xml", u"/a/b/c.xml"},
+        {u"/a/b/", u"c.xml", u"/a/b/c.xml"},
+        {u"/a/b\\", u"\\c.xml", u"/a/b/c.xml"},
+        {u"/", u"etc", u"/etc"},
+        {u"", u"c.xml", u"c.xml"},
+        {u"/a", u"", u"/a"},
+        {u"rel", u"sub/x", u"rel/sub/x"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QString::fromUtf16(c.expected).toStdString());
+        EXPECT_EQ(platform::JoinPath(c.folder, c.name), QString::fromUtf16(c.expected));
+    }
+}
+
+TEST(Paths, FileNameAfterEitherSeparator)
+{
+    EXPECT_EQ(platform::FileNameOf(u"C:\\media\\clip.mov"), QStringLiteral("clip.mov"));
+    EXPECT_EQ(platform::FileNameOf(u"/media/clip.mov"), QStringLiteral("clip.mov"));
+    EXPECT_EQ(platform::FileNameOf(u"a\\b/c"), QStringLiteral("c"));
+    EXPECT_EQ(platform::FileNameOf(u"plain"), QStringLiteral("plain"));
+    EXPECT_EQ(platform::FileNameOf(u"folder/"), QString());
+    EXPECT_EQ(platform::DataFilePathToLocal(u"Skin\\img\\a.png"), QStringLiteral("Skin/img/a.png"));
+}
+
+TEST(Paths, SafeComponentTable)
+{
+    struct Case {
+        QString name;
+        bool safe;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Face_1.xml"), true},
+        {QStringLiteral("展示プロジェクト"), true},
+        {QString(), false},
+        {QStringLiteral("."), false},
+        {QStringLiteral(".."), false},
+        {QStringLiteral("a/b"), false},
+        {QStringLiteral("a\\b"), false},
+        {QStringLiteral("C:x"), false},
+        {QStringLiteral("tab\there"), false},
+        {QString(256, QLatin1Char('a')), false},
+        {QString(255, QLatin1Char('a')), true},
+        {QString(86, QChar(0x3042)), false}, // 258 bytes in UTF-8
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        EXPECT_EQ(platform::IsSafeComponent(c.name), c.safe);
+    }
+}
+
+TEST(Paths, RegularFileAndFolder)
+{
+    CTempFolder temp;
+    const QString file = temp.WriteFile(QStringLiteral("f.txt"), "x");
+    const QString folder = temp.MakeFolder(QStringLiteral("sub"));
+    EXPECT_TRUE(platform::IsRegularFile(file));
+    EXPECT_FALSE(platform::IsRegularFile(folder));
+    EXPECT_FALSE(platform::IsRegularFile(temp.FilePath(QStringLiteral("missing"))));
+    EXPECT_TRUE(platform::IsDirectory(folder));
+    EXPECT_FALSE(platform::IsDirectory(file));
+}
+
+} // namespace
