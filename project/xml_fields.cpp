@@ -2,6 +2,9 @@
 
 #include "project/xml_records.h"
 
+#include <cstring>
+#include <vector>
+
 namespace xml_fields {
 
 void ReadInt(pugi::xml_node parent, const char* name, int32_t& value)
@@ -105,11 +108,17 @@ bool RewritePoints(CXmlData& xml,
         }
         return true;
     }
-    while (pugi::xml_node x = parent.child("X"))
-        parent.remove_child(x);
-    while (pugi::xml_node y = parent.child("Y"))
-        parent.remove_child(y);
-    return AddPoints(xml, parent, xs, ys, count, before);
+    // The new points take the place of the old ones: before the first of them, if any.
+    std::vector<pugi::xml_node> old;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        if (std::strcmp(child.name(), "X") == 0 || std::strcmp(child.name(), "Y") == 0)
+            old.push_back(child);
+    }
+    if (!AddPoints(xml, parent, xs, ys, count, old.empty() ? before : old.front()))
+        return false;
+    for (pugi::xml_node node : old)
+        parent.remove_child(node);
+    return true;
 }
 
 int CountChildren(pugi::xml_node parent, const char* name)

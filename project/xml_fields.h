@@ -35,8 +35,8 @@ bool AddPoints(CXmlData& xml,
     int count,
     pugi::xml_node before = pugi::xml_node());
 // Makes the parent hold exactly `count` "X"/"Y" pairs with the values: existing elements are
-// rewritten in place when their numbers match, otherwise they are replaced by new pairs placed
-// before `before` (or at the end).
+// rewritten in place when their numbers match, otherwise they are replaced by new pairs in the
+// place of the old ones (before `before`, or at the end, when there were none).
 bool RewritePoints(CXmlData& xml,
     pugi::xml_node parent,
     const int32_t* xs,
