@@ -10,38 +10,104 @@ using namespace xml_fields;
 namespace {
 
 using IntField = int32_t ItemXmlRecord::*;
+using TextField = QString ItemXmlRecord::*;
 
-struct NamedInt {
-    const char* name;
-    IntField member;
+// The children of an "Item", in the order of the file layout.
+enum ItemChild {
+    kStart,
+    kPlayTime,
+    kMode,
+    kFilePath,
+    kPlayMode,
+    kLinkFaceNo,
+    kCameraID,
+    kCameraImgW,
+    kCameraImgH,
+    kInTime,
+    kOutTime,
+    kMaskMode,
+    kMaskPos,
+    kMaskImageEnable,
+    kMaskImage,
+    kVolume,
+    kMute,
+    kInEffect,
+    kOutEffect,
+    kFilter,
+    kThumbnailTime,
+    kItemChildren
 };
 
-// The plain numbers between "Mode" and "MaskPos" that a rewrite requires, after "FilePath".
-constexpr NamedInt kRequiredNumbers[] = {
-    { "PlayMode", &ItemXmlRecord::PlayMode },
-    { "LinkFaceNo", &ItemXmlRecord::LinkFaceNo },
-    { "CameraID", &ItemXmlRecord::CameraID },
-    { "CameraImgW", &ItemXmlRecord::CameraImgW },
-    { "CameraImgH", &ItemXmlRecord::CameraImgH },
-    { "InTime", &ItemXmlRecord::InTime },
-    { "OutTime", &ItemXmlRecord::OutTime },
-    { "MaskMode", &ItemXmlRecord::MaskMode },
+constexpr const char* kItemChildNames[kItemChildren] = {
+    "Start",
+    "PlayTime",
+    "Mode",
+    "FilePath",
+    "PlayMode",
+    "LinkFaceNo",
+    "CameraID",
+    "CameraImgW",
+    "CameraImgH",
+    "InTime",
+    "OutTime",
+    "MaskMode",
+    "MaskPos",
+    "MaskImageEnable",
+    "MaskImage",
+    "Volume",
+    "Mute",
+    "InEffect",
+    "OutEffect",
+    "Filter",
+    "ThumbnailTime",
 };
 
-struct Effect {
-    const char* container;
-    IntField values[4];
+// How an in-place rewrite treats a missing child: the key is never written, a required child
+// fails the save, an added one is appended; containers have rules of their own.
+enum class Missing { Key, Required, Added, Container };
+
+struct ItemChildField {
+    IntField number;
+    TextField text;
+    Missing missing;
+};
+
+constexpr ItemChildField kItemFields[kItemChildren] = {
+    { &ItemXmlRecord::Start, nullptr, Missing::Key },
+    { &ItemXmlRecord::PlayTime, nullptr, Missing::Required },
+    { &ItemXmlRecord::Mode, nullptr, Missing::Required },
+    { nullptr, &ItemXmlRecord::FilePath, Missing::Required },
+    { &ItemXmlRecord::PlayMode, nullptr, Missing::Required },
+    { &ItemXmlRecord::LinkFaceNo, nullptr, Missing::Required },
+    { &ItemXmlRecord::CameraID, nullptr, Missing::Required },
+    { &ItemXmlRecord::CameraImgW, nullptr, Missing::Required },
+    { &ItemXmlRecord::CameraImgH, nullptr, Missing::Required },
+    { &ItemXmlRecord::InTime, nullptr, Missing::Required },
+    { &ItemXmlRecord::OutTime, nullptr, Missing::Required },
+    { &ItemXmlRecord::MaskMode, nullptr, Missing::Required },
+    { nullptr, nullptr, Missing::Container },
+    { &ItemXmlRecord::MaskImageEnable, nullptr, Missing::Added },
+    { nullptr, &ItemXmlRecord::MaskImage, Missing::Added },
+    { &ItemXmlRecord::Volume, nullptr, Missing::Added },
+    { &ItemXmlRecord::Mute, nullptr, Missing::Required },
+    { nullptr, nullptr, Missing::Container },
+    { nullptr, nullptr, Missing::Container },
+    { nullptr, nullptr, Missing::Container },
+    { &ItemXmlRecord::ThumbnailTime, nullptr, Missing::Added },
 };
 
 constexpr const char* kEffectChildren[] = { "Pattern", "Direction", "StartTime", "EndTime" };
-constexpr Effect kEffects[] = {
-    { "InEffect",
-        { &ItemXmlRecord::InPattern, &ItemXmlRecord::InDirection, &ItemXmlRecord::InStartTime,
-            &ItemXmlRecord::InEndTime } },
-    { "OutEffect",
-        { &ItemXmlRecord::OutPattern, &ItemXmlRecord::OutDirection, &ItemXmlRecord::OutStartTime,
-            &ItemXmlRecord::OutEndTime } },
-};
+constexpr int kEffectValues = 4;
+
+constexpr IntField kInEffectValues[kEffectValues] = { &ItemXmlRecord::InPattern, &ItemXmlRecord::InDirection,
+    &ItemXmlRecord::InStartTime, &ItemXmlRecord::InEndTime };
+constexpr IntField kOutEffectValues[kEffectValues] = { &ItemXmlRecord::OutPattern,
+    &ItemXmlRecord::OutDirection, &ItemXmlRecord::OutStartTime, &ItemXmlRecord::OutEndTime };
+
+const IntField* EffectOf(int child)
+{
+    return child == kInEffect ? kInEffectValues : kOutEffectValues;
+}
 
 // With no points in use the mask position is its rectangle's corner; otherwise the points.
 int MaskPointsOf(const ItemXmlRecord& entry, const int32_t*& xs, const int32_t*& ys)
@@ -134,14 +200,22 @@ bool CItemListXml::LoadItemXml(const QString& path)
 
 bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
 {
-    ReadInt(element, "Start", entry.Start);
-    ReadInt(element, "PlayTime", entry.PlayTime);
-    ReadInt(element, "Mode", entry.Mode);
-    if (!ReadText(element, "FilePath", entry.FilePath))
-        return false;
-    for (const NamedInt& field : kRequiredNumbers)
-        ReadInt(element, field.name, entry.*field.member);
-    if (pugi::xml_node maskPos = element.child("MaskPos")) {
+    pugi::xml_node children[kItemChildren];
+    FirstChildren(element, kItemChildNames, kItemChildren, children);
+    for (int i = 0; i < kItemChildren; ++i) {
+        if (!children[i])
+            continue;
+        const ItemChildField& field = kItemFields[i];
+        if (field.number) {
+            entry.*field.number = CXmlData::ThisNodeInt(children[i]);
+        } else if (field.text) {
+            QString text = CXmlData::ThisNodeText(children[i]);
+            if (!FitsEntry(text))
+                return false;
+            entry.*field.text = std::move(text);
+        }
+    }
+    if (pugi::xml_node maskPos = children[kMaskPos]) {
         ReadInt(maskPos, "PNUM", entry.PNUM);
         ReadPoints(maskPos, entry.X.data(), entry.Y.data(), tagTL_FACE_ITEM_DATA::MAX_MASK_POINTS);
         // The first point doubles as the corner of the mask rectangle.
@@ -152,25 +226,23 @@ bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
         ReadInt(maskPos, "W", entry.W);
         ReadInt(maskPos, "H", entry.H);
     }
-    ReadInt(element, "MaskImageEnable", entry.MaskImageEnable);
-    if (!ReadText(element, "MaskImage", entry.MaskImage))
-        return false;
-    ReadInt(element, "Volume", entry.Volume);
-    ReadInt(element, "Mute", entry.Mute);
-    for (const Effect& effect : kEffects) {
-        if (pugi::xml_node container = element.child(effect.container)) {
-            for (int i = 0; i < 4; ++i)
-                ReadInt(container, kEffectChildren[i], entry.*effect.values[i]);
+    for (const int effect : { kInEffect, kOutEffect }) {
+        if (!children[effect])
+            continue;
+        pugi::xml_node values[kEffectValues];
+        FirstChildren(children[effect], kEffectChildren, kEffectValues, values);
+        for (int i = 0; i < kEffectValues; ++i) {
+            if (values[i])
+                entry.*EffectOf(effect)[i] = CXmlData::ThisNodeInt(values[i]);
         }
     }
-    if (pugi::xml_node filter = element.child("Filter")) {
+    if (pugi::xml_node filter = children[kFilter]) {
         ReadInt(filter, "No", entry.FilterNo);
         size_t i = 0;
         for (pugi::xml_node param = filter.child("Param"); param && i < entry.Param.size();
              param = param.next_sibling("Param"))
             entry.Param[i++] = CXmlData::ThisNodeInt(param);
     }
-    ReadInt(element, "ThumbnailTime", entry.ThumbnailTime);
     return true;
 }
 
@@ -204,61 +276,82 @@ bool CItemListXml::DeleteItem(int32_t start)
 
 bool CItemListXml::RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry)
 {
-    if (!Required(m_xml, element, "PlayTime", entry.PlayTime) || !Required(m_xml, element, "Mode", entry.Mode)
-        || !Required(m_xml, element, "FilePath", entry.FilePath))
-        return false;
-    for (const NamedInt& field : kRequiredNumbers) {
-        if (!Required(m_xml, element, field.name, entry.*field.member))
-            return false;
-    }
-    pugi::xml_node maskPos = element.child("MaskPos");
-    if (maskPos ? !RewriteMaskPos(m_xml, maskPos, entry) : !AddMaskPos(m_xml, element, entry))
-        return false;
-    if (!Added(m_xml, element, "MaskImageEnable", entry.MaskImageEnable)
-        || !Added(m_xml, element, "MaskImage", entry.MaskImage)
-        || !Added(m_xml, element, "Volume", entry.Volume) || !Required(m_xml, element, "Mute", entry.Mute))
-        return false;
-    for (const Effect& effect : kEffects) {
-        pugi::xml_node container = Container(m_xml, element, effect.container);
-        if (!container)
-            return false;
-        for (int i = 0; i < 4; ++i) {
-            if (!Added(m_xml, container, kEffectChildren[i], entry.*effect.values[i]))
+    pugi::xml_node children[kItemChildren];
+    FirstChildren(element, kItemChildNames, kItemChildren, children);
+    // In layout order, so that children added at the end follow that order.
+    for (int i = 0; i < kItemChildren; ++i) {
+        const ItemChildField& field = kItemFields[i];
+        pugi::xml_node child = children[i];
+        switch (field.missing) {
+        case Missing::Key:
+            break;
+        case Missing::Required:
+            if (!child)
                 return false;
+            [[fallthrough]];
+        case Missing::Added:
+            if (field.number ? !Added(m_xml, element, child, kItemChildNames[i], entry.*field.number)
+                             : !Added(m_xml, element, child, kItemChildNames[i], entry.*field.text))
+                return false;
+            break;
+        case Missing::Container:
+            if (i == kMaskPos) {
+                if (child ? !RewriteMaskPos(m_xml, child, entry) : !AddMaskPos(m_xml, element, entry))
+                    return false;
+                break;
+            }
+            if (!child && !(child = m_xml.AddNode(element, kItemChildNames[i])))
+                return false;
+            if (i == kFilter) {
+                if (!Added(m_xml, child, "No", entry.FilterNo) || !WriteFilterParams(m_xml, child, entry))
+                    return false;
+                break;
+            }
+            pugi::xml_node values[kEffectValues];
+            FirstChildren(child, kEffectChildren, kEffectValues, values);
+            for (int v = 0; v < kEffectValues; ++v) {
+                if (!Added(m_xml, child, values[v], kEffectChildren[v], entry.*EffectOf(i)[v]))
+                    return false;
+            }
+            break;
         }
     }
-    pugi::xml_node filter = Container(m_xml, element, "Filter");
-    return filter && Added(m_xml, filter, "No", entry.FilterNo) && WriteFilterParams(m_xml, filter, entry)
-        && Added(m_xml, element, "ThumbnailTime", entry.ThumbnailTime);
+    return true;
 }
 
 bool CItemListXml::AppendItem(pugi::xml_node root, const ItemXmlRecord& entry)
 {
     pugi::xml_node item = m_xml.AddNode(root, "Item");
-    if (!item || !m_xml.AddIntNode(item, "Start", entry.Start)
-        || !m_xml.AddIntNode(item, "PlayTime", entry.PlayTime) || !m_xml.AddIntNode(item, "Mode", entry.Mode)
-        || !m_xml.AddTextNode(item, "FilePath", entry.FilePath))
+    if (!item)
         return false;
-    for (const NamedInt& field : kRequiredNumbers) {
-        if (!m_xml.AddIntNode(item, field.name, entry.*field.member))
-            return false;
-    }
-    if (!AddMaskPos(m_xml, item, entry) || !m_xml.AddIntNode(item, "MaskImageEnable", entry.MaskImageEnable)
-        || !m_xml.AddTextNode(item, "MaskImage", entry.MaskImage)
-        || !m_xml.AddIntNode(item, "Volume", entry.Volume) || !m_xml.AddIntNode(item, "Mute", entry.Mute))
-        return false;
-    for (const Effect& effect : kEffects) {
-        pugi::xml_node container = m_xml.AddNode(item, effect.container);
-        if (!container)
-            return false;
-        for (int i = 0; i < 4; ++i) {
-            if (!m_xml.AddIntNode(container, kEffectChildren[i], entry.*effect.values[i]))
+    for (int i = 0; i < kItemChildren; ++i) {
+        const ItemChildField& field = kItemFields[i];
+        if (field.number) {
+            if (!m_xml.AddIntNode(item, kItemChildNames[i], entry.*field.number))
                 return false;
+        } else if (field.text) {
+            if (!m_xml.AddTextNode(item, kItemChildNames[i], entry.*field.text))
+                return false;
+        } else if (i == kMaskPos) {
+            if (!AddMaskPos(m_xml, item, entry))
+                return false;
+        } else {
+            pugi::xml_node container = m_xml.AddNode(item, kItemChildNames[i]);
+            if (!container)
+                return false;
+            if (i == kFilter) {
+                if (!m_xml.AddIntNode(container, "No", entry.FilterNo)
+                    || !WriteFilterParams(m_xml, container, entry))
+                    return false;
+                continue;
+            }
+            for (int v = 0; v < kEffectValues; ++v) {
+                if (!m_xml.AddIntNode(container, kEffectChildren[v], entry.*EffectOf(i)[v]))
+                    return false;
+            }
         }
     }
-    pugi::xml_node filter = m_xml.AddNode(item, "Filter");
-    return filter && m_xml.AddIntNode(filter, "No", entry.FilterNo) && WriteFilterParams(m_xml, filter, entry)
-        && m_xml.AddIntNode(item, "ThumbnailTime", entry.ThumbnailTime);
+    return true;
 }
 
 bool CItemListXml::SaveItemXml()

@@ -2,6 +2,7 @@
 
 #include "project/xml_records.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -27,12 +28,15 @@ bool ReadText(pugi::xml_node parent, const char* name, QString& text)
 
 void ReadPoints(pugi::xml_node parent, int32_t* xs, int32_t* ys, int capacity)
 {
-    int i = 0;
-    for (pugi::xml_node x = parent.child("X"); x && i < capacity; x = x.next_sibling("X"))
-        xs[i++] = CXmlData::ThisNodeInt(x);
-    i = 0;
-    for (pugi::xml_node y = parent.child("Y"); y && i < capacity; y = y.next_sibling("Y"))
-        ys[i++] = CXmlData::ThisNodeInt(y);
+    int x = 0;
+    int y = 0;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        const char* name = child.name();
+        if (name[0] == 'X' && name[1] == '\0' && x < capacity)
+            xs[x++] = CXmlData::ThisNodeInt(child);
+        else if (name[0] == 'Y' && name[1] == '\0' && y < capacity)
+            ys[y++] = CXmlData::ThisNodeInt(child);
+    }
 }
 
 bool Required(CXmlData& xml, pugi::xml_node parent, const char* name, int32_t value)
@@ -119,6 +123,43 @@ bool RewritePoints(CXmlData& xml,
     for (pugi::xml_node node : old)
         parent.remove_child(node);
     return true;
+}
+
+void FirstChildren(pugi::xml_node parent, const char* const* names, int count, pugi::xml_node* out)
+{
+    std::fill(out, out + count, pugi::xml_node());
+    // Files are usually in the order of the names: the name after the last one found is tried
+    // first, which makes the common case one comparison per child.
+    int next = 0;
+    for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
+        const char* name = child.name();
+        int found = -1;
+        if (next < count && std::strcmp(names[next], name) == 0) {
+            found = next;
+        } else {
+            for (int i = 0; i < count; ++i) {
+                if (names[i][0] == name[0] && std::strcmp(names[i], name) == 0) {
+                    found = i;
+                    break;
+                }
+            }
+        }
+        if (found < 0)
+            continue;
+        if (!out[found])
+            out[found] = child;
+        next = found + 1;
+    }
+}
+
+bool Added(CXmlData& xml, pugi::xml_node parent, pugi::xml_node child, const char* name, int32_t value)
+{
+    return child ? xml.SetThisNodeInt(child, value) : xml.AddIntNode(parent, name, value);
+}
+
+bool Added(CXmlData& xml, pugi::xml_node parent, pugi::xml_node child, const char* name, const QString& text)
+{
+    return child ? xml.SetThisNodeText(child, text) : xml.AddTextNode(parent, name, text);
 }
 
 int CountChildren(pugi::xml_node parent, const char* name)

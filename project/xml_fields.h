@@ -44,6 +44,15 @@ bool RewritePoints(CXmlData& xml,
     int count,
     pugi::xml_node before = pugi::xml_node());
 
+// The first child of each of the names (null where there is none), found in one pass over the
+// children: entries have a score of children, so looking each name up on its own would cost a
+// pass per name.
+void FirstChildren(pugi::xml_node parent, const char* const* names, int count, pugi::xml_node* out);
+
+// Write into the given child (found before), appending it at the end of the parent when null.
+bool Added(CXmlData& xml, pugi::xml_node parent, pugi::xml_node child, const char* name, int32_t value);
+bool Added(CXmlData& xml, pugi::xml_node parent, pugi::xml_node child, const char* name, const QString& text);
+
 // The number of children with the name.
 int CountChildren(pugi::xml_node parent, const char* name);
 
