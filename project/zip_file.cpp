@@ -7,8 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-#include <QUuid>
-#include <filesystem>
+#include <cerrno>
 #include <functional>
 #include <memory>
 #include <zip.h>
@@ -27,6 +26,82 @@ bool IsCompressedMedia(const QString& fileName)
         QStringLiteral("png"), QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("mp3") };
     return kStoredSuffixes.contains(QFileInfo(fileName).suffix(), Qt::CaseInsensitive);
 }
+
+// Lets libzip write a new archive into a device: the temporary file of an atomic write, which
+// is committed (synced and renamed over the target) only when the archive is complete.
+class CDeviceZipSink {
+public:
+    explicit CDeviceZipSink(QIODevice& device)
+        : m_device(device)
+    {
+        zip_error_init(&m_error);
+    }
+    ~CDeviceZipSink() { zip_error_fini(&m_error); }
+    CDeviceZipSink(const CDeviceZipSink&) = delete;
+    CDeviceZipSink& operator=(const CDeviceZipSink&) = delete;
+
+    static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        return static_cast<CDeviceZipSink*>(state)->Handle(data, length, command);
+    }
+
+private:
+    zip_int64_t Fail(int code, int systemCode = 0)
+    {
+        zip_error_set(&m_error, code, systemCode);
+        return -1;
+    }
+
+    zip_int64_t Handle(void* data, zip_uint64_t length, zip_source_cmd_t command)
+    {
+        switch (command) {
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
+                ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
+                ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
+                ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE,
+                ZIP_SOURCE_REMOVE, -1);
+        case ZIP_SOURCE_STAT:
+            // There is no archive yet (libzip takes a read error "no such file" as that): a new one
+            // is written.
+            return Fail(ZIP_ER_READ, ENOENT);
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&m_error, data, length);
+        case ZIP_SOURCE_OPEN:
+        case ZIP_SOURCE_CLOSE:
+        case ZIP_SOURCE_FREE:
+        case ZIP_SOURCE_READ:
+        case ZIP_SOURCE_SEEK:
+        case ZIP_SOURCE_TELL:
+        case ZIP_SOURCE_BEGIN_WRITE:
+        case ZIP_SOURCE_COMMIT_WRITE:
+        case ZIP_SOURCE_ROLLBACK_WRITE:
+        case ZIP_SOURCE_REMOVE:
+            return 0;
+        case ZIP_SOURCE_WRITE:
+            return m_device.write(static_cast<const char*>(data), qint64(length)) == qint64(length)
+                ? zip_int64_t(length)
+                : Fail(ZIP_ER_WRITE);
+        case ZIP_SOURCE_SEEK_WRITE: {
+            const auto* seek = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &m_error);
+            if (!seek)
+                return -1;
+            const qint64 base = seek->whence == SEEK_CUR ? m_device.pos()
+                : seek->whence == SEEK_END               ? m_device.size()
+                                                         : 0;
+            const qint64 offset = base + seek->offset;
+            return offset >= 0 && m_device.seek(offset) ? 0 : Fail(ZIP_ER_SEEK);
+        }
+        case ZIP_SOURCE_TELL_WRITE:
+            return m_device.pos();
+        default:
+            return Fail(ZIP_ER_OPNOTSUPP);
+        }
+    }
+
+    QIODevice& m_device;
+    zip_error_t m_error;
+};
 
 QString OpenErrorText(int code)
 {
@@ -103,83 +178,84 @@ int CZipFile::Fail(const QString& text)
 int CZipFile::Zip(const QString& sourceFolder, const QString& zipFile)
 {
     m_errorText.clear();
-    QString folder = QDir::cleanPath(platform::DataFilePathToLocal(sourceFolder));
+    const QString folder = QDir::cleanPath(platform::DataFilePathToLocal(sourceFolder));
     const QString topName = platform::FileNameOf(folder);
     if (sourceFolder.isEmpty() || zipFile.isEmpty() || !platform::IsSafeComponent(topName))
         return Fail(QStringLiteral("Zip 引数エラー"));
     if (!platform::IsDirectory(folder))
         return Fail(QStringLiteral("Zip フォルダがありません: %1").arg(sourceFolder));
 
-    // A link is replaced at its target, so the link stays.
+    // The temporary file of the write lies beside the target; an archive written into the
+    // folder it packs must not take itself in.
     const QFileInfo targetInfo(zipFile);
-    const QString target
-        = targetInfo.isSymLink() ? targetInfo.symLinkTarget() : targetInfo.absoluteFilePath();
-    const QString temporary = QFileInfo(target).absolutePath() + QStringLiteral("/.")
-        + QFileInfo(target).fileName() + QLatin1Char('.') + QUuid::createUuid().toString(QUuid::Id128);
-    int code = 0;
-    ZipArchive archive(zip_open(QFile::encodeName(temporary).constData(), ZIP_CREATE | ZIP_EXCL, &code));
-    if (!archive)
-        return Fail(QStringLiteral("Zip 書き込みエラー: %1").arg(OpenErrorText(code)));
-
+    const QString temporaryPrefix
+        = targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName() + QLatin1Char('.');
     QString error;
-    // Folders first-to-last in name order, each folder's entry before its contents.
-    std::function<bool(const QString&, const QString&)> addFolder = [&](const QString& path,
-                                                                        const QString& entry) {
-        if (zip_dir_add(archive.get(), (entry + QLatin1Char('/')).toUtf8().constData(), ZIP_FL_ENC_UTF_8)
-            < 0) {
-            error = QString::fromUtf8(zip_strerror(archive.get()));
+    const auto writeArchive = [&](QIODevice& device) {
+        zip_error_t openError;
+        zip_error_init(&openError);
+        CDeviceZipSink sink(device);
+        zip_source_t* source = zip_source_function_create(&CDeviceZipSink::Callback, &sink, &openError);
+        zip_t* opened
+            = source ? zip_open_from_source(source, ZIP_CREATE | ZIP_TRUNCATE, &openError) : nullptr;
+        if (!opened) {
+            error = QString::fromUtf8(zip_error_strerror(&openError));
+            if (source)
+                zip_source_free(source);
+            zip_error_fini(&openError);
             return false;
         }
-        const QFileInfoList children = QDir(path).entryInfoList(
-            QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-        for (const QFileInfo& child : children) {
-            // Links are not followed: they could pull in files from anywhere.
-            if (child.isSymLink() || child.absoluteFilePath() == temporary)
-                continue;
-            const QString childEntry = entry + QLatin1Char('/') + child.fileName();
-            if (child.isDir()) {
-                if (!addFolder(child.absoluteFilePath(), childEntry))
-                    return false;
-                continue;
+        zip_error_fini(&openError);
+        ZipArchive archive(opened);
+        const auto libraryError = [&] {
+            error = QString::fromUtf8(zip_strerror(archive.get()));
+            return false;
+        };
+        // Each folder's entry before its contents, in name order.
+        std::function<bool(const QString&, const QString&)> addFolder = [&](const QString& path,
+                                                                            const QString& entry) {
+            if (zip_dir_add(archive.get(), (entry + QLatin1Char('/')).toUtf8().constData(), ZIP_FL_ENC_UTF_8)
+                < 0)
+                return libraryError();
+            const QFileInfoList children = QDir(path).entryInfoList(
+                QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+            for (const QFileInfo& child : children) {
+                // Links are not followed: they could pull in files from anywhere.
+                if (child.isSymLink() || child.absoluteFilePath().startsWith(temporaryPrefix))
+                    continue;
+                const QString childEntry = entry + QLatin1Char('/') + child.fileName();
+                if (child.isDir()) {
+                    if (!addFolder(child.absoluteFilePath(), childEntry))
+                        return false;
+                    continue;
+                }
+                zip_source_t* file = zip_source_file(
+                    archive.get(), QFile::encodeName(child.absoluteFilePath()).constData(), 0, -1);
+                const zip_int64_t index = file
+                    ? zip_file_add(archive.get(), childEntry.toUtf8().constData(), file, ZIP_FL_ENC_UTF_8)
+                    : -1;
+                if (index < 0) {
+                    if (file)
+                        zip_source_free(file);
+                    return libraryError();
+                }
+                const zip_int32_t method
+                    = IsCompressedMedia(child.fileName()) ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+                if (zip_set_file_compression(archive.get(), zip_uint64_t(index), method, 0) != 0)
+                    return libraryError();
             }
-            zip_source_t* source = zip_source_file(
-                archive.get(), QFile::encodeName(child.absoluteFilePath()).constData(), 0, -1);
-            const zip_int64_t index = source
-                ? zip_file_add(archive.get(), childEntry.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8)
-                : -1;
-            if (index < 0) {
-                if (source)
-                    zip_source_free(source);
-                error = QString::fromUtf8(zip_strerror(archive.get()));
-                return false;
-            }
-            const zip_int32_t method = IsCompressedMedia(child.fileName()) ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-            if (zip_set_file_compression(archive.get(), zip_uint64_t(index), method, 0) != 0) {
-                error = QString::fromUtf8(zip_strerror(archive.get()));
-                return false;
-            }
-        }
+            return true;
+        };
+        if (!addFolder(folder, topName))
+            return false;
+        if (zip_close(archive.get()) != 0)
+            return libraryError();
+        archive.release();
         return true;
     };
-    bool written = addFolder(folder, topName);
-    if (written && zip_close(archive.get()) == 0)
-        archive.release();
-    else if (written)
-        error = QString::fromUtf8(zip_strerror(archive.get())), written = false;
-    if (written) {
-        std::error_code renameError;
-        std::filesystem::rename(
-            QFile::encodeName(temporary).toStdString(), QFile::encodeName(target).toStdString(), renameError);
-        if (renameError) {
-            error = QString::fromLocal8Bit(renameError.message().c_str());
-            written = false;
-        }
-    }
-    if (!written) {
-        archive.reset();
-        QFile::remove(temporary);
-        return Fail(QStringLiteral("Zip 書き込みエラー: %1").arg(error));
-    }
+    QString writeError;
+    if (!platform::WriteFileAtomically(zipFile, writeArchive, &writeError))
+        return Fail(QStringLiteral("Zip 書き込みエラー: %1").arg(error.isEmpty() ? writeError : error));
     return 1;
 }
 
