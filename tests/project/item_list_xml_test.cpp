@@ -1,5 +1,6 @@
 #include "project/item_list_xml.h"
 #include "project/record_conversion.h"
+#include "project/xml_fields.h"
 #include "tests/fixtures/temp_folder.h"
 #include "tests/project/project_test_data.h"
 
@@ -297,6 +298,21 @@ TEST(ItemListXml, TextsThatDoNotFitOrThatXmlCannotHoldAreRefused)
             EXPECT_EQ(temp.ReadFile(QStringLiteral("Face_1.xml")), before);
         }
     }
+}
+
+TEST(ItemListXml, CopiesShareTheDocument)
+{
+    CTempFolder temp;
+    const QString path = FaceFile(temp, MinimalItem(100));
+    CItemListXml loaded;
+    ASSERT_TRUE(loaded.LoadItemXml(path));
+    CItemListXml copy = loaded;
+    EXPECT_EQ(copy.GetCount(), 1);
+    EXPECT_EQ(copy.Xml().Path(), path);
+    ASSERT_TRUE(Store(copy, Entry(200, 0)));
+    // The copy wrote into the one document both hold.
+    EXPECT_EQ(xml_fields::CountChildren(loaded.Xml().Root(), "Item"), 2);
+    EXPECT_EQ(loaded.Items().size(), 1u); // the entries are the copy's own
 }
 
 } // namespace
