@@ -99,21 +99,22 @@ TEST(ZipFile, JapaneseNamedProjectRoundTrips)
 
 TEST(ZipFile, WindowsArchiveWithCp932NamesAndBackslashes)
 {
+    // "ソ" ends in the byte of a backslash in CP932: names are decoded before separators are read.
     CTempFolder temp;
     const QString zipPath = temp.FilePath(QStringLiteral("win.kdp"));
     WriteRawArchive(zipPath,
         { { Cp932(QStringLiteral("映像_Package\\")), {} },
-            { Cp932(QStringLiteral("映像_Package\\映像\\映像.xml")), "<Project/>" },
+            { Cp932(QStringLiteral("映像_Package\\ソフト\\ソフト.xml")), "<Project/>" },
             { Cp932(QStringLiteral("映像_Package\\映像_Data\\1_1.jpg")), "jpg" } });
     CZipFile zip;
     QStringList entries;
     ASSERT_TRUE(zip.ReadZipFile(zipPath, entries));
     EXPECT_EQ(entries,
-        QStringList({ QStringLiteral("映像_Package\\"), QStringLiteral("映像_Package\\映像\\映像.xml"),
+        QStringList({ QStringLiteral("映像_Package\\"), QStringLiteral("映像_Package\\ソフト\\ソフト.xml"),
             QStringLiteral("映像_Package\\映像_Data\\1_1.jpg") }));
     const QString out = temp.MakeFolder(QStringLiteral("out"));
     ASSERT_TRUE(zip.UnZip(zipPath, out)) << zip.ErrorText().toStdString();
-    EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像_Package/映像/映像.xml")), QByteArray("<Project/>"));
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像_Package/ソフト/ソフト.xml")), QByteArray("<Project/>"));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像_Package/映像_Data/1_1.jpg")), QByteArray("jpg"));
 }
 
