@@ -160,6 +160,8 @@ QString SafeRelativePath(QString name, bool& isFolder)
         return QString();
     QStringList components;
     for (const QString& component : name.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (component == QLatin1String("."))
+            continue;
         if (!platform::IsSafeComponent(component))
             return QString();
         components.append(component);

@@ -105,17 +105,21 @@ TEST(ZipFile, WindowsArchiveWithCp932NamesAndBackslashes)
     WriteRawArchive(zipPath,
         { { Cp932(QStringLiteral("映像_Package\\")), {} },
             { Cp932(QStringLiteral("映像_Package\\ソフト\\ソフト.xml")), "<Project/>" },
-            { Cp932(QStringLiteral("映像_Package\\映像_Data\\1_1.jpg")), "jpg" } });
+            { Cp932(QStringLiteral("映像_Package\\映像_Data\\1_1.jpg")), "jpg" },
+            { Cp932(QStringLiteral("./映像_Package/./readme.txt")), "plain" } });
     CZipFile zip;
     QStringList entries;
     ASSERT_TRUE(zip.ReadZipFile(zipPath, entries));
     EXPECT_EQ(entries,
         QStringList({ QStringLiteral("映像_Package\\"), QStringLiteral("映像_Package\\ソフト\\ソフト.xml"),
-            QStringLiteral("映像_Package\\映像_Data\\1_1.jpg") }));
+            QStringLiteral("映像_Package\\映像_Data\\1_1.jpg"),
+            QStringLiteral("./映像_Package/./readme.txt") }));
     const QString out = temp.MakeFolder(QStringLiteral("out"));
     ASSERT_TRUE(zip.UnZip(zipPath, out)) << zip.ErrorText().toStdString();
     EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像_Package/ソフト/ソフト.xml")), QByteArray("<Project/>"));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像_Package/映像_Data/1_1.jpg")), QByteArray("jpg"));
+    EXPECT_EQ(
+        temp.ReadFile(QStringLiteral("out/映像_Package/readme.txt")), QByteArray("plain")); // "." is no step
 }
 
 TEST(ZipFile, HostileArchivesExtractNothing)
