@@ -414,9 +414,8 @@ QString CXmlData::ThisNodeText(pugi::xml_node element)
 
 int32_t CXmlData::ThisNodeInt(pugi::xml_node element)
 {
-    pugi::xml_node first = element.first_child();
-    if (first && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata)
-        && !first.next_sibling())
-        return platform::AToI(first.value());
-    return platform::WToI(ThisNodeText(element));
+    // Numbers are read for every field of every item on load: the first text child is taken
+    // directly; only a number in nested elements needs the whole text gathered.
+    const char* text = element.child_value();
+    return *text ? platform::AToI(text) : platform::WToI(ThisNodeText(element));
 }
