@@ -190,6 +190,10 @@ TEST(XmlData, SelectionMissLeavesTheOutTextUnchanged)
     EXPECT_EQ(text, QStringLiteral("7"));
     EXPECT_TRUE(xml.GetNodeText(xml.Root(), "Item[1]//W", text));
     EXPECT_EQ(text, QStringLiteral("7"));
+    // The text of an element is all the text below it.
+    int32_t number = 0;
+    EXPECT_TRUE(xml.GetNodeInt(xml.Root(), "Item", number));
+    EXPECT_EQ(number, 7);
     EXPECT_FALSE(xml.GetNodeText(xml.Root(), "Item[", text));
     EXPECT_EQ(xml.ErrorText(), QStringLiteral("GetNodeText selectSingleNodeエラー"));
 }
