@@ -1,0 +1,14 @@
+#include "updater/update_ctrl.h"
+#include "updater/update_environment.h"
+
+#include <QApplication>
+
+// The updater runs its flow once, without a main window, and ends.
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Kaleidra Updater"));
+    CSystemUpdateEnvironment environment;
+    CUpdateCtrl control(environment);
+    return control.Run() ? 0 : 1;
+}

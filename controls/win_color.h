@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QColor>
+#include <cstdint>
+
+// A Windows colour value: red in the low byte, then green, then blue.
+using COLORREF = uint32_t;
+
+namespace controls {
+
+constexpr COLORREF Rgb(uint8_t red, uint8_t green, uint8_t blue)
+{
+    return COLORREF(red) | (COLORREF(green) << 8) | (COLORREF(blue) << 16);
+}
+
+inline QColor ToQColor(COLORREF colour)
+{
+    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
+}
+
+} // namespace controls

@@ -1,0 +1,131 @@
+#include "platform/file_copy.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+// Closes a descriptor on every way out.
+class CFileDescriptor {
+public:
+    explicit CFileDescriptor(int fd)
+        : m_fd(fd)
+    {
+    }
+    ~CFileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    CFileDescriptor(const CFileDescriptor&) = delete;
+    CFileDescriptor& operator=(const CFileDescriptor&) = delete;
+
+    int Get() const { return m_fd; }
+    bool Close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+bool WriteAll(int fd, const char* bytes, ssize_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool CopyBytes(int from, int to)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (!WriteAll(to, buffer, got))
+            return false;
+    }
+}
+
+bool TargetMayBeReplaced(const QByteArray& target)
+{
+    struct stat status { };
+    if (::lstat(target.constData(), &status) != 0)
+        return errno == ENOENT;
+    if (S_ISLNK(status.st_mode))
+        return true;
+    return S_ISREG(status.st_mode) && (status.st_mode & S_IWUSR) != 0;
+}
+
+} // namespace
+
+bool MakeFolderTree(const QString& path, const std::optional<FileOwner>& owner)
+{
+    const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
+    QString prefix;
+    for (const QString& part : absolute.split(u'/', Qt::SkipEmptyParts)) {
+        prefix += u'/' + part;
+        const QByteArray local = QFile::encodeName(prefix);
+        if (::mkdir(local.constData(), 0777) == 0) {
+            if (owner && ::chown(local.constData(), owner->uid, owner->gid) != 0)
+                return false;
+        } else if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return QFileInfo(absolute).isDir();
+}
+
+bool CopyFileReplacing(const QString& source, const QString& target, const CopyOptions& options)
+{
+    const QByteArray sourcePath = QFile::encodeName(source);
+    const QByteArray targetPath = QFile::encodeName(target);
+    // O_NONBLOCK: opening a pipe must not wait for a writer before it is refused.
+    CFileDescriptor input(::open(sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    struct stat status { };
+    if (input.Get() < 0 || ::fstat(input.Get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return false;
+    if (!TargetMayBeReplaced(targetPath))
+        return false;
+
+    const QFileInfo targetInfo(target);
+    QByteArray temporaryPath
+        = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName())
+        + ".XXXXXX";
+    CFileDescriptor output(::mkostemp(temporaryPath.data(), O_CLOEXEC));
+    if (output.Get() < 0)
+        return false;
+    mode_t mode = status.st_mode & 0777;
+    if (options.makeWritable)
+        mode |= S_IWUSR;
+    const bool written = CopyBytes(input.Get(), output.Get())
+        && (!options.owner || ::fchown(output.Get(), options.owner->uid, options.owner->gid) == 0)
+        && ::fchmod(output.Get(), mode) == 0 && ::fsync(output.Get()) == 0 && output.Close()
+        && ::rename(temporaryPath.constData(), targetPath.constData()) == 0;
+    if (!written)
+        ::unlink(temporaryPath.constData());
+    return written;
+}
+
+} // namespace platform

@@ -1,0 +1,270 @@
+#include "platform/file_version.h"
+#include "tests/updater/update_fixture.h"
+#include "updater/update_ctrl.h"
+#include "updater/version_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace updater_text;
+
+namespace {
+
+const platform::FileOwner kDesktopOwner { 4242, 4343 };
+
+QString VersionOf(const QString& path)
+{
+    const auto version = platform::ReadFileVersion(path);
+    return version ? FormatFileVersion(*version, 4) : QString();
+}
+
+struct Status {
+    mode_t mode = 0;
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
+Status StatusOf(const QString& path)
+{
+    struct stat status { };
+    EXPECT_EQ(::lstat(QFile::encodeName(path).constData(), &status), 0) << path.toStdString();
+    return { mode_t(status.st_mode & 07777), status.st_uid, status.st_gid };
+}
+
+void SetMode(const QString& path, mode_t mode)
+{
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0) << path.toStdString();
+}
+
+QString Failure(int code, const QString& what, const QString& path = QString())
+{
+    QString text = QStringLiteral("アップデート処理に失敗しました。(%1)\n%2").arg(code).arg(what);
+    return path.isEmpty() ? text : text + QStringLiteral("\n[%1]").arg(path);
+}
+
+} // namespace
+
+TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving files to the desktop user needs root";
+    CUpdateSandbox sandbox;
+    sandbox.m_environment.desktopUser
+        = platform::DesktopUser { kDesktopOwner, sandbox.Path(QStringLiteral("home")) };
+    sandbox.m_environment.documents = sandbox.Path(QStringLiteral("home/Documents/new"));
+    sandbox.Write(QStringLiteral("package/Data/ProgramFiles/Kaleidra/bin/.hidden"), "hidden");
+    SetMode(sandbox.Package(QStringLiteral("ProgramData/OXTREL/Kaleidra/SETTING/Effect.ini")), 0444);
+    // Links and special files in the package are neither followed nor copied.
+    QFile::link(QStringLiteral("/etc/hostname"),
+        sandbox.Package(QStringLiteral("ProgramFiles/Kaleidra/Skin/link.png")));
+    QFile::link(QStringLiteral("/etc"), sandbox.Package(QStringLiteral("ProgramFiles/Kaleidra/etc")));
+    ASSERT_EQ(
+        ::mkfifo(
+            QFile::encodeName(sandbox.Package(QStringLiteral("Document/Kaleidra/pipe"))).constData(), 0644),
+        0);
+    // Installed files the package does not hold stay; the existing case of "OXTREL" is kept.
+    sandbox.Write(QStringLiteral("install/Skin/old.png"), "old");
+    sandbox.m_folder.MakeFolder(QStringLiteral("common/oXtReL"));
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+    EXPECT_TRUE(sandbox.Run());
+
+    EXPECT_EQ(sandbox.m_dialogs.MessageTexts(),
+        (std::vector<QString> { Confirm(QStringLiteral("1.6.1.5"), QStringLiteral("1.6.2.0")), Success() }));
+    EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONINFORMATION));
+    EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))), u"1.6.2.0");
+    const QMap<QString, QByteArray> installed = sandbox.Tree(QStringLiteral("install"));
+    EXPECT_EQ(installed.keys(),
+        (QStringList { QStringLiteral("Skin/button.png"), QStringLiteral("Skin/old.png"),
+            QStringLiteral("bin/.hidden"), QStringLiteral("bin/Kaleidra"),
+            QStringLiteral("bin/uninstaller") }));
+    EXPECT_EQ(installed.value(QStringLiteral("Skin/button.png")), "new button");
+    EXPECT_EQ(sandbox.Tree(QStringLiteral("common")).keys(),
+        QStringList { QStringLiteral("oXtReL/Kaleidra/SETTING/Effect.ini") });
+    EXPECT_EQ(sandbox.Tree(QStringLiteral("home/Documents/new")).keys(),
+        QStringList { QStringLiteral("Kaleidra/Sample/show.kdp") });
+
+    // Mode bits come with the file; a read-only source arrives writable.
+    EXPECT_EQ(StatusOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))).mode, mode_t(0755));
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/oXtReL/Kaleidra/SETTING/Effect.ini"))).mode,
+        mode_t(0644));
+    // What lands in the desktop user's documents is theirs, folders included; the rest is root's.
+    for (const char* path : { "home/Documents/new", "home/Documents/new/Kaleidra/Sample",
+             "home/Documents/new/Kaleidra/Sample/show.kdp" }) {
+        SCOPED_TRACE(path);
+        const Status status = StatusOf(sandbox.Path(QString::fromUtf8(path)));
+        EXPECT_EQ(status.uid, kDesktopOwner.uid);
+        EXPECT_EQ(status.gid, kDesktopOwner.gid);
+    }
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("home/Documents"))).uid, 0u);
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/oXtReL/Kaleidra/SETTING/Effect.ini"))).uid, 0u);
+
+    const platform::CRegistryStore& registry = sandbox.m_environment.registry;
+    EXPECT_EQ(registry.ValueNames(CUpdateSandbox::kUninstallKey),
+        (QStringList { QStringLiteral("DisplayIcon"), QStringLiteral("UninstallString"),
+            QStringLiteral("DisplayVersion"), QStringLiteral("PackageVersion"), QStringLiteral("UpdateDate"),
+            QStringLiteral("UpdateVersion") }));
+    const std::pair<const char*, const char*> values[] = { { "DisplayVersion", "1.6.2.0" },
+        { "PackageVersion", "1.0" }, { "UpdateDate", "20260309" }, { "UpdateVersion", "1.0.3.4" } };
+    for (const auto& [name, value] : values) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(registry.ReadString(CUpdateSandbox::kUninstallKey, QString::fromUtf8(name)),
+            QString::fromUtf8(value));
+    }
+}
+
+TEST(UpdateCopyTest, SettingsInTheDesktopUsersHomeBecomeTheirs)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving files to the desktop user needs root";
+    CUpdateSandbox sandbox;
+    sandbox.m_environment.desktopUser
+        = platform::DesktopUser { kDesktopOwner, sandbox.Path(QStringLiteral("home")) };
+    sandbox.m_environment.commonAppData = sandbox.Path(QStringLiteral("home/.local/share"));
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+    EXPECT_TRUE(sandbox.Run());
+
+    for (const char* path :
+        { "home/.local/share/Oxtrel", "home/.local/share/Oxtrel/Kaleidra/SETTING/Effect.ini" }) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(StatusOf(sandbox.Path(QString::fromUtf8(path))).uid, kDesktopOwner.uid);
+    }
+}
+
+TEST(UpdateCopyTest, TheFirstFileThatCannotBeCopiedEndsTheUpdate)
+{
+    struct Case {
+        const char* name;
+        std::function<void(CUpdateSandbox&)> prepare;
+        std::function<QString(const CUpdateSandbox&)> message;
+        // Trees whose files are all copied before the failure, and the tree not reached.
+        QStringList copied;
+        QString untouched;
+    };
+    const QString install = QStringLiteral("install");
+    const QString settings = QStringLiteral("common/Oxtrel");
+    const QString documents = QStringLiteral("home/Documents/Kaleidra");
+    const std::vector<Case> cases = {
+        { "read-only installed file",
+            [](CUpdateSandbox& s) {
+                SetMode(s.Write(QStringLiteral("install/Skin/button.png"), "old"), 0444);
+            },
+            [](const CUpdateSandbox& s) {
+                return Failure(101, QStringLiteral("インストールファイルの更新に失敗しました。"),
+                    s.Install(QStringLiteral("Skin/button.png")));
+            },
+            {}, settings },
+        { "installed folder blocked by a file",
+            [](CUpdateSandbox& s) { s.Write(QStringLiteral("install/Skin"), "a file"); },
+            [](const CUpdateSandbox& s) {
+                return Failure(101, QStringLiteral("インストールファイルの更新に失敗しました。"),
+                    s.Install(QStringLiteral("Skin/button.png")));
+            },
+            {}, settings },
+        { "read-only settings file",
+            [](CUpdateSandbox& s) {
+                SetMode(s.Write(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"), "old"), 0444);
+            },
+            [](const CUpdateSandbox&) {
+                return Failure(102, QStringLiteral("設定ファイルの更新に失敗しました。"));
+            },
+            { install }, documents },
+        { "settings folder cannot be made",
+            [](CUpdateSandbox& s) {
+                s.m_environment.commonAppData = s.Write(QStringLiteral("commonfile"), "a file");
+            },
+            [](const CUpdateSandbox&) {
+                return Failure(102, QStringLiteral("設定フォルダが見つかりませんでした。"));
+            },
+            { install }, documents },
+        { "read-only document",
+            [](CUpdateSandbox& s) {
+                SetMode(s.Write(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp"), "old"), 0444);
+            },
+            [](const CUpdateSandbox& s) {
+                return Failure(103, QStringLiteral("ドキュメントファイルの更新に失敗しました。"),
+                    s.Path(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp")));
+            },
+            { install, settings }, {} },
+        { "documents folder cannot be made",
+            [](CUpdateSandbox& s) {
+                s.m_environment.documents = s.Write(QStringLiteral("docsfile"), "a file");
+            },
+            [](const CUpdateSandbox& s) {
+                return Failure(103, QStringLiteral("ドキュメントフォルダが見つかりませんでした。"),
+                    s.Path(QStringLiteral("docsfile/Kaleidra")));
+            },
+            { install, settings }, {} },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CUpdateSandbox sandbox;
+        c.prepare(sandbox);
+        const QByteArray hiveBefore = sandbox.HiveBytes();
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+        EXPECT_TRUE(sandbox.Run());
+
+        ASSERT_EQ(sandbox.m_dialogs.MessageTexts().size(), 2u);
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(), c.message(sandbox));
+        EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONWARNING));
+        EXPECT_EQ(sandbox.HiveBytes(), hiveBefore);
+        EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))),
+            c.copied.contains(install) ? u"1.6.2.0" : u"1.6.1.5");
+        if (c.copied.contains(settings)) {
+            EXPECT_EQ(
+                sandbox.Read(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini")), "[EFFECT]\n");
+        }
+        if (!c.untouched.isEmpty()) {
+            EXPECT_FALSE(QFileInfo::exists(sandbox.Path(c.untouched)));
+        }
+        // No temporary file is left beside a target.
+        for (const QString& tree : { install, QStringLiteral("common"), QStringLiteral("home") }) {
+            for (const QString& file : sandbox.Tree(tree).keys())
+                EXPECT_FALSE(QFileInfo(file).fileName().startsWith(u'.')) << file.toStdString();
+        }
+    }
+}
+
+// Reads the entry normally; from the copy worker on, the hive lies below a regular file and
+// cannot be written.
+class CUnwritableHiveEnvironment final : public CTestUpdateEnvironment {
+public:
+    using CTestUpdateEnvironment::CTestUpdateEnvironment;
+    platform::CRegistryStore& MachineRegistry() override
+    {
+        return std::this_thread::get_id() == m_guiThread ? registry : m_unwritable;
+    }
+    platform::CRegistryStore m_unwritable { QStringLiteral("/dev/null/registry.ini") };
+
+private:
+    std::thread::id m_guiThread = std::this_thread::get_id();
+};
+
+TEST(UpdateCopyTest, AVersionThatCannotBeRecordedIsReported)
+{
+    CUpdateSandbox sandbox;
+    CUnwritableHiveEnvironment environment(sandbox.m_folder, sandbox.m_dialogs);
+    environment.updaterProgram = sandbox.m_environment.updaterProgram;
+    environment.registry = sandbox.m_environment.registry;
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+    CUpdateCtrl control(environment);
+    EXPECT_TRUE(control.Run());
+
+    EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
+        u"アップデート処理は完了しましたが、バージョン情報を記録できませんでした。");
+    EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONWARNING));
+    EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))), u"1.6.2.0");
+}
