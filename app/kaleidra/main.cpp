@@ -1,0 +1,32 @@
+#include "app/kaleidra/shell_document_view.h"
+#include "core/kaleidra_app.h"
+#include "core/main_frame.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication qtApp(argc, argv);
+    QCoreApplication::setApplicationName(QString::fromUtf16(CKaleidraApp::kAppName));
+
+    CKaleidraApp app;
+    app.SetDocumentTemplate({
+        [] { return std::make_unique<CShellDocument>(); },
+        [](CMainFrame& frame, QObject& document) -> QWidget* {
+            return new CShellView(frame, static_cast<CShellDocument&>(document));
+        },
+        [](QObject& document, const QString& path) {
+            return static_cast<CShellDocument&>(document).OpenDocumentFile(path);
+        },
+    });
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (!app.InitInstance(arguments)) {
+        const int exitCode = app.ExitInstance();
+        // A second start that found the running editor ends normally; a failed start does not.
+        return app.IsSecondStart() ? exitCode : 1;
+    }
+    const int loopResult = qtApp.exec();
+    const int exitCode = app.ExitInstance();
+    return loopResult != 0 ? loopResult : exitCode;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <cstdint>
+
+struct BootParamBlock;
+
+// Messages a second start sends to the running editor.
+inline constexpr quint32 kBootParamMessage = 0x0401; // a project path waits in the boot block
+inline constexpr quint32 kBringToFrontMessage = 0x8001; // raise the main window
+
+// The editor's top-level window around the main view. It receives the project path that a
+// second start of the editor hands over and passes it on to the view.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // bootBlock may be null when the boot block could not be mapped.
+    explicit CMainFrame(BootParamBlock* bootBlock, QWidget* parent = nullptr);
+
+    // The view shown in the frame; the frame takes ownership.
+    void SetActiveView(QWidget* view);
+    QWidget* ActiveView() const { return m_activeView; }
+
+    // Takes the handed-over path: -1 without an active view (the path keeps waiting), else 0.
+    // A waiting path is passed on with ProjectPathHandedOver and the block is freed.
+    int OnBootParam();
+    void BringToFront();
+    // Dispatches a message of a second start.
+    void OnInstanceMessage(quint32 message);
+
+    // The last path handed over by a second start.
+    QString LastHandedOverPath() const { return m_lastHandedOverPath; }
+
+signals:
+    // The view opens the project (asking about the open one first).
+    void ProjectPathHandedOver(const QString& path);
+
+private:
+    BootParamBlock* m_bootBlock = nullptr;
+    QWidget* m_activeView = nullptr;
+    QString m_lastHandedOverPath;
+};
