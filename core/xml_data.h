@@ -52,6 +52,8 @@ public:
 
     bool IsLoaded() const { return !m_root.empty(); }
     pugi::xml_node Root() const { return m_root; }
+    // The document node itself, the parent of the root element.
+    pugi::xml_node Document() const { return *m_document; }
     const QString& Path() const { return m_path; }
     const QString& ErrorText() const { return m_errorText; }
     int32_t Result() const { return m_result; }

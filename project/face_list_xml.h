@@ -24,6 +24,7 @@ public:
     // The entry stored under the face number; a zeroed entry is inserted when it is absent.
     FaceXmlRecord& Face(int32_t faceNo) { return m_faces[faceNo]; }
     const std::map<int32_t, FaceXmlRecord>& Faces() const { return m_faces; }
+    std::map<int32_t, FaceXmlRecord>& Faces() { return m_faces; }
 
     // The number of "Face" elements the last load found; whoever adds or removes entries sets
     // it to the number of entries.

@@ -23,6 +23,7 @@ public:
     // The entry stored under the start time; a zeroed entry is inserted when it is absent.
     ItemXmlRecord& Item(int32_t start) { return m_items[start]; }
     const std::map<int32_t, ItemXmlRecord>& Items() const { return m_items; }
+    std::map<int32_t, ItemXmlRecord>& Items() { return m_items; }
 
     // The number of "Item" elements the last load found; whoever adds or removes entries sets
     // it to the number of entries.
