@@ -87,15 +87,15 @@ public:
     std::array<int32_t, kFrameColorCount> FrameColorB;
     std::vector<int32_t> CameraImageWidths;
     std::vector<int32_t> CameraImageHeights;
-    int32_t ImageDefaultTime = 0;   // hundredths of a second
-    int32_t EffectDefaultTime = 0;  // hundredths of a second
+    int32_t ImageDefaultTime = 0; // hundredths of a second
+    int32_t EffectDefaultTime = 0; // hundredths of a second
     int32_t ProjectDefaultTime = 18000; // hundredths of a second
     int32_t GuideDefaultStatus = 0;
     QString SrvIPAdd;
-    int32_t ViewerMode = 0;          // 0 or 1
-    int32_t ResoMode = 0;            // 0 to 4
-    int32_t ProjectorDisplayNo = 2;  // 1-based display number
-    int32_t AutoPlayMode = 0;        // 0 or 1
+    int32_t ViewerMode = 0; // 0 or 1
+    int32_t ResoMode = 0; // 0 to 4
+    int32_t ProjectorDisplayNo = 2; // 1-based display number
+    int32_t AutoPlayMode = 0; // 0 or 1
     int32_t CameraCount = 0;
     std::vector<tagCAMERA_SETTING_DATA> CameraList;
 

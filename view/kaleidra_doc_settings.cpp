@@ -132,7 +132,8 @@ bool CKaleidraDoc::ReadIniSettings(QString& error)
         QString color = text(kSystem, Numbered("FrameColor", n), kWhite);
         if (color.isEmpty())
             color = kWhite;
-        ReadFrameColor(color, FrameColorR[size_t(n - 1)], FrameColorG[size_t(n - 1)], FrameColorB[size_t(n - 1)]);
+        ReadFrameColor(
+            color, FrameColorR[size_t(n - 1)], FrameColorG[size_t(n - 1)], FrameColorB[size_t(n - 1)]);
     }
 
     CameraImageWidths.clear();
@@ -187,12 +188,15 @@ bool CKaleidraDoc::WriteIniSettings(QString& error)
         return false;
     }
     const std::vector<PendingValue> values = {
-        { kSystem, QStringLiteral("ImageDefaultTime"), platform::FormatInt(ImageDefaultTime), kMsgImageDefaultTime },
-        { kSystem, QStringLiteral("EffectDefaultTime"), platform::FormatInt(EffectDefaultTime), kMsgEffectDefaultTime },
+        { kSystem, QStringLiteral("ImageDefaultTime"), platform::FormatInt(ImageDefaultTime),
+            kMsgImageDefaultTime },
+        { kSystem, QStringLiteral("EffectDefaultTime"), platform::FormatInt(EffectDefaultTime),
+            kMsgEffectDefaultTime },
         { kRemote, QStringLiteral("SrvIPAdd"), SrvIPAdd, kMsgSrvIPAdd },
         { kViewer, QStringLiteral("ViewerMode"), platform::FormatInt(ViewerMode), kMsgViewerMode },
         { kViewer, QStringLiteral("ResoMode"), platform::FormatInt(ResoMode), kMsgResoMode },
-        { kViewer, QStringLiteral("ProjectorDisplayNo"), platform::FormatInt(ProjectorDisplayNo), kMsgProjectorDisplayNo },
+        { kViewer, QStringLiteral("ProjectorDisplayNo"), platform::FormatInt(ProjectorDisplayNo),
+            kMsgProjectorDisplayNo },
     };
     int failedMessage = 0;
     if (!WriteValues(path, values, failedMessage)) {
@@ -219,13 +223,18 @@ bool CKaleidraDoc::WriteCameraSettings(QString& error, const std::vector<tagCAME
     for (int p = 1; p <= groups; ++p) {
         // Groups past the new list are written as empty cameras, so none of a longer earlier
         // list stays behind.
-        const tagCAMERA_SETTING_DATA camera = p <= int(cameras.size()) ? cameras[size_t(p - 1)] : tagCAMERA_SETTING_DATA();
-        values.push_back({ kCamera, Numbered("CameraId", p), platform::FormatInt(camera.CameraId), kMsgCameraId });
+        const tagCAMERA_SETTING_DATA camera
+            = p <= int(cameras.size()) ? cameras[size_t(p - 1)] : tagCAMERA_SETTING_DATA();
+        values.push_back(
+            { kCamera, Numbered("CameraId", p), platform::FormatInt(camera.CameraId), kMsgCameraId });
         values.push_back({ kCamera, Numbered("CameraName", p), camera.CameraName, kMsgCameraName });
-        values.push_back({ kCamera, Numbered("CameraImgSizeX", p), platform::FormatInt(camera.ImageWidth), kMsgCameraImgSizeX });
-        values.push_back({ kCamera, Numbered("CameraImgSizeY", p), platform::FormatInt(camera.ImageHeight), kMsgCameraImgSizeY });
+        values.push_back({ kCamera, Numbered("CameraImgSizeX", p), platform::FormatInt(camera.ImageWidth),
+            kMsgCameraImgSizeX });
+        values.push_back({ kCamera, Numbered("CameraImgSizeY", p), platform::FormatInt(camera.ImageHeight),
+            kMsgCameraImgSizeY });
     }
-    values.push_back({ kCamera, QStringLiteral("CameraCount"), platform::FormatInt(int64_t(cameras.size())), kMsgCameraCount });
+    values.push_back({ kCamera, QStringLiteral("CameraCount"), platform::FormatInt(int64_t(cameras.size())),
+        kMsgCameraCount });
     int failedMessage = 0;
     if (!WriteValues(path, values, failedMessage)) {
         error = ErrorText(failedMessage, path);
@@ -238,5 +247,6 @@ bool CKaleidraDoc::WriteCameraSettings(QString& error, const std::vector<tagCAME
 
 bool CKaleidraDoc::WriteIniInt(const QString& file, const QString& section, const QString& key, int32_t value)
 {
-    return IsWritableFile(file) && platform::WritePrivateProfileString(section, key, platform::FormatInt(value), file);
+    return IsWritableFile(file)
+        && platform::WritePrivateProfileString(section, key, platform::FormatInt(value), file);
 }
