@@ -28,6 +28,9 @@ protected:
         // NTSC rate: 30000/1001 frames a second in its own time scale of 30000.
         ASSERT_TRUE(MakeGreyRampMovie(path("ntsc.mp4"), "30000/1001", 30,
             { "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "30000" }));
+        // Non-square pixels (4:3) in a picture of 66 x 50 coded pixels.
+        ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i", "color=c=white:s=66x50:r=25,format=yuv420p,setsar=4/3",
+            "-frames:v", "5", "-c:v", "mpeg4", "-q:v", "1", path("wide_pixels.mov") }));
         ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i", "testsrc=s=64x48:r=25:d=1", "-f", "lavfi", "-i",
             "sine=frequency=440:duration=1", "-c:v", "mpeg4", "-c:a", "aac", "-shortest",
             path("with_sound.mp4") }));
@@ -146,6 +149,21 @@ TEST_F(QuickTimeMediaTest, RendersTheFrameShownAtATimeForwardAndBackward)
             SCOPED_TRACE(it->ms);
             ExpectFrame(media.GetFrameBitmap(it->ms), it->frame);
         }
+    }
+}
+
+TEST_F(QuickTimeMediaTest, NonSquarePixelsWidenTheBox)
+{
+    CQuickTimeMedia media;
+    ASSERT_TRUE(media.OpenMovie(Media("wide_pixels.mov")));
+    EXPECT_EQ(media.MovieBox().right, 88);
+    EXPECT_EQ(media.MovieBox().bottom, 50);
+    const QImage frame = media.GetFrameBitmap(100);
+    ASSERT_EQ(frame.size(), QSize(88, 50));
+    for (const QPoint corner : { QPoint(0, 0), QPoint(87, 49), QPoint(44, 25) }) {
+        SCOPED_TRACE(corner.x());
+        EXPECT_GE(qGray(frame.pixel(corner)), 250);
+        EXPECT_EQ(qAlpha(frame.pixel(corner)), 255);
     }
 }
 
