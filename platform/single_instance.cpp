@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QtEndian>
@@ -88,10 +89,12 @@ bool CSingleInstance::Listen()
         connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::OnNewConnection);
     }
     const QString name = UserServerName(m_serverName);
+    // Without the lock a socket that is there may belong to a live instance, which keeps it (Qt
+    // would move a new socket over it). With the lock held, such a socket was left by a crash.
+    if (!HoldsLock() && QFileInfo::exists(QDir::tempPath() + QLatin1Char('/') + name))
+        return false;
     if (m_server->listen(name))
         return true;
-    // With the lock held, a socket that is there was left by a crashed instance. Without it the
-    // socket may belong to a live instance, which keeps it.
     if (!HoldsLock())
         return false;
     QLocalServer::removeServer(name);

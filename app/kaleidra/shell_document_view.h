@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
@@ -29,6 +30,9 @@ public:
     // What the real view's open-project-from-path operation will be called with.
     void OpenProjectFile(const QString& path);
     QString RequestedProject() const { return m_requestedProject; }
+
+    // The main window's size until the real view places it.
+    QSize sizeHint() const override { return QSize(1280, 720); }
 
 private:
     CShellDocument& m_document;

@@ -1,0 +1,116 @@
+#include "core/kaleidra_app.h"
+#include "tests/core/qstring_printer.h"
+
+#include "core/message_box.h"
+#include "platform/dialog_service.h"
+#include "tests/fixtures/scripted_dialog_service.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records the application name at the moment a box is shown.
+class CNameRecordingDialogs final : public platform::CDialogService {
+public:
+    CNameRecordingDialogs() { platform::SetDialogService(this); }
+    ~CNameRecordingDialogs() override { platform::SetDialogService(nullptr); }
+    int MessageBox(const QString& text, const QString& caption, unsigned type) override
+    {
+        shown.push_back({ text, caption, type, KaleidraApp()->AppName() });
+        return platform::IDYES;
+    }
+    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    std::optional<QString> FolderName(const QString&, const QString&) override { return {}; }
+    std::optional<uint32_t> Colour(uint32_t) override { return {}; }
+
+    struct Box {
+        QString text, caption;
+        unsigned type;
+        QString appNameWhileShown;
+    };
+    std::vector<Box> shown;
+};
+
+} // namespace
+
+TEST(KaleidraApp, MessageBoxesCarryTheProductCaption)
+{
+    CKaleidraApp app;
+    CNameRecordingDialogs dialogs;
+    EXPECT_EQ(app.AppName(), QStringLiteral("Kaleidra"));
+    EXPECT_EQ(app.DoMessageBox(QStringLiteral("質問"), platform::MB_YESNO), platform::IDYES);
+    EXPECT_EQ(KaleidraMessageBox(QStringLiteral("二つ目"), platform::MB_OK), platform::IDYES);
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    for (const auto& box : dialogs.shown) {
+        EXPECT_EQ(box.caption, QStringLiteral("Kaleidra Pro"));
+        EXPECT_EQ(box.appNameWhileShown, QStringLiteral("Kaleidra Pro"));
+    }
+    EXPECT_EQ(dialogs.shown[0].type, unsigned(platform::MB_YESNO));
+    EXPECT_EQ(app.AppName(), QStringLiteral("Kaleidra"));
+}
+
+TEST(KaleidraApp, MessageBoxWithoutApplicationObjectHasTheCaptionToo)
+{
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    EXPECT_EQ(KaleidraMessageBox(QStringLiteral("text"), platform::MB_OK), platform::IDOK);
+    ASSERT_EQ(dialogs.Requests().size(), 1u);
+    EXPECT_EQ(dialogs.Requests().front().caption, QStringLiteral("Kaleidra Pro"));
+}
+
+TEST(KaleidraApp, DisplayListCountsAttachedDisplaysFromOne)
+{
+    CKaleidraApp app;
+    EXPECT_EQ(app.GetDisplayDeviceName(1), QString());
+    app.EnumDisplayDevices();
+    const auto screens = QGuiApplication::screens();
+    ASSERT_EQ(app.DisplayDevices().size(), size_t(screens.size()));
+    EXPECT_EQ(app.GetDisplayDeviceName(1), screens.front()->name());
+    EXPECT_EQ(app.GetDisplayDeviceName(0), QString());
+    EXPECT_EQ(app.GetDisplayDeviceName(int(screens.size()) + 1), QString());
+    EXPECT_EQ(app.GetDisplayDeviceName(-1), QString());
+}
+
+TEST(KaleidraApp, OnlyAttachedDisplaysOfTheFirstHundredAreListed)
+{
+    std::vector<tagCKD_DISPLAY_DEVICE> devices(150);
+    for (size_t i = 0; i < devices.size(); ++i) {
+        devices[i].DeviceName = QString::number(i);
+        devices[i].StateFlags = i % 3 == 1 ? 0 : DISPLAY_DEVICE_ATTACHED_TO_DESKTOP;
+    }
+    const auto attached = AttachedDisplayDevices(devices);
+    ASSERT_FALSE(attached.empty());
+    EXPECT_EQ(attached[0].DeviceName, QStringLiteral("0"));
+    EXPECT_EQ(attached[1].DeviceName, QStringLiteral("2"));
+    EXPECT_EQ(attached.back().DeviceName, QStringLiteral("99"));
+    EXPECT_EQ(attached.size(), 67u);
+}
+
+TEST(KaleidraApp, FontScales)
+{
+    CKaleidraApp app;
+    EXPECT_EQ(app.FontScaleX(), 1.0);
+    EXPECT_EQ(app.FontScaleY(), 1.0);
+    const struct {
+        double x, y, expectedX, expectedY;
+    } cases[] = { { 1.25, 1.5, 1.25, 1.5 }, { 0.0, 2.0, 1.0, 2.0 }, { -1.0, 1.0, 1.0, 1.0 } };
+    for (const auto& c : cases) {
+        app.SetFontScales(c.x, c.y);
+        EXPECT_EQ(app.FontScaleX(), c.expectedX);
+        EXPECT_EQ(app.FontScaleY(), c.expectedY);
+    }
+    app.UpdateFontScales(nullptr);
+    EXPECT_EQ(app.FontScaleX(), 1.0);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    app.UpdateFontScales(screen);
+    EXPECT_DOUBLE_EQ(app.FontScaleX(), screen->logicalDotsPerInchX() / 96.0);
+}
