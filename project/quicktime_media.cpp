@@ -1,5 +1,6 @@
 #include "project/quicktime_media.h"
 
+#include "core/message_box.h"
 #include "platform/dialog_service.h"
 #include "platform/paths.h"
 #include "project/movie_decoder.h"
@@ -8,12 +9,11 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
-
-const QString kCaption = QStringLiteral("Kaleidra Pro");
 
 int32_t ClampToInt32(double value)
 {
@@ -56,8 +56,7 @@ bool CQuickTimeMedia::Initialize()
 
 void CQuickTimeMedia::ShowFailure(const QString& text, const char* call) const
 {
-    platform::DialogService().MessageBox(
-        QStringLiteral("%1 %2").arg(text, QLatin1String(call)), kCaption, platform::MB_OK);
+    KaleidraMessageBox(QStringLiteral("%1 %2").arg(text, QLatin1String(call)), platform::MB_OK);
 }
 
 int64_t CQuickTimeMedia::MovieTimeOf(int32_t timeMs, double timeScale, uint32_t frameStep)
