@@ -49,7 +49,7 @@ std::unique_ptr<CMovieDecoder> CMovieDecoder::Open(FormatContextPtr input)
     const int streamIndex = FirstStreamOfType(*input, AVMEDIA_TYPE_VIDEO);
     if (streamIndex < 0)
         return nullptr;
-    const AVStream* stream = input->streams[streamIndex];
+    AVStream* stream = input->streams[streamIndex];
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
         return nullptr;
@@ -73,7 +73,7 @@ std::unique_ptr<CMovieDecoder> CMovieDecoder::Open(FormatContextPtr input)
     const int height = stream->codecpar->height;
     if (width <= 0 || height <= 0)
         return nullptr;
-    const auto aspect = av_guess_sample_aspect_ratio(input.get(), const_cast<AVStream*>(stream), nullptr);
+    const auto aspect = av_guess_sample_aspect_ratio(input.get(), stream, nullptr);
     decoder->m_displayWidth = width;
     if (aspect.num > 0 && aspect.den > 0 && aspect.num != aspect.den)
         decoder->m_displayWidth = std::max(1, int(std::lround(double(width) * aspect.num / aspect.den)));
