@@ -1,0 +1,220 @@
+// A project of 100 faces with 100 items each: written item by item through the folder store
+// (every change saves its face file), loaded again, and its folder zipped and unzipped.
+// The pugixml figures are the parser's own load and save of the same face files, for
+// comparison.
+
+#include "project/project_folder_store.h"
+#include "project/record_conversion.h"
+#include "project/zip_file.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+
+namespace {
+
+constexpr int kFaces = 100;
+constexpr int kItems = 100;
+
+ItemXmlRecord MakeItem(int index)
+{
+    tagTL_FACE_ITEM_DATA item;
+    item.Start = index * 500;
+    item.PlayTime = 500;
+    item.Mode = tagTL_FACE_ITEM_DATA::MODE_MOVIE;
+    item.FilePath = QStringLiteral("/home/show/media/映像_%1.mp4").arg(index);
+    item.PNUM = 4;
+    for (int i = 0; i < 4; ++i) {
+        item.X[i] = 10 * i;
+        item.Y[i] = 20 * i;
+    }
+    item.W = 1920;
+    item.H = 1080;
+    item.InPattern = 3;
+    item.InEndTime = 100;
+    item.FilterNo = 2;
+    ItemXmlRecord entry;
+    ToItemXmlRecord(item, entry);
+    return entry;
+}
+
+FaceXmlRecord MakeFace(int no)
+{
+    tagTL_FACE_DATA face;
+    face.Channel = 1;
+    face.No = no;
+    face.Status = 1;
+    face.X = { 0, 1920, 1920, 0 };
+    face.Y = { 0, 0, 1080, 1080 };
+    return ToFaceXmlRecord(face);
+}
+
+// Writes the whole project into <folder>/show through the store; false on any failure.
+bool WriteProject(const QString& folder, CProjectFolderStore& store)
+{
+    const QString data = folder + QStringLiteral("/show");
+    const QString projectXml = data + QStringLiteral("/show.xml");
+    if (!QDir().mkpath(data + QStringLiteral("/Channel_1"))
+        || !store.CreateProject(projectXml, folder, 360000))
+        return false;
+    store.SetFolder(folder);
+    if (!store.OpenProject(projectXml, 1))
+        return false;
+    for (int no = 1; no <= kFaces; ++no) {
+        if (!QDir().mkpath(store.FaceFolderPath(no)) || !store.AddFace(MakeFace(no)))
+            return false;
+        for (int i = 0; i < kItems; ++i) {
+            if (!store.SetItem(no, MakeItem(i)))
+                return false;
+        }
+    }
+    return true;
+}
+
+// One project written once, shared by the read-side benchmarks.
+const QString& SharedProject()
+{
+    static QTemporaryDir dir;
+    static const QString path = dir.path();
+    static const bool written = [] {
+        CProjectFolderStore store;
+        return WriteProject(path, store);
+    }();
+    if (!written)
+        std::abort();
+    return path;
+}
+
+QStringList FaceFiles()
+{
+    QStringList files;
+    for (int no = 1; no <= kFaces; ++no)
+        files.append(SharedProject() + QStringLiteral("/show/Channel_1/Face_%1/Face_%1.xml").arg(no));
+    return files;
+}
+
+void BM_WriteProjectItemByItem(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        CProjectFolderStore store;
+        if (!WriteProject(dir.path(), store))
+            state.SkipWithError("writing the project failed");
+    }
+    state.counters["item_saves"] = kFaces * kItems;
+}
+
+void BM_OpenProject(benchmark::State& state)
+{
+    const QString folder = SharedProject();
+    for (auto _ : state) {
+        CProjectFolderStore store;
+        store.SetFolder(folder);
+        if (!store.OpenProject(folder + QStringLiteral("/show/show.xml"), 1)
+            || store.GetItemCount(kFaces) != kItems)
+            state.SkipWithError("opening the project failed");
+    }
+}
+
+void BM_PugixmlLoadFaceFiles(benchmark::State& state)
+{
+    const QStringList files = FaceFiles();
+    for (auto _ : state) {
+        for (const QString& file : files) {
+            pugi::xml_document document;
+            benchmark::DoNotOptimize(document.load_file(QFile::encodeName(file).constData()));
+        }
+    }
+}
+
+// The wrapper's load alone, and the face file store's load (wrapper plus reading the items).
+void BM_XmlDataLoadFaceFiles(benchmark::State& state)
+{
+    const QStringList files = FaceFiles();
+    for (auto _ : state) {
+        for (const QString& file : files) {
+            CXmlData xml;
+            benchmark::DoNotOptimize(xml.LoadXmlData(file));
+        }
+    }
+}
+
+void BM_ItemListLoadFaceFiles(benchmark::State& state)
+{
+    const QStringList files = FaceFiles();
+    for (auto _ : state) {
+        for (const QString& file : files) {
+            CItemListXml items;
+            benchmark::DoNotOptimize(items.LoadItemXml(file));
+        }
+    }
+}
+
+// Saving every face once through the store (each rewrites its 100 items in place).
+void BM_SaveAllFaces(benchmark::State& state)
+{
+    const QString folder = SharedProject();
+    CProjectFolderStore store;
+    store.SetFolder(folder);
+    if (!store.OpenProject(folder + QStringLiteral("/show/show.xml"), 1))
+        state.SkipWithError("opening the project failed");
+    for (auto _ : state) {
+        for (int no = 1; no <= kFaces; ++no) {
+            if (!store.GetFaceItems(no).SaveItemXml())
+                state.SkipWithError("saving failed");
+        }
+    }
+}
+
+void BM_PugixmlSaveFaceFiles(benchmark::State& state)
+{
+    const QStringList files = FaceFiles();
+    std::vector<pugi::xml_document> documents(size_t(files.size()));
+    for (int i = 0; i < files.size(); ++i)
+        documents[size_t(i)].load_file(QFile::encodeName(files[i]).constData());
+    for (auto _ : state) {
+        for (int i = 0; i < files.size(); ++i)
+            benchmark::DoNotOptimize(documents[size_t(i)].save_file(QFile::encodeName(files[i]).constData()));
+    }
+}
+
+void BM_ZipProject(benchmark::State& state)
+{
+    const QString folder = SharedProject();
+    QTemporaryDir out;
+    for (auto _ : state) {
+        CZipFile zip;
+        if (!zip.Zip(folder + QStringLiteral("/show"), out.path() + QStringLiteral("/show.kdp")))
+            state.SkipWithError("zip failed");
+    }
+}
+
+void BM_UnZipProject(benchmark::State& state)
+{
+    const QString folder = SharedProject();
+    QTemporaryDir archiveDir;
+    const QString archive = archiveDir.path() + QStringLiteral("/show.kdp");
+    CZipFile zip;
+    if (!zip.Zip(folder + QStringLiteral("/show"), archive))
+        state.SkipWithError("zip failed");
+    for (auto _ : state) {
+        QTemporaryDir out;
+        if (!zip.UnZip(archive, out.path()))
+            state.SkipWithError("unzip failed");
+    }
+}
+
+BENCHMARK(BM_WriteProjectItemByItem)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_OpenProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PugixmlLoadFaceFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XmlDataLoadFaceFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ItemListLoadFaceFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAllFaces)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PugixmlSaveFaceFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ZipProject)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UnZipProject)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,421 @@
+#include "core/xml_data.h"
+
+#include "platform/atomic_file.h"
+#include "platform/number_text.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <charconv>
+
+namespace {
+
+constexpr int kMaxErrorTextLength = 1023;
+constexpr unsigned kParseOptions
+    = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
+constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+
+// Streams pugixml's output into a device and remembers whether every write went through.
+class CDeviceWriter : public pugi::xml_writer {
+public:
+    explicit CDeviceWriter(QIODevice& device)
+        : m_device(device)
+    {
+    }
+    void write(const void* data, size_t size) override
+    {
+        if (m_ok && m_device.write(static_cast<const char*>(data), qint64(size)) != qint64(size))
+            m_ok = false;
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    QIODevice& m_device;
+    bool m_ok = true;
+};
+
+bool IsNameStart(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || c >= 0x80;
+}
+
+bool IsNameChar(unsigned char c)
+{
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+// An element name that an XML file can hold (UTF-8).
+bool IsXmlName(const char* name)
+{
+    if (!name || !IsNameStart(static_cast<unsigned char>(*name)))
+        return false;
+    for (const char* c = name + 1; *c; ++c) {
+        if (!IsNameChar(static_cast<unsigned char>(*c)))
+            return false;
+    }
+    return true;
+}
+
+// A path of child element names joined by '/', which needs no XPath evaluation.
+bool IsPlainPath(const char* path)
+{
+    bool atStepStart = true;
+    for (const char* c = path; *c; ++c) {
+        const auto ch = static_cast<unsigned char>(*c);
+        if (ch == '/') {
+            if (atStepStart)
+                return false;
+            atStepStart = true;
+        } else if (atStepStart ? IsNameStart(ch) && ch != ':' : IsNameChar(ch) && ch != ':') {
+            atStepStart = false;
+        } else {
+            return false;
+        }
+    }
+    return !atStepStart;
+}
+
+bool HasDeclaration(const pugi::xml_document& document)
+{
+    return document.first_child().type() == pugi::node_declaration;
+}
+
+// Replaces every child of the element by one text node.
+void PutText(pugi::xml_node element, const QByteArray& utf8)
+{
+    pugi::xml_node first = element.first_child();
+    if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
+        first.set_value(utf8.constData());
+        return;
+    }
+    while (pugi::xml_node child = element.first_child())
+        element.remove_child(child);
+    if (!utf8.isEmpty())
+        element.append_child(pugi::node_pcdata).set_value(utf8.constData());
+}
+
+// Numbers are written often (every field of every item on each save): formatted without
+// going through a QString.
+void PutInt(pugi::xml_node element, int32_t value)
+{
+    char buffer[16];
+    const auto end = std::to_chars(buffer, buffer + sizeof(buffer) - 1, value).ptr;
+    *end = '\0';
+    pugi::xml_node first = element.first_child();
+    if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
+        first.set_value(buffer);
+        return;
+    }
+    while (pugi::xml_node child = element.first_child())
+        element.remove_child(child);
+    element.append_child(pugi::node_pcdata).set_value(buffer);
+}
+
+void AppendTextOf(pugi::xml_node node, QByteArray& text)
+{
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+            text.append(child.value());
+        else if (child.type() == pugi::node_element)
+            AppendTextOf(child, text);
+    }
+}
+
+} // namespace
+
+CXmlData::CXmlData()
+{
+    CreateDocument();
+}
+
+int32_t CXmlData::CreateDocument()
+{
+    m_root = pugi::xml_node();
+    m_document = std::make_shared<pugi::xml_document>();
+    m_result = S_OK;
+    return m_result;
+}
+
+void CXmlData::SetErrorText(const QString& text)
+{
+    m_errorText = text.left(kMaxErrorTextLength);
+}
+
+bool CXmlData::CreateXmlData(const QString& path, const QString& rootName)
+{
+    if (path.isEmpty() || path.size() > kMaxPathLength) {
+        SetErrorText(QStringLiteral("CreateXmlData引数エラー"));
+        return false;
+    }
+    if (QFileInfo::exists(path)) {
+        SetErrorText(QStringLiteral("CreateXmlDataファイルが既に存在しています"));
+        return true;
+    }
+    const QByteArray name = rootName.toUtf8();
+    if (!IsXmlName(name.constData())) {
+        SetErrorText(QStringLiteral("CreateXmlDataルートノード作成エラー"));
+        return false;
+    }
+    const QByteArray bytes = QByteArray(kDeclaration) + '<' + name + " />\n";
+    if (!platform::WriteFileAtomically(path, bytes)) {
+        SetErrorText(QStringLiteral("CreateXmlData saveエラー"));
+        return false;
+    }
+    return true;
+}
+
+bool CXmlData::LoadXmlData(const QString& path)
+{
+    m_path.clear();
+    if (path.isEmpty() || path.size() > kMaxPathLength) {
+        SetErrorText(QStringLiteral("LoadXmlData 引数エラー"));
+        return false;
+    }
+    if (!QFileInfo::exists(path)) {
+        SetErrorText(QStringLiteral("LoadXmlData ファイルが存在しません"));
+        return false;
+    }
+    // Loaded into a document of its own, so that a failure leaves the current one usable.
+    auto document = std::make_shared<pugi::xml_document>();
+    QFile file(path);
+    bool loaded = false;
+    if (file.open(QIODevice::ReadOnly)) {
+        const qint64 size = file.size();
+        void* buffer = size > 0 ? pugi::get_memory_allocation_function()(size_t(size)) : nullptr;
+        if (buffer && file.read(static_cast<char*>(buffer), size) == size) {
+            // The document takes the buffer over and parses in place.
+            loaded = document->load_buffer_inplace_own(buffer, size_t(size), kParseOptions);
+        } else if (buffer) {
+            pugi::get_memory_deallocation_function()(buffer);
+        }
+    }
+    m_result = loaded ? S_OK : E_FAIL;
+    if (!loaded) {
+        SetErrorText(QStringLiteral("LoadXmlData loadエラー"));
+        return false;
+    }
+    pugi::xml_node root = document->document_element();
+    if (!root) {
+        SetErrorText(QStringLiteral("LoadXmlData ルートノード読込みエラー"));
+        return false;
+    }
+    m_document = std::move(document);
+    m_root = root;
+    m_path = path;
+    return true;
+}
+
+bool CXmlData::SaveXmlData(const QString& path)
+{
+    if (path.isEmpty() || path.size() > kMaxPathLength) {
+        SetErrorText(QStringLiteral("SaveXmlData 引数エラー"));
+        return false;
+    }
+    const pugi::xml_document& document = *m_document;
+    const bool saved = platform::WriteFileAtomically(path, [&document](QIODevice& device) {
+        CDeviceWriter writer(device);
+        if (!HasDeclaration(document))
+            writer.write(kDeclaration, sizeof(kDeclaration) - 1);
+        document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+        return writer.Ok();
+    });
+    m_result = saved ? S_OK : E_FAIL;
+    if (!saved) {
+        SetErrorText(QStringLiteral("SaveXmlData saveエラー"));
+        return false;
+    }
+    return true;
+}
+
+pugi::xml_node CXmlData::Select(pugi::xml_node element, const char* path) const
+{
+    if (!path || !*path)
+        return pugi::xml_node();
+    if (IsPlainPath(path)) {
+        pugi::xml_node node = element;
+        const char* step = path;
+        std::string name;
+        while (node && *step) {
+            const char* end = step;
+            while (*end && *end != '/')
+                ++end;
+            if (*end) {
+                name.assign(step, end);
+                node = node.child(name.c_str());
+                step = end + 1;
+            } else {
+                node = node.child(step);
+                step = end;
+            }
+        }
+        return node;
+    }
+    try {
+        return element.select_node(path).node();
+    } catch (const pugi::xpath_exception&) {
+        return pugi::xml_node();
+    }
+}
+
+bool CXmlData::CheckElement(pugi::xml_node element, const char* operation)
+{
+    if (!element) {
+        SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" 引数エラー"));
+        return false;
+    }
+    if (!IsLoaded()) {
+        SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" 未読込みエラー"));
+        return false;
+    }
+    return true;
+}
+
+bool CXmlData::GetNodeText(pugi::xml_node element, const char* path, QString& text)
+{
+    if (!CheckElement(element, "GetNodeText"))
+        return false;
+    pugi::xml_node node = Select(element, path);
+    if (!node) {
+        SetErrorText(QStringLiteral("GetNodeText selectSingleNodeエラー"));
+        return false;
+    }
+    text = ThisNodeText(node);
+    return true;
+}
+
+bool CXmlData::GetNodeInt(pugi::xml_node element, const char* path, int32_t& value)
+{
+    if (!CheckElement(element, "GetNodeText"))
+        return false;
+    pugi::xml_node node = Select(element, path);
+    if (!node) {
+        SetErrorText(QStringLiteral("GetNodeText selectSingleNodeエラー"));
+        return false;
+    }
+    value = ThisNodeInt(node);
+    return true;
+}
+
+bool CXmlData::SetNodeText(pugi::xml_node element, const char* path, const QString& text)
+{
+    if (!CheckElement(element, "SetNodeText"))
+        return false;
+    pugi::xml_node node = Select(element, path);
+    if (!node) {
+        SetErrorText(QStringLiteral("SetNodeText selectSingleNodeエラー"));
+        return false;
+    }
+    if (node.type() != pugi::node_element || !IsXmlText(text)) {
+        SetErrorText(QStringLiteral("SetNodeText put_textエラー"));
+        return false;
+    }
+    PutText(node, text.toUtf8());
+    return true;
+}
+
+bool CXmlData::SetNodeInt(pugi::xml_node element, const char* path, int32_t value)
+{
+    if (!CheckElement(element, "SetNodeText"))
+        return false;
+    pugi::xml_node node = Select(element, path);
+    if (!node) {
+        SetErrorText(QStringLiteral("SetNodeText selectSingleNodeエラー"));
+        return false;
+    }
+    if (node.type() != pugi::node_element) {
+        SetErrorText(QStringLiteral("SetNodeText put_textエラー"));
+        return false;
+    }
+    PutInt(node, value);
+    return true;
+}
+
+bool CXmlData::SetThisNodeText(pugi::xml_node element, const QString& text)
+{
+    if (!CheckElement(element, "SetThisNodeText"))
+        return false;
+    if (element.type() != pugi::node_element || !IsXmlText(text)) {
+        SetErrorText(QStringLiteral("SetThisNodeText put_textエラー"));
+        return false;
+    }
+    PutText(element, text.toUtf8());
+    return true;
+}
+
+bool CXmlData::SetThisNodeInt(pugi::xml_node element, int32_t value)
+{
+    if (!CheckElement(element, "SetThisNodeText"))
+        return false;
+    if (element.type() != pugi::node_element) {
+        SetErrorText(QStringLiteral("SetThisNodeText put_textエラー"));
+        return false;
+    }
+    PutInt(element, value);
+    return true;
+}
+
+pugi::xml_node CXmlData::AddNode(pugi::xml_node parent, const char* name)
+{
+    if (!parent) {
+        SetErrorText(QStringLiteral("AddNode 引数エラー"));
+        return pugi::xml_node();
+    }
+    pugi::xml_node element;
+    if (IsXmlName(name))
+        element = parent.append_child(name);
+    if (!element)
+        SetErrorText(QStringLiteral("AddNode createElementエラー"));
+    return element;
+}
+
+bool CXmlData::AddTextNode(pugi::xml_node parent, const char* name, const QString& text)
+{
+    pugi::xml_node element = AddNode(parent, name);
+    return element && SetThisNodeText(element, text);
+}
+
+bool CXmlData::AddIntNode(pugi::xml_node parent, const char* name, int32_t value)
+{
+    pugi::xml_node element = AddNode(parent, name);
+    return element && SetThisNodeInt(element, value);
+}
+
+bool CXmlData::IsXmlText(const QString& text)
+{
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < 0x20) {
+            if (c != u'\t' && c != u'\n')
+                return false;
+        } else if (c >= 0xD800 && c <= 0xDBFF) {
+            if (i + 1 >= size || !text.at(i + 1).isLowSurrogate())
+                return false;
+            ++i;
+        } else if ((c >= 0xDC00 && c <= 0xDFFF) || c == 0xFFFE || c == 0xFFFF) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString CXmlData::ThisNodeText(pugi::xml_node element)
+{
+    pugi::xml_node first = element.first_child();
+    if (!first)
+        return QString();
+    if ((first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata) && !first.next_sibling())
+        return QString::fromUtf8(first.value());
+    QByteArray text;
+    AppendTextOf(element, text);
+    return QString::fromUtf8(text);
+}
+
+int32_t CXmlData::ThisNodeInt(pugi::xml_node element)
+{
+    // Numbers are read for every field of every item on load: the first text child is taken
+    // directly; only a number in nested elements needs the whole text gathered.
+    const char* text = element.child_value();
+    return *text ? platform::AToI(text) : platform::WToI(ThisNodeText(element));
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <pugixml.hpp>
+#include <string_view>
+
+// The one way the editor reads and writes XML files. A wrapper holds one DOM document;
+// copies share it (the document lives as long as its last holder). Every operation returns a
+// success flag and, on failure, leaves a text naming the operation and the failing step.
+//
+// Elements are pugixml node handles into the shared document; a null handle is an argument
+// error. Selection paths are child element names, joined by '/' to go deeper ("MaskPos/W");
+// any other expression is evaluated as XPath relative to the element.
+class CXmlData {
+public:
+    // Result codes of the last load or save, in the form the callers compare against.
+    static constexpr int32_t S_OK = 0;
+    static constexpr int32_t E_FAIL = static_cast<int32_t>(0x80004005u);
+
+    // Longest path, in UTF-16 units, that fits the wrapper's path field.
+    static constexpr int kMaxPathLength = 1023;
+
+    CXmlData();
+
+    // Replaces any document held by a new, empty one.
+    int32_t CreateDocument();
+
+    // Writes a new file holding the XML declaration and an empty root element. An existing
+    // file is left as it is: the result is then TRUE with the error text saying so.
+    bool CreateXmlData(const QString& path, const QString& rootName);
+    // Loads the file; on failure the previous document, if any, stays loaded and usable.
+    bool LoadXmlData(const QString& path);
+    // Saves the document, replacing the file as a whole (never leaves it half written).
+    bool SaveXmlData(const QString& path);
+
+    bool GetNodeText(pugi::xml_node element, const char* path, QString& text);
+    // The leading integer of the selected node's text, read as the Windows runtime's _wtoi.
+    bool GetNodeInt(pugi::xml_node element, const char* path, int32_t& value);
+    bool SetNodeText(pugi::xml_node element, const char* path, const QString& text);
+    bool SetNodeInt(pugi::xml_node element, const char* path, int32_t value);
+    bool SetThisNodeText(pugi::xml_node element, const QString& text);
+    bool SetThisNodeInt(pugi::xml_node element, int32_t value);
+
+    // Appends a new child element; a null handle on failure.
+    pugi::xml_node AddNode(pugi::xml_node parent, const char* name);
+    bool AddTextNode(pugi::xml_node parent, const char* name, const QString& text);
+    bool AddIntNode(pugi::xml_node parent, const char* name, int32_t value);
+
+    void SetErrorText(const QString& text);
+
+    bool IsLoaded() const { return !m_root.empty(); }
+    pugi::xml_node Root() const { return m_root; }
+    // The document node itself, the parent of the root element.
+    pugi::xml_node Document() const { return *m_document; }
+    const QString& Path() const { return m_path; }
+    const QString& ErrorText() const { return m_errorText; }
+    int32_t Result() const { return m_result; }
+
+    // True when every character of the text can be written into an XML file and read back
+    // unchanged (no control characters but tab and line feed, no unpaired surrogates, no
+    // U+FFFE/U+FFFF).
+    static bool IsXmlText(const QString& text);
+    // The text of the element itself, as GetNodeText reads it.
+    static QString ThisNodeText(pugi::xml_node element);
+    static int32_t ThisNodeInt(pugi::xml_node element);
+
+private:
+    pugi::xml_node Select(pugi::xml_node element, const char* path) const;
+    bool CheckElement(pugi::xml_node element, const char* operation);
+
+    std::shared_ptr<pugi::xml_document> m_document;
+    int32_t m_result = S_OK;
+    pugi::xml_node m_root;
+    QString m_path;
+    QString m_errorText;
+};

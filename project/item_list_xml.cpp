@@ -1,0 +1,391 @@
+#include "project/item_list_xml.h"
+
+#include "project/xml_fields.h"
+
+#include <cstring>
+#include <set>
+
+using namespace xml_fields;
+
+namespace {
+
+using IntField = int32_t ItemXmlRecord::*;
+using TextField = QString ItemXmlRecord::*;
+
+// The children of an "Item", in the order of the file layout.
+enum ItemChild {
+    kStart,
+    kPlayTime,
+    kMode,
+    kFilePath,
+    kPlayMode,
+    kLinkFaceNo,
+    kCameraID,
+    kCameraImgW,
+    kCameraImgH,
+    kInTime,
+    kOutTime,
+    kMaskMode,
+    kMaskPos,
+    kMaskImageEnable,
+    kMaskImage,
+    kVolume,
+    kMute,
+    kInEffect,
+    kOutEffect,
+    kFilter,
+    kThumbnailTime,
+    kItemChildren
+};
+
+constexpr const char* kItemChildNames[kItemChildren] = {
+    "Start",
+    "PlayTime",
+    "Mode",
+    "FilePath",
+    "PlayMode",
+    "LinkFaceNo",
+    "CameraID",
+    "CameraImgW",
+    "CameraImgH",
+    "InTime",
+    "OutTime",
+    "MaskMode",
+    "MaskPos",
+    "MaskImageEnable",
+    "MaskImage",
+    "Volume",
+    "Mute",
+    "InEffect",
+    "OutEffect",
+    "Filter",
+    "ThumbnailTime",
+};
+
+// How an in-place rewrite treats a missing child: the key is never written, a required child
+// fails the save, an added one is appended; containers have rules of their own.
+enum class Missing { Key, Required, Added, Container };
+
+struct ItemChildField {
+    IntField number;
+    TextField text;
+    Missing missing;
+};
+
+constexpr ItemChildField kItemFields[kItemChildren] = {
+    { &ItemXmlRecord::Start, nullptr, Missing::Key },
+    { &ItemXmlRecord::PlayTime, nullptr, Missing::Required },
+    { &ItemXmlRecord::Mode, nullptr, Missing::Required },
+    { nullptr, &ItemXmlRecord::FilePath, Missing::Required },
+    { &ItemXmlRecord::PlayMode, nullptr, Missing::Required },
+    { &ItemXmlRecord::LinkFaceNo, nullptr, Missing::Required },
+    { &ItemXmlRecord::CameraID, nullptr, Missing::Required },
+    { &ItemXmlRecord::CameraImgW, nullptr, Missing::Required },
+    { &ItemXmlRecord::CameraImgH, nullptr, Missing::Required },
+    { &ItemXmlRecord::InTime, nullptr, Missing::Required },
+    { &ItemXmlRecord::OutTime, nullptr, Missing::Required },
+    { &ItemXmlRecord::MaskMode, nullptr, Missing::Required },
+    { nullptr, nullptr, Missing::Container },
+    { &ItemXmlRecord::MaskImageEnable, nullptr, Missing::Added },
+    { nullptr, &ItemXmlRecord::MaskImage, Missing::Added },
+    { &ItemXmlRecord::Volume, nullptr, Missing::Added },
+    { &ItemXmlRecord::Mute, nullptr, Missing::Required },
+    { nullptr, nullptr, Missing::Container },
+    { nullptr, nullptr, Missing::Container },
+    { nullptr, nullptr, Missing::Container },
+    { &ItemXmlRecord::ThumbnailTime, nullptr, Missing::Added },
+};
+
+constexpr const char* kEffectChildren[] = { "Pattern", "Direction", "StartTime", "EndTime" };
+constexpr int kEffectValues = 4;
+
+constexpr IntField kInEffectValues[kEffectValues] = { &ItemXmlRecord::InPattern, &ItemXmlRecord::InDirection,
+    &ItemXmlRecord::InStartTime, &ItemXmlRecord::InEndTime };
+constexpr IntField kOutEffectValues[kEffectValues] = { &ItemXmlRecord::OutPattern,
+    &ItemXmlRecord::OutDirection, &ItemXmlRecord::OutStartTime, &ItemXmlRecord::OutEndTime };
+
+const IntField* EffectOf(int child)
+{
+    return child == kInEffect ? kInEffectValues : kOutEffectValues;
+}
+
+// With no points in use the mask position is its rectangle's corner; otherwise the points.
+int MaskPointsOf(const ItemXmlRecord& entry, const int32_t*& xs, const int32_t*& ys)
+{
+    if (entry.PNUM <= 0) {
+        xs = &entry.MaskX;
+        ys = &entry.MaskY;
+        return 1;
+    }
+    xs = entry.X.data();
+    ys = entry.Y.data();
+    return ClampedMaskPoints(entry.PNUM);
+}
+
+bool AddMaskPos(CXmlData& xml, pugi::xml_node item, const ItemXmlRecord& entry)
+{
+    pugi::xml_node maskPos = xml.AddNode(item, "MaskPos");
+    const int32_t* xs = nullptr;
+    const int32_t* ys = nullptr;
+    const int points = MaskPointsOf(entry, xs, ys);
+    return maskPos && xml.AddIntNode(maskPos, "PNUM", entry.PNUM) && AddPoints(xml, maskPos, xs, ys, points)
+        && xml.AddIntNode(maskPos, "W", entry.W) && xml.AddIntNode(maskPos, "H", entry.H);
+}
+
+bool RewriteMaskPos(CXmlData& xml, pugi::xml_node maskPos, const ItemXmlRecord& entry)
+{
+    pugi::xml_node w = maskPos.child("W");
+    if (!w || !maskPos.child("H") || !Added(xml, maskPos, "PNUM", entry.PNUM))
+        return false;
+    const int32_t* xs = nullptr;
+    const int32_t* ys = nullptr;
+    const int points = MaskPointsOf(entry, xs, ys);
+    return RewritePoints(xml, maskPos, xs, ys, points, w) && Required(xml, maskPos, "W", entry.W)
+        && Required(xml, maskPos, "H", entry.H);
+}
+
+bool WriteFilterParams(CXmlData& xml, pugi::xml_node filter, const ItemXmlRecord& entry)
+{
+    size_t i = 0;
+    for (pugi::xml_node param = filter.child("Param"); param && i < entry.Param.size();
+         param = param.next_sibling("Param")) {
+        if (!xml.SetThisNodeInt(param, entry.Param[i++]))
+            return false;
+    }
+    for (; i < entry.Param.size(); ++i) {
+        if (!xml.AddIntNode(filter, "Param", entry.Param[i]))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void CItemListXml::Reset()
+{
+    m_items.clear();
+    m_count = 0;
+}
+
+bool CItemListXml::LoadItemXml(const QString& path)
+{
+    Reset();
+    bool loaded = m_xml.LoadXmlData(path);
+    if (loaded && std::strcmp(m_xml.Root().name(), "Face") != 0) {
+        m_xml.SetErrorText(QStringLiteral("LoadItemXml ルートノード名エラー"));
+        loaded = false;
+    }
+    if (loaded) {
+        for (pugi::xml_node element = m_xml.Root().child("Item"); element;
+             element = element.next_sibling("Item")) {
+            ++m_count;
+            ItemXmlRecord entry;
+            if (!ReadItem(element, entry)) {
+                m_xml.SetErrorText(QStringLiteral("LoadItemXml 文字数エラー"));
+                loaded = false;
+                break;
+            }
+            m_items.insert_or_assign(entry.Start, std::move(entry));
+        }
+    }
+    if (!loaded) {
+        // A refused file leaves the store empty and with nothing to save into.
+        const QString error = m_xml.ErrorText();
+        Reset();
+        m_xml = CXmlData();
+        m_xml.SetErrorText(error);
+    }
+    return loaded;
+}
+
+bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
+{
+    pugi::xml_node children[kItemChildren];
+    FirstChildren(element, kItemChildNames, kItemChildren, children);
+    for (int i = 0; i < kItemChildren; ++i) {
+        if (!children[i])
+            continue;
+        const ItemChildField& field = kItemFields[i];
+        if (field.number) {
+            entry.*field.number = CXmlData::ThisNodeInt(children[i]);
+        } else if (field.text) {
+            QString text = CXmlData::ThisNodeText(children[i]);
+            if (!FitsEntry(text))
+                return false;
+            entry.*field.text = std::move(text);
+        }
+    }
+    if (pugi::xml_node maskPos = children[kMaskPos]) {
+        ReadInt(maskPos, "PNUM", entry.PNUM);
+        ReadPoints(maskPos, entry.X.data(), entry.Y.data(), tagTL_FACE_ITEM_DATA::MAX_MASK_POINTS);
+        // The first point doubles as the corner of the mask rectangle.
+        if (maskPos.child("X"))
+            entry.MaskX = entry.X[0];
+        if (maskPos.child("Y"))
+            entry.MaskY = entry.Y[0];
+        ReadInt(maskPos, "W", entry.W);
+        ReadInt(maskPos, "H", entry.H);
+    }
+    for (const int effect : { kInEffect, kOutEffect }) {
+        if (!children[effect])
+            continue;
+        pugi::xml_node values[kEffectValues];
+        FirstChildren(children[effect], kEffectChildren, kEffectValues, values);
+        for (int i = 0; i < kEffectValues; ++i) {
+            if (values[i])
+                entry.*EffectOf(effect)[i] = CXmlData::ThisNodeInt(values[i]);
+        }
+    }
+    if (pugi::xml_node filter = children[kFilter]) {
+        ReadInt(filter, "No", entry.FilterNo);
+        size_t i = 0;
+        for (pugi::xml_node param = filter.child("Param"); param && i < entry.Param.size();
+             param = param.next_sibling("Param"))
+            entry.Param[i++] = CXmlData::ThisNodeInt(param);
+    }
+    return true;
+}
+
+int32_t CItemListXml::GetItemByIndex(int32_t position, ItemXmlRecord* out) const
+{
+    if (!out || m_count < 1 || position < 0 || position >= m_count)
+        return -1;
+    *out = ItemXmlRecord();
+    if (size_t(position) >= m_items.size())
+        return -1;
+    const auto entry = std::next(m_items.begin(), position);
+    *out = entry->second;
+    return entry->first;
+}
+
+bool CItemListXml::DeleteItem(int32_t start)
+{
+    const auto entry = m_items.find(start);
+    if (entry == m_items.end())
+        return true;
+    // A failed save keeps the entry, as the file still holds it.
+    auto removed = m_items.extract(entry);
+    const int32_t previousCount = m_count;
+    m_count = int32_t(m_items.size());
+    if (SaveItemXml())
+        return true;
+    m_items.insert(std::move(removed));
+    m_count = previousCount;
+    return false;
+}
+
+bool CItemListXml::RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry)
+{
+    pugi::xml_node children[kItemChildren];
+    FirstChildren(element, kItemChildNames, kItemChildren, children);
+    // In layout order, so that children added at the end follow that order.
+    for (int i = 0; i < kItemChildren; ++i) {
+        const ItemChildField& field = kItemFields[i];
+        pugi::xml_node child = children[i];
+        switch (field.missing) {
+        case Missing::Key:
+            break;
+        case Missing::Required:
+            if (!child)
+                return false;
+            [[fallthrough]];
+        case Missing::Added:
+            if (field.number ? !Added(m_xml, element, child, kItemChildNames[i], entry.*field.number)
+                             : !Added(m_xml, element, child, kItemChildNames[i], entry.*field.text))
+                return false;
+            break;
+        case Missing::Container:
+            if (i == kMaskPos) {
+                if (child ? !RewriteMaskPos(m_xml, child, entry) : !AddMaskPos(m_xml, element, entry))
+                    return false;
+                break;
+            }
+            if (!child && !(child = m_xml.AddNode(element, kItemChildNames[i])))
+                return false;
+            if (i == kFilter) {
+                if (!Added(m_xml, child, "No", entry.FilterNo) || !WriteFilterParams(m_xml, child, entry))
+                    return false;
+                break;
+            }
+            pugi::xml_node values[kEffectValues];
+            FirstChildren(child, kEffectChildren, kEffectValues, values);
+            for (int v = 0; v < kEffectValues; ++v) {
+                if (!Added(m_xml, child, values[v], kEffectChildren[v], entry.*EffectOf(i)[v]))
+                    return false;
+            }
+            break;
+        }
+    }
+    return true;
+}
+
+bool CItemListXml::AppendItem(pugi::xml_node root, const ItemXmlRecord& entry)
+{
+    pugi::xml_node item = m_xml.AddNode(root, "Item");
+    if (!item)
+        return false;
+    for (int i = 0; i < kItemChildren; ++i) {
+        const ItemChildField& field = kItemFields[i];
+        if (field.number) {
+            if (!m_xml.AddIntNode(item, kItemChildNames[i], entry.*field.number))
+                return false;
+        } else if (field.text) {
+            if (!m_xml.AddTextNode(item, kItemChildNames[i], entry.*field.text))
+                return false;
+        } else if (i == kMaskPos) {
+            if (!AddMaskPos(m_xml, item, entry))
+                return false;
+        } else {
+            pugi::xml_node container = m_xml.AddNode(item, kItemChildNames[i]);
+            if (!container)
+                return false;
+            if (i == kFilter) {
+                if (!m_xml.AddIntNode(container, "No", entry.FilterNo)
+                    || !WriteFilterParams(m_xml, container, entry))
+                    return false;
+                continue;
+            }
+            for (int v = 0; v < kEffectValues; ++v) {
+                if (!m_xml.AddIntNode(container, kEffectChildren[v], entry.*EffectOf(i)[v]))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool CItemListXml::SaveItemXml()
+{
+    if (!m_xml.IsLoaded())
+        return false;
+    // Texts that do not fit their field or that XML cannot hold are refused before anything
+    // in the document changes.
+    for (const auto& [start, entry] : m_items) {
+        if (!FitsEntry(entry.FilePath) || !FitsEntry(entry.MaskImage) || !CXmlData::IsXmlText(entry.FilePath)
+            || !CXmlData::IsXmlText(entry.MaskImage)) {
+            m_xml.SetErrorText(QStringLiteral("SaveItemXml 文字列エラー"));
+            return false;
+        }
+    }
+    pugi::xml_node root = m_xml.Root();
+    std::set<int32_t> written;
+    for (pugi::xml_node element = root.child("Item"), next; element; element = next) {
+        next = element.next_sibling("Item");
+        pugi::xml_node start = element.child("Start");
+        const int32_t key = start ? CXmlData::ThisNodeInt(start) : -1;
+        const auto entry = m_items.find(key);
+        if (entry != m_items.end() && written.insert(key).second) {
+            if (!RewriteItem(element, entry->second)) {
+                m_xml.SetErrorText(QStringLiteral("SaveItemXml Item要素エラー"));
+                return false;
+            }
+        } else if (!root.remove_child(element)) {
+            return false;
+        }
+    }
+    for (const auto& [start, entry] : m_items) {
+        if (!written.count(start) && !AppendItem(root, entry))
+            return false;
+    }
+    return m_xml.SaveXmlData(m_xml.Path());
+}

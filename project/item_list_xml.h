@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/xml_data.h"
+#include "project/xml_records.h"
+
+#include <QString>
+#include <cstdint>
+#include <map>
+
+// The store of one face file ("Face_%d.xml"): its item entries keyed by start time. Saving
+// rewrites the items already in the file in place (keeping their element order and any
+// elements it does not know), removes the items that are gone and appends new ones.
+// Copies share the loaded document.
+class CItemListXml {
+public:
+    bool LoadItemXml(const QString& path);
+    // The Start of the entry at the position in ascending start order, or -1.
+    int32_t GetItemByIndex(int32_t position, ItemXmlRecord* out) const;
+    // Removes the entry that starts at the time and saves; TRUE without writing when none does.
+    bool DeleteItem(int32_t start);
+    bool SaveItemXml();
+
+    // The entry stored under the start time; a zeroed entry is inserted when it is absent.
+    ItemXmlRecord& Item(int32_t start) { return m_items[start]; }
+    const std::map<int32_t, ItemXmlRecord>& Items() const { return m_items; }
+    std::map<int32_t, ItemXmlRecord>& Items() { return m_items; }
+
+    // The number of "Item" elements the last load found; whoever adds or removes entries sets
+    // it to the number of entries.
+    int32_t GetCount() const { return m_count; }
+    void SetCount(int32_t count) { m_count = count; }
+
+    const CXmlData& Xml() const { return m_xml; }
+
+private:
+    bool ReadItem(pugi::xml_node element, ItemXmlRecord& entry);
+    bool RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry);
+    bool AppendItem(pugi::xml_node root, const ItemXmlRecord& entry);
+    void Reset();
+
+    CXmlData m_xml;
+    int32_t m_count = 0;
+    std::map<int32_t, ItemXmlRecord> m_items;
+};

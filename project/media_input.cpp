@@ -1,0 +1,57 @@
+#include "project/media_input.h"
+
+extern "C" {
+#include <libavutil/dict.h>
+}
+
+FormatContextPtr OpenMediaInput(const QString& path)
+{
+    if (path.isEmpty())
+        return nullptr;
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    AVFormatContext* context = nullptr;
+    const auto url = QByteArrayLiteral("file:") + path.toUtf8();
+    const int opened = avformat_open_input(&context, url.constData(), nullptr, &options);
+    av_dict_free(&options);
+    if (opened < 0)
+        return nullptr;
+    FormatContextPtr input(context);
+    if (avformat_find_stream_info(context, nullptr) < 0)
+        return nullptr;
+    return input;
+}
+
+int FirstStreamOfType(const AVFormatContext& context, AVMediaType type)
+{
+    for (unsigned i = 0; i < context.nb_streams; ++i) {
+        const auto* stream = context.streams[i];
+        if (stream->codecpar->codec_type != type)
+            continue;
+        if (type == AVMEDIA_TYPE_VIDEO && (stream->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            continue;
+        return static_cast<int>(i);
+    }
+    return -1;
+}
+
+int64_t StreamDuration(const AVFormatContext& context, const AVStream& stream)
+{
+    if (stream.duration != AV_NOPTS_VALUE && stream.duration > 0)
+        return stream.duration;
+    if (context.duration != AV_NOPTS_VALUE && context.duration > 0)
+        return av_rescale_q(context.duration, AV_TIME_BASE_Q, stream.time_base);
+    return 0;
+}
+
+double StreamTimeScale(const AVStream& stream)
+{
+    return stream.time_base.num > 0 ? double(stream.time_base.den) / stream.time_base.num : 0.0;
+}
+
+int64_t StreamSampleCount(const AVStream& stream)
+{
+    if (stream.nb_frames > 0)
+        return stream.nb_frames;
+    return avformat_index_get_entries_count(&stream);
+}

@@ -1,0 +1,230 @@
+#include "project/movie_decoder.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <QtGlobal>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// QImage::Format_ARGB32 keeps each pixel as one 32-bit word 0xAARRGGBB.
+constexpr AVPixelFormat kArgb32Layout = Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? AV_PIX_FMT_BGRA : AV_PIX_FMT_ARGB;
+
+// Decoding threads; the editor decodes one movie at a time for previews and thumbnails.
+constexpr int kDecodeThreads = 4;
+
+// A key frame at most this many frames after the frame shown is reached by decoding forward:
+// seeking restarts the decoder's threads, which costs about as much.
+constexpr int kForwardDecodeFrames = 8;
+
+// Without an index, a target further ahead than this many seconds is sought, not decoded to.
+constexpr int kForwardDecodeSeconds = 2;
+
+} // namespace
+
+void CMovieDecoder::CFrameDeleter::operator()(AVFrame* frame) const
+{
+    av_frame_free(&frame);
+}
+
+void CMovieDecoder::CCodecDeleter::operator()(AVCodecContext* context) const
+{
+    avcodec_free_context(&context);
+}
+
+void CMovieDecoder::CPacketDeleter::operator()(AVPacket* packet) const
+{
+    av_packet_free(&packet);
+}
+
+std::unique_ptr<CMovieDecoder> CMovieDecoder::Open(FormatContextPtr input)
+{
+    if (!input)
+        return nullptr;
+    const int streamIndex = FirstStreamOfType(*input, AVMEDIA_TYPE_VIDEO);
+    if (streamIndex < 0)
+        return nullptr;
+    AVStream* stream = input->streams[streamIndex];
+    const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
+    if (!codec)
+        return nullptr;
+
+    std::unique_ptr<CMovieDecoder> decoder(new CMovieDecoder);
+    decoder->m_codec.reset(avcodec_alloc_context3(codec));
+    decoder->m_packet.reset(av_packet_alloc());
+    decoder->m_shown.reset(av_frame_alloc());
+    decoder->m_ahead.reset(av_frame_alloc());
+    if (!decoder->m_codec || !decoder->m_packet || !decoder->m_shown || !decoder->m_ahead)
+        return nullptr;
+    auto* context = decoder->m_codec.get();
+    if (avcodec_parameters_to_context(context, stream->codecpar) < 0)
+        return nullptr;
+    context->thread_count = kDecodeThreads;
+    context->pkt_timebase = stream->time_base;
+    if (avcodec_open2(context, codec, nullptr) < 0)
+        return nullptr;
+
+    const int width = stream->codecpar->width;
+    const int height = stream->codecpar->height;
+    if (width <= 0 || height <= 0)
+        return nullptr;
+    const auto aspect = av_guess_sample_aspect_ratio(input.get(), stream, nullptr);
+    decoder->m_displayWidth = width;
+    if (aspect.num > 0 && aspect.den > 0 && aspect.num != aspect.den)
+        decoder->m_displayWidth = std::max(1, int(std::lround(double(width) * aspect.num / aspect.den)));
+    decoder->m_displayHeight = height;
+    decoder->m_streamIndex = streamIndex;
+    decoder->m_startTime = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
+    decoder->m_input = std::move(input);
+    return decoder;
+}
+
+CMovieDecoder::~CMovieDecoder()
+{
+    sws_freeContext(m_scaler);
+}
+
+double CMovieDecoder::TimeScale() const
+{
+    return StreamTimeScale(*m_input->streams[m_streamIndex]);
+}
+
+int64_t CMovieDecoder::Duration() const
+{
+    return StreamDuration(*m_input, *m_input->streams[m_streamIndex]);
+}
+
+int64_t CMovieDecoder::FrameStep() const
+{
+    const AVStream& stream = *m_input->streams[m_streamIndex];
+    for (const auto rate : { stream.avg_frame_rate, stream.r_frame_rate }) {
+        if (rate.num > 0 && rate.den > 0)
+            return std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), stream.time_base));
+    }
+    return 0;
+}
+
+int64_t CMovieDecoder::FrameCount() const
+{
+    const auto listed = StreamSampleCount(*m_input->streams[m_streamIndex]);
+    if (listed > 0)
+        return listed;
+    const auto step = FrameStep();
+    return step > 0 ? Duration() / step : 0;
+}
+
+QImage CMovieDecoder::FrameAt(int64_t time)
+{
+    const int64_t target = m_startTime + time;
+    if (NeedsSeek(target) && !Seek(target))
+        return {};
+    while (true) {
+        if (m_hasAhead) {
+            if (m_hasShown && m_aheadTime > target)
+                break;
+            std::swap(m_shown, m_ahead);
+            m_shownTime = m_aheadTime;
+            m_hasShown = true;
+            m_hasAhead = false;
+            continue;
+        }
+        if (m_endOfStream || !DecodeNext())
+            break;
+    }
+    return m_hasShown ? Convert(*m_shown) : QImage();
+}
+
+bool CMovieDecoder::NeedsSeek(int64_t target) const
+{
+    if (!m_hasShown || target < m_shownTime)
+        return true;
+    if (m_endOfStream || (m_hasAhead && target < m_aheadTime))
+        return false;
+    // Seek only when the key frame before the target lies well after the frame shown: decoding
+    // from it is shorter than decoding every frame in between.
+    auto* stream = m_input->streams[m_streamIndex];
+    const int keyIndex = av_index_search_timestamp(stream, target, AVSEEK_FLAG_BACKWARD);
+    const auto step = FrameStep();
+    if (keyIndex >= 0 && step > 0)
+        return avformat_index_get_entry(stream, keyIndex)->timestamp
+            > m_shownTime + kForwardDecodeFrames * step;
+    return target - m_shownTime > int64_t(kForwardDecodeSeconds * TimeScale());
+}
+
+bool CMovieDecoder::Seek(int64_t target)
+{
+    ++m_seekCount;
+    if (av_seek_frame(m_input.get(), m_streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0
+        && av_seek_frame(m_input.get(), m_streamIndex, m_startTime, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY)
+            < 0)
+        return false;
+    avcodec_flush_buffers(m_codec.get());
+    m_hasShown = false;
+    m_hasAhead = false;
+    m_endOfStream = false;
+    m_draining = false;
+    return true;
+}
+
+bool CMovieDecoder::DecodeNext()
+{
+    while (true) {
+        const int received = avcodec_receive_frame(m_codec.get(), m_ahead.get());
+        if (received == 0) {
+            m_aheadTime = PresentationTime(*m_ahead);
+            m_hasAhead = true;
+            return true;
+        }
+        if (received != AVERROR(EAGAIN) || m_draining) {
+            m_endOfStream = true;
+            return false;
+        }
+        // The decoder wants input: feed it the next packet of the video stream, or tell it
+        // that the file has ended so that it gives out the frames it still holds.
+        while (true) {
+            if (av_read_frame(m_input.get(), m_packet.get()) < 0) {
+                avcodec_send_packet(m_codec.get(), nullptr);
+                m_draining = true;
+                break;
+            }
+            const bool ours = m_packet->stream_index == m_streamIndex;
+            // A damaged packet is dropped; the decoder goes on with the next one.
+            if (ours)
+                avcodec_send_packet(m_codec.get(), m_packet.get());
+            av_packet_unref(m_packet.get());
+            if (ours)
+                break;
+        }
+    }
+}
+
+int64_t CMovieDecoder::PresentationTime(const AVFrame& frame) const
+{
+    if (frame.best_effort_timestamp != AV_NOPTS_VALUE)
+        return frame.best_effort_timestamp;
+    if (frame.pts != AV_NOPTS_VALUE)
+        return frame.pts;
+    return m_hasShown ? m_shownTime + std::max<int64_t>(1, FrameStep()) : m_startTime;
+}
+
+QImage CMovieDecoder::Convert(const AVFrame& frame)
+{
+    m_scaler
+        = sws_getCachedContext(m_scaler, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
+            m_displayWidth, m_displayHeight, kArgb32Layout, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!m_scaler)
+        return {};
+    QImage image(m_displayWidth, m_displayHeight, QImage::Format_ARGB32);
+    if (image.isNull())
+        return {};
+    uint8_t* planes[4] = { image.bits(), nullptr, nullptr, nullptr };
+    const int strides[4] = { int(image.bytesPerLine()), 0, 0, 0 };
+    if (sws_scale(m_scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) != m_displayHeight)
+        return {};
+    return image;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "project/media_input.h"
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct SwsContext;
+
+// The first video stream of a movie file, decoded on demand. Asking for a time after the frame
+// shown last decodes forward from there; asking for an earlier time, or for one beyond the next
+// key frame, seeks. Times are in the stream's time base, counted from the stream's start.
+class CMovieDecoder {
+public:
+    // Takes over an opened file; nothing when it has no video stream or no decoder for it.
+    static std::unique_ptr<CMovieDecoder> Open(FormatContextPtr input);
+    ~CMovieDecoder();
+    CMovieDecoder(const CMovieDecoder&) = delete;
+    CMovieDecoder& operator=(const CMovieDecoder&) = delete;
+
+    // Picture size with the pixel aspect applied.
+    int DisplayWidth() const { return m_displayWidth; }
+    int DisplayHeight() const { return m_displayHeight; }
+    double TimeScale() const;
+    int64_t Duration() const;
+    // The length of one frame in the time base; 0 when the stream does not tell.
+    int64_t FrameStep() const;
+    int64_t FrameCount() const;
+
+    // The frame shown at the time (the last frame starting at or before it; the first frame
+    // for earlier times, the last one for later times) as ARGB32 of the display size. A null
+    // image when nothing could be decoded.
+    QImage FrameAt(int64_t time);
+
+    // How often the reader was repositioned; consecutive frames are reached without it.
+    int64_t SeekCount() const { return m_seekCount; }
+
+private:
+    CMovieDecoder() = default;
+    bool Seek(int64_t target);
+    bool NeedsSeek(int64_t target) const;
+    // Decodes the next frame into m_ahead; false at the end of the stream or on an error.
+    bool DecodeNext();
+    int64_t PresentationTime(const AVFrame& frame) const;
+    QImage Convert(const AVFrame& frame);
+
+    struct CFrameDeleter {
+        void operator()(AVFrame* frame) const;
+    };
+    struct CCodecDeleter {
+        void operator()(AVCodecContext* context) const;
+    };
+    struct CPacketDeleter {
+        void operator()(AVPacket* packet) const;
+    };
+    using FramePtr = std::unique_ptr<AVFrame, CFrameDeleter>;
+
+    FormatContextPtr m_input;
+    std::unique_ptr<AVCodecContext, CCodecDeleter> m_codec;
+    std::unique_ptr<AVPacket, CPacketDeleter> m_packet;
+    SwsContext* m_scaler = nullptr;
+    int m_streamIndex = -1;
+    int64_t m_startTime = 0;
+    int m_displayWidth = 0;
+    int m_displayHeight = 0;
+
+    // The frame shown last and the frame decoded after it, each with its time (absolute).
+    FramePtr m_shown;
+    FramePtr m_ahead;
+    int64_t m_shownTime = 0;
+    int64_t m_aheadTime = 0;
+    bool m_hasShown = false;
+    bool m_hasAhead = false;
+    bool m_endOfStream = false;
+    bool m_draining = false;
+    int64_t m_seekCount = 0;
+};

@@ -1,0 +1,152 @@
+#include "project/quicktime_media.h"
+
+#include "core/message_box.h"
+#include "platform/dialog_service.h"
+#include "platform/paths.h"
+#include "project/movie_decoder.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+int32_t ClampToInt32(double value)
+{
+    if (!std::isfinite(value))
+        return 0;
+    return static_cast<int32_t>(std::clamp<double>(
+        std::trunc(value), std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+int32_t ClampCount(int64_t count)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(count, 0, std::numeric_limits<int32_t>::max()));
+}
+
+} // namespace
+
+CQuickTimeMedia::CQuickTimeMedia()
+    : CQuickTimeMedia(QStringLiteral("QuickTimeの初期化に失敗しました。"),
+        QStringLiteral("動画のオープンに失敗しました。"),
+        QStringLiteral("サウンドファイルのオープンに失敗しました。"))
+{
+}
+
+CQuickTimeMedia::CQuickTimeMedia(
+    QString startFailedText, QString movieOpenFailedText, QString soundOpenFailedText)
+    : m_startFailedText(std::move(startFailedText))
+    , m_movieOpenFailedText(std::move(movieOpenFailedText))
+    , m_soundOpenFailedText(std::move(soundOpenFailedText))
+{
+}
+
+CQuickTimeMedia::~CQuickTimeMedia() = default;
+
+bool CQuickTimeMedia::Initialize()
+{
+    // FFmpeg needs no start-up; only keep its warnings about damaged files off the console.
+    av_log_set_level(AV_LOG_ERROR);
+    return true;
+}
+
+void CQuickTimeMedia::ShowFailure(const QString& text, const char* call) const
+{
+    KaleidraMessageBox(QStringLiteral("%1 %2").arg(text, QLatin1String(call)), platform::MB_OK);
+}
+
+int64_t CQuickTimeMedia::MovieTimeOf(int32_t timeMs, double timeScale, uint32_t frameStep)
+{
+    // The time is taken to the thousandth of a frame, as the frame step and time scale give it.
+    if (frameStep == 0)
+        return static_cast<int64_t>(std::trunc(timeScale * timeMs / 1000.0));
+    const double step = frameStep;
+    return static_cast<int64_t>(std::trunc(std::trunc(timeScale / step * timeMs) * (step * 0.001)));
+}
+
+bool CQuickTimeMedia::OpenMovie(const QString& path)
+{
+    CloseMovie();
+    // Only plain files: a pipe or device would block the reader.
+    auto input = platform::IsRegularFile(path) ? OpenMediaInput(path) : nullptr;
+    if (!input) {
+        ShowFailure(m_movieOpenFailedText, "OpenMovieFile");
+        return false;
+    }
+    auto movie = CMovieDecoder::Open(std::move(input));
+    if (!movie)
+        return false;
+    // The box is kept in 16-bit fields; a larger picture cannot be shown.
+    if (movie->DisplayWidth() > std::numeric_limits<int16_t>::max()
+        || movie->DisplayHeight() > std::numeric_limits<int16_t>::max())
+        return false;
+
+    m_movieBox = { 0, 0, int16_t(movie->DisplayHeight()), int16_t(movie->DisplayWidth()) };
+    m_movieTimeScale = movie->TimeScale();
+    m_frameStep = static_cast<uint32_t>(
+        std::clamp<int64_t>(movie->FrameStep(), 0, std::numeric_limits<uint32_t>::max()));
+    m_frameCount = ClampCount(movie->FrameCount());
+    const float seconds = m_movieTimeScale > 0 ? float(movie->Duration()) / float(m_movieTimeScale) : 0.0f;
+    m_movieDuration = ClampToInt32(double(seconds) * 1000.0);
+    m_movie = std::move(movie);
+    m_movieOpen = true;
+    return true;
+}
+
+bool CQuickTimeMedia::CloseMovie()
+{
+    if (!m_movieOpen)
+        return false;
+    m_movie.reset();
+    m_movieOpen = false;
+    m_movieBox = {};
+    return true;
+}
+
+QImage CQuickTimeMedia::GetFrameBitmap(int32_t timeMs)
+{
+    if (!m_movieOpen)
+        return {};
+    return m_movie->FrameAt(MovieTimeOf(timeMs, m_movieTimeScale, m_frameStep));
+}
+
+void CQuickTimeMedia::CloseSound()
+{
+    m_sound.reset();
+    m_soundOpen = false;
+}
+
+bool CQuickTimeMedia::OpenSound(const QString& path)
+{
+    CloseSound();
+    auto input = platform::IsRegularFile(path) ? OpenMediaInput(path) : nullptr;
+    if (!input) {
+        ShowFailure(m_soundOpenFailedText, "OpenMovieFile");
+        return false;
+    }
+    const int streamIndex = FirstStreamOfType(*input, AVMEDIA_TYPE_AUDIO);
+    if (streamIndex < 0)
+        return false;
+    const AVStream& stream = *input->streams[streamIndex];
+    const float scale = float(StreamTimeScale(stream));
+    const float seconds = scale > 0 ? float(StreamDuration(*input, stream)) / scale : 0.0f;
+    m_soundDuration = ClampToInt32(seconds * 1000.0f);
+    m_soundSampleCount = ClampCount(StreamSampleCount(stream));
+    m_sound = std::move(input);
+    m_soundOpen = true;
+    return true;
+}
+
+bool CQuickTimeMedia::GetSoundLength(const QString& path, int32_t& lengthMs)
+{
+    lengthMs = 0;
+    if (!platform::IsRegularFile(path) || !OpenSound(path))
+        return false;
+    lengthMs = m_soundDuration;
+    CloseSound();
+    return true;
+}

@@ -1,0 +1,276 @@
+#include "core/xml_data.h"
+#include "tests/fixtures/temp_folder.h"
+
+#include <QFileInfo>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+namespace {
+
+const QByteArray kEmptyProject = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Project />\n";
+
+QString Loaded(CXmlData& xml, const CTempFolder& temp, const char* name, const QByteArray& bytes)
+{
+    const QString path = temp.WriteFile(QString::fromLatin1(name), bytes);
+    EXPECT_TRUE(xml.LoadXmlData(path)) << xml.ErrorText().toStdString();
+    return path;
+}
+
+TEST(XmlData, CreateWritesDeclarationAndRootAndKeepsAnExistingFile)
+{
+    CTempFolder temp;
+    CXmlData xml;
+    const QString path = temp.FilePath(QStringLiteral("p.xml"));
+    ASSERT_TRUE(xml.CreateXmlData(path, QStringLiteral("Project")));
+    EXPECT_FALSE(xml.IsLoaded()); // creating does not load
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("p.xml")), kEmptyProject);
+    ASSERT_TRUE(xml.LoadXmlData(path));
+    EXPECT_STREQ(xml.Root().name(), "Project");
+    EXPECT_EQ(xml.Path(), path);
+
+    const QByteArray other = "<?xml version=\"1.0\"?><Other><A>1</A></Other>";
+    const QString existing = temp.WriteFile(QStringLiteral("o.xml"), other);
+    EXPECT_TRUE(xml.CreateXmlData(existing, QStringLiteral("Project")));
+    EXPECT_EQ(xml.ErrorText(), QStringLiteral("CreateXmlDataファイルが既に存在しています"));
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("o.xml")), other);
+    EXPECT_EQ(xml.Path(), path); // the wrapper's state did not change
+}
+
+TEST(XmlData, ArgumentAndFileErrors)
+{
+    CTempFolder temp;
+    temp.WriteFile(QStringLiteral("bad.xml"), "<Project><A></Project>");
+    temp.WriteFile(QStringLiteral("empty.xml"), "");
+    const QString tooLong = temp.FilePath(QString(CXmlData::kMaxPathLength, QLatin1Char('a')));
+    struct Case {
+        const char* name;
+        std::function<bool(CXmlData&)> call;
+        bool result;
+        QString error;
+    };
+    const Case cases[] = {
+        { "create without path", [](CXmlData& x) { return x.CreateXmlData(QString(), QStringLiteral("A")); },
+            false, QStringLiteral("CreateXmlData引数エラー") },
+        { "create with a path too long",
+            [&](CXmlData& x) { return x.CreateXmlData(tooLong, QStringLiteral("A")); }, false,
+            QStringLiteral("CreateXmlData引数エラー") },
+        { "create with a bad root name",
+            [&](CXmlData& x) {
+                return x.CreateXmlData(temp.FilePath(QStringLiteral("n.xml")), QStringLiteral("1 x"));
+            },
+            false, QStringLiteral("CreateXmlDataルートノード作成エラー") },
+        { "create in a missing folder",
+            [&](CXmlData& x) {
+                return x.CreateXmlData(temp.FilePath(QStringLiteral("no/n.xml")), QStringLiteral("A"));
+            },
+            false, QStringLiteral("CreateXmlData saveエラー") },
+        { "load without path", [](CXmlData& x) { return x.LoadXmlData(QString()); }, false,
+            QStringLiteral("LoadXmlData 引数エラー") },
+        { "load a missing file",
+            [&](CXmlData& x) { return x.LoadXmlData(temp.FilePath(QStringLiteral("none.xml"))); }, false,
+            QStringLiteral("LoadXmlData ファイルが存在しません") },
+        { "load a malformed file",
+            [&](CXmlData& x) { return x.LoadXmlData(temp.FilePath(QStringLiteral("bad.xml"))); }, false,
+            QStringLiteral("LoadXmlData loadエラー") },
+        { "load an empty file",
+            [&](CXmlData& x) { return x.LoadXmlData(temp.FilePath(QStringLiteral("empty.xml"))); }, false,
+            QStringLiteral("LoadXmlData loadエラー") },
+        { "save without path", [](CXmlData& x) { return x.SaveXmlData(QString()); }, false,
+            QStringLiteral("SaveXmlData 引数エラー") },
+        { "save into a missing folder",
+            [&](CXmlData& x) { return x.SaveXmlData(temp.FilePath(QStringLiteral("no/s.xml"))); }, false,
+            QStringLiteral("SaveXmlData saveエラー") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CXmlData xml;
+        EXPECT_EQ(c.call(xml), c.result);
+        EXPECT_EQ(xml.ErrorText(), c.error);
+        EXPECT_TRUE(xml.Path().isEmpty());
+    }
+}
+
+TEST(XmlData, FailedLoadKeepsThePreviousDocumentUsable)
+{
+    CTempFolder temp;
+    CXmlData xml;
+    const QString good = Loaded(xml, temp, "good.xml", "<Project><Version>1.0</Version></Project>");
+    temp.WriteFile(QStringLiteral("bad.xml"), "<Project><Version>");
+    EXPECT_FALSE(xml.LoadXmlData(temp.FilePath(QStringLiteral("bad.xml"))));
+    EXPECT_EQ(xml.Result(), CXmlData::E_FAIL);
+    EXPECT_TRUE(xml.Path().isEmpty());
+    ASSERT_TRUE(xml.IsLoaded());
+    QString version;
+    EXPECT_TRUE(xml.GetNodeText(xml.Root(), "Version", version));
+    EXPECT_EQ(version, QStringLiteral("1.0"));
+    EXPECT_TRUE(xml.SetNodeText(xml.Root(), "Version", QStringLiteral("2.0")));
+    EXPECT_TRUE(xml.SaveXmlData(good));
+    EXPECT_EQ(xml.Result(), CXmlData::S_OK);
+}
+
+TEST(XmlData, NodeOperationErrorsInOrder)
+{
+    CTempFolder temp;
+    CXmlData other;
+    Loaded(other, temp, "other.xml", "<Project><Version>1.0</Version></Project>");
+    CXmlData notLoaded;
+    CXmlData xml;
+    Loaded(xml, temp, "x.xml", "<Project><Version>1.0</Version><Cdata><![CDATA[a<b]]></Cdata></Project>");
+    const pugi::xml_node foreign = other.Root();
+    struct Case {
+        const char* name;
+        CXmlData* xml;
+        std::function<bool(CXmlData&)> call;
+        QString error;
+    };
+    const Case cases[] = {
+        { "get, null element", &xml,
+            [](CXmlData& x) {
+                QString t;
+                return x.GetNodeText(pugi::xml_node(), "Version", t);
+            },
+            QStringLiteral("GetNodeText 引数エラー") },
+        { "get, not loaded, whatever element", &notLoaded,
+            [&](CXmlData& x) {
+                QString t;
+                return x.GetNodeText(foreign, "Version", t);
+            },
+            QStringLiteral("GetNodeText 未読込みエラー") },
+        { "set, null element", &xml,
+            [](CXmlData& x) { return x.SetNodeText(pugi::xml_node(), "Version", QString()); },
+            QStringLiteral("SetNodeText 引数エラー") },
+        { "set, not loaded", &notLoaded, [&](CXmlData& x) { return x.SetNodeInt(foreign, "Version", 1); },
+            QStringLiteral("SetNodeText 未読込みエラー") },
+        { "set, nothing selected", &xml, [](CXmlData& x) { return x.SetNodeInt(x.Root(), "Missing", 1); },
+            QStringLiteral("SetNodeText selectSingleNodeエラー") },
+        { "set, text XML cannot hold", &xml,
+            [](CXmlData& x) { return x.SetNodeText(x.Root(), "Version", QStringLiteral("a\x01")); },
+            QStringLiteral("SetNodeText put_textエラー") },
+        { "set this, null element", &xml, [](CXmlData& x) { return x.SetThisNodeInt(pugi::xml_node(), 1); },
+            QStringLiteral("SetThisNodeText 引数エラー") },
+        { "set this, not loaded", &notLoaded,
+            [&](CXmlData& x) { return x.SetThisNodeText(foreign, QString()); },
+            QStringLiteral("SetThisNodeText 未読込みエラー") },
+        { "set this, unpaired surrogate", &xml,
+            [](CXmlData& x) { return x.SetThisNodeText(x.Root().child("Version"), QString(QChar(0xD800))); },
+            QStringLiteral("SetThisNodeText put_textエラー") },
+        { "set this, carriage return", &xml,
+            [](CXmlData& x) { return x.SetThisNodeText(x.Root().child("Version"), QStringLiteral("a\rb")); },
+            QStringLiteral("SetThisNodeText put_textエラー") },
+        { "add, missing parent", &xml, [](CXmlData& x) { return bool(x.AddNode(pugi::xml_node(), "A")); },
+            QStringLiteral("AddNode 引数エラー") },
+        { "add, bad name", &xml, [](CXmlData& x) { return x.AddIntNode(x.Root(), "1A", 1); },
+            QStringLiteral("AddNode createElementエラー") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(c.call(*c.xml));
+        EXPECT_EQ(c.xml->ErrorText(), c.error);
+    }
+    QString version;
+    ASSERT_TRUE(xml.GetNodeText(xml.Root(), "Version", version));
+    EXPECT_EQ(version, QStringLiteral("1.0")); // refused writes changed nothing
+    QString cdata;
+    EXPECT_TRUE(xml.GetNodeText(xml.Root(), "Cdata", cdata));
+    EXPECT_EQ(cdata, QStringLiteral("a<b"));
+}
+
+TEST(XmlData, SelectionMissLeavesTheOutTextUnchanged)
+{
+    CTempFolder temp;
+    CXmlData xml;
+    Loaded(xml, temp, "x.xml", "<Face><Item><MaskPos><W>7</W></MaskPos></Item></Face>");
+    QString text = QStringLiteral("unchanged");
+    EXPECT_FALSE(xml.GetNodeText(xml.Root(), "Start", text));
+    EXPECT_EQ(xml.ErrorText(), QStringLiteral("GetNodeText selectSingleNodeエラー"));
+    EXPECT_EQ(text, QStringLiteral("unchanged"));
+    // Deeper paths and XPath expressions select below the element given.
+    EXPECT_TRUE(xml.GetNodeText(xml.Root(), "Item/MaskPos/W", text));
+    EXPECT_EQ(text, QStringLiteral("7"));
+    EXPECT_TRUE(xml.GetNodeText(xml.Root(), "Item[1]//W", text));
+    EXPECT_EQ(text, QStringLiteral("7"));
+    // The text of an element is all the text below it.
+    int32_t number = 0;
+    EXPECT_TRUE(xml.GetNodeInt(xml.Root(), "Item", number));
+    EXPECT_EQ(number, 7);
+    EXPECT_FALSE(xml.GetNodeText(xml.Root(), "Item[", text));
+    EXPECT_EQ(xml.ErrorText(), QStringLiteral("GetNodeText selectSingleNodeエラー"));
+}
+
+TEST(XmlData, WritesAndAddsRoundTripThroughTheFile)
+{
+    CTempFolder temp;
+    CXmlData xml;
+    const QString path = temp.FilePath(QStringLiteral("p.xml"));
+    ASSERT_TRUE(xml.CreateXmlData(path, QStringLiteral("Project")));
+    // An element can be added even before anything is loaded.
+    EXPECT_TRUE(xml.AddNode(xml.Document(), "Loose"));
+    ASSERT_TRUE(xml.LoadXmlData(path));
+    pugi::xml_node root = xml.Root();
+    ASSERT_TRUE(xml.AddIntNode(root, "No", 3));
+    ASSERT_TRUE(xml.AddIntNode(root, "Time", 0));
+    EXPECT_TRUE(xml.SetNodeInt(root, "Time", -5));
+    const QStringList texts = { QStringLiteral("C:\\映像\\a & <b>.mp4"), QStringLiteral(" "), QString(),
+        QStringLiteral("tab\tand\nline"), QStringLiteral("😀") };
+    for (int i = 0; i < texts.size(); ++i)
+        ASSERT_TRUE(xml.AddTextNode(root, "T", texts[i]));
+    ASSERT_TRUE(xml.SaveXmlData(path));
+
+    CXmlData reread;
+    ASSERT_TRUE(reread.LoadXmlData(path));
+    QString no;
+    int32_t time = 0;
+    EXPECT_TRUE(reread.GetNodeText(reread.Root(), "No", no));
+    EXPECT_EQ(no, QStringLiteral("3"));
+    EXPECT_TRUE(reread.GetNodeInt(reread.Root(), "Time", time));
+    EXPECT_EQ(time, -5);
+    int i = 0;
+    for (pugi::xml_node t = reread.Root().child("T"); t; t = t.next_sibling("T"), ++i) {
+        ASSERT_LT(i, texts.size());
+        EXPECT_EQ(CXmlData::ThisNodeText(t), texts[i]);
+    }
+    EXPECT_EQ(i, texts.size());
+    EXPECT_TRUE(
+        temp.ReadFile(QStringLiteral("p.xml")).startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"));
+}
+
+TEST(XmlData, CopiesShareOneDocument)
+{
+    CTempFolder temp;
+    CXmlData first;
+    Loaded(first, temp, "x.xml", "<Project><A>1</A></Project>");
+    CXmlData copy = first;
+    {
+        CXmlData scratch = copy;
+        EXPECT_TRUE(scratch.SetNodeInt(scratch.Root(), "A", 2));
+    }
+    QString a;
+    EXPECT_TRUE(first.GetNodeText(first.Root(), "A", a));
+    EXPECT_EQ(a, QStringLiteral("2"));
+    EXPECT_EQ(copy.Path(), first.Path());
+}
+
+TEST(XmlData, FailedSaveLeavesTheOldFile)
+{
+    // A file-size limit makes the system refuse the write the way a full disk does.
+    CTempFolder temp;
+    CXmlData xml;
+    const QByteArray old = "<Project><A>old</A></Project>";
+    const QString path = Loaded(xml, temp, "x.xml", old);
+    ASSERT_TRUE(xml.SetNodeText(xml.Root(), "A", QString(8000, QLatin1Char('n'))));
+    struct rlimit previous { };
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = previous;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = xml.SaveXmlData(path);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(xml.ErrorText(), QStringLiteral("SaveXmlData saveエラー"));
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("x.xml")), old);
+}
+
+} // namespace

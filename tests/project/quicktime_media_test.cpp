@@ -1,0 +1,293 @@
+#include "media_fixtures.h"
+#include "project/movie_decoder.h"
+#include "project/quicktime_media.h"
+#include "tests/fixtures/scripted_dialog_service.h"
+#include "tests/fixtures/temp_folder.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace media_fixtures;
+
+namespace {
+
+// One set of media files for the whole suite: making them takes a few ffmpeg runs.
+class QuickTimeMediaTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_folder = std::make_unique<CTempFolder>();
+        const auto path = [](const char* name) { return s_folder->FilePath(QString::fromLatin1(name)); };
+        // 30 frames a second in a time scale of 600: one frame lasts 20 units.
+        ASSERT_TRUE(MakeGreyRampMovie(
+            path("ramp30.mov"), "30", 60, { "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "600" }));
+        // 25 frames a second in a time scale of 90000, with B-frames and a key frame every 12.
+        ASSERT_TRUE(MakeGreyRampMovie(path("ramp25.mp4"), "25", 50,
+            { "-c:v", "libx264", "-qp", "4", "-bf", "2", "-g", "12", "-video_track_timescale", "90000" }));
+        // NTSC rate: 30000/1001 frames a second in its own time scale of 30000.
+        ASSERT_TRUE(MakeGreyRampMovie(path("ntsc.mp4"), "30000/1001", 30,
+            { "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "30000" }));
+        // Non-square pixels (4:3) in a picture of 66 x 50 coded pixels.
+        ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i", "color=c=white:s=66x50:r=25,format=yuv420p,setsar=4/3",
+            "-frames:v", "5", "-c:v", "mpeg4", "-q:v", "1", path("wide_pixels.mov") }));
+        ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i", "testsrc=s=64x48:r=25:d=1", "-f", "lavfi", "-i",
+            "sine=frequency=440:duration=1", "-c:v", "mpeg4", "-c:a", "aac", "-shortest",
+            path("with_sound.mp4") }));
+        ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-c:a", "libmp3lame",
+            path("tone.mp3") }));
+        ASSERT_TRUE(MakePcmWav(path("tone.wav"), 44100, 110250));
+        ASSERT_TRUE(MakePcmWav(path("short.wav"), 22050, 11025));
+        s_folder->WriteFile("notes.mov", "this is no movie");
+    }
+    static void TearDownTestSuite() { s_folder.reset(); }
+
+    static QString Media(const char* name) { return s_folder->FilePath(QString::fromLatin1(name)); }
+
+    static std::unique_ptr<CTempFolder> s_folder;
+    CScriptedDialogService m_dialogs;
+};
+
+std::unique_ptr<CTempFolder> QuickTimeMediaTest::s_folder;
+
+// The frame a picture shows, read from its grey level.
+void ExpectFrame(const QImage& image, int frame)
+{
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.format(), QImage::Format_ARGB32);
+    const QRgb pixel = image.pixel(image.width() / 2, image.height() / 2);
+    EXPECT_EQ(qAlpha(pixel), 255);
+    EXPECT_NEAR(qGreen(pixel), GreyOfFrame(frame), 2) << "expected frame " << frame;
+    EXPECT_NEAR(qRed(pixel), qGreen(pixel), 2);
+}
+
+} // namespace
+
+TEST_F(QuickTimeMediaTest, MovieFactsFollowTheStreamTimeBase)
+{
+    struct Case {
+        const char* file;
+        uint32_t frameStep;
+        double timeScale;
+        int32_t durationMs;
+        int32_t frameCount;
+    };
+    const Case cases[] = {
+        { "ramp30.mov", 20, 600, 2000, 60 },
+        { "ramp25.mp4", 3600, 90000, 2000, 50 },
+        { "ntsc.mp4", 1001, 30000, 1001, 30 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        CQuickTimeMedia media;
+        ASSERT_TRUE(media.Initialize());
+        ASSERT_TRUE(media.OpenMovie(Media(c.file)));
+        EXPECT_TRUE(media.IsMovieOpen());
+        EXPECT_EQ(media.FrameStep(), c.frameStep);
+        EXPECT_EQ(media.MovieTimeScale(), c.timeScale);
+        EXPECT_EQ(media.MovieDuration(), c.durationMs);
+        EXPECT_EQ(media.FrameCount(), c.frameCount);
+        const auto& box = media.MovieBox();
+        EXPECT_EQ(box.left, 0);
+        EXPECT_EQ(box.top, 0);
+        EXPECT_EQ(box.right, 64);
+        EXPECT_EQ(box.bottom, 48);
+    }
+}
+
+TEST(QuickTimeMediaTime, MillisecondsMapOntoMovieTime)
+{
+    struct Case {
+        int32_t ms;
+        double scale;
+        uint32_t step;
+        int64_t movieTime;
+    };
+    const Case cases[] = {
+        { 1000, 600, 20, 600 }, // 30 frames a second: truncate(truncate(30 * 1000) * 0.02)
+        { 1033, 600, 20, 619 }, // still frame 30
+        { 1034, 600, 20, 620 }, // frame 31
+        { 1000, 90000, 3600, 90000 }, { 1001, 30000, 1001, 30030 },
+        { 5000, 600, 0xFFFFFFFFu, 0 }, // an unreadable step shows the first frame
+        { 250, 44100, 0, 11025 }, // no step known: plain scaling
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ms);
+        EXPECT_EQ(CQuickTimeMedia::MovieTimeOf(c.ms, c.scale, c.step), c.movieTime);
+    }
+}
+
+TEST_F(QuickTimeMediaTest, RendersTheFrameShownAtATimeForwardAndBackward)
+{
+    struct Case {
+        int32_t ms;
+        int frame;
+    };
+    struct Movie {
+        const char* file;
+        std::vector<Case> cases;
+    };
+    const Movie movies[] = {
+        { "ramp30.mov",
+            { { -100, 0 }, { 0, 0 }, { 33, 0 }, { 34, 1 }, { 500, 15 }, { 1000, 30 }, { 1966, 58 },
+                { 1967, 59 }, { 5000, 59 } } },
+        { "ramp25.mp4",
+            { { 0, 0 }, { 39, 0 }, { 40, 1 }, { 470, 11 }, { 480, 12 }, { 1000, 25 }, { 1999, 49 } } },
+    };
+    for (const auto& movie : movies) {
+        SCOPED_TRACE(movie.file);
+        CQuickTimeMedia media;
+        ASSERT_TRUE(media.OpenMovie(Media(movie.file)));
+        // In order (decoding forward), then backward (seeking every time).
+        for (const auto& c : movie.cases) {
+            SCOPED_TRACE(c.ms);
+            const auto image = media.GetFrameBitmap(c.ms);
+            EXPECT_EQ(image.size(), QSize(64, 48));
+            ExpectFrame(image, c.frame);
+        }
+        for (auto it = movie.cases.rbegin(); it != movie.cases.rend(); ++it) {
+            SCOPED_TRACE(it->ms);
+            ExpectFrame(media.GetFrameBitmap(it->ms), it->frame);
+        }
+    }
+}
+
+TEST_F(QuickTimeMediaTest, NonSquarePixelsWidenTheBox)
+{
+    CQuickTimeMedia media;
+    ASSERT_TRUE(media.OpenMovie(Media("wide_pixels.mov")));
+    EXPECT_EQ(media.MovieBox().right, 88);
+    EXPECT_EQ(media.MovieBox().bottom, 50);
+    const QImage frame = media.GetFrameBitmap(100);
+    ASSERT_EQ(frame.size(), QSize(88, 50));
+    for (const QPoint corner : { QPoint(0, 0), QPoint(87, 49), QPoint(44, 25) }) {
+        SCOPED_TRACE(corner.x());
+        EXPECT_GE(qGray(frame.pixel(corner)), 250);
+        EXPECT_EQ(qAlpha(frame.pixel(corner)), 255);
+    }
+}
+
+TEST_F(QuickTimeMediaTest, SteppingThroughAMovieDecodesForwardWithoutSeeking)
+{
+    auto decoder = CMovieDecoder::Open(OpenMediaInput(Media("ramp25.mp4")));
+    ASSERT_NE(decoder, nullptr);
+    const int64_t unitsPerMs = 90;
+    for (int64_t ms = 0; ms < 2000; ms += 10)
+        ExpectFrame(decoder->FrameAt(ms * unitsPerMs), int(ms / 40));
+    EXPECT_EQ(decoder->SeekCount(), 1) << "only the first frame is sought";
+
+    ExpectFrame(decoder->FrameAt(0), 0);
+    EXPECT_EQ(decoder->SeekCount(), 2) << "going back seeks";
+    ExpectFrame(decoder->FrameAt(1900 * unitsPerMs), 47);
+    EXPECT_EQ(decoder->SeekCount(), 3) << "a jump past key frames seeks";
+    ExpectFrame(decoder->FrameAt(1920 * unitsPerMs), 48);
+    ExpectFrame(decoder->FrameAt(1920 * unitsPerMs), 48);
+    EXPECT_EQ(decoder->SeekCount(), 3);
+}
+
+TEST_F(QuickTimeMediaTest, NothingIsRenderedWithoutAnOpenMovie)
+{
+    CQuickTimeMedia media;
+    EXPECT_TRUE(media.GetFrameBitmap(0).isNull());
+    EXPECT_FALSE(media.CloseMovie());
+
+    ASSERT_TRUE(media.OpenMovie(Media("ramp30.mov")));
+    EXPECT_TRUE(media.CloseMovie());
+    EXPECT_FALSE(media.CloseMovie()) << "a second close has nothing to close";
+    EXPECT_FALSE(media.IsMovieOpen());
+    EXPECT_TRUE(media.GetFrameBitmap(500).isNull());
+    EXPECT_EQ(media.MovieBox().right, 0);
+}
+
+TEST_F(QuickTimeMediaTest, MovieOpenFailures)
+{
+    struct Case {
+        const char* name;
+        QString path;
+        bool box;
+    };
+    const Case cases[] = {
+        { "missing file", Media("missing.mov"), true },
+        { "not a media file", Media("notes.mov"), true },
+        { "a folder", s_folder->Path(), true },
+        { "no video stream", Media("tone.wav"), false },
+        { "only a sound", Media("tone.mp3"), false },
+    };
+    CQuickTimeMedia media(
+        QStringLiteral("start failed"), QStringLiteral("movie failed"), QStringLiteral("sound failed"));
+    ASSERT_TRUE(media.OpenMovie(Media("ramp30.mov")));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dialogs.Clear();
+        if (c.box)
+            m_dialogs.AnswerMessageBox(platform::IDOK);
+        EXPECT_FALSE(media.OpenMovie(c.path));
+        EXPECT_FALSE(media.IsMovieOpen());
+        EXPECT_TRUE(media.GetFrameBitmap(0).isNull());
+        const auto expected = c.box ? std::vector<QString> { QStringLiteral("movie failed OpenMovieFile") }
+                                    : std::vector<QString> {};
+        EXPECT_EQ(m_dialogs.MessageTexts(), expected);
+        if (c.box) {
+            EXPECT_EQ(m_dialogs.Requests().front().caption, QStringLiteral("Kaleidra Pro"));
+        }
+    }
+}
+
+TEST_F(QuickTimeMediaTest, SoundLengths)
+{
+    struct Case {
+        const char* name;
+        QString path;
+        bool measured;
+        int32_t lengthMs;
+        int32_t toleranceMs;
+        bool box;
+    };
+    const Case cases[] = {
+        { "wav of 2.5 s", Media("tone.wav"), true, 2500, 0, false },
+        { "wav of 0.5 s at 22050", Media("short.wav"), true, 500, 0, false },
+        // mp3 counts whole frames of 1152 samples, encoder padding included.
+        { "mp3 of 2 s", Media("tone.mp3"), true, 2000, 60, false },
+        { "sound track of a movie", Media("with_sound.mp4"), true, 1000, 50, false },
+        { "movie without sound", Media("ramp30.mov"), false, 0, 0, false },
+        { "missing file", Media("missing.wav"), false, 0, 0, false },
+        { "not a media file", Media("notes.mov"), false, 0, 0, true },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_dialogs.Clear();
+        if (c.box)
+            m_dialogs.AnswerMessageBox(platform::IDOK);
+        CQuickTimeMedia media;
+        int32_t length = -1;
+        EXPECT_EQ(media.GetSoundLength(c.path, length), c.measured);
+        EXPECT_NEAR(length, c.lengthMs, c.toleranceMs);
+        EXPECT_FALSE(media.IsSoundOpen());
+        const auto expected = c.box ? std::vector<QString> { QStringLiteral(
+                                  "サウンドファイルのオープンに失敗しました。 OpenMovieFile") }
+                                    : std::vector<QString> {};
+        EXPECT_EQ(m_dialogs.MessageTexts(), expected);
+    }
+}
+
+TEST_F(QuickTimeMediaTest, OpeningASoundLeavesTheOpenMovieAlone)
+{
+    CQuickTimeMedia media;
+    ASSERT_TRUE(media.OpenMovie(Media("ramp30.mov")));
+    ExpectFrame(media.GetFrameBitmap(500), 15);
+
+    ASSERT_TRUE(media.OpenSound(Media("tone.wav")));
+    EXPECT_TRUE(media.IsSoundOpen());
+    EXPECT_EQ(media.SoundDuration(), 2500);
+    EXPECT_TRUE(media.IsMovieOpen());
+    EXPECT_EQ(media.FrameStep(), 20u);
+    EXPECT_EQ(media.MovieDuration(), 2000);
+    EXPECT_EQ(media.MovieBox().right, 64);
+    ExpectFrame(media.GetFrameBitmap(1000), 30);
+
+    int32_t length = 0;
+    ASSERT_TRUE(media.GetSoundLength(Media("short.wav"), length));
+    EXPECT_EQ(length, 500);
+    EXPECT_FALSE(media.IsSoundOpen());
+    ExpectFrame(media.GetFrameBitmap(1500), 45);
+}
