@@ -193,6 +193,46 @@ TEST_F(KaleidraRemoteViewTest, TypedTimesAndSliderMovesSeek)
     EXPECT_TRUE(StaysQuiet(editor, 50));
 }
 
+TEST_F(KaleidraRemoteViewTest, TheSliderSendsOnlyWhatTheUserMoved)
+{
+    CRawClient editor = ConnectFirstEditor(360000, 1000, 990);
+    auto* slider = Control<controls::remote::CGdiSliderCtrl>(IDC_SEEK_SLIDER);
+
+    // A shorter play time pulls the slider back, and a reported time moves it: neither is a seek.
+    editor.SendFrame("PM_S02", 500);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return slider->maximum() == 500; }));
+    EXPECT_EQ(slider->value(), 500);
+    editor.SendFrame("PM_S01", 250);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return slider->value() == 250; }));
+    EXPECT_TRUE(StaysQuiet(editor));
+    EXPECT_EQ(view->Rules().PendingSeek(), -1);
+}
+
+TEST_F(KaleidraRemoteViewTest, LaysControlsOutScaledFromTheFormSize)
+{
+    EXPECT_EQ(Control<QWidget>(IDC_IPADDRESS)->geometry(), QRect(12, 8, 112, 22));
+    EXPECT_EQ(Control<QWidget>(IDC_PROJECTTIME)->geometry(), QRect(94, 264, 212, 26));
+
+    // 500 x 450: every product is cut towards zero.
+    view->resize(500, 450);
+    struct Case {
+        int id;
+        QRect expected;
+    };
+    const Case cases[] = {
+        { IDC_STATUS, QRect(328, 12, 155, 33) },
+        { IDC_START_PAUSE, QRect(141, 180, 216, 63) },
+        { IDC_SEEK_SLIDER, QRect(25, 255, 445, 39) },
+        { IDC_PROJECTTIME, QRect(122, 396, 275, 39) },
+    };
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Control<QWidget>(IDC_STATUS)->geometry() == cases[0].expected; }));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(Control<QWidget>(c.id)->geometry(), c.expected);
+    }
+}
+
 TEST_F(KaleidraRemoteViewTest, AServerThatStopsAcceptingShowsItAndAClickRestartsIt)
 {
     view.reset();

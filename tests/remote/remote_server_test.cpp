@@ -8,11 +8,14 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <filesystem>
 #include <mutex>
 #include <netinet/in.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -408,6 +411,38 @@ TEST(RemoteServerAddress, OwnAddressIsAnExternalIPv4AddressNeverLoopback)
     EXPECT_EQ(server.GetLocalAddress(), address);
     server.CloseClients();
     EXPECT_EQ(server.GetLocalAddress(), QString());
+}
+
+TEST(RemoteServerSend, SendingToAPeerThatLeftRaisesNoSigpipe)
+{
+    int pair[2] = { -1, -1 };
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    ::close(pair[1]);
+
+    // Blocked, a raised SIGPIPE stays pending on this thread instead of ending the test run.
+    sigset_t pipeOnly;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    sigset_t previous;
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous), 0);
+
+    RemoteServer server(LoopbackAnyPort());
+    const RemotePacket packet = FormatRemotePacket("PM_R05", 1);
+    const int sent = server.SendBytes(packet.data(), pair[0], kRemotePacketSize, 1);
+
+    sigset_t pending;
+    sigemptyset(&pending);
+    ::sigpending(&pending);
+    const bool raised = sigismember(&pending, SIGPIPE) == 1;
+    if (raised) {
+        const timespec noWait {};
+        ::sigtimedwait(&pipeOnly, nullptr, &noWait);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ::close(pair[0]);
+
+    EXPECT_EQ(sent, 0);
+    EXPECT_FALSE(raised);
 }
 
 } // namespace
