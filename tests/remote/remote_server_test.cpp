@@ -325,6 +325,8 @@ TEST_F(RemoteServerTest, RetriesTransientAcceptErrorsAndStopsOnFatalOnes)
     // The clients of a server that stopped accepting are ended and reported as gone.
     EXPECT_EQ(records[2].number, kReceiveClientGone);
     EXPECT_TRUE(first.WaitClosed());
+    // Nor does it leave the port listening: an editor's connect is refused, not left hanging.
+    EXPECT_FALSE(CRawClient(port).IsConnected());
 
     // A new start clears what is left of the failed run and serves again.
     ASSERT_EQ(server->Start(&owner), 1);
