@@ -3,6 +3,7 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <thread>
 #include <vector>
@@ -23,6 +24,9 @@ protected:
         environment.insert(QStringLiteral("KALEIDRA_REMOTE_TEST_LISTEN"), QStringLiteral("127.0.0.1:0"));
         program.setProcessEnvironment(environment);
         program.setProcessChannelMode(QProcess::SeparateChannels);
+        // Into a file: a pipe that nobody reads while the test waits on its sockets would fill
+        // up with a chatty program's diagnostics and stall it.
+        program.setStandardErrorFile(folder.FilePath(QStringLiteral("stderr.txt")));
         program.start(QStringLiteral(KALEIDRA_REMOTE_EXECUTABLE), {});
         ASSERT_TRUE(program.waitForStarted(10000)) << qPrintable(program.errorString());
         QByteArray announced;
@@ -36,6 +40,9 @@ protected:
 
     void TearDown() override
     {
+        if (HasFailure())
+            std::fprintf(stderr, "KaleidraRemote's diagnostics:\n%s\n",
+                folder.ReadFile(QStringLiteral("stderr.txt")).constData());
         program.terminate();
         if (!program.waitForFinished(5000)) {
             program.kill();
