@@ -1,6 +1,7 @@
 #include "view/work_folder.h"
 
 #include "platform/known_folders.h"
+#include "view/kaleidra_doc.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -33,10 +34,14 @@ bool IsAcceptableWorkFolder(const QString& folder)
     const QString work = Canonical(folder);
     if (work.isEmpty() || QDir(work).isRoot())
         return false;
+    // The product's documents folder keeps the user's saved projects, and the settings folder
+    // the settings file itself: emptying either would lose them.
     const QString protectedFolders[] = {
         platform::HomeFolder(),
         platform::DocumentsFolder(),
+        CKaleidraDoc::GetDocumentsFolder(),
         platform::ProgramFolder(),
+        platform::SettingsFolder(),
     };
     for (const QString& kept : protectedFolders) {
         const QString canonical = Canonical(kept);

@@ -68,6 +68,7 @@ TEST_F(KaleidraDocTest, ReadRefusesMissingFilesAndUnsafeWorkFolders)
 {
     m_temp.WriteFile("plain.txt", "x");
     m_temp.MakeFolder("home/shows/work");
+    m_temp.MakeFolder("home/Documents/Kaleidra");
     ASSERT_TRUE(QFile::link(m_temp.FilePath("home"), m_temp.FilePath("home-link")));
     const QString longFolder
         = m_temp.MakeFolder(QString(240, QLatin1Char('w')) + "/" + QString(30, QLatin1Char('v')));
@@ -97,6 +98,10 @@ TEST_F(KaleidraDocTest, ReadRefusesMissingFilesAndUnsafeWorkFolders)
             m_temp.FilePath("home/Documents") },
         { "program folder", withWork(m_temp.FilePath("program") + "/"), 91,
             m_temp.FilePath("program") + "/" },
+        { "product folder in the documents", withWork(m_temp.FilePath("home/Documents/Kaleidra")), 91,
+            m_temp.FilePath("home/Documents/Kaleidra") },
+        { "folder holding the settings file", withWork(m_temp.FilePath("appdata")), 91,
+            m_temp.FilePath("appdata") },
         { "longer than its field", withWork(longFolder), 91, longFolder },
     };
     for (const auto& c : cases) {
