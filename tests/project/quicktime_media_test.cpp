@@ -39,6 +39,11 @@ protected:
         ASSERT_TRUE(MakePcmWav(path("tone.wav"), 44100, 110250));
         ASSERT_TRUE(MakePcmWav(path("short.wav"), 22050, 11025));
         s_folder->WriteFile("notes.mov", "this is no movie");
+        // A playlist that would make the reader open another local file.
+        ASSERT_TRUE(
+            RunFfmpeg({ "-f", "lavfi", "-i", "testsrc=s=64x48:r=25:d=1", "-c:v", "mpeg4", path("part.ts") }));
+        s_folder->WriteFile(
+            "playlist.mov", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\npart.ts\n#EXT-X-ENDLIST\n");
     }
     static void TearDownTestSuite() { s_folder.reset(); }
 
@@ -212,6 +217,7 @@ TEST_F(QuickTimeMediaTest, MovieOpenFailures)
         { "a folder", s_folder->Path(), true },
         { "no video stream", Media("tone.wav"), false },
         { "only a sound", Media("tone.mp3"), false },
+        { "playlist naming another file", Media("playlist.mov"), true },
     };
     CQuickTimeMedia media(
         QStringLiteral("start failed"), QStringLiteral("movie failed"), QStringLiteral("sound failed"));
