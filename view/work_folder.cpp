@@ -26,7 +26,8 @@ bool IsSameOrInside(const QString& inner, const QString& outer)
 
 bool IsAcceptableWorkFolder(const QString& folder)
 {
-    if (folder.isEmpty() || folder.size() > kMaxWorkFolderLength)
+    // A relative path would name another folder for every start folder of the editor.
+    if (folder.isEmpty() || folder.size() > kMaxWorkFolderLength || QDir::isRelativePath(folder))
         return false;
     const QFileInfo info(folder);
     if (!info.isDir())

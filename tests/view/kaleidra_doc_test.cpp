@@ -103,6 +103,7 @@ TEST_F(KaleidraDocTest, ReadRefusesMissingFilesAndUnsafeWorkFolders)
         { "folder holding the settings file", withWork(m_temp.FilePath("appdata")), 91,
             m_temp.FilePath("appdata") },
         { "longer than its field", withWork(longFolder), 91, longFolder },
+        { "relative to the start folder", withWork("."), 91, "." },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
