@@ -192,7 +192,8 @@ TEST_F(KaleidraDocTest, ReadDefaultsCountsAndLanguageName)
     };
     const Case cases[] = {
         { "nothing but the work folder", QString(), 1, 0, 0 },
-        { "resolution mode 4 kept", "[VIEWER]\r\nResoMode=4\r\n", 4, 0, 0 },
+        { "resolution mode 4 kept, auto-play mode 2 refused",
+            "[VIEWER]\r\nResoMode=4\r\n[AUTO_PLAY]\r\nAutoPlayMode=2\r\n", 4, 0, 0 },
         { "negative camera count", "[CAMERA]\r\nCameraCount=-3\r\n", 1, -3, 0 },
         { "huge camera count capped", "[CAMERA]\r\nCameraCount=5000000000\r\n", 1, 99, 99 },
     };
@@ -204,6 +205,9 @@ TEST_F(KaleidraDocTest, ReadDefaultsCountsAndLanguageName)
         ASSERT_TRUE(doc.ReadIniSettings(error)) << error.toStdString();
         EXPECT_EQ(doc.ResoMode, c.resoMode);
         EXPECT_EQ(doc.ProjectorDisplayNo, 2);
+        EXPECT_EQ(doc.AutoPlayMode, 0);
+        EXPECT_EQ(doc.ProjectDefaultTime, 18000);
+        EXPECT_TRUE(doc.SrvIPAdd.isEmpty());
         EXPECT_EQ(doc.CameraCount, c.cameraCount);
         EXPECT_EQ(int(doc.CameraList.size()), c.cameras);
         EXPECT_TRUE(doc.CameraImageWidths.empty());
