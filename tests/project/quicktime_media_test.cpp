@@ -276,6 +276,21 @@ TEST_F(QuickTimeMediaTest, SoundLengths)
     }
 }
 
+TEST_F(QuickTimeMediaTest, FilesWithJapaneseAndBlankNamesOpen)
+{
+    const QString movie = s_folder->FilePath(QStringLiteral("動画 #1.mov"));
+    const QString sound = s_folder->FilePath(QStringLiteral("音声 ?.wav"));
+    ASSERT_TRUE(QFile::copy(Media("ramp30.mov"), movie));
+    ASSERT_TRUE(QFile::copy(Media("tone.wav"), sound));
+    CQuickTimeMedia media;
+    ASSERT_TRUE(media.OpenMovie(movie));
+    ExpectFrame(media.GetFrameBitmap(1000), 30);
+    int32_t length = 0;
+    EXPECT_TRUE(media.GetSoundLength(sound, length));
+    EXPECT_EQ(length, 2500);
+    EXPECT_TRUE(m_dialogs.MessageTexts().empty());
+}
+
 TEST_F(QuickTimeMediaTest, OpeningASoundLeavesTheOpenMovieAlone)
 {
     CQuickTimeMedia media;
