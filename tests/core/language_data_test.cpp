@@ -225,3 +225,19 @@ TEST(LanguageData, ViewTextRecordFollowsTheTimelineSlotOrder)
     for (int slot = 0; slot < ViewTextRecord::kSlotCount; ++slot)
         EXPECT_EQ(record.texts[size_t(slot)], keysBySlot[slot]) << "slot " << slot;
 }
+
+TEST(LanguageData, TheFileIsFoundWhateverTheCaseOfItsName)
+{
+    // The remote program spells the shared file "Language.Dat"; Windows finds either spelling.
+    for (const char* name : { "Language.Dat", "LANGUAGE.DAT" }) {
+        SCOPED_TRACE(name);
+        CTempFolder folder;
+        folder.WriteFile(QString::fromLatin1(name), QByteArray("[FILE_MENU]\nFILE_MENU_FILE=File\n"));
+        EXPECT_EQ(LoadedFrom(folder).GetFileMenuFile(), QStringLiteral("File"));
+    }
+    // The name as written comes first.
+    CTempFolder folder;
+    folder.WriteFile(QStringLiteral("LANGUAGE.DAT"), QByteArray("[FILE_MENU]\nFILE_MENU_FILE=Upper\n"));
+    folder.WriteFile(QStringLiteral("Language.dat"), QByteArray("[FILE_MENU]\nFILE_MENU_FILE=Exact\n"));
+    EXPECT_EQ(LoadedFrom(folder).GetFileMenuFile(), QStringLiteral("Exact"));
+}
