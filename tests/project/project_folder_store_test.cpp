@@ -177,6 +177,26 @@ TEST(ProjectFolderStore, LoadingFaceFilesByPositionAndNumber)
     EXPECT_FALSE(store.HasFaceItems(3));
 }
 
+TEST(ProjectFolderStore, FailedChannelLoadsKeepTheFaceItems)
+{
+    CNewProject project;
+    CProjectFolderStore& store = project.store;
+    ASSERT_TRUE(project.AddFace(1));
+    ASSERT_TRUE(store.SetItem(1, Entry(10)));
+    // A channel the project file does not list.
+    EXPECT_FALSE(store.LoadChannel(2));
+    EXPECT_EQ(store.GetFaceCount(), 0);
+    EXPECT_EQ(store.GetItemCount(1), 1);
+    EXPECT_EQ(store.GetFaceListXml().Faces().size(), 1u);
+    // A channel file that is no longer readable empties the channel store only.
+    project.temp.WriteFile(QStringLiteral("show/Channel_1/Channel_1.xml"), "<Channel><Face>");
+    EXPECT_FALSE(store.LoadChannel(1));
+    EXPECT_EQ(store.GetFaceCount(), 0);
+    EXPECT_TRUE(store.GetFaceListXml().Faces().empty());
+    EXPECT_FALSE(store.GetFaceListXml().Xml().IsLoaded());
+    EXPECT_EQ(store.GetItemCount(1), 1);
+}
+
 TEST(ProjectFolderStore, AddingAFaceKeepsItsExistingFile)
 {
     CNewProject project;
