@@ -56,8 +56,11 @@ CGdiSliderBase::CGdiSliderBase(QWidget* parent)
     setTickPosition(QSlider::NoTicks);
     // actionTriggered and sliderReleased come only from the user, never from setValue().
     connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderNoAction)
-            Notify(TrackBarCodeOf(action));
+        if (action == QAbstractSlider::SliderNoAction)
+            return;
+        // The slider takes its new value only after this signal; the owner reads it now.
+        setValue(sliderPosition());
+        Notify(TrackBarCodeOf(action));
     });
     connect(this, &QAbstractSlider::sliderReleased, this, [this] { Notify(TB_ENDTRACK); });
 }
@@ -144,7 +147,9 @@ void CGdiSliderBase::PaintChannel(QPainter& painter, const PaintOptions& options
     const auto outX = SliderPositionX(left, channel.width(), m_outPosition, minimum(), maximum());
     if (!inX || !outX)
         return;
-    HorizontalLine(painter, kRangeLine, *inX, *outX + 1, centre);
+    // A line of no length draws nothing, so a slider without IN and OUT shows no yellow.
+    if (*inX != *outX)
+        HorizontalLine(painter, kRangeLine, *inX, *outX + 1, centre);
     if (!options.rangeMarkers)
         return;
     painter.setPen(ToQColor(kMarker));
