@@ -159,8 +159,10 @@ bool CMskEditBase::TypeChar(QChar character)
         insert(QString(verdict.character));
         return true;
     case CharVerdict::CheckTime:
-        if (!AcceptTime(verdict.time))
+        if (!AcceptTime(verdict.time)) {
+            m_timeRefused = true;
             return false;
+        }
         insert(QString(verdict.character));
         return true;
     case CharVerdict::ReplaceWithBound:
@@ -177,9 +179,14 @@ bool CMskEditBase::TypeChar(QChar character)
 
 void CMskEditBase::TypeText(const QString& typed)
 {
+    // A time above the maximum ends the text there: one refusal, one message, however long
+    // the pasted text is.
+    m_timeRefused = false;
     for (QChar character : FirstLine(typed)) {
         if (character.unicode() >= 0x20 && character.unicode() != 0x7F)
             TypeChar(character);
+        if (m_timeRefused)
+            break;
     }
 }
 

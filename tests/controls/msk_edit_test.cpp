@@ -253,3 +253,20 @@ TEST(RemoteMskEdit, RefusesHoursAboveItsMaximumSilently)
     QTest::keyClick(&edit, Qt::Key_2);
     EXPECT_EQ(edit.text(), QStringLiteral("1"));
 }
+
+TEST_F(MskEditFixture, APastedTimeAboveTheMaximumShowsOneMessage)
+{
+    edit->SetInputType(3);
+    edit->SetHourMax(1);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    QGuiApplication::clipboard()->setText(QStringLiteral("99999999"));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), QStringLiteral("99999"));
+    EXPECT_EQ(dialogs.Requests().size(), 1u);
+
+    // The next keystroke is a new try with a message of its own.
+    dialogs.AnswerMessageBox(platform::IDOK);
+    QTest::keyClick(edit, Qt::Key_9);
+    EXPECT_EQ(dialogs.Requests().size(), 2u);
+    EXPECT_TRUE(dialogs.AllAnswersUsed());
+}
