@@ -1,7 +1,8 @@
 #include "controls/gdi_combo_box.h"
 
+#include "controls/picture_file.h"
+
 #include <QAbstractItemView>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -75,12 +76,13 @@ CGdiComboBox::CGdiComboBox(QWidget* parent)
 
 void CGdiComboBox::LoadImages(const QString& normal, const QString& disabled, const QString& pressed)
 {
-    if (normal.isEmpty() || disabled.isEmpty() || !QFileInfo::exists(normal) || !QFileInfo::exists(disabled))
+    QImage button;
+    QImage buttonDisabled;
+    if (!LoadPictureInto(button, normal) || !LoadPictureInto(buttonDisabled, disabled))
         return;
-    m_buttonImage = QImage(normal);
-    m_buttonDisabledImage = QImage(disabled);
-    if (!pressed.isEmpty() && QFileInfo::exists(pressed))
-        m_buttonPressedImage = QImage(pressed);
+    m_buttonImage = button;
+    m_buttonDisabledImage = buttonDisabled;
+    LoadPictureInto(m_buttonPressedImage, pressed);
     update();
 }
 

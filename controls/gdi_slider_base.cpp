@@ -2,9 +2,9 @@
 
 #include "controls/control_messages.h"
 #include "controls/gdi_scroll_bar.h"
+#include "controls/picture_file.h"
 #include "controls/slider_geometry.h"
 
-#include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionSlider>
@@ -67,10 +67,8 @@ CGdiSliderBase::CGdiSliderBase(QWidget* parent)
 
 void CGdiSliderBase::LoadThumbImage(const QString& path)
 {
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return;
-    m_thumbImage = QImage(path);
-    update();
+    if (LoadPictureInto(m_thumbImage, path))
+        update();
 }
 
 void CGdiSliderBase::Notify(int code)

@@ -89,6 +89,7 @@ TEST(GdiSliderCtrl, DrawsTheRangeLineMarkersAndRoundedThumb)
     CTempFolder folder;
     probe.slider->LoadThumbImage(WriteSolidPicture(folder, QStringLiteral("thumb.png"), QColor(0, 90, 0)));
     probe.slider->LoadThumbImage(folder.FilePath(QStringLiteral("missing.png")));
+    probe.slider->LoadThumbImage(folder.WriteFile(QStringLiteral("broken.png"), "not a picture"));
     EXPECT_EQ(RgbText(PixelAt(*probe.slider, probe.slider->ThumbRect().center())), "0,90,0");
 }
 
