@@ -360,6 +360,9 @@ void CMskEditBase::focusInEvent(QFocusEvent* event)
 void CMskEditBase::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
+    // A menu opened over the edit (its own context menu included) leaves the typing unfinished.
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
     const QString normalised = NormalisedText(m_rules.inputType, text());
     if (normalised != text())
         setText(normalised);

@@ -270,3 +270,18 @@ TEST_F(MskEditFixture, APastedTimeAboveTheMaximumShowsOneMessage)
     EXPECT_EQ(dialogs.Requests().size(), 2u);
     EXPECT_TRUE(dialogs.AllAnswersUsed());
 }
+
+TEST_F(MskEditFixture, OpeningAMenuOverTheEditKeepsTheTextAsTyped)
+{
+    edit->SetInputType(3);
+    edit->setText(QStringLiteral("5:3"));
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(edit, &popup);
+    EXPECT_EQ(edit->text(), QStringLiteral("5:3"));
+    for (Qt::FocusReason reason : { Qt::TabFocusReason, Qt::ActiveWindowFocusReason }) {
+        edit->setText(QStringLiteral("5:3"));
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(edit, &out);
+        EXPECT_EQ(edit->text(), QStringLiteral("0:00:05:03"));
+    }
+}
