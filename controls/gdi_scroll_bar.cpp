@@ -59,6 +59,9 @@ CGdiScrollBar::CGdiScrollBar(QWidget* parent)
         Rgb(204, 238, 255), Rgb(119, 153, 187) }
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves without a held button must arrive too: they end a press whose release went
+    // elsewhere (to a window the receiver opened, say), which would otherwise repeat forever.
+    setMouseTracking(true);
     m_elapsed.start();
     m_clock = [this] { return m_elapsed.elapsed(); };
     m_repeatTimer.setInterval(SCROLLBAR_REPEAT_INTERVAL_MS);

@@ -239,3 +239,20 @@ TEST(GdiScrollBarPainting, GradientsRunFromEdgeToEdgeAndFramesAreOnePixel)
         EXPECT_EQ(RgbText(image.pixelColor(p)), "9,9,9");
     EXPECT_EQ(RgbText(image.pixelColor(15, 7)), "0,0,0");
 }
+
+TEST_F(ScrollBarFixture, AMoveWithoutTheButtonEndsThePress)
+{
+    for (QPoint at : { QPoint(190, 5), QPoint(30, 5) }) { // an arrow, then the thumb
+        SCOPED_TRACE(at.x());
+        target.received.clear();
+        Press(at);
+        SendMouse(*bar, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+        EXPECT_EQ(bar->PressedPart(), PART_NONE);
+        now += 1000;
+        bar->OnTimer(SCROLLBAR_REPEAT_TIMER_ID);
+        Move(QPoint(150, 5)); // a later drag moves nothing
+        for (const Received& r : target.received)
+            EXPECT_NE(r.action, SCROLL_THUMB_TRACK);
+        EXPECT_LE(target.received.size(), 1u);
+    }
+}
