@@ -38,8 +38,18 @@ CMskEditBase::CMskEditBase(QWidget* parent)
 void CMskEditBase::SetInputType(int32_t type)
 {
     m_rules.inputType = type;
-    const bool numeric = type >= 1 && type <= 3;
-    setInputMethodHints(numeric ? Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText : Qt::ImhNone);
+    setInputMethodHints(TakesNumbers() ? Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText : Qt::ImhNone);
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
+}
+
+QVariant CMskEditBase::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // Numbers and times are typed as plain digits: the input method stays closed for them, so
+    // that a Japanese input method does not turn them into full-width digits the edit refuses.
+    if (query == Qt::ImEnabled && TakesNumbers())
+        return false;
+    return QLineEdit::inputMethodQuery(query);
 }
 
 void CMskEditBase::SetNumRange(int32_t maximum, int32_t minimum)
@@ -347,7 +357,7 @@ void CMskEditBase::contextMenuEvent(QContextMenuEvent* event)
 void CMskEditBase::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (m_rules.inputType >= 1 && m_rules.inputType <= 3)
+    if (TakesNumbers())
         QGuiApplication::inputMethod()->reset();
     if (m_focusSelect) {
         setCursorPosition(0);

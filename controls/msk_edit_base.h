@@ -75,6 +75,10 @@ protected:
     virtual bool UndoAllowed() const = 0;
 
     void CalcDrawCenter();
+    bool TakesNumbers() const { return m_rules.inputType >= 1 && m_rules.inputType <= 3; }
+
+    using QLineEdit::inputMethodQuery;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void HandleF2();
 
     bool event(QEvent* event) override;

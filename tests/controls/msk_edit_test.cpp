@@ -285,3 +285,21 @@ TEST_F(MskEditFixture, OpeningAMenuOverTheEditKeepsTheTextAsTyped)
         EXPECT_EQ(edit->text(), QStringLiteral("0:00:05:03"));
     }
 }
+
+TEST_F(MskEditFixture, TheInputMethodStaysClosedForNumbersAndTimes)
+{
+    for (int type : { 0, 1, 2, 3 }) {
+        SCOPED_TRACE(type);
+        edit->SetInputType(type);
+        QInputMethodQueryEvent query(Qt::ImEnabled);
+        QCoreApplication::sendEvent(edit, &query);
+        EXPECT_EQ(query.value(Qt::ImEnabled).toBool(), type == 0);
+    }
+    edit->SetInputType(0);
+    edit->setReadOnly(true);
+    edit->setReadOnly(false);
+    edit->SetInputType(3);
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QCoreApplication::sendEvent(edit, &query);
+    EXPECT_FALSE(query.value(Qt::ImEnabled).toBool());
+}
