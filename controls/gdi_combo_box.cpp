@@ -103,8 +103,10 @@ void CGdiComboBox::paintEvent(QPaintEvent*)
     const bool pressed = m_buttonDown || view()->isVisible();
     if (pressed && !m_buttonPressedImage.isNull())
         button = &m_buttonPressedImage;
-    if (!button->isNull())
-        painter.drawImage(layout.buttonImage.ToQRect(), *button);
+    const QRect buttonRect = layout.buttonImage.ToQRect();
+    const QImage& picture = m_shownButton.At(*button, buttonRect.size(), devicePixelRatioF());
+    if (!picture.isNull())
+        painter.drawImage(buttonRect, picture);
 }
 
 void CGdiComboBox::wheelEvent(QWheelEvent* event)

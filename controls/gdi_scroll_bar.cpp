@@ -273,7 +273,9 @@ void CGdiScrollBar::PaintArrow(QPainter& painter, const WinRect& rect, int arrow
     const auto colour = [this](int number) { return m_colors[size_t(number - 1)]; };
     if (!image.isNull() || (pressed && !pressedImage.isNull())) {
         painter.fillRect(rect.ToQRect(), ToQColor(colour(ARROW_PICTURE_BACK)));
-        painter.drawImage(rect.ToQRect(), pressed && !pressedImage.isNull() ? pressedImage : image);
+        const QImage& source = pressed && !pressedImage.isNull() ? pressedImage : image;
+        painter.drawImage(rect.ToQRect(),
+            m_shownArrows[size_t(arrow)].At(source, rect.ToQRect().size(), devicePixelRatioF()));
     } else {
         FillGradientV(painter, colour(pressed ? ARROW_PRESSED_FROM : ARROW_FROM),
             colour(pressed ? ARROW_PRESSED_TO : ARROW_TO), rect);

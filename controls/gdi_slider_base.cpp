@@ -163,7 +163,7 @@ void CGdiSliderBase::PaintThumb(QPainter& painter) const
 {
     const QRect thumb = ThumbRect();
     if (!m_thumbImage.isNull()) {
-        painter.drawImage(thumb, m_thumbImage);
+        painter.drawImage(thumb, m_shownThumb.At(m_thumbImage, thumb.size(), devicePixelRatioF()));
         return;
     }
     painter.setPen(ToQColor(kBlack));
