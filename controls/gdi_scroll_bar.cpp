@@ -261,8 +261,11 @@ void CGdiScrollBar::wheelEvent(QWheelEvent* event)
 {
     const QPoint delta = event->angleDelta();
     const int steps = delta.y() != 0 ? delta.y() : delta.x();
-    Notify(steps <= 0 ? SCROLL_LINE_FORWARD : SCROLL_LINE_BACK, m_scrollInfo.position, 0);
     event->accept();
+    // Touchpads open and close a scroll with events that turn nothing.
+    if (steps == 0)
+        return;
+    Notify(steps <= 0 ? SCROLL_LINE_FORWARD : SCROLL_LINE_BACK, m_scrollInfo.position, 0);
 }
 
 void CGdiScrollBar::PaintArrow(QPainter& painter, const WinRect& rect, int arrow) const

@@ -181,6 +181,15 @@ TEST_F(ScrollBarFixture, WheelUpIsALineBack)
     }
     EXPECT_EQ(target.received,
         (std::vector<Received> { { 0x496, SCROLL_LINE_BACK, 5, 0 }, { 0x496, SCROLL_LINE_FORWARD, 5, 0 } }));
+
+    // The events that open and close a touchpad scroll turn nothing and report nothing.
+    target.received.clear();
+    for (Qt::ScrollPhase phase : { Qt::ScrollBegin, Qt::ScrollEnd }) {
+        QWheelEvent wheel(
+            QPointF(50, 5), QPointF(50, 5), QPoint(), QPoint(), Qt::NoButton, Qt::NoModifier, phase, false);
+        QCoreApplication::sendEvent(bar, &wheel);
+    }
+    EXPECT_TRUE(target.received.empty());
 }
 
 TEST_F(ScrollBarFixture, PaintsArrowsTrackThumbAndVeils)
