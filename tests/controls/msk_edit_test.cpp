@@ -73,6 +73,7 @@ TEST_F(MskEditFixture, TimeAboveTheMaximumIsRefusedWithOneMessage)
 {
     edit->SetInputType(3);
     edit->SetHourMax(1);
+    edit->SetTimeRangeErrMsg(QString()); // a null text keeps the message
     edit->setText(QStringLiteral("1:00:00:0"));
     edit->setCursorPosition(9);
     dialogs.AnswerMessageBox(platform::IDOK);
