@@ -82,17 +82,15 @@ bool TargetMayBeReplaced(const QByteArray& target)
 
 bool MakeFolderTree(const QString& path, const std::optional<FileOwner>& owner)
 {
+    const CActAsFileOwner actAsOwner(owner);
+    if (!actAsOwner.Ok())
+        return false;
     const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
     QString prefix;
     for (const QString& part : absolute.split(u'/', Qt::SkipEmptyParts)) {
         prefix += u'/' + part;
-        const QByteArray local = QFile::encodeName(prefix);
-        if (::mkdir(local.constData(), 0777) == 0) {
-            if (owner && ::chown(local.constData(), owner->uid, owner->gid) != 0)
-                return false;
-        } else if (errno != EEXIST) {
+        if (::mkdir(QFile::encodeName(prefix).constData(), 0777) != 0 && errno != EEXIST)
             return false;
-        }
     }
     return QFileInfo(absolute).isDir();
 }
@@ -106,7 +104,9 @@ bool CopyFileReplacing(const QString& source, const QString& target, const CopyO
     struct stat status { };
     if (input.Get() < 0 || ::fstat(input.Get(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
-    if (!TargetMayBeReplaced(targetPath))
+    // The source is read with the program's own rights, the target side is reached as its owner.
+    const CActAsFileOwner actAsOwner(options.owner);
+    if (!actAsOwner.Ok() || !TargetMayBeReplaced(targetPath))
         return false;
 
     const QFileInfo targetInfo(target);
@@ -119,9 +119,8 @@ bool CopyFileReplacing(const QString& source, const QString& target, const CopyO
     mode_t mode = status.st_mode & 0777;
     if (options.makeWritable)
         mode |= S_IWUSR;
-    const bool written = CopyBytes(input.Get(), output.Get())
-        && (!options.owner || ::fchown(output.Get(), options.owner->uid, options.owner->gid) == 0)
-        && ::fchmod(output.Get(), mode) == 0 && ::fsync(output.Get()) == 0 && output.Close()
+    const bool written = CopyBytes(input.Get(), output.Get()) && ::fchmod(output.Get(), mode) == 0
+        && ::fsync(output.Get()) == 0 && output.Close()
         && ::rename(temporaryPath.constData(), targetPath.constData()) == 0;
     if (!written)
         ::unlink(temporaryPath.constData());

@@ -103,12 +103,16 @@ TEST(FileCopyTest, MakeFolderGivesOnlyTheFoldersItCreatesToTheOwner)
     if (::geteuid() != 0)
         GTEST_SKIP() << "changing owners needs root";
     CTempFolder folder;
-    folder.MakeFolder(QStringLiteral("a"));
+    // The owner may pass through the temporary folder and create in "a", which stays root's.
+    SetMode(folder.Path(), 0755);
+    SetMode(folder.MakeFolder(QStringLiteral("a")), 0777);
     EXPECT_TRUE(CUpdateCtrl::MakeFolder(
         folder.FilePath(QStringLiteral("a/b/c")), platform::FileOwner { 4242, 4343 }));
+    // The thread has its own rights back: it makes a folder where the owner could not.
+    EXPECT_TRUE(CUpdateCtrl::MakeFolder(folder.FilePath(QStringLiteral("d"))));
     struct stat status { };
-    for (const auto& [path, uid] :
-        { std::pair { "a", 0u }, std::pair { "a/b", 4242u }, std::pair { "a/b/c", 4242u } }) {
+    for (const auto& [path, uid] : { std::pair { "a", 0u }, std::pair { "a/b", 4242u },
+             std::pair { "a/b/c", 4242u }, std::pair { "d", 0u } }) {
         SCOPED_TRACE(path);
         ASSERT_EQ(
             ::stat(QFile::encodeName(folder.FilePath(QString::fromUtf8(path))).constData(), &status), 0);

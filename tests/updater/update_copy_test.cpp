@@ -55,8 +55,7 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving files to the desktop user needs root";
     CUpdateSandbox sandbox;
-    sandbox.m_environment.desktopUser
-        = platform::DesktopUser { kDesktopOwner, sandbox.Path(QStringLiteral("home")) };
+    sandbox.ActForDesktopUser(kDesktopOwner);
     sandbox.m_environment.documents = sandbox.Path(QStringLiteral("home/Documents/new"));
     sandbox.Write(QStringLiteral("package/Data/ProgramFiles/Kaleidra/bin/.hidden"), "hidden");
     SetMode(sandbox.Package(QStringLiteral("ProgramData/OXTREL/Kaleidra/SETTING/Effect.ini")), 0444);
@@ -125,8 +124,7 @@ TEST(UpdateCopyTest, SettingsInTheDesktopUsersHomeBecomeTheirs)
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving files to the desktop user needs root";
     CUpdateSandbox sandbox;
-    sandbox.m_environment.desktopUser
-        = platform::DesktopUser { kDesktopOwner, sandbox.Path(QStringLiteral("home")) };
+    sandbox.ActForDesktopUser(kDesktopOwner);
     sandbox.m_environment.commonAppData = sandbox.Path(QStringLiteral("home/.local/share"));
     sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
     sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
@@ -233,6 +231,66 @@ TEST(UpdateCopyTest, TheFirstFileThatCannotBeCopiedEndsTheUpdate)
             for (const QString& file : sandbox.Tree(tree).keys())
                 EXPECT_FALSE(QFileInfo(file).fileName().startsWith(u'.')) << file.toStdString();
         }
+    }
+}
+
+TEST(UpdateCopyTest, LinksInTheDesktopUsersFoldersLeadNowhereTheyCouldNotWrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting for the desktop user needs root";
+    struct Case {
+        const char* name;
+        std::function<void(CUpdateSandbox&)> prepare;
+        std::function<QString(const CUpdateSandbox&)> message;
+    };
+    const auto link = [](CUpdateSandbox& s, const char* target, const char* link) {
+        QDir().mkpath(QFileInfo(s.Path(QString::fromUtf8(link))).path());
+        ASSERT_TRUE(QFile::link(s.Path(QString::fromUtf8(target)), s.Path(QString::fromUtf8(link))));
+    };
+    const std::vector<Case> cases = {
+        { "documents folder linked to a folder of root",
+            [&](CUpdateSandbox& s) { link(s, "root", "home/Documents/Kaleidra"); },
+            [](const CUpdateSandbox& s) {
+                return Failure(103, QStringLiteral("ドキュメントファイルの更新に失敗しました。"),
+                    s.Path(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp")));
+            } },
+        { "settings folder in the home linked to a folder of root",
+            [&](CUpdateSandbox& s) {
+                s.m_environment.commonAppData = s.Path(QStringLiteral("home/share"));
+                link(s, "root", "home/share/Oxtrel");
+            },
+            [](const CUpdateSandbox&) {
+                return Failure(102, QStringLiteral("設定ファイルの更新に失敗しました。"));
+            } },
+        { "machine hive in the home linked to a file of root",
+            [&](CUpdateSandbox& s) {
+                ASSERT_TRUE(
+                    QFile::copy(s.m_environment.registry.File(), s.Path(QStringLiteral("root/hive.ini"))));
+                link(s, "root/hive.ini", "home/hive.ini");
+                s.m_environment.registry = platform::CRegistryStore(s.Path(QStringLiteral("home/hive.ini")));
+            },
+            [](const CUpdateSandbox&) {
+                return QStringLiteral(
+                    "アップデート処理は完了しましたが、バージョン情報を記録できませんでした。");
+            } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CUpdateSandbox sandbox;
+        sandbox.ActForDesktopUser(kDesktopOwner);
+        SetMode(sandbox.m_folder.MakeFolder(QStringLiteral("root")), 0755);
+        c.prepare(sandbox);
+        const auto rootBefore = sandbox.Tree(QStringLiteral("root"));
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+        EXPECT_TRUE(sandbox.Run());
+
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(), c.message(sandbox));
+        EXPECT_EQ(sandbox.Tree(QStringLiteral("root")), rootBefore);
+        EXPECT_TRUE(QDir(sandbox.Path(QStringLiteral("root")))
+                        .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                        .isEmpty());
     }
 }
 
