@@ -101,18 +101,10 @@ int CUpdateCtrl::Message(const QString& text, unsigned type)
 
 QString CUpdateCtrl::SettingsTargetIn(const QString& commonAppData)
 {
-    // The editor reads its settings under this spelling.
-    const QString editorSpelling = QStringLiteral("Oxtrel");
-    const QStringList existing
-        = QDir(commonAppData).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    QString chosen;
-    for (const QString& name : existing) {
-        if (name.compare(u"OXTREL", Qt::CaseInsensitive) != 0)
-            continue;
-        if (chosen.isEmpty() || name == editorSpelling)
-            chosen = name;
-    }
-    return platform::JoinPath(commonAppData, chosen.isEmpty() ? editorSpelling : chosen);
+    // The spelling the editor reads its settings under. Another folder of the same name in
+    // other letter case (the machine hive lives in "OXTREL") is never read by the editor on a
+    // case-sensitive file system; on a case-insensitive one this path reaches it anyway.
+    return platform::JoinPath(commonAppData, u"Oxtrel");
 }
 
 bool CUpdateCtrl::Run()

@@ -48,8 +48,8 @@ public:
     static bool MakeFolder(
         const QString& path, const std::optional<platform::FileOwner>& owner = std::nullopt);
 
-    // The folder for the package's "OXTREL" tree: the existing child of the common application
-    // data folder of that name in any letter case, else the spelling the editor reads.
+    // The folder for the package's "OXTREL" tree: the one the editor reads its settings from,
+    // whatever other letter case of that name exists beside it.
     static QString SettingsTargetIn(const QString& commonAppData);
 
 private:

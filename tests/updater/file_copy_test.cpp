@@ -1,4 +1,6 @@
 #include "platform/file_copy.h"
+#include "platform/known_folders.h"
+#include "platform/paths.h"
 #include "platform/user_account.h"
 #include "tests/fixtures/scoped_env.h"
 #include "tests/fixtures/temp_folder.h"
@@ -122,27 +124,22 @@ TEST(FileCopyTest, MakeFolderGivesOnlyTheFoldersItCreatesToTheOwner)
         CUpdateCtrl::MakeFolder(folder.WriteFile(QStringLiteral("file"), "x") + QStringLiteral("/sub")));
 }
 
-TEST(FileCopyTest, SettingsTargetKeepsTheExistingLetterCase)
+TEST(FileCopyTest, SettingsLandWhereTheEditorReadsThem)
 {
-    struct Case {
-        const char* name;
-        QStringList existing;
-        QString expected;
+    const QStringList existingCases[] = {
+        {},
+        { QStringLiteral("OXTREL") }, // the machine hive's folder
+        { QStringLiteral("oxTrel") },
+        { QStringLiteral("OXTREL"), QStringLiteral("Oxtrel") },
     };
-    const Case cases[] = {
-        { "none yet: the editor's spelling", {}, QStringLiteral("Oxtrel") },
-        { "upper case", { QStringLiteral("OXTREL") }, QStringLiteral("OXTREL") },
-        { "mixed case", { QStringLiteral("oxTrel") }, QStringLiteral("oxTrel") },
-        { "several: the editor's", { QStringLiteral("OXTREL"), QStringLiteral("Oxtrel") },
-            QStringLiteral("Oxtrel") },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const QStringList& existing : existingCases) {
+        SCOPED_TRACE(existing.join(u',').toStdString());
         CTempFolder folder;
-        for (const QString& name : c.existing)
+        for (const QString& name : existing)
             folder.MakeFolder(name);
-        folder.WriteFile(QStringLiteral("oxtrel.txt"), "not a folder");
-        EXPECT_EQ(CUpdateCtrl::SettingsTargetIn(folder.Path()), folder.FilePath(c.expected));
+        const CScopedEnv common("KALEIDRA_COMMON_APPDATA", QFile::encodeName(folder.Path()));
+        EXPECT_EQ(platform::JoinPath(CUpdateCtrl::SettingsTargetIn(folder.Path()), u"Kaleidra/SETTING"),
+            platform::SettingsFolder());
     }
 }
 

@@ -67,9 +67,10 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
         ::mkfifo(
             QFile::encodeName(sandbox.Package(QStringLiteral("Document/Kaleidra/pipe"))).constData(), 0644),
         0);
-    // Installed files the package does not hold stay; the existing case of "OXTREL" is kept.
+    // Installed files the package does not hold stay; settings go where the editor reads them,
+    // not into a folder of the same name in other letter case.
     sandbox.Write(QStringLiteral("install/Skin/old.png"), "old");
-    sandbox.m_folder.MakeFolder(QStringLiteral("common/oXtReL"));
+    sandbox.m_folder.MakeFolder(QStringLiteral("common/OXTREL"));
     sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
     sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
 
@@ -86,13 +87,13 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
             QStringLiteral("bin/uninstaller") }));
     EXPECT_EQ(installed.value(QStringLiteral("Skin/button.png")), "new button");
     EXPECT_EQ(sandbox.Tree(QStringLiteral("common")).keys(),
-        QStringList { QStringLiteral("oXtReL/Kaleidra/SETTING/Effect.ini") });
+        QStringList { QStringLiteral("Oxtrel/Kaleidra/SETTING/Effect.ini") });
     EXPECT_EQ(sandbox.Tree(QStringLiteral("home/Documents/new")).keys(),
         QStringList { QStringLiteral("Kaleidra/Sample/show.kdp") });
 
     // Mode bits come with the file; a read-only source arrives writable.
     EXPECT_EQ(StatusOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))).mode, mode_t(0755));
-    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/oXtReL/Kaleidra/SETTING/Effect.ini"))).mode,
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"))).mode,
         mode_t(0644));
     // What lands in the desktop user's documents is theirs, folders included; the rest is root's.
     for (const char* path : { "home/Documents/new", "home/Documents/new/Kaleidra/Sample",
@@ -103,7 +104,7 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
         EXPECT_EQ(status.gid, kDesktopOwner.gid);
     }
     EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("home/Documents"))).uid, 0u);
-    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/oXtReL/Kaleidra/SETTING/Effect.ini"))).uid, 0u);
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"))).uid, 0u);
 
     const platform::CRegistryStore& registry = sandbox.m_environment.registry;
     EXPECT_EQ(registry.ValueNames(CUpdateSandbox::kUninstallKey),
