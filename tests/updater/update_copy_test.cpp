@@ -295,6 +295,64 @@ TEST(UpdateCopyTest, LinksInTheDesktopUsersFoldersLeadNowhereTheyCouldNotWrite)
     }
 }
 
+// Runs a change of the machine just before the user is asked to confirm, after every check.
+class CChangeBeforeQuestion final : public CTestUpdateEnvironment, private platform::CDialogService {
+public:
+    CChangeBeforeQuestion(CUpdateSandbox& sandbox, std::function<void()> change)
+        : CTestUpdateEnvironment(sandbox.m_folder, sandbox.m_dialogs)
+        , m_dialogs(sandbox.m_dialogs)
+        , m_change(std::move(change))
+    {
+    }
+    platform::CDialogService& Dialogs() override { return *this; }
+
+private:
+    int MessageBox(const QString& text, const QString& caption, unsigned type) override
+    {
+        if (type & platform::MB_YESNO)
+            m_change();
+        return m_dialogs.MessageBox(text, caption, type);
+    }
+    std::optional<QString> OpenFileName(const QString& c, const QString& f, const QString& x) override
+    {
+        return m_dialogs.OpenFileName(c, f, x);
+    }
+    std::optional<QString> SaveFileName(const QString& c, const QString& p, const QString& x) override
+    {
+        return m_dialogs.SaveFileName(c, p, x);
+    }
+    std::optional<QString> FolderName(const QString& c, const QString& f) override
+    {
+        return m_dialogs.FolderName(c, f);
+    }
+    std::optional<uint32_t> Colour(uint32_t initial) override { return m_dialogs.Colour(initial); }
+
+    CScriptedDialogService& m_dialogs;
+    std::function<void()> m_change;
+};
+
+TEST(UpdateCopyTest, AnInstallationFolderGoneBeforeCopyingIsNamed)
+{
+    CUpdateSandbox sandbox;
+    CChangeBeforeQuestion environment(sandbox, [&sandbox] {
+        ASSERT_TRUE(
+            QDir().rename(sandbox.Path(QStringLiteral("install")), sandbox.Path(QStringLiteral("moved"))));
+        sandbox.Write(QStringLiteral("install"), "a file where the installation was");
+    });
+    const QByteArray hiveBefore = sandbox.HiveBytes();
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+    CUpdateCtrl control(environment);
+    EXPECT_TRUE(control.Run());
+
+    EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
+        Failure(101, QStringLiteral("インストールフォルダが見つかりませんでした。"),
+            sandbox.Path(QStringLiteral("install"))));
+    EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONWARNING));
+    EXPECT_EQ(sandbox.HiveBytes(), hiveBefore);
+}
+
 // Reads the entry normally; from the copy worker on, the hive lies below a regular file and
 // cannot be written.
 class CUnwritableHiveEnvironment final : public CTestUpdateEnvironment {
