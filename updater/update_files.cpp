@@ -105,6 +105,7 @@ UpdateStepResult CUpdateCtrl::CopyFailure(int listIndex, const QString& targetPa
 
 UpdateStepResult CUpdateCtrl::RecordVersion()
 {
+    bool recorded = true;
     if (m_started) {
         const std::pair<QString, QString> values[] = {
             { QStringLiteral("DisplayVersion"), m_newVersion },
@@ -112,15 +113,15 @@ UpdateStepResult CUpdateCtrl::RecordVersion()
             { QStringLiteral("UpdateDate"), m_updateDate },
             { QStringLiteral("UpdateVersion"), m_updateVersion },
         };
-        for (const auto& [name, value] : values) {
-            // Files are in place but the entry would still name the old version.
-            if (!WriteUninstallValue(m_uninstallKey, name, value))
-                return { true, CopiedTotal(),
-                    QStringLiteral(
-                        "アップデート処理は完了しましたが、バージョン情報を記録できませんでした。"),
-                    kIconExclamation };
-        }
+        // Every value is tried, so one that fails does not keep the others from the entry.
+        for (const auto& [name, value] : values)
+            recorded = WriteUninstallValue(m_uninstallKey, name, value) && recorded;
     }
+    // Files in place while the entry still names the old version is not plain success.
+    if (!recorded)
+        return { true, CopiedTotal(),
+            QStringLiteral("アップデート処理は完了しましたが、バージョン情報を記録できませんでした。"),
+            kIconExclamation };
     return { true, CopiedTotal(), QStringLiteral("アップデート処理が正常に完了しました。"),
         platform::MB_ICONINFORMATION };
 }

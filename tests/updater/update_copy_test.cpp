@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -353,35 +354,58 @@ TEST(UpdateCopyTest, AnInstallationFolderGoneBeforeCopyingIsNamed)
     EXPECT_EQ(sandbox.HiveBytes(), hiveBefore);
 }
 
-// Reads the entry normally; from the copy worker on, the hive lies below a regular file and
-// cannot be written.
+// Reads the entry normally; from the copy worker on, the first writes find the hive below a
+// regular file, where it cannot be written.
 class CUnwritableHiveEnvironment final : public CTestUpdateEnvironment {
 public:
-    using CTestUpdateEnvironment::CTestUpdateEnvironment;
+    CUnwritableHiveEnvironment(CUpdateSandbox& sandbox, int failingWrites)
+        : CTestUpdateEnvironment(sandbox.m_folder, sandbox.m_dialogs)
+        , m_failingWrites(failingWrites)
+    {
+        updaterProgram = sandbox.m_environment.updaterProgram;
+        registry = sandbox.m_environment.registry;
+    }
     platform::CRegistryStore& MachineRegistry() override
     {
-        return std::this_thread::get_id() == m_guiThread ? registry : m_unwritable;
+        if (std::this_thread::get_id() == m_guiThread)
+            return registry;
+        return m_failingWrites-- > 0 ? m_unwritable : registry;
     }
-    platform::CRegistryStore m_unwritable { QStringLiteral("/dev/null/registry.ini") };
 
 private:
+    platform::CRegistryStore m_unwritable { QStringLiteral("/dev/null/registry.ini") };
     std::thread::id m_guiThread = std::this_thread::get_id();
+    std::atomic<int> m_failingWrites;
 };
 
 TEST(UpdateCopyTest, AVersionThatCannotBeRecordedIsReported)
 {
-    CUpdateSandbox sandbox;
-    CUnwritableHiveEnvironment environment(sandbox.m_folder, sandbox.m_dialogs);
-    environment.updaterProgram = sandbox.m_environment.updaterProgram;
-    environment.registry = sandbox.m_environment.registry;
-    sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
-    sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+    struct Case {
+        const char* name;
+        int failingWrites;
+        QStringList recorded;
+    };
+    const Case cases[] = {
+        { "no value can be written", 4, {} },
+        { "the first value cannot be written, the others are", 1,
+            { QStringLiteral("PackageVersion"), QStringLiteral("UpdateDate"),
+                QStringLiteral("UpdateVersion") } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CUpdateSandbox sandbox;
+        CUnwritableHiveEnvironment environment(sandbox, c.failingWrites);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
 
-    CUpdateCtrl control(environment);
-    EXPECT_TRUE(control.Run());
+        CUpdateCtrl control(environment);
+        EXPECT_TRUE(control.Run());
 
-    EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
-        u"アップデート処理は完了しましたが、バージョン情報を記録できませんでした。");
-    EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONWARNING));
-    EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))), u"1.6.2.0");
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
+            u"アップデート処理は完了しましたが、バージョン情報を記録できませんでした。");
+        EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONWARNING));
+        EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))), u"1.6.2.0");
+        EXPECT_EQ(environment.registry.ValueNames(CUpdateSandbox::kUninstallKey),
+            QStringList({ QStringLiteral("DisplayIcon"), QStringLiteral("UninstallString") }) + c.recorded);
+    }
 }
