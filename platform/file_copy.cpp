@@ -68,6 +68,33 @@ bool CopyBytes(int from, int to)
     }
 }
 
+constexpr int kOpenSource = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+
+// Opens the source without following a link at its end or, when a root is given, in any of its
+// folders below that root, even one that was put there after the tree was listed. The root's
+// own path is the program's choice and is followed as it is.
+int OpenSource(const QString& source, const QString& root)
+{
+    if (root.isEmpty())
+        return ::open(QFile::encodeName(source).constData(), kOpenSource);
+    const QString relative = QDir(root).relativeFilePath(source);
+    if (relative.isEmpty() || relative.startsWith(u"..") || QDir::isAbsolutePath(relative))
+        return -1;
+    const QStringList parts = relative.split(u'/');
+    int folder = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (qsizetype index = 0; folder >= 0 && index + 1 < parts.size(); ++index) {
+        const int next = ::openat(folder, QFile::encodeName(parts[index]).constData(),
+            O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+        ::close(folder);
+        folder = next;
+    }
+    if (folder < 0)
+        return -1;
+    const int file = ::openat(folder, QFile::encodeName(parts.last()).constData(), kOpenSource);
+    ::close(folder);
+    return file;
+}
+
 bool TargetMayBeReplaced(const QByteArray& target)
 {
     struct stat status { };
@@ -97,10 +124,9 @@ bool MakeFolderTree(const QString& path, const std::optional<FileOwner>& owner)
 
 bool CopyFileReplacing(const QString& source, const QString& target, const CopyOptions& options)
 {
-    const QByteArray sourcePath = QFile::encodeName(source);
     const QByteArray targetPath = QFile::encodeName(target);
     // O_NONBLOCK: opening a pipe must not wait for a writer before it is refused.
-    CFileDescriptor input(::open(sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    CFileDescriptor input(OpenSource(source, options.sourceRoot));
     struct stat status { };
     if (input.Get() < 0 || ::fstat(input.Get(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;

@@ -18,6 +18,8 @@ struct CopyOptions {
     // Owner of the new file, who also reaches the target folder (see CActAsFileOwner); nothing
     // keeps the running user.
     std::optional<FileOwner> owner;
+    // The tree the source was listed from: no link in the source's folders below it is followed.
+    QString sourceRoot;
 };
 
 // Copies a regular file over the target: the bytes go to a temporary file beside the target,

@@ -40,11 +40,13 @@ public:
     // Appends the full path of every regular file below the folder; links and special files
     // are neither listed nor followed.
     static void EnumFiles(const QString& folder, QStringList& files, bool clear);
-    // Copies the file into the target folder, creating the folder first.
+    // Copies the file into the target folder, creating the folder first. Below the source root
+    // (the package tree it was listed from) no link is followed, even one put there since.
     static bool CopyOneFile(const QString& source,
         const QString& targetFolder,
         bool clearReadOnly,
-        const std::optional<platform::FileOwner>& owner = std::nullopt);
+        const std::optional<platform::FileOwner>& owner = std::nullopt,
+        const QString& sourceRoot = QString());
     static bool MakeFolder(
         const QString& path, const std::optional<platform::FileOwner>& owner = std::nullopt);
 

@@ -55,13 +55,15 @@ bool CUpdateCtrl::MakeFolder(const QString& path, const std::optional<platform::
 bool CUpdateCtrl::CopyOneFile(const QString& source,
     const QString& targetFolder,
     bool clearReadOnly,
-    const std::optional<platform::FileOwner>& owner)
+    const std::optional<platform::FileOwner>& owner,
+    const QString& sourceRoot)
 {
     if (!QFileInfo::exists(source) || !MakeFolder(targetFolder, owner))
         return false;
     platform::CopyOptions options;
     options.makeWritable = clearReadOnly;
     options.owner = owner;
+    options.sourceRoot = sourceRoot;
     return platform::CopyFileReplacing(
         source, platform::JoinPath(targetFolder, platform::FileNameOf(source)), options);
 }
@@ -84,7 +86,7 @@ UpdateStepResult CUpdateCtrl::UpdateThread()
         const QString relative = source.mid(list.sourceRoot.size() + 1);
         const QString targetPath = platform::JoinPath(list.target, relative);
         const QString targetFolder = targetPath.left(targetPath.lastIndexOf(u'/'));
-        if (!CopyOneFile(source, targetFolder, true, list.owner))
+        if (!CopyOneFile(source, targetFolder, true, list.owner, list.sourceRoot))
             return CopyFailure(index, targetPath);
         ++list.copied;
         return { false, CopiedTotal(), {}, 0 };

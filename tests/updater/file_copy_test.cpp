@@ -100,6 +100,40 @@ TEST(FileCopyTest, CopyReplacesTheTargetAsAWholeOrNotAtAll)
     }
 }
 
+TEST(FileCopyTest, NoLinkBelowTheSourceRootIsFollowed)
+{
+    struct Case {
+        const char* name;
+        const char* root;
+        const char* source;
+        bool copied;
+    };
+    // package/real/file is a file, package/linked a link to package/real, alias a link to package.
+    const Case cases[] = {
+        { "file in a folder of the tree", "package", "package/real/file", true },
+        { "root reached through a link", "alias", "alias/real/file", true },
+        { "folder of the tree is a link", "package", "package/linked/file", false },
+        { "source outside the root", "package/real", "package/other", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder folder;
+        folder.WriteFile(QStringLiteral("package/real/file"), "new");
+        folder.WriteFile(QStringLiteral("package/other"), "other");
+        ASSERT_TRUE(QFile::link(folder.FilePath(QStringLiteral("package/real")),
+            folder.FilePath(QStringLiteral("package/linked"))));
+        ASSERT_TRUE(QFile::link(
+            folder.FilePath(QStringLiteral("package")), folder.FilePath(QStringLiteral("alias"))));
+        platform::CopyOptions options;
+        options.sourceRoot = folder.FilePath(QString::fromUtf8(c.root));
+
+        EXPECT_EQ(platform::CopyFileReplacing(folder.FilePath(QString::fromUtf8(c.source)),
+                      folder.FilePath(QStringLiteral("target")), options),
+            c.copied);
+        EXPECT_EQ(QFileInfo::exists(folder.FilePath(QStringLiteral("target"))), c.copied);
+    }
+}
+
 TEST(FileCopyTest, MakeFolderGivesOnlyTheFoldersItCreatesToTheOwner)
 {
     if (::geteuid() != 0)

@@ -354,6 +354,27 @@ TEST(UpdateCopyTest, AnInstallationFolderGoneBeforeCopyingIsNamed)
     EXPECT_EQ(sandbox.HiveBytes(), hiveBefore);
 }
 
+TEST(UpdateCopyTest, APackageFolderSwappedForALinkAfterListingIsNotFollowed)
+{
+    CUpdateSandbox sandbox;
+    sandbox.Write(QStringLiteral("secret/show.kdp"), "secret");
+    CChangeBeforeQuestion environment(sandbox, [&sandbox] {
+        const QString sample = sandbox.Package(QStringLiteral("Document/Kaleidra/Sample"));
+        ASSERT_TRUE(QDir().rename(sample, sandbox.Path(QStringLiteral("listed"))));
+        ASSERT_TRUE(QFile::link(sandbox.Path(QStringLiteral("secret")), sample));
+    });
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+    CUpdateCtrl control(environment);
+    EXPECT_TRUE(control.Run());
+
+    EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
+        Failure(103, QStringLiteral("ドキュメントファイルの更新に失敗しました。"),
+            sandbox.Path(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp"))));
+    EXPECT_FALSE(QFileInfo::exists(sandbox.Path(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp"))));
+}
+
 // Reads the entry normally; from the copy worker on, the first writes find the hive below a
 // regular file, where it cannot be written.
 class CUnwritableHiveEnvironment final : public CTestUpdateEnvironment {
