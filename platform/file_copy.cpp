@@ -145,8 +145,10 @@ bool CopyFileReplacing(const QString& source, const QString& target, const CopyO
     mode_t mode = status.st_mode & 0777;
     if (options.makeWritable)
         mode |= S_IWUSR;
+    // The copy keeps the source's modification time, as a copied program file does.
+    const timespec times[2] = { status.st_atim, status.st_mtim };
     const bool written = CopyBytes(input.Get(), output.Get()) && ::fchmod(output.Get(), mode) == 0
-        && ::fsync(output.Get()) == 0 && output.Close()
+        && ::futimens(output.Get(), times) == 0 && ::fsync(output.Get()) == 0 && output.Close()
         && ::rename(temporaryPath.constData(), targetPath.constData()) == 0;
     if (!written)
         ::unlink(temporaryPath.constData());

@@ -6,6 +6,7 @@
 #include "tests/fixtures/temp_folder.h"
 #include "updater/update_ctrl.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,6 +28,15 @@ mode_t ModeOf(const QString& path)
 void SetMode(const QString& path, mode_t mode)
 {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
+
+const QDateTime kSourceTime = QDateTime::fromSecsSinceEpoch(1234567890);
+
+void SetModificationTime(const QString& path, const QDateTime& time)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
 } // namespace
@@ -72,6 +82,7 @@ TEST(FileCopyTest, CopyReplacesTheTargetAsAWholeOrNotAtAll)
         SCOPED_TRACE(c.name);
         CTempFolder folder;
         SetMode(folder.WriteFile(QStringLiteral("source"), "new"), 0550);
+        SetModificationTime(folder.FilePath(QStringLiteral("source")), kSourceTime);
         folder.MakeFolder(QStringLiteral("out"));
         c.prepare(folder);
         const QByteArray before = folder.ReadFile(QStringLiteral("out/target"));
@@ -86,6 +97,7 @@ TEST(FileCopyTest, CopyReplacesTheTargetAsAWholeOrNotAtAll)
         if (c.copied) {
             EXPECT_EQ(folder.ReadFile(QStringLiteral("out/target")), "new");
             EXPECT_EQ(ModeOf(target), mode_t(S_IFREG | 0750));
+            EXPECT_EQ(QFileInfo(target).lastModified(), kSourceTime); // as the source's
         } else {
             EXPECT_EQ(folder.ReadFile(QStringLiteral("out/target")), before);
         }
