@@ -12,8 +12,10 @@
 #include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>
+#include <latch>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -250,4 +252,34 @@ TEST(UserAccountTest, AdministratorRightsFollowTheEffectiveUserId)
     ASSERT_EQ(::seteuid(0), 0);
     EXPECT_FALSE(rightsAsNobody);
     EXPECT_FALSE(desktopUserAsNobody); // only an elevated run acts for someone else
+}
+
+TEST(UserAccountTest, ActingAsTheOwnerChangesOnlyTheCallingThread)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "taking another user's identity needs root";
+    CTempFolder folder;
+    SetMode(folder.Path(), 0755);
+    const auto makes = [&folder](const char* name) {
+        return ::mkdir(QFile::encodeName(folder.FilePath(QString::fromUtf8(name))).constData(), 0755) == 0;
+    };
+    std::latch acting(1);
+    std::latch checked(1);
+    bool ownerMade = true;
+    bool ownerOk = false;
+    std::thread worker([&] {
+        const platform::CActAsFileOwner actAsOwner(platform::FileOwner { 4242, 4343 });
+        ownerOk = actAsOwner.Ok();
+        ownerMade = makes("by owner"); // the folder is root's and not open to the owner
+        acting.count_down();
+        checked.wait();
+    });
+    acting.wait();
+    const bool rootMade = makes("by root while the owner acts");
+    checked.count_down();
+    worker.join();
+
+    EXPECT_TRUE(ownerOk);
+    EXPECT_FALSE(ownerMade);
+    EXPECT_TRUE(rootMade);
 }
