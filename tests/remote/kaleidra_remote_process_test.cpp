@@ -1,0 +1,118 @@
+#include "tests/fixtures/temp_folder.h"
+#include "tests/remote/raw_client.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <gtest/gtest.h>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The built program, started offscreen on a free port of 127.0.0.1 and driven as editors would.
+class KaleidraRemoteProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // An empty program folder: no language file, so every text is the built-in one.
+        environment.insert(QStringLiteral("KALEIDRA_PROGRAM_DIR"), folder.Path());
+        environment.insert(QStringLiteral("KALEIDRA_REMOTE_TEST_LISTEN"), QStringLiteral("127.0.0.1:0"));
+        program.setProcessEnvironment(environment);
+        program.setProcessChannelMode(QProcess::SeparateChannels);
+        program.start(QStringLiteral(KALEIDRA_REMOTE_EXECUTABLE), {});
+        ASSERT_TRUE(program.waitForStarted(10000)) << qPrintable(program.errorString());
+        QByteArray announced;
+        while (!announced.contains('\n') && program.waitForReadyRead(10000))
+            announced += program.readAllStandardOutput();
+        const QByteArray prefix = "listening on port ";
+        ASSERT_TRUE(announced.startsWith(prefix)) << announced.constData();
+        port = static_cast<uint16_t>(announced.mid(prefix.size()).trimmed().toUInt());
+        ASSERT_NE(port, 0);
+    }
+
+    void TearDown() override
+    {
+        program.terminate();
+        if (!program.waitForFinished(5000)) {
+            program.kill();
+            program.waitForFinished(5000);
+        }
+    }
+
+    CTempFolder folder;
+    QProcess program;
+    uint16_t port = 0;
+};
+
+TEST_F(KaleidraRemoteProcessTest, ServesEditorsThroughTheProtocol)
+{
+    CRawClient first(port);
+    ASSERT_TRUE(first.IsConnected());
+    EXPECT_EQ(first.ReadFrame(), "PM_R10,000000000000");
+    EXPECT_EQ(first.ReadFrame(), "PM_R04,000000000000");
+    EXPECT_EQ(first.ReadFrame(), "PM_R03,000000000000");
+    ASSERT_TRUE(first.SendFrame("PM_S03", 360000));
+    ASSERT_TRUE(first.SendFrame("PM_S02", 6000));
+    // One frame split over two writes.
+    const std::string current = "PM_S01,000000001234";
+    ASSERT_TRUE(first.Write(current.substr(0, 7)));
+    ASSERT_TRUE(first.Write(current.substr(7)));
+
+    // Questions are answered to every editor; what the remote holds is what it was told.
+    struct Query {
+        const char* ask;
+        const char* answer;
+    };
+    const Query queries[] = {
+        { "PM_S51", "PM_R51,000000006000" },
+        { "PM_S52", "PM_R52,000000360000" },
+        { "PM_S50", "PM_R50,000000001234" },
+        { "PM_S53", "PM_R53,000000000000" },
+        { "PM_S54", "PM_R54,000000000000" },
+        { "PM_S55", "PM_R55,000000000000" },
+        { "PM_S56", "PM_R56,000000000000" },
+    };
+    for (const Query& query : queries) {
+        SCOPED_TRACE(query.ask);
+        ASSERT_TRUE(first.SendFrame(query.ask, 0));
+        EXPECT_EQ(first.ReadFrame(), query.answer);
+    }
+    // A time below 0 is taken as 0.
+    ASSERT_TRUE(first.SendFrame("PM_S01", -50));
+    ASSERT_TRUE(first.Write("pm_s50,000000000000PM_S50000000000000,"));
+    EXPECT_TRUE(first.StaysQuiet(100ms)) << "a lower-case code and a misplaced comma are dropped";
+    ASSERT_TRUE(first.SendFrame("PM_S50", 0));
+    EXPECT_EQ(first.ReadFrame(), "PM_R50,000000000000");
+
+    // Later editors get the play time alone; a fifth is refused and closed.
+    std::vector<CRawClient> later;
+    for (int i = 0; i < 3; ++i) {
+        later.emplace_back(port);
+        EXPECT_EQ(later.back().ReadFrame(), "PM_R51,000000006000");
+    }
+    CRawClient fifth(port);
+    EXPECT_EQ(fifth.ReadFrame(), "PM_R11,000000000004");
+    EXPECT_TRUE(fifth.WaitClosed());
+
+    // The broadcast answer reaches all four.
+    ASSERT_TRUE(later[1].SendFrame("PM_S51", 0));
+    EXPECT_EQ(first.ReadFrame(), "PM_R51,000000006000");
+    for (CRawClient& editor : later)
+        EXPECT_EQ(editor.ReadFrame(), "PM_R51,000000006000");
+
+    // When all have gone, the next editor is the first again and is asked for its times.
+    first.Close();
+    later.clear();
+    bool askedAgain = false;
+    for (auto deadline = DeadlineIn(5s); !askedAgain && std::chrono::steady_clock::now() < deadline;) {
+        CRawClient again(port);
+        const auto frame = again.ReadFrame(2s);
+        askedAgain = frame == "PM_R10,000000000000";
+    }
+    EXPECT_TRUE(askedAgain);
+}
+
+} // namespace

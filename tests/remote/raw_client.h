@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// A plain TCP client on 127.0.0.1 that plays an editor: it writes raw bytes and reads whole
+// 19-byte frames with a deadline.
+class CRawClient {
+public:
+    CRawClient() = default;
+    explicit CRawClient(uint16_t port, int receiveBufferBytes = 0);
+    ~CRawClient();
+    CRawClient(CRawClient&& other) noexcept;
+    CRawClient& operator=(CRawClient&& other) noexcept;
+
+    bool IsConnected() const { return m_socket >= 0; }
+    bool Write(const std::string& bytes);
+    bool SendFrame(const std::string& code, int64_t value);
+
+    // The next frame, or nothing when none came within the time or the server closed.
+    std::optional<std::string> ReadFrame(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+    // True when the server closed the connection within the time (after any unread frames).
+    bool WaitClosed(std::chrono::milliseconds timeout = std::chrono::seconds(5));
+
+    // True when nothing at all arrives within the time.
+    bool StaysQuiet(std::chrono::milliseconds time = std::chrono::milliseconds(100));
+
+    void Close();
+
+private:
+    int m_socket = -1;
+    std::string m_pending;
+    bool m_closedByPeer = false;
+};
+
+std::chrono::steady_clock::time_point DeadlineIn(std::chrono::milliseconds time);
