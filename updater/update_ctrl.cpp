@@ -68,7 +68,7 @@ QString CUpdateCtrl::GetFileVersionText(const QString& path, int parts) const
     return version ? FormatFileVersion(*version, parts) : QString();
 }
 
-std::optional<platform::FileOwner> CUpdateCtrl::OwnerOfFolderOf(const QString& path) const
+std::optional<platform::FileOwner> CUpdateCtrl::DesktopOwnerOf(const QString& path) const
 {
     const auto user = m_environment.DesktopUser();
     if (user && IsInside(path, user->home))
@@ -81,7 +81,7 @@ QString CUpdateCtrl::ReadUninstallValue(const QString& key, const QString& value
     platform::CRegistryStore& hive = m_environment.MachineRegistry();
     // A hive in the desktop user's home is reached with their rights, not through their links
     // with root's.
-    const platform::CActAsFileOwner actAsOwner(OwnerOfFolderOf(hive.File()));
+    const platform::CActAsFileOwner actAsOwner(DesktopOwnerOf(hive.File()));
     if (!actAsOwner.Ok())
         return QString();
     return hive.ReadString(key, valueName).value_or(QString());
@@ -90,7 +90,7 @@ QString CUpdateCtrl::ReadUninstallValue(const QString& key, const QString& value
 bool CUpdateCtrl::WriteUninstallValue(const QString& key, const QString& valueName, const QString& text)
 {
     platform::CRegistryStore& hive = m_environment.MachineRegistry();
-    const platform::CActAsFileOwner actAsOwner(OwnerOfFolderOf(hive.File()));
+    const platform::CActAsFileOwner actAsOwner(DesktopOwnerOf(hive.File()));
     return actAsOwner.Ok() && hive.WriteString(key, valueName, text);
 }
 
@@ -219,5 +219,5 @@ void CUpdateCtrl::SetTargets(const QString& programFile)
     // Files made for the desktop user in their own folders belong to them, not to root.
     if (const auto user = m_environment.DesktopUser())
         m_lists[kDocumentsList].owner = user->owner;
-    m_lists[kSettingsList].owner = OwnerOfFolderOf(m_lists[kSettingsList].target);
+    m_lists[kSettingsList].owner = DesktopOwnerOf(m_lists[kSettingsList].target);
 }
