@@ -1,21 +1,10 @@
 #include "controls/gdi_button.h"
 
-#include <QFileInfo>
+#include "controls/picture_file.h"
+
 #include <QMouseEvent>
 
 using namespace controls;
-
-namespace {
-
-// Replaces a state's picture when the path names an existing file; otherwise keeps it.
-void LoadStateImage(QImage& slot, const QString& path)
-{
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return;
-    slot = QImage(path);
-}
-
-} // namespace
 
 CGdiButton::CGdiButton(QWidget* parent)
     : CGdiButton(QString(), parent)
@@ -33,10 +22,10 @@ void CGdiButton::LoadImages(
     const QString& normal, const QString& over, const QString& press, const QString& disable)
 {
     m_toggleMode = false;
-    LoadStateImage(m_normalImage, normal);
-    LoadStateImage(m_overImage, over);
-    LoadStateImage(m_pressImage, press);
-    LoadStateImage(m_disableImage, disable);
+    LoadPictureInto(m_normalImage, normal);
+    LoadPictureInto(m_overImage, over);
+    LoadPictureInto(m_pressImage, press);
+    LoadPictureInto(m_disableImage, disable);
     update();
 }
 
@@ -48,7 +37,7 @@ void CGdiButton::LoadCheckImages(const QString& normal,
 {
     LoadImages(normal, over, press, disable);
     m_toggleMode = true;
-    LoadStateImage(m_checkImage, check);
+    LoadPictureInto(m_checkImage, check);
 }
 
 int CGdiButton::GetCheckState() const

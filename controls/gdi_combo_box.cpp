@@ -1,7 +1,8 @@
 #include "controls/gdi_combo_box.h"
 
+#include "controls/picture_file.h"
+
 #include <QAbstractItemView>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -75,12 +76,13 @@ CGdiComboBox::CGdiComboBox(QWidget* parent)
 
 void CGdiComboBox::LoadImages(const QString& normal, const QString& disabled, const QString& pressed)
 {
-    if (normal.isEmpty() || disabled.isEmpty() || !QFileInfo::exists(normal) || !QFileInfo::exists(disabled))
+    QImage button;
+    QImage buttonDisabled;
+    if (!LoadPictureInto(button, normal) || !LoadPictureInto(buttonDisabled, disabled))
         return;
-    m_buttonImage = QImage(normal);
-    m_buttonDisabledImage = QImage(disabled);
-    if (!pressed.isEmpty() && QFileInfo::exists(pressed))
-        m_buttonPressedImage = QImage(pressed);
+    m_buttonImage = button;
+    m_buttonDisabledImage = buttonDisabled;
+    LoadPictureInto(m_buttonPressedImage, pressed);
     update();
 }
 
@@ -101,8 +103,10 @@ void CGdiComboBox::paintEvent(QPaintEvent*)
     const bool pressed = m_buttonDown || view()->isVisible();
     if (pressed && !m_buttonPressedImage.isNull())
         button = &m_buttonPressedImage;
-    if (!button->isNull())
-        painter.drawImage(layout.buttonImage.ToQRect(), *button);
+    const QRect buttonRect = layout.buttonImage.ToQRect();
+    const QImage& picture = m_shownButton.At(*button, buttonRect.size(), devicePixelRatioF());
+    if (!picture.isNull())
+        painter.drawImage(buttonRect, picture);
 }
 
 void CGdiComboBox::wheelEvent(QWheelEvent* event)

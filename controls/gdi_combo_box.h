@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/controls_export.h"
+#include "controls/picture_file.h"
 #include "controls/win_color.h"
 #include "controls/win_rect.h"
 
@@ -66,5 +67,6 @@ protected:
 
 private:
     bool m_buttonDown = false;
+    controls::CScaledPicture m_shownButton;
     int m_droppedWidth = 0;
 };

@@ -1,10 +1,10 @@
 #include "controls/gdi_image.h"
 
 #include "controls/control_messages.h"
+#include "controls/picture_file.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
@@ -19,11 +19,12 @@ const QColor kHandleBorderColour(255, 255, 255);
 const QColor kOutlineWhite(255, 255, 255);
 const QColor kOutlineAmber(247, 187, 4);
 
+// The picture of the file; empty when the file is missing or not a picture.
 QImage LoadPictureFile(const QString& path)
 {
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return QImage();
-    return QImage(path); // empty when the file is not a picture
+    QImage picture;
+    LoadPictureInto(picture, path);
+    return picture;
 }
 
 QString FirstDroppedFile(const QMimeData* data)

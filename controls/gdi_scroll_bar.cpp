@@ -59,6 +59,9 @@ CGdiScrollBar::CGdiScrollBar(QWidget* parent)
         Rgb(204, 238, 255), Rgb(119, 153, 187) }
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Moves without a held button must arrive too: they end a press whose release went
+    // elsewhere (to a window the receiver opened, say), which would otherwise repeat forever.
+    setMouseTracking(true);
     m_elapsed.start();
     m_clock = [this] { return m_elapsed.elapsed(); };
     m_repeatTimer.setInterval(SCROLLBAR_REPEAT_INTERVAL_MS);
@@ -258,8 +261,11 @@ void CGdiScrollBar::wheelEvent(QWheelEvent* event)
 {
     const QPoint delta = event->angleDelta();
     const int steps = delta.y() != 0 ? delta.y() : delta.x();
-    Notify(steps <= 0 ? SCROLL_LINE_FORWARD : SCROLL_LINE_BACK, m_scrollInfo.position, 0);
     event->accept();
+    // Touchpads open and close a scroll with events that turn nothing.
+    if (steps == 0)
+        return;
+    Notify(steps <= 0 ? SCROLL_LINE_FORWARD : SCROLL_LINE_BACK, m_scrollInfo.position, 0);
 }
 
 void CGdiScrollBar::PaintArrow(QPainter& painter, const WinRect& rect, int arrow) const
@@ -270,7 +276,9 @@ void CGdiScrollBar::PaintArrow(QPainter& painter, const WinRect& rect, int arrow
     const auto colour = [this](int number) { return m_colors[size_t(number - 1)]; };
     if (!image.isNull() || (pressed && !pressedImage.isNull())) {
         painter.fillRect(rect.ToQRect(), ToQColor(colour(ARROW_PICTURE_BACK)));
-        painter.drawImage(rect.ToQRect(), pressed && !pressedImage.isNull() ? pressedImage : image);
+        const QImage& source = pressed && !pressedImage.isNull() ? pressedImage : image;
+        painter.drawImage(rect.ToQRect(),
+            m_shownArrows[size_t(arrow)].At(source, rect.ToQRect().size(), devicePixelRatioF()));
     } else {
         FillGradientV(painter, colour(pressed ? ARROW_PRESSED_FROM : ARROW_FROM),
             colour(pressed ? ARROW_PRESSED_TO : ARROW_TO), rect);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/controls_export.h"
+#include "controls/picture_file.h"
 #include "controls/scroll_bar_layout.h"
 #include "controls/win_color.h"
 
@@ -114,4 +115,5 @@ private:
     QTimer m_repeatTimer;
     QElapsedTimer m_elapsed;
     std::function<int64_t()> m_clock;
+    mutable std::array<controls::CScaledPicture, 2> m_shownArrows; // arrow 1, arrow 2
 };

@@ -2,9 +2,9 @@
 
 #include "controls/control_messages.h"
 #include "controls/gdi_scroll_bar.h"
+#include "controls/picture_file.h"
 #include "controls/slider_geometry.h"
 
-#include <QFileInfo>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionSlider>
@@ -56,18 +56,19 @@ CGdiSliderBase::CGdiSliderBase(QWidget* parent)
     setTickPosition(QSlider::NoTicks);
     // actionTriggered and sliderReleased come only from the user, never from setValue().
     connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) {
-        if (action != QAbstractSlider::SliderNoAction)
-            Notify(TrackBarCodeOf(action));
+        if (action == QAbstractSlider::SliderNoAction)
+            return;
+        // The slider takes its new value only after this signal; the owner reads it now.
+        setValue(sliderPosition());
+        Notify(TrackBarCodeOf(action));
     });
     connect(this, &QAbstractSlider::sliderReleased, this, [this] { Notify(TB_ENDTRACK); });
 }
 
 void CGdiSliderBase::LoadThumbImage(const QString& path)
 {
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return;
-    m_thumbImage = QImage(path);
-    update();
+    if (LoadPictureInto(m_thumbImage, path))
+        update();
 }
 
 void CGdiSliderBase::Notify(int code)
@@ -144,7 +145,9 @@ void CGdiSliderBase::PaintChannel(QPainter& painter, const PaintOptions& options
     const auto outX = SliderPositionX(left, channel.width(), m_outPosition, minimum(), maximum());
     if (!inX || !outX)
         return;
-    HorizontalLine(painter, kRangeLine, *inX, *outX + 1, centre);
+    // A line of no length draws nothing, so a slider without IN and OUT shows no yellow.
+    if (*inX != *outX)
+        HorizontalLine(painter, kRangeLine, *inX, *outX + 1, centre);
     if (!options.rangeMarkers)
         return;
     painter.setPen(ToQColor(kMarker));
@@ -160,7 +163,7 @@ void CGdiSliderBase::PaintThumb(QPainter& painter) const
 {
     const QRect thumb = ThumbRect();
     if (!m_thumbImage.isNull()) {
-        painter.drawImage(thumb, m_thumbImage);
+        painter.drawImage(thumb, m_shownThumb.At(m_thumbImage, thumb.size(), devicePixelRatioF()));
         return;
     }
     painter.setPen(ToQColor(kBlack));

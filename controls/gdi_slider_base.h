@@ -1,6 +1,7 @@
 #pragma once
 
 #include "controls/controls_export.h"
+#include "controls/picture_file.h"
 #include "controls/win_color.h"
 
 #include <QFont>
@@ -62,4 +63,5 @@ private:
     void PaintThumb(QPainter& painter) const;
 
     CSliderOwner* m_owner = nullptr;
+    mutable controls::CScaledPicture m_shownThumb;
 };

@@ -47,8 +47,8 @@ const QImage& CImageButtonBase::CurrentImage() const
 void CImageButtonBase::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    PaintButtonFace(
-        painter, rect(), m_backColor, CurrentImage(), text(), m_textColor, FaceFont(), OverlayAlpha());
+    const QImage& picture = m_shownPicture.At(CurrentImage(), size(), devicePixelRatioF());
+    PaintButtonFace(painter, rect(), m_backColor, picture, text(), m_textColor, FaceFont(), OverlayAlpha());
 }
 
 void CImageButtonBase::mouseMoveEvent(QMouseEvent* event)

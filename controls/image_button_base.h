@@ -2,6 +2,7 @@
 
 #include "controls/button_face.h"
 #include "controls/controls_export.h"
+#include "controls/picture_file.h"
 #include "controls/win_color.h"
 
 #include <QImage>
@@ -47,4 +48,6 @@ protected:
 
 private:
     void SetHover(bool hover);
+
+    controls::CScaledPicture m_shownPicture;
 };

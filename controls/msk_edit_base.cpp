@@ -38,8 +38,18 @@ CMskEditBase::CMskEditBase(QWidget* parent)
 void CMskEditBase::SetInputType(int32_t type)
 {
     m_rules.inputType = type;
-    const bool numeric = type >= 1 && type <= 3;
-    setInputMethodHints(numeric ? Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText : Qt::ImhNone);
+    setInputMethodHints(TakesNumbers() ? Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText : Qt::ImhNone);
+    if (hasFocus())
+        QGuiApplication::inputMethod()->update(Qt::ImEnabled | Qt::ImHints);
+}
+
+QVariant CMskEditBase::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    // Numbers and times are typed as plain digits: the input method stays closed for them, so
+    // that a Japanese input method does not turn them into full-width digits the edit refuses.
+    if (query == Qt::ImEnabled && TakesNumbers())
+        return false;
+    return QLineEdit::inputMethodQuery(query);
 }
 
 void CMskEditBase::SetNumRange(int32_t maximum, int32_t minimum)
@@ -159,8 +169,10 @@ bool CMskEditBase::TypeChar(QChar character)
         insert(QString(verdict.character));
         return true;
     case CharVerdict::CheckTime:
-        if (!AcceptTime(verdict.time))
+        if (!AcceptTime(verdict.time)) {
+            m_timeRefused = true;
             return false;
+        }
         insert(QString(verdict.character));
         return true;
     case CharVerdict::ReplaceWithBound:
@@ -177,9 +189,14 @@ bool CMskEditBase::TypeChar(QChar character)
 
 void CMskEditBase::TypeText(const QString& typed)
 {
+    // A time above the maximum ends the text there: one refusal, one message, however long
+    // the pasted text is.
+    m_timeRefused = false;
     for (QChar character : FirstLine(typed)) {
         if (character.unicode() >= 0x20 && character.unicode() != 0x7F)
             TypeChar(character);
+        if (m_timeRefused)
+            break;
     }
 }
 
@@ -340,7 +357,7 @@ void CMskEditBase::contextMenuEvent(QContextMenuEvent* event)
 void CMskEditBase::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    if (m_rules.inputType >= 1 && m_rules.inputType <= 3)
+    if (TakesNumbers())
         QGuiApplication::inputMethod()->reset();
     if (m_focusSelect) {
         setCursorPosition(0);
@@ -353,6 +370,9 @@ void CMskEditBase::focusInEvent(QFocusEvent* event)
 void CMskEditBase::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
+    // A menu opened over the edit (its own context menu included) leaves the typing unfinished.
+    if (event->reason() == Qt::PopupFocusReason)
+        return;
     const QString normalised = NormalisedText(m_rules.inputType, text());
     if (normalised != text())
         setText(normalised);

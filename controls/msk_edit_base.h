@@ -75,6 +75,10 @@ protected:
     virtual bool UndoAllowed() const = 0;
 
     void CalcDrawCenter();
+    bool TakesNumbers() const { return m_rules.inputType >= 1 && m_rules.inputType <= 3; }
+
+    using QLineEdit::inputMethodQuery;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void HandleF2();
 
     bool event(QEvent* event) override;
@@ -95,6 +99,7 @@ private:
     controls::MaskRules m_rules;
     bool m_focusSelect = true;
     bool m_drawCenter = false;
+    bool m_timeRefused = false; // the last character offered was a time above the maximum
     COLORREF m_disabledTextColor = controls::Rgb(136, 136, 136);
     COLORREF m_textColor = controls::Rgb(255, 255, 255);
     COLORREF m_backColor = controls::Rgb(51, 51, 51);

@@ -3,6 +3,7 @@
 #include "core/language_data.h"
 
 #include <QStringList>
+#include <algorithm>
 
 QString MediaKindName(int kind)
 {
@@ -75,6 +76,26 @@ const TimeLineImagePathTable TimeLineImagePaths = {
     { u"TimeLine\\icon_link_w.png", u"TimeLine\\icon_link_b.png" },
     { u"TimeLine\\icon_filter.bmp", u"TimeLine\\icon_filter.bmp" },
 };
+
+std::array<const char16_t*, kTimeLineImageSlotCount> TimeLineImageSlots()
+{
+    std::array<const char16_t*, kTimeLineImageSlotCount> names {};
+    auto next = names.begin();
+    const auto append = [&next](const auto& table) { next = std::copy(table.begin(), table.end(), next); };
+    const TimeLineImagePathTable& t = TimeLineImagePaths;
+    append(t.mediaNone);
+    append(t.mediaPicture);
+    append(t.mediaMovie);
+    append(t.mediaSound);
+    append(t.mediaCamera);
+    append(t.lockButton);
+    append(t.displayButton);
+    append(t.linkIcon);
+    append(t.mediaEffect);
+    append(t.filterIcon);
+    Q_ASSERT(next == names.end());
+    return names;
+}
 
 std::span<const char16_t* const> ExtensionsUntilEnd(std::span<const char16_t* const> list)
 {

@@ -63,6 +63,16 @@ struct TimeLineImagePathTable {
 };
 extern const TimeLineImagePathTable TimeLineImagePaths;
 
+// The same 32 names in the order of the timeline's image slots: the media bars of kinds none,
+// picture, movie, sound and camera, the lock and display buttons, the link icon, the effect bar
+// and the filter icon.
+inline constexpr int kTimeLineImageSlotCount = 32;
+std::array<const char16_t*, kTimeLineImageSlotCount> TimeLineImageSlots();
+
+// The timeline's two icons drawn on item bars: camera, then music.
+inline constexpr std::array<const char16_t*, 2> TimeLineIconPaths
+    = { u"TimeLine\\icon_cam.bmp", u"TimeLine\\icon_music.bmp" };
+
 // Extensions without the dot that decide the kind of a dropped file; each list ends with an
 // empty entry.
 inline constexpr std::array<const char16_t*, 5> PictureExtensions = { u"jpg", u"jpeg", u"bmp", u"png", u"" };

@@ -56,7 +56,7 @@ QString Text(const char16_t* text)
 } // namespace
 
 CSkinIni::CSkinIni()
-    : m_skinFolder(platform::JoinPath(platform::ProgramFolder(), u"Skin"))
+    : m_skinFolder(ProgramDataPath(platform::ProgramFolder(), QStringLiteral("Skin")))
 {
     for (int i = 0; i < kColorCount; ++i)
         m_colors[size_t(i)] = kColorTable[i].defaultColor;
@@ -77,7 +77,7 @@ int CSkinIni::LoadFromFolder(const QString& programFolder)
 {
     if (programFolder.isEmpty())
         return 0;
-    m_skinFolder = platform::JoinPath(programFolder, u"Skin");
+    m_skinFolder = ProgramDataPath(programFolder, QStringLiteral("Skin"));
     const auto file = LoadProgramDataFile(programFolder, QStringLiteral("Skin/Skin.ini"));
     if (!file)
         return 1;
@@ -135,7 +135,7 @@ QString CSkinIni::ImageFilePath(const QString& imageName) const
 {
     if (imageName.isEmpty())
         return {};
-    const QString path = platform::JoinPath(m_skinFolder, platform::DataFilePathToLocal(imageName));
+    const QString path = ProgramDataPath(m_skinFolder, platform::DataFilePathToLocal(imageName));
     if (platform::IsDirectory(path))
         return {};
     return path;

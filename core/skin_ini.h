@@ -224,8 +224,9 @@ public:
     {
         return m_skinFolder;
     }
-    // The local path of an image name, or empty when the name is empty or names a folder:
-    // such an image counts as missing.
+    // The local path of an image name (its parts matched without regard to letter case when
+    // they are not there as written), or empty when the name is empty or names a folder: such
+    // an image counts as missing.
     QString ImageFilePath(const QString& imageName) const;
     // The image, or a null image when it is missing or cannot be read.
     QImage LoadImage(const QString& imageName) const;

@@ -81,6 +81,26 @@ bool HasDeclaration(const pugi::xml_document& document)
     return document.first_child().type() == pugi::node_declaration;
 }
 
+// A file can be read back only when it holds exactly one root element.
+bool HasOneRoot(const pugi::xml_document& document)
+{
+    int roots = 0;
+    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling())
+        roots += child.type() == pugi::node_element;
+    return roots == 1;
+}
+
+// The file is always written as UTF-8: a declaration that names another encoding (a file
+// read from UTF-16) is made to say so, or readers would decode the bytes wrongly.
+void DeclareUtf8(pugi::xml_document& document)
+{
+    if (!HasDeclaration(document))
+        return;
+    pugi::xml_attribute encoding = document.first_child().attribute("encoding");
+    if (encoding && QByteArray(encoding.value()).compare("UTF-8", Qt::CaseInsensitive) != 0)
+        encoding.set_value("UTF-8");
+}
+
 // Replaces every child of the element by one text node.
 void PutText(pugi::xml_node element, const QByteArray& utf8)
 {
@@ -212,7 +232,15 @@ bool CXmlData::SaveXmlData(const QString& path)
         SetErrorText(QStringLiteral("SaveXmlData 引数エラー"));
         return false;
     }
-    const pugi::xml_document& document = *m_document;
+    pugi::xml_document& document = *m_document;
+    // A document without its one root element (nothing loaded) would replace the file by one
+    // that cannot be read back.
+    if (!HasOneRoot(document)) {
+        m_result = E_FAIL;
+        SetErrorText(QStringLiteral("SaveXmlData saveエラー"));
+        return false;
+    }
+    DeclareUtf8(document);
     const bool saved = platform::WriteFileAtomically(path, [&document](QIODevice& device) {
         CDeviceWriter writer(device);
         if (!HasDeclaration(document))

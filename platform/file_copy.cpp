@@ -68,6 +68,33 @@ bool CopyBytes(int from, int to)
     }
 }
 
+constexpr int kOpenSource = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+
+// Opens the source without following a link at its end or, when a root is given, in any of its
+// folders below that root, even one that was put there after the tree was listed. The root's
+// own path is the program's choice and is followed as it is.
+int OpenSource(const QString& source, const QString& root)
+{
+    if (root.isEmpty())
+        return ::open(QFile::encodeName(source).constData(), kOpenSource);
+    const QString relative = QDir(root).relativeFilePath(source);
+    if (relative.isEmpty() || relative.startsWith(u"..") || QDir::isAbsolutePath(relative))
+        return -1;
+    const QStringList parts = relative.split(u'/');
+    int folder = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (qsizetype index = 0; folder >= 0 && index + 1 < parts.size(); ++index) {
+        const int next = ::openat(folder, QFile::encodeName(parts[index]).constData(),
+            O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+        ::close(folder);
+        folder = next;
+    }
+    if (folder < 0)
+        return -1;
+    const int file = ::openat(folder, QFile::encodeName(parts.last()).constData(), kOpenSource);
+    ::close(folder);
+    return file;
+}
+
 bool TargetMayBeReplaced(const QByteArray& target)
 {
     struct stat status { };
@@ -82,31 +109,30 @@ bool TargetMayBeReplaced(const QByteArray& target)
 
 bool MakeFolderTree(const QString& path, const std::optional<FileOwner>& owner)
 {
+    const CActAsFileOwner actAsOwner(owner);
+    if (!actAsOwner.Ok())
+        return false;
     const QString absolute = QDir::cleanPath(QDir(path).absolutePath());
     QString prefix;
     for (const QString& part : absolute.split(u'/', Qt::SkipEmptyParts)) {
         prefix += u'/' + part;
-        const QByteArray local = QFile::encodeName(prefix);
-        if (::mkdir(local.constData(), 0777) == 0) {
-            if (owner && ::chown(local.constData(), owner->uid, owner->gid) != 0)
-                return false;
-        } else if (errno != EEXIST) {
+        if (::mkdir(QFile::encodeName(prefix).constData(), 0777) != 0 && errno != EEXIST)
             return false;
-        }
     }
     return QFileInfo(absolute).isDir();
 }
 
 bool CopyFileReplacing(const QString& source, const QString& target, const CopyOptions& options)
 {
-    const QByteArray sourcePath = QFile::encodeName(source);
     const QByteArray targetPath = QFile::encodeName(target);
     // O_NONBLOCK: opening a pipe must not wait for a writer before it is refused.
-    CFileDescriptor input(::open(sourcePath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    CFileDescriptor input(OpenSource(source, options.sourceRoot));
     struct stat status { };
     if (input.Get() < 0 || ::fstat(input.Get(), &status) != 0 || !S_ISREG(status.st_mode))
         return false;
-    if (!TargetMayBeReplaced(targetPath))
+    // The source is read with the program's own rights, the target side is reached as its owner.
+    const CActAsFileOwner actAsOwner(options.owner);
+    if (!actAsOwner.Ok() || !TargetMayBeReplaced(targetPath))
         return false;
 
     const QFileInfo targetInfo(target);
@@ -119,9 +145,10 @@ bool CopyFileReplacing(const QString& source, const QString& target, const CopyO
     mode_t mode = status.st_mode & 0777;
     if (options.makeWritable)
         mode |= S_IWUSR;
-    const bool written = CopyBytes(input.Get(), output.Get())
-        && (!options.owner || ::fchown(output.Get(), options.owner->uid, options.owner->gid) == 0)
-        && ::fchmod(output.Get(), mode) == 0 && ::fsync(output.Get()) == 0 && output.Close()
+    // The copy keeps the source's modification time, as a copied program file does.
+    const timespec times[2] = { status.st_atim, status.st_mtim };
+    const bool written = CopyBytes(input.Get(), output.Get()) && ::fchmod(output.Get(), mode) == 0
+        && ::futimens(output.Get(), times) == 0 && ::fsync(output.Get()) == 0 && output.Close()
         && ::rename(temporaryPath.constData(), targetPath.constData()) == 0;
     if (!written)
         ::unlink(temporaryPath.constData());

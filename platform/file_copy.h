@@ -8,14 +8,18 @@
 namespace platform {
 
 // Creates the folder with every missing parent (the CopyFile-era MakeSureDirectoryPathExists).
-// Each folder it creates is given to the owner when one is set. True when the folder exists.
+// With an owner, the folders are made as that owner (see CActAsFileOwner): they are theirs, and
+// the path is followed only as far as they could. True when the folder exists.
 bool MakeFolderTree(const QString& path, const std::optional<FileOwner>& owner = std::nullopt);
 
 struct CopyOptions {
     // Give the copy its owner's write permission (the read-only attribute cleared).
     bool makeWritable = false;
-    // Owner of the new file; nothing keeps the running user.
+    // Owner of the new file, who also reaches the target folder (see CActAsFileOwner); nothing
+    // keeps the running user.
     std::optional<FileOwner> owner;
+    // The tree the source was listed from: no link in the source's folders below it is followed.
+    QString sourceRoot;
 };
 
 // Copies a regular file over the target: the bytes go to a temporary file beside the target,

@@ -26,10 +26,8 @@ public:
 private:
     void Release();
 
-    int m_mappingHandle = -1;   // the shared-memory descriptor
-    int m_holderLock = -1;      // shared lock held for as long as the block is mapped
+    int m_mappingHandle = -1;   // the shared-memory descriptor; holds a shared lock while mapped
     void* m_view = nullptr;
     uint32_t m_size = 0;
     QString m_shmName;
-    QString m_lockBase;
 };

@@ -27,13 +27,18 @@ QString NormaliseKey(const QString& key)
     return normalised;
 }
 
-bool Store(const QString& file, const QString& key, const QString& valueName, const QString& stored)
+bool Store(const QString& file, const QString& key, const std::vector<std::pair<QString, QString>>& stored)
 {
     QDir().mkpath(QFileInfo(file).absolutePath());
     CProfileFile hive(file);
     if (hive.Status() == CProfileFile::LoadStatus::Unreadable)
         return false;
-    return hive.SetValue(NormaliseKey(key), valueName, stored) && hive.Save();
+    const QString section = NormaliseKey(key);
+    for (const auto& [valueName, value] : stored) {
+        if (!hive.SetValue(section, valueName, value))
+            return false;
+    }
+    return hive.Save();
 }
 
 } // namespace
@@ -85,12 +90,21 @@ QStringList CRegistryStore::ValueNames(const QString& key) const
 
 bool CRegistryStore::WriteString(const QString& key, const QString& valueName, const QString& value)
 {
-    return Store(m_file, key, valueName, kStringTag.toString() + value);
+    return Store(m_file, key, {{valueName, kStringTag.toString() + value}});
 }
 
 bool CRegistryStore::WriteDword(const QString& key, const QString& valueName, uint32_t value)
 {
-    return Store(m_file, key, valueName, kDwordTag.toString() + QString::number(value));
+    return Store(m_file, key, {{valueName, kDwordTag.toString() + QString::number(value)}});
+}
+
+bool CRegistryStore::WriteStrings(const QString& key, const std::vector<std::pair<QString, QString>>& values)
+{
+    std::vector<std::pair<QString, QString>> stored;
+    stored.reserve(values.size());
+    for (const auto& [valueName, value] : values)
+        stored.emplace_back(valueName, kStringTag.toString() + value);
+    return Store(m_file, key, stored);
 }
 
 bool CRegistryStore::DeleteValue(const QString& key, const QString& valueName)

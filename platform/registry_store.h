@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -30,6 +32,8 @@ public:
     // Writing creates the key; false when the hive file cannot be written.
     bool WriteString(const QString& key, const QString& valueName, const QString& value);
     bool WriteDword(const QString& key, const QString& valueName, uint32_t value);
+    // Several string values of one key in one replacement of the hive: all are written or none.
+    bool WriteStrings(const QString& key, const std::vector<std::pair<QString, QString>>& values);
     bool DeleteValue(const QString& key, const QString& valueName);
     bool DeleteKey(const QString& key);
 

@@ -4,9 +4,30 @@
 
 #include <QFile>
 #include <pwd.h>
+#include <sys/fsuid.h>
 #include <unistd.h>
 
 namespace platform {
+
+CActAsFileOwner::CActAsFileOwner(const std::optional<FileOwner>& owner)
+{
+    if (!owner)
+        return;
+    m_switched = true;
+    // The calls answer with the previous id; an invalid id (-1) changes nothing and so reads
+    // the current one back.
+    m_previousGid = uint32_t(::setfsgid(owner->gid));
+    m_previousUid = uint32_t(::setfsuid(owner->uid));
+    m_ok = uint32_t(::setfsgid(uid_t(-1))) == owner->gid && uint32_t(::setfsuid(uid_t(-1))) == owner->uid;
+}
+
+CActAsFileOwner::~CActAsFileOwner()
+{
+    if (!m_switched)
+        return;
+    ::setfsuid(m_previousUid);
+    ::setfsgid(m_previousGid);
+}
 
 bool HasAdministratorRights()
 {

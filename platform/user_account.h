@@ -19,6 +19,27 @@ struct DesktopUser {
     QString home;
 };
 
+// While it lives, the calling thread reaches files as the owner: what it creates is theirs, and
+// it goes no further than they could, links included, so a link the owner placed in their own
+// folders cannot lead a program running as root elsewhere. Only this thread is affected (the
+// file-system user and group ids are per thread); nothing changes without an owner.
+class CActAsFileOwner {
+public:
+    explicit CActAsFileOwner(const std::optional<FileOwner>& owner);
+    ~CActAsFileOwner();
+    CActAsFileOwner(const CActAsFileOwner&) = delete;
+    CActAsFileOwner& operator=(const CActAsFileOwner&) = delete;
+
+    // False when the thread could not take the owner's identity (the program is not root).
+    bool Ok() const { return m_ok; }
+
+private:
+    bool m_switched = false;
+    bool m_ok = true;
+    uint32_t m_previousUid = 0;
+    uint32_t m_previousGid = 0;
+};
+
 // Administrator rights: the program runs with effective user id 0.
 bool HasAdministratorRights();
 

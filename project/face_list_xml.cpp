@@ -1,9 +1,7 @@
 #include "project/face_list_xml.h"
 
+#include "project/entry_list.h"
 #include "project/xml_fields.h"
-
-#include <cstring>
-#include <set>
 
 using namespace xml_fields;
 
@@ -26,41 +24,10 @@ bool AddPosition(CXmlData& xml, pugi::xml_node face, const FaceXmlRecord& entry)
 
 } // namespace
 
-void CFaceListXml::Reset()
-{
-    m_faces.clear();
-    m_count = 0;
-}
-
 bool CFaceListXml::LoadFaceXml(const QString& path)
 {
-    Reset();
-    bool loaded = m_xml.LoadXmlData(path);
-    if (loaded && std::strcmp(m_xml.Root().name(), "Channel") != 0) {
-        m_xml.SetErrorText(QStringLiteral("LoadFaceXml ルートノード名エラー"));
-        loaded = false;
-    }
-    if (loaded) {
-        for (pugi::xml_node element = m_xml.Root().child("Face"); element;
-             element = element.next_sibling("Face")) {
-            ++m_count;
-            FaceXmlRecord entry;
-            if (!ReadFace(element, entry)) {
-                m_xml.SetErrorText(QStringLiteral("LoadFaceXml 文字数エラー"));
-                loaded = false;
-                break;
-            }
-            m_faces.insert_or_assign(entry.No, std::move(entry));
-        }
-    }
-    if (!loaded) {
-        // A refused file leaves the store empty and with nothing to save into.
-        const QString error = m_xml.ErrorText();
-        Reset();
-        m_xml = CXmlData();
-        m_xml.SetErrorText(error);
-    }
-    return loaded;
+    return entry_list::Load(m_xml, path, "LoadFaceXml", "Channel", "Face", &FaceXmlRecord::No, m_count,
+        m_faces, [this](pugi::xml_node element, FaceXmlRecord& entry) { return ReadFace(element, entry); });
 }
 
 bool CFaceListXml::ReadFace(pugi::xml_node element, FaceXmlRecord& entry)
@@ -82,14 +49,7 @@ bool CFaceListXml::ReadFace(pugi::xml_node element, FaceXmlRecord& entry)
 
 int32_t CFaceListXml::GetFaceByIndex(int32_t position, FaceXmlRecord* out) const
 {
-    if (!out || m_count < 1 || position < 0 || position >= m_count)
-        return -1;
-    *out = FaceXmlRecord();
-    if (size_t(position) >= m_faces.size())
-        return -1;
-    const auto entry = std::next(m_faces.begin(), position);
-    *out = entry->second;
-    return entry->first;
+    return entry_list::GetByIndex(m_faces, m_count, position, out);
 }
 
 bool CFaceListXml::GetFace(FaceXmlRecord* face) const
@@ -105,18 +65,7 @@ bool CFaceListXml::GetFace(FaceXmlRecord* face) const
 
 bool CFaceListXml::DeleteFace(int32_t faceNo)
 {
-    const auto entry = m_faces.find(faceNo);
-    if (entry == m_faces.end())
-        return true;
-    // A failed save keeps the entry, as the file still holds it.
-    auto removed = m_faces.extract(entry);
-    const int32_t previousCount = m_count;
-    m_count = int32_t(m_faces.size());
-    if (SaveFaceXml())
-        return true;
-    m_faces.insert(std::move(removed));
-    m_count = previousCount;
-    return false;
+    return entry_list::Delete(m_faces, m_count, faceNo, [this] { return SaveFaceXml(); });
 }
 
 bool CFaceListXml::RewriteFace(pugi::xml_node element, const FaceXmlRecord& entry)
@@ -155,25 +104,8 @@ bool CFaceListXml::SaveFaceXml()
             return false;
         }
     }
-    pugi::xml_node root = m_xml.Root();
-    std::set<int32_t> written;
-    for (pugi::xml_node element = root.child("Face"), next; element; element = next) {
-        next = element.next_sibling("Face");
-        pugi::xml_node no = element.child("No");
-        const int32_t key = no ? CXmlData::ThisNodeInt(no) : -1;
-        const auto entry = m_faces.find(key);
-        if (entry != m_faces.end() && written.insert(key).second) {
-            if (!RewriteFace(element, entry->second)) {
-                m_xml.SetErrorText(QStringLiteral("SaveFaceXml Face要素エラー"));
-                return false;
-            }
-        } else if (!root.remove_child(element)) {
-            return false;
-        }
-    }
-    for (const auto& [no, entry] : m_faces) {
-        if (!written.count(no) && !AppendFace(root, entry))
-            return false;
-    }
-    return m_xml.SaveXmlData(m_xml.Path());
+    return entry_list::Save(
+        m_xml, "Face", "No", m_faces, QStringLiteral("SaveFaceXml Face要素エラー"),
+        [this](pugi::xml_node element, const FaceXmlRecord& entry) { return RewriteFace(element, entry); },
+        [this](pugi::xml_node root, const FaceXmlRecord& entry) { return AppendFace(root, entry); });
 }

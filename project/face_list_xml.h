@@ -37,7 +37,6 @@ private:
     bool ReadFace(pugi::xml_node element, FaceXmlRecord& entry);
     bool RewriteFace(pugi::xml_node element, const FaceXmlRecord& entry);
     bool AppendFace(pugi::xml_node root, const FaceXmlRecord& entry);
-    void Reset();
 
     CXmlData m_xml;
     int32_t m_count = 0;

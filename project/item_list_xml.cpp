@@ -1,9 +1,7 @@
 #include "project/item_list_xml.h"
 
+#include "project/entry_list.h"
 #include "project/xml_fields.h"
-
-#include <cstring>
-#include <set>
 
 using namespace xml_fields;
 
@@ -161,41 +159,10 @@ bool WriteFilterParams(CXmlData& xml, pugi::xml_node filter, const ItemXmlRecord
 
 } // namespace
 
-void CItemListXml::Reset()
-{
-    m_items.clear();
-    m_count = 0;
-}
-
 bool CItemListXml::LoadItemXml(const QString& path)
 {
-    Reset();
-    bool loaded = m_xml.LoadXmlData(path);
-    if (loaded && std::strcmp(m_xml.Root().name(), "Face") != 0) {
-        m_xml.SetErrorText(QStringLiteral("LoadItemXml ルートノード名エラー"));
-        loaded = false;
-    }
-    if (loaded) {
-        for (pugi::xml_node element = m_xml.Root().child("Item"); element;
-             element = element.next_sibling("Item")) {
-            ++m_count;
-            ItemXmlRecord entry;
-            if (!ReadItem(element, entry)) {
-                m_xml.SetErrorText(QStringLiteral("LoadItemXml 文字数エラー"));
-                loaded = false;
-                break;
-            }
-            m_items.insert_or_assign(entry.Start, std::move(entry));
-        }
-    }
-    if (!loaded) {
-        // A refused file leaves the store empty and with nothing to save into.
-        const QString error = m_xml.ErrorText();
-        Reset();
-        m_xml = CXmlData();
-        m_xml.SetErrorText(error);
-    }
-    return loaded;
+    return entry_list::Load(m_xml, path, "LoadItemXml", "Face", "Item", &ItemXmlRecord::Start, m_count,
+        m_items, [this](pugi::xml_node element, ItemXmlRecord& entry) { return ReadItem(element, entry); });
 }
 
 bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
@@ -248,30 +215,12 @@ bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
 
 int32_t CItemListXml::GetItemByIndex(int32_t position, ItemXmlRecord* out) const
 {
-    if (!out || m_count < 1 || position < 0 || position >= m_count)
-        return -1;
-    *out = ItemXmlRecord();
-    if (size_t(position) >= m_items.size())
-        return -1;
-    const auto entry = std::next(m_items.begin(), position);
-    *out = entry->second;
-    return entry->first;
+    return entry_list::GetByIndex(m_items, m_count, position, out);
 }
 
 bool CItemListXml::DeleteItem(int32_t start)
 {
-    const auto entry = m_items.find(start);
-    if (entry == m_items.end())
-        return true;
-    // A failed save keeps the entry, as the file still holds it.
-    auto removed = m_items.extract(entry);
-    const int32_t previousCount = m_count;
-    m_count = int32_t(m_items.size());
-    if (SaveItemXml())
-        return true;
-    m_items.insert(std::move(removed));
-    m_count = previousCount;
-    return false;
+    return entry_list::Delete(m_items, m_count, start, [this] { return SaveItemXml(); });
 }
 
 bool CItemListXml::RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry)
@@ -367,25 +316,8 @@ bool CItemListXml::SaveItemXml()
             return false;
         }
     }
-    pugi::xml_node root = m_xml.Root();
-    std::set<int32_t> written;
-    for (pugi::xml_node element = root.child("Item"), next; element; element = next) {
-        next = element.next_sibling("Item");
-        pugi::xml_node start = element.child("Start");
-        const int32_t key = start ? CXmlData::ThisNodeInt(start) : -1;
-        const auto entry = m_items.find(key);
-        if (entry != m_items.end() && written.insert(key).second) {
-            if (!RewriteItem(element, entry->second)) {
-                m_xml.SetErrorText(QStringLiteral("SaveItemXml Item要素エラー"));
-                return false;
-            }
-        } else if (!root.remove_child(element)) {
-            return false;
-        }
-    }
-    for (const auto& [start, entry] : m_items) {
-        if (!written.count(start) && !AppendItem(root, entry))
-            return false;
-    }
-    return m_xml.SaveXmlData(m_xml.Path());
+    return entry_list::Save(
+        m_xml, "Item", "Start", m_items, QStringLiteral("SaveItemXml Item要素エラー"),
+        [this](pugi::xml_node element, const ItemXmlRecord& entry) { return RewriteItem(element, entry); },
+        [this](pugi::xml_node root, const ItemXmlRecord& entry) { return AppendItem(root, entry); });
 }

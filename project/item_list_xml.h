@@ -36,7 +36,6 @@ private:
     bool ReadItem(pugi::xml_node element, ItemXmlRecord& entry);
     bool RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry);
     bool AppendItem(pugi::xml_node root, const ItemXmlRecord& entry);
-    void Reset();
 
     CXmlData m_xml;
     int32_t m_count = 0;

@@ -4,14 +4,50 @@ extern "C" {
 #include <libavutil/dict.h>
 }
 
+#include <QFile>
+#include <cstring>
+
+namespace {
+
+using IoOpen = decltype(AVFormatContext::io_open);
+
+// The library's own way of opening a resource, as a fresh context carries it.
+IoOpen LibraryIoOpen()
+{
+    static const IoOpen open = [] {
+        AVFormatContext* context = avformat_alloc_context();
+        const IoOpen own = context ? context->io_open : nullptr;
+        avformat_free_context(context);
+        return own;
+    }();
+    return open;
+}
+
+// Opens the file the context was opened with and nothing else: a playlist or a concatenation
+// list must not make the reader open further local files.
+int OpenOnlyTheNamedFile(
+    AVFormatContext* context, AVIOContext** io, const char* url, int flags, AVDictionary** options)
+{
+    const IoOpen open = LibraryIoOpen();
+    if (!open || !context->url || std::strcmp(url, context->url) != 0)
+        return AVERROR(EPERM);
+    return open(context, io, url, flags, options);
+}
+
+} // namespace
+
 FormatContextPtr OpenMediaInput(const QString& path)
 {
     if (path.isEmpty())
         return nullptr;
+    AVFormatContext* context = avformat_alloc_context();
+    if (!context)
+        return nullptr;
+    context->io_open = OpenOnlyTheNamedFile;
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
-    AVFormatContext* context = nullptr;
-    const auto url = QByteArrayLiteral("file:") + path.toUtf8();
+    const auto url = QByteArrayLiteral("file:") + QFile::encodeName(path);
+    // On failure the library frees the context.
     const int opened = avformat_open_input(&context, url.constData(), nullptr, &options);
     av_dict_free(&options);
     if (opened < 0)

@@ -2,13 +2,16 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavutil/display.h>
 #include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
 
+#include <QTransform>
 #include <QtGlobal>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +27,23 @@ constexpr int kForwardDecodeFrames = 8;
 
 // Without an index, a target further ahead than this many seconds is sought, not decoded to.
 constexpr int kForwardDecodeSeconds = 2;
+
+// The clockwise quarter turns the stream's display matrix asks for; 0 without one.
+int QuarterTurnsOf(const AVStream& stream)
+{
+    size_t size = 0;
+    const uint8_t* data = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    int32_t matrix[9];
+    if (!data || size < sizeof(matrix))
+        return 0;
+    std::memcpy(matrix, data, sizeof(matrix));
+    // The matrix gives its angle counter-clockwise.
+    const double clockwise = -av_display_rotation_get(matrix);
+    if (!std::isfinite(clockwise))
+        return 0;
+    const long turns = std::lround(clockwise / 90.0) % 4;
+    return int(turns < 0 ? turns + 4 : turns);
+}
 
 } // namespace
 
@@ -74,10 +94,11 @@ std::unique_ptr<CMovieDecoder> CMovieDecoder::Open(FormatContextPtr input)
     if (width <= 0 || height <= 0)
         return nullptr;
     const auto aspect = av_guess_sample_aspect_ratio(input.get(), stream, nullptr);
-    decoder->m_displayWidth = width;
+    decoder->m_pictureWidth = width;
     if (aspect.num > 0 && aspect.den > 0 && aspect.num != aspect.den)
-        decoder->m_displayWidth = std::max(1, int(std::lround(double(width) * aspect.num / aspect.den)));
-    decoder->m_displayHeight = height;
+        decoder->m_pictureWidth = std::max(1, int(std::lround(double(width) * aspect.num / aspect.den)));
+    decoder->m_pictureHeight = height;
+    decoder->m_quarterTurns = QuarterTurnsOf(*stream);
     decoder->m_streamIndex = streamIndex;
     decoder->m_startTime = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     decoder->m_input = std::move(input);
@@ -216,15 +237,17 @@ QImage CMovieDecoder::Convert(const AVFrame& frame)
 {
     m_scaler
         = sws_getCachedContext(m_scaler, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
-            m_displayWidth, m_displayHeight, kArgb32Layout, SWS_BILINEAR, nullptr, nullptr, nullptr);
+            m_pictureWidth, m_pictureHeight, kArgb32Layout, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!m_scaler)
         return {};
-    QImage image(m_displayWidth, m_displayHeight, QImage::Format_ARGB32);
+    QImage image(m_pictureWidth, m_pictureHeight, QImage::Format_ARGB32);
     if (image.isNull())
         return {};
     uint8_t* planes[4] = { image.bits(), nullptr, nullptr, nullptr };
     const int strides[4] = { int(image.bytesPerLine()), 0, 0, 0 };
-    if (sws_scale(m_scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) != m_displayHeight)
+    if (sws_scale(m_scaler, frame.data, frame.linesize, 0, frame.height, planes, strides) != m_pictureHeight)
         return {};
-    return image;
+    if (m_quarterTurns == 0)
+        return image;
+    return image.transformed(QTransform().rotate(90.0 * m_quarterTurns));
 }

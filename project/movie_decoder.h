@@ -23,9 +23,9 @@ public:
     CMovieDecoder(const CMovieDecoder&) = delete;
     CMovieDecoder& operator=(const CMovieDecoder&) = delete;
 
-    // Picture size with the pixel aspect applied.
-    int DisplayWidth() const { return m_displayWidth; }
-    int DisplayHeight() const { return m_displayHeight; }
+    // Picture size with the pixel aspect and the stored rotation applied.
+    int DisplayWidth() const { return m_quarterTurns % 2 ? m_pictureHeight : m_pictureWidth; }
+    int DisplayHeight() const { return m_quarterTurns % 2 ? m_pictureWidth : m_pictureHeight; }
     double TimeScale() const;
     int64_t Duration() const;
     // The length of one frame in the time base; 0 when the stream does not tell.
@@ -66,8 +66,11 @@ private:
     SwsContext* m_scaler = nullptr;
     int m_streamIndex = -1;
     int64_t m_startTime = 0;
-    int m_displayWidth = 0;
-    int m_displayHeight = 0;
+    // The decoded picture's size with the pixel aspect applied, before the rotation.
+    int m_pictureWidth = 0;
+    int m_pictureHeight = 0;
+    // Clockwise quarter turns that show the picture upright (a portrait phone clip: 1).
+    int m_quarterTurns = 0;
 
     // The frame shown last and the frame decoded after it, each with its time (absolute).
     FramePtr m_shown;

@@ -41,10 +41,9 @@ bool CRecentProjects::LoadHistory(const platform::CRegistryStore& store)
 
 bool CRecentProjects::SaveHistory(platform::CRegistryStore& store) const
 {
-    bool written = true;
-    for (int number = 1; number <= kMaxEntries; ++number) {
-        const auto path = number <= m_entries.size() ? m_entries.at(number - 1) : QString();
-        written = store.WriteString(registry_keys::HistoryKey(), HistoryValueName(number), path) && written;
-    }
-    return written;
+    // All ten values in one replacement, so a crash never leaves old and new entries mixed.
+    std::vector<std::pair<QString, QString>> values;
+    for (int number = 1; number <= kMaxEntries; ++number)
+        values.emplace_back(HistoryValueName(number), number <= m_entries.size() ? m_entries.at(number - 1) : QString());
+    return store.WriteStrings(registry_keys::HistoryKey(), values);
 }

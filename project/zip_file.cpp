@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
+#include <QStringDecoder>
 #include <cerrno>
 #include <functional>
 #include <memory>
@@ -121,15 +122,24 @@ ZipArchive OpenForReading(const QString& zipFile, QString& error)
     return ZipArchive(archive);
 }
 
-// An entry's name: UTF-8 when the entry says so (or is plain ASCII), otherwise the Japanese
-// code page that Windows archivers write.
+bool IsValidUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded = decoder(bytes);
+    return !decoder.hasError();
+}
+
+// An entry's name: UTF-8 when the entry says so (or is plain ASCII). A name without the flag
+// is the Japanese code page that Windows archivers write, unless it is valid UTF-8, as the
+// archivers of other systems write it without the flag (Japanese text in that code page is
+// almost never valid UTF-8).
 QString EntryName(zip_t* archive, zip_uint64_t index)
 {
     const QByteArray raw(zip_get_name(archive, index, ZIP_FL_ENC_RAW));
     const char* strict = zip_get_name(archive, index, ZIP_FL_ENC_STRICT);
     // A strict read converts only names without the UTF-8 flag (from CP437); an unchanged
     // name was UTF-8 or ASCII already.
-    if (strict && raw == strict)
+    if ((strict && raw == strict) || IsValidUtf8(raw))
         return QString::fromUtf8(raw);
     return platform::DecodeCp932(raw);
 }

@@ -68,14 +68,30 @@ QString CUpdateCtrl::GetFileVersionText(const QString& path, int parts) const
     return version ? FormatFileVersion(*version, parts) : QString();
 }
 
+std::optional<platform::FileOwner> CUpdateCtrl::DesktopOwnerOf(const QString& path) const
+{
+    const auto user = m_environment.DesktopUser();
+    if (user && IsInside(path, user->home))
+        return user->owner;
+    return std::nullopt;
+}
+
 QString CUpdateCtrl::ReadUninstallValue(const QString& key, const QString& valueName) const
 {
-    return m_environment.MachineRegistry().ReadString(key, valueName).value_or(QString());
+    platform::CRegistryStore& hive = m_environment.MachineRegistry();
+    // A hive in the desktop user's home is reached with their rights, not through their links
+    // with root's.
+    const platform::CActAsFileOwner actAsOwner(DesktopOwnerOf(hive.File()));
+    if (!actAsOwner.Ok())
+        return QString();
+    return hive.ReadString(key, valueName).value_or(QString());
 }
 
 bool CUpdateCtrl::WriteUninstallValue(const QString& key, const QString& valueName, const QString& text)
 {
-    return m_environment.MachineRegistry().WriteString(key, valueName, text);
+    platform::CRegistryStore& hive = m_environment.MachineRegistry();
+    const platform::CActAsFileOwner actAsOwner(DesktopOwnerOf(hive.File()));
+    return actAsOwner.Ok() && hive.WriteString(key, valueName, text);
 }
 
 int CUpdateCtrl::Message(const QString& text, unsigned type)
@@ -85,18 +101,10 @@ int CUpdateCtrl::Message(const QString& text, unsigned type)
 
 QString CUpdateCtrl::SettingsTargetIn(const QString& commonAppData)
 {
-    // The editor reads its settings under this spelling.
-    const QString editorSpelling = QStringLiteral("Oxtrel");
-    const QStringList existing
-        = QDir(commonAppData).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    QString chosen;
-    for (const QString& name : existing) {
-        if (name.compare(u"OXTREL", Qt::CaseInsensitive) != 0)
-            continue;
-        if (chosen.isEmpty() || name == editorSpelling)
-            chosen = name;
-    }
-    return platform::JoinPath(commonAppData, chosen.isEmpty() ? editorSpelling : chosen);
+    // The spelling the editor reads its settings under. Another folder of the same name in
+    // other letter case (the machine hive lives in "OXTREL") is never read by the editor on a
+    // case-sensitive file system; on a case-insensitive one this path reaches it anyway.
+    return platform::JoinPath(commonAppData, u"Oxtrel");
 }
 
 bool CUpdateCtrl::Run()
@@ -209,9 +217,7 @@ void CUpdateCtrl::SetTargets(const QString& programFile)
     m_lists[kDocumentsList].target = platform::JoinPath(GetDocumentsFolder(), kProductFolder);
 
     // Files made for the desktop user in their own folders belong to them, not to root.
-    if (const auto user = m_environment.DesktopUser()) {
+    if (const auto user = m_environment.DesktopUser())
         m_lists[kDocumentsList].owner = user->owner;
-        if (IsInside(m_lists[kSettingsList].target, user->home))
-            m_lists[kSettingsList].owner = user->owner;
-    }
+    m_lists[kSettingsList].owner = DesktopOwnerOf(m_lists[kSettingsList].target);
 }

@@ -40,16 +40,18 @@ public:
     // Appends the full path of every regular file below the folder; links and special files
     // are neither listed nor followed.
     static void EnumFiles(const QString& folder, QStringList& files, bool clear);
-    // Copies the file into the target folder, creating the folder first.
+    // Copies the file into the target folder, creating the folder first. Below the source root
+    // (the package tree it was listed from) no link is followed, even one put there since.
     static bool CopyOneFile(const QString& source,
         const QString& targetFolder,
         bool clearReadOnly,
-        const std::optional<platform::FileOwner>& owner = std::nullopt);
+        const std::optional<platform::FileOwner>& owner = std::nullopt,
+        const QString& sourceRoot = QString());
     static bool MakeFolder(
         const QString& path, const std::optional<platform::FileOwner>& owner = std::nullopt);
 
-    // The folder for the package's "OXTREL" tree: the existing child of the common application
-    // data folder of that name in any letter case, else the spelling the editor reads.
+    // The folder for the package's "OXTREL" tree: the one the editor reads its settings from,
+    // whatever other letter case of that name exists beside it.
     static QString SettingsTargetIn(const QString& commonAppData);
 
 private:
@@ -63,6 +65,8 @@ private:
     };
 
     int Message(const QString& text, unsigned type);
+    // The desktop user when the path lies in their home, whose files are reached as theirs.
+    std::optional<platform::FileOwner> DesktopOwnerOf(const QString& path) const;
     // Checks the installation the uninstall entry names, or the one the user picks; sets the
     // program file and uninstaller paths. Nothing when the user cancelled the picker.
     std::optional<bool> FindInstallation(QString& programFile, QString& uninstaller);

@@ -55,13 +55,15 @@ bool CUpdateCtrl::MakeFolder(const QString& path, const std::optional<platform::
 bool CUpdateCtrl::CopyOneFile(const QString& source,
     const QString& targetFolder,
     bool clearReadOnly,
-    const std::optional<platform::FileOwner>& owner)
+    const std::optional<platform::FileOwner>& owner,
+    const QString& sourceRoot)
 {
     if (!QFileInfo::exists(source) || !MakeFolder(targetFolder, owner))
         return false;
     platform::CopyOptions options;
     options.makeWritable = clearReadOnly;
     options.owner = owner;
+    options.sourceRoot = sourceRoot;
     return platform::CopyFileReplacing(
         source, platform::JoinPath(targetFolder, platform::FileNameOf(source)), options);
 }
@@ -84,7 +86,7 @@ UpdateStepResult CUpdateCtrl::UpdateThread()
         const QString relative = source.mid(list.sourceRoot.size() + 1);
         const QString targetPath = platform::JoinPath(list.target, relative);
         const QString targetFolder = targetPath.left(targetPath.lastIndexOf(u'/'));
-        if (!CopyOneFile(source, targetFolder, true, list.owner))
+        if (!CopyOneFile(source, targetFolder, true, list.owner, list.sourceRoot))
             return CopyFailure(index, targetPath);
         ++list.copied;
         return { false, CopiedTotal(), {}, 0 };
@@ -105,6 +107,7 @@ UpdateStepResult CUpdateCtrl::CopyFailure(int listIndex, const QString& targetPa
 
 UpdateStepResult CUpdateCtrl::RecordVersion()
 {
+    bool recorded = true;
     if (m_started) {
         const std::pair<QString, QString> values[] = {
             { QStringLiteral("DisplayVersion"), m_newVersion },
@@ -112,15 +115,15 @@ UpdateStepResult CUpdateCtrl::RecordVersion()
             { QStringLiteral("UpdateDate"), m_updateDate },
             { QStringLiteral("UpdateVersion"), m_updateVersion },
         };
-        for (const auto& [name, value] : values) {
-            // Files are in place but the entry would still name the old version.
-            if (!WriteUninstallValue(m_uninstallKey, name, value))
-                return { true, CopiedTotal(),
-                    QStringLiteral(
-                        "アップデート処理は完了しましたが、バージョン情報を記録できませんでした。"),
-                    kIconExclamation };
-        }
+        // Every value is tried, so one that fails does not keep the others from the entry.
+        for (const auto& [name, value] : values)
+            recorded = WriteUninstallValue(m_uninstallKey, name, value) && recorded;
     }
+    // Files in place while the entry still names the old version is not plain success.
+    if (!recorded)
+        return { true, CopiedTotal(),
+            QStringLiteral("アップデート処理は完了しましたが、バージョン情報を記録できませんでした。"),
+            kIconExclamation };
     return { true, CopiedTotal(), QStringLiteral("アップデート処理が正常に完了しました。"),
         platform::MB_ICONINFORMATION };
 }

@@ -1,6 +1,7 @@
 #include "view/work_folder.h"
 
 #include "platform/known_folders.h"
+#include "view/kaleidra_doc.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,7 +26,8 @@ bool IsSameOrInside(const QString& inner, const QString& outer)
 
 bool IsAcceptableWorkFolder(const QString& folder)
 {
-    if (folder.isEmpty() || folder.size() > kMaxWorkFolderLength)
+    // A relative path would name another folder for every start folder of the editor.
+    if (folder.isEmpty() || folder.size() > kMaxWorkFolderLength || QDir::isRelativePath(folder))
         return false;
     const QFileInfo info(folder);
     if (!info.isDir())
@@ -33,10 +35,14 @@ bool IsAcceptableWorkFolder(const QString& folder)
     const QString work = Canonical(folder);
     if (work.isEmpty() || QDir(work).isRoot())
         return false;
+    // The product's documents folder keeps the user's saved projects, and the settings folder
+    // the settings file itself: emptying either would lose them.
     const QString protectedFolders[] = {
         platform::HomeFolder(),
         platform::DocumentsFolder(),
+        CKaleidraDoc::GetDocumentsFolder(),
         platform::ProgramFolder(),
+        platform::SettingsFolder(),
     };
     for (const QString& kept : protectedFolders) {
         const QString canonical = Canonical(kept);

@@ -3,9 +3,10 @@
 #include <QString>
 
 // The work folder is emptied at every project close, so only a folder that holds nothing else
-// of the user's may serve: an existing folder, not longer than a path field, and neither the
-// file-system root, the home folder, the documents folder, the program folder nor a folder
-// that contains one of them.
+// of the user's may serve: an existing folder named by an absolute path, not longer than a path
+// field, and neither the file-system root, the home folder, the documents folder (nor the
+// product's folder in it), the program folder, the settings folder nor a folder that contains
+// one of them.
 bool IsAcceptableWorkFolder(const QString& folder);
 
 // Longest work folder path, in UTF-16 units.

@@ -189,3 +189,15 @@ TEST(RemoteGdiButton, DrawsHandedPicturesAndOpensNoContextMenu)
     QCoreApplication::sendEvent(button, &menu);
     EXPECT_EQ(window.menus, 0);
 }
+
+TEST_F(ButtonFixture, AFileThatIsNoPictureKeepsTheEarlierPicture)
+{
+    const QString broken = folder.WriteFile(QStringLiteral("broken.png"), "not a picture");
+    button->LoadCheckImages(normal, over, press, disable, check);
+    button->LoadCheckImages(broken, broken, broken, broken, broken);
+    EXPECT_EQ(ShownRed(), 10);
+    button->SetCheckState(1);
+    EXPECT_EQ(ShownRed(), 50);
+    button->setEnabled(false);
+    EXPECT_EQ(ShownRed(), 40);
+}

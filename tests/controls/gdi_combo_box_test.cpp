@@ -88,6 +88,11 @@ TEST_F(ComboFixture, PaintsTheClosedFaceAndItsButtonPicture)
     box.LoadImages(normal, QString(), pressed); // both the normal and the disabled picture are needed
     EXPECT_TRUE(box.m_buttonImage.isNull());
     box.LoadImages(normal, disabled, pressed);
+    // A file that is no picture loads nothing: the box keeps all three pictures.
+    const QString broken = folder.WriteFile(QStringLiteral("broken.png"), "not a picture");
+    box.LoadImages(normal, broken, broken);
+    EXPECT_EQ(box.m_buttonDisabledImage.pixelColor(0, 0), QColor(0, 0, 100));
+    EXPECT_EQ(box.m_buttonPressedImage.pixelColor(0, 0), QColor(100, 0, 0));
     box.setCurrentIndex(0);
     QImage face = box.grab().toImage();
     EXPECT_EQ(RgbText(face.pixelColor(110, 10)), "0,100,0");

@@ -170,3 +170,16 @@ TEST_F(ImageFixture, PaintsBackgroundFramePictureFilterAndMask)
     EXPECT_EQ(RgbText(shot.pixelColor(20, 30)), "144,120,87");
     EXPECT_EQ(RgbText(shot.pixelColor(80, 30)), "144,120,87"); // an ellipse mask cuts nothing
 }
+
+TEST(GdiImage, TheFrameComesFromTheClientAreaWhereverTheViewSits)
+{
+    CRecordingParent parent;
+    auto* view = new CGdiImage(&parent);
+    view->Create(QRect(100, 50, 650, 400), &parent);
+    EXPECT_EQ(view->Frame(), (WinRect { 5, 5, 645, 365 }));
+    view->SetImage(SolidImage(QColor(0, 0, 255), QSize(1920, 1080)));
+    view->ResetSelection();
+    EXPECT_EQ(view->GetSelectionPos(), QPoint(0, 0));
+    EXPECT_EQ(view->GetSelectionSize(), QSize(1920, 1080));
+    EXPECT_EQ(RgbText(PixelAt(*view, QPoint(20, 20))), "0,0,255");
+}

@@ -181,6 +181,15 @@ TEST_F(ScrollBarFixture, WheelUpIsALineBack)
     }
     EXPECT_EQ(target.received,
         (std::vector<Received> { { 0x496, SCROLL_LINE_BACK, 5, 0 }, { 0x496, SCROLL_LINE_FORWARD, 5, 0 } }));
+
+    // The events that open and close a touchpad scroll turn nothing and report nothing.
+    target.received.clear();
+    for (Qt::ScrollPhase phase : { Qt::ScrollBegin, Qt::ScrollEnd }) {
+        QWheelEvent wheel(
+            QPointF(50, 5), QPointF(50, 5), QPoint(), QPoint(), Qt::NoButton, Qt::NoModifier, phase, false);
+        QCoreApplication::sendEvent(bar, &wheel);
+    }
+    EXPECT_TRUE(target.received.empty());
 }
 
 TEST_F(ScrollBarFixture, PaintsArrowsTrackThumbAndVeils)
@@ -238,4 +247,21 @@ TEST(GdiScrollBarPainting, GradientsRunFromEdgeToEdgeAndFramesAreOnePixel)
     for (QPoint p : { QPoint(10, 5), QPoint(19, 5), QPoint(19, 9), QPoint(10, 9), QPoint(15, 9) })
         EXPECT_EQ(RgbText(image.pixelColor(p)), "9,9,9");
     EXPECT_EQ(RgbText(image.pixelColor(15, 7)), "0,0,0");
+}
+
+TEST_F(ScrollBarFixture, AMoveWithoutTheButtonEndsThePress)
+{
+    for (QPoint at : { QPoint(190, 5), QPoint(30, 5) }) { // an arrow, then the thumb
+        SCOPED_TRACE(at.x());
+        target.received.clear();
+        Press(at);
+        SendMouse(*bar, QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+        EXPECT_EQ(bar->PressedPart(), PART_NONE);
+        now += 1000;
+        bar->OnTimer(SCROLLBAR_REPEAT_TIMER_ID);
+        Move(QPoint(150, 5)); // a later drag moves nothing
+        for (const Received& r : target.received)
+            EXPECT_NE(r.action, SCROLL_THUMB_TRACK);
+        EXPECT_LE(target.received.size(), 1u);
+    }
 }

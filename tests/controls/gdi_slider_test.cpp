@@ -89,6 +89,7 @@ TEST(GdiSliderCtrl, DrawsTheRangeLineMarkersAndRoundedThumb)
     CTempFolder folder;
     probe.slider->LoadThumbImage(WriteSolidPicture(folder, QStringLiteral("thumb.png"), QColor(0, 90, 0)));
     probe.slider->LoadThumbImage(folder.FilePath(QStringLiteral("missing.png")));
+    probe.slider->LoadThumbImage(folder.WriteFile(QStringLiteral("broken.png"), "not a picture"));
     EXPECT_EQ(RgbText(PixelAt(*probe.slider, probe.slider->ThumbRect().center())), "0,90,0");
 }
 
@@ -118,4 +119,50 @@ TEST(GdiSliderCtrl, ReportsOnlyWhatTheUserDid)
     QTest::keyClick(slider, Qt::Key_Right);
     QTest::keyClick(slider, Qt::Key_Home);
     EXPECT_EQ(owner.received, (std::vector<std::pair<int, int>> { { TB_LINEDOWN, 6 }, { TB_TOP, 0 } }));
+}
+
+TEST(GdiSliderCtrl, WithoutInAndOutDrawsNoRangeLine)
+{
+    // The defaults (-1, -1) and equal positions leave the channel without any yellow.
+    const std::pair<int, int> cases[] = { { -1, -1 }, { 400, 400 } };
+    for (const auto& [in, out] : cases) {
+        SCOPED_TRACE(std::to_string(in) + ".." + std::to_string(out));
+        for (bool remoteVariant : { false, true }) {
+            QWidget window;
+            CGdiSliderBase* slider = remoteVariant
+                ? static_cast<CGdiSliderBase*>(new remote::CGdiSliderCtrl(&window))
+                : new CGdiSliderCtrl(&window);
+            slider->setGeometry(0, 0, 300, 30);
+            slider->setRange(0, 1000);
+            slider->setValue(1000);
+            slider->m_inPosition = in;
+            slider->m_outPosition = out;
+            const QImage shot = slider->grab().toImage();
+            for (int x = 0; x < shot.width(); ++x) {
+                for (int y = 0; y < shot.height(); ++y)
+                    ASSERT_NE(RgbText(shot.pixelColor(x, y)), "255,255,0") << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST(GdiSliderCtrl, TheOwnerReadsTheNewPositionWhenNotified)
+{
+    class CReadingOwner : public QWidget, public CSliderOwner {
+    public:
+        std::vector<std::pair<int, int>> seen; // the position passed and the slider's value()
+        void OnSliderHScroll(CGdiSliderBase& slider, int, int position) override
+        {
+            seen.emplace_back(position, slider.value());
+        }
+    } owner;
+    auto* slider = new CGdiSliderCtrl(&owner);
+    slider->setGeometry(0, 0, 200, 30);
+    slider->setRange(0, 10);
+    slider->setPageStep(3);
+    slider->setValue(5);
+    QTest::keyClick(slider, Qt::Key_Right);
+    QTest::keyClick(slider, Qt::Key_PageUp);
+    QTest::keyClick(slider, Qt::Key_End);
+    EXPECT_EQ(owner.seen, (std::vector<std::pair<int, int>> { { 6, 6 }, { 9, 9 }, { 10, 10 } }));
 }

@@ -107,7 +107,8 @@ TEST(MskEditFilter, DecimalTypeKeepsRangeAndDecimals)
         { "minus with a negative minimum", Rules(2, 10, -10), u"", 0, 0, u'-', Accept },
         { "above maximum becomes the maximum", Rules(2, 1000, 0), u"999", 3, 3, u'9', Replace, u"1000" },
         { "default range: first character accepted", Rules(2), u"", 0, 0, u'5', Accept },
-        { "default range: whole part 0 or more becomes -1", Rules(2), u"5", 1, 1, u'1', Replace, u"-1" },
+        { "default range: a whole-number value of 0 or more becomes -1", Rules(2), u"5", 1, 1, u'1', Replace,
+            u"-1" },
         { "default range: a minus may start the text", Rules(2), u"", 0, 0, u'-', Accept },
         { "letter refused", Rules(2, 1000, 0), u"1", 1, 1, u'e', Refuse },
     });

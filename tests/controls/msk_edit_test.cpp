@@ -73,6 +73,7 @@ TEST_F(MskEditFixture, TimeAboveTheMaximumIsRefusedWithOneMessage)
 {
     edit->SetInputType(3);
     edit->SetHourMax(1);
+    edit->SetTimeRangeErrMsg(QString()); // a null text keeps the message
     edit->setText(QStringLiteral("1:00:00:0"));
     edit->setCursorPosition(9);
     dialogs.AnswerMessageBox(platform::IDOK);
@@ -252,4 +253,54 @@ TEST(RemoteMskEdit, RefusesHoursAboveItsMaximumSilently)
     edit.setText(QStringLiteral("1"));
     QTest::keyClick(&edit, Qt::Key_2);
     EXPECT_EQ(edit.text(), QStringLiteral("1"));
+}
+
+TEST_F(MskEditFixture, APastedTimeAboveTheMaximumShowsOneMessage)
+{
+    edit->SetInputType(3);
+    edit->SetHourMax(1);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    QGuiApplication::clipboard()->setText(QStringLiteral("99999999"));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), QStringLiteral("99999"));
+    EXPECT_EQ(dialogs.Requests().size(), 1u);
+
+    // The next keystroke is a new try with a message of its own.
+    dialogs.AnswerMessageBox(platform::IDOK);
+    QTest::keyClick(edit, Qt::Key_9);
+    EXPECT_EQ(dialogs.Requests().size(), 2u);
+    EXPECT_TRUE(dialogs.AllAnswersUsed());
+}
+
+TEST_F(MskEditFixture, OpeningAMenuOverTheEditKeepsTheTextAsTyped)
+{
+    edit->SetInputType(3);
+    edit->setText(QStringLiteral("5:3"));
+    QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(edit, &popup);
+    EXPECT_EQ(edit->text(), QStringLiteral("5:3"));
+    for (Qt::FocusReason reason : { Qt::TabFocusReason, Qt::ActiveWindowFocusReason }) {
+        edit->setText(QStringLiteral("5:3"));
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(edit, &out);
+        EXPECT_EQ(edit->text(), QStringLiteral("0:00:05:03"));
+    }
+}
+
+TEST_F(MskEditFixture, TheInputMethodStaysClosedForNumbersAndTimes)
+{
+    for (int type : { 0, 1, 2, 3 }) {
+        SCOPED_TRACE(type);
+        edit->SetInputType(type);
+        QInputMethodQueryEvent query(Qt::ImEnabled);
+        QCoreApplication::sendEvent(edit, &query);
+        EXPECT_EQ(query.value(Qt::ImEnabled).toBool(), type == 0);
+    }
+    edit->SetInputType(0);
+    edit->setReadOnly(true);
+    edit->setReadOnly(false);
+    edit->SetInputType(3);
+    QInputMethodQueryEvent query(Qt::ImEnabled);
+    QCoreApplication::sendEvent(edit, &query);
+    EXPECT_FALSE(query.value(Qt::ImEnabled).toBool());
 }

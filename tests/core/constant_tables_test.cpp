@@ -80,3 +80,34 @@ TEST(ConstantTables, NamesAndImagePaths)
     EXPECT_EQ(
         QString::fromUtf16(TimeLineImagePaths.linkIcon[0]), QStringLiteral("TimeLine\\icon_link_w.png"));
 }
+
+TEST(ConstantTables, TimeLineImageSlotsFollowTheTimelineSlotOrder)
+{
+    const auto names = TimeLineImageSlots();
+    const struct {
+        int slot;
+        const char* name;
+    } cases[] = {
+        { 0, "TimeLine\\media_other_normal.bmp" },
+        { 1, "TimeLine\\media_other_normal.bmp" },
+        { 3, "TimeLine\\media_other_press.bmp" },
+        { 4, "TimeLine\\media_pic_normal.bmp" },
+        { 8, "TimeLine\\media_mov_normal.bmp" },
+        { 12, "TimeLine\\media_music_normal.bmp" },
+        { 19, "TimeLine\\media_other2_press.bmp" },
+        { 20, "TimeLine\\btn_lock_unlock.bmp" },
+        { 21, "TimeLine\\btn_lock_lock.bmp" },
+        { 22, "TimeLine\\btn_display_off.bmp" },
+        { 23, "TimeLine\\btn_display_on.bmp" },
+        { 24, "TimeLine\\icon_link_w.png" },
+        { 25, "TimeLine\\icon_link_b.png" },
+        { 26, "TimeLine\\media_efe_normal.bmp" },
+        { 29, "TimeLine\\media_efe_press.bmp" },
+        { 30, "TimeLine\\icon_filter.bmp" },
+        { 31, "TimeLine\\icon_filter.bmp" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(QString::fromUtf16(names[size_t(c.slot)]), QString::fromUtf8(c.name)) << "slot " << c.slot;
+    EXPECT_EQ(QString::fromUtf16(TimeLineIconPaths[0]), QStringLiteral("TimeLine\\icon_cam.bmp"));
+    EXPECT_EQ(QString::fromUtf16(TimeLineIconPaths[1]), QStringLiteral("TimeLine\\icon_music.bmp"));
+}

@@ -1,4 +1,5 @@
 #include "core/instance_handover.h"
+#include "platform/mem_mapped.h"
 #include "platform/single_instance.h"
 #include "tests/core/qstring_printer.h"
 #include "tests/fixtures/scoped_env.h"
@@ -53,6 +54,24 @@ private:
     QString m_output;
 };
 
+// A killed editor leaves its boot block behind; mapping it once more as its last holder
+// removes it when the test ends.
+class CBootBlockCleanup {
+public:
+    explicit CBootBlockCleanup(QString name)
+        : m_name(std::move(name))
+    {
+    }
+    ~CBootBlockCleanup()
+    {
+        CMemMapped block;
+        block.Create(sizeof(BootParamBlock), m_name);
+    }
+
+private:
+    QString m_name;
+};
+
 bool WaitUntilListening(const QString& socketPath, CEditorProcess& editor, int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
@@ -89,13 +108,15 @@ TEST(EditorProcess, ASecondStartHandsItsPathToTheRunningEditorAndEnds)
     const QString secondFolder = folder.MakeFolder(QStringLiteral("elsewhere"));
 
     QString socketPath;
+    QString bootBlockName;
     {
         const CScopedEnv instanceSuffix("KALEIDRA_INSTANCE_SUFFIX", suffix);
-        socketPath = tempFolder + "/"
-            + platform::CSingleInstance::UserServerName(
-                MakeEditorInstanceNames(QStringLiteral("Kaleidra")).server);
+        const EditorInstanceNames names = MakeEditorInstanceNames(QStringLiteral("Kaleidra"));
+        socketPath = tempFolder + "/" + platform::CSingleInstance::UserServerName(names.server);
+        bootBlockName = names.bootBlock;
     }
 
+    const CBootBlockCleanup cleanup(bootBlockName);
     CEditorProcess first(environment, folder.Path(), {});
     ASSERT_TRUE(first.Process().waitForStarted(10000));
     ASSERT_TRUE(WaitUntilListening(socketPath, first, 30000)) << first.Output().toStdString();

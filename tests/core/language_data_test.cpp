@@ -33,6 +33,22 @@ void ExpectDefaultsExcept(
     }
 }
 
+// A file that sets every text of the table to the prefix followed by the text's own key.
+QString EveryKeySetTo(const QString& prefix)
+{
+    QStringList lines;
+    QString section;
+    for (int i = 0; i < CLanguageData::kTextCount; ++i) {
+        const auto index = CLanguageData::TextIndex(i);
+        if (CLanguageData::SectionOf(index) != section) {
+            section = CLanguageData::SectionOf(index);
+            lines << "[" + section + "]";
+        }
+        lines << CLanguageData::KeyOf(index) + "=" + prefix + CLanguageData::KeyOf(index);
+    }
+    return Lines(lines);
+}
+
 } // namespace
 
 TEST(LanguageData, WithoutFileEveryTextIsItsDefault)
@@ -120,18 +136,8 @@ TEST(LanguageData, FileEdgeCases)
 
 TEST(LanguageData, EveryTextIsReadFromItsOwnSectionAndKey)
 {
-    QStringList lines;
-    QString section;
-    for (int i = 0; i < CLanguageData::kTextCount; ++i) {
-        const auto index = CLanguageData::TextIndex(i);
-        if (CLanguageData::SectionOf(index) != section) {
-            section = CLanguageData::SectionOf(index);
-            lines << "[" + section + "]";
-        }
-        lines << CLanguageData::KeyOf(index) + "=v:" + CLanguageData::KeyOf(index);
-    }
     CTempFolder folder;
-    folder.WriteFile(QStringLiteral("Language.dat"), Utf16LeWithBom(Lines(lines)));
+    folder.WriteFile(QStringLiteral("Language.dat"), Utf16LeWithBom(EveryKeySetTo(QStringLiteral("v:"))));
     const CLanguageData language = LoadedFrom(folder);
     for (int i = 0; i < CLanguageData::kTextCount; ++i) {
         const auto index = CLanguageData::TextIndex(i);
@@ -213,19 +219,25 @@ TEST(LanguageData, ViewTextRecordFollowsTheTimelineSlotOrder)
         "TL_ITEM_CAMERA_NONE",
     };
     ASSERT_EQ(keysBySlot.size(), ViewTextRecord::kSlotCount);
-    QStringList lines;
-    QString section;
-    for (int i = 0; i < CLanguageData::kTextCount; ++i) {
-        const auto index = CLanguageData::TextIndex(i);
-        if (CLanguageData::SectionOf(index) != section) {
-            section = CLanguageData::SectionOf(index);
-            lines << "[" + section + "]";
-        }
-        lines << CLanguageData::KeyOf(index) + "=" + CLanguageData::KeyOf(index);
-    }
     CTempFolder folder;
-    folder.WriteFile(QStringLiteral("Language.dat"), Lines(lines).toUtf8());
+    folder.WriteFile(QStringLiteral("Language.dat"), EveryKeySetTo(QString()).toUtf8());
     const ViewTextRecord record = MakeViewTextRecord(LoadedFrom(folder));
     for (int slot = 0; slot < ViewTextRecord::kSlotCount; ++slot)
         EXPECT_EQ(record.texts[size_t(slot)], keysBySlot[slot]) << "slot " << slot;
+}
+
+TEST(LanguageData, TheFileIsFoundWhateverTheCaseOfItsName)
+{
+    // The remote program spells the shared file "Language.Dat"; Windows finds either spelling.
+    for (const char* name : { "Language.Dat", "LANGUAGE.DAT" }) {
+        SCOPED_TRACE(name);
+        CTempFolder folder;
+        folder.WriteFile(QString::fromLatin1(name), QByteArray("[FILE_MENU]\nFILE_MENU_FILE=File\n"));
+        EXPECT_EQ(LoadedFrom(folder).GetFileMenuFile(), QStringLiteral("File"));
+    }
+    // The name as written comes first.
+    CTempFolder folder;
+    folder.WriteFile(QStringLiteral("LANGUAGE.DAT"), QByteArray("[FILE_MENU]\nFILE_MENU_FILE=Upper\n"));
+    folder.WriteFile(QStringLiteral("Language.dat"), QByteArray("[FILE_MENU]\nFILE_MENU_FILE=Exact\n"));
+    EXPECT_EQ(LoadedFrom(folder).GetFileMenuFile(), QStringLiteral("Exact"));
 }

@@ -172,3 +172,13 @@ TEST(MessageCatalog, ArgumentsAreFilledWithoutPrintf)
         catalog.FormatMessage(30, { qint64(12) }), QStringLiteral("FACE12を削除します。よろしいですか？"));
     EXPECT_EQ(catalog.FormatMessage(200, { qint64(12) }), QString());
 }
+
+TEST(MessageCatalog, TheFileIsFoundWhateverTheCaseOfItsName)
+{
+    CTempFolder folder;
+    folder.WriteFile(QStringLiteral("MESSAGE.DAT"), MessageFile({ "MSG_001=Where?" }));
+    CScriptedDialogService dialogs;
+    CMessageCatalog catalog;
+    EXPECT_EQ(catalog.LoadFromFolder(folder.Path()), 1);
+    EXPECT_EQ(catalog.GetMessage(0), QStringLiteral("Where?"));
+}

@@ -215,3 +215,21 @@ TEST(SkinIni, ImagesAreLoadedOnlyFromFiles)
     EXPECT_EQ(skin.ImageFilePath(QString()), QString());
     EXPECT_EQ(skin.ImageFilePath(QStringLiteral("AFolder.png")), QString());
 }
+
+TEST(SkinIni, FolderFileAndImagesAreFoundWhateverTheirCase)
+{
+    CTempFolder folder;
+    folder.WriteFile(QStringLiteral("skin/SKIN.INI"), SkinText({ "[COMMON_COLOR]", "COLOR_TEXT=1,2,3" }));
+    QImage pixel(2, 2, QImage::Format_RGB32);
+    pixel.fill(Qt::blue);
+    folder.MakeFolder(QStringLiteral("skin/timeline"));
+    ASSERT_TRUE(pixel.save(folder.FilePath(QStringLiteral("skin/timeline/ICON_CAM.png"))));
+    const CSkinIni skin = LoadedSkin(folder);
+
+    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_TEXT), MakeColorRef(1, 2, 3));
+    EXPECT_EQ(skin.SkinFolder(), folder.FilePath(QStringLiteral("skin")));
+    EXPECT_EQ(skin.ImageFilePath(QStringLiteral("TimeLine\\icon_cam.png")),
+        folder.FilePath(QStringLiteral("skin/timeline/ICON_CAM.png")));
+    EXPECT_FALSE(skin.LoadImage(QStringLiteral("TimeLine\\icon_cam.png")).isNull());
+    EXPECT_TRUE(skin.LoadImage(QStringLiteral("TimeLine\\icon_music.png")).isNull());
+}

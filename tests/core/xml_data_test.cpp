@@ -251,6 +251,50 @@ TEST(XmlData, CopiesShareOneDocument)
     EXPECT_EQ(copy.Path(), first.Path());
 }
 
+TEST(XmlData, SavingADocumentWithoutItsOneRootIsRefusedAndKeepsTheFile)
+{
+    CTempFolder temp;
+    const QByteArray old = "<Project><A>old</A></Project>";
+    const QString path = temp.WriteFile(QStringLiteral("x.xml"), old);
+    CXmlData notLoaded;
+    EXPECT_FALSE(notLoaded.SaveXmlData(path));
+    EXPECT_EQ(notLoaded.ErrorText(), QStringLiteral("SaveXmlData saveエラー"));
+    EXPECT_EQ(notLoaded.Result(), CXmlData::E_FAIL);
+    CXmlData twoRoots;
+    Loaded(twoRoots, temp, "y.xml", old);
+    ASSERT_TRUE(twoRoots.AddNode(twoRoots.Document(), "Second"));
+    EXPECT_FALSE(twoRoots.SaveXmlData(path));
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("x.xml")), old);
+}
+
+TEST(XmlData, FilesReadInAnotherEncodingAreSavedAsDeclaredUtf8)
+{
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const QString text
+        = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<Face><Item>映像</Item></Face>");
+    const Case cases[] = {
+        { "UTF-16 LE", Utf16LeWithBom(text) },
+        { "UTF-16 BE", Utf16BeWithBom(text) },
+        { "UTF-8 with BOM",
+            Utf8WithBom(
+                QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?><Face><Item>映像</Item></Face>")) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        CXmlData xml;
+        const QString path = Loaded(xml, temp, "f.xml", c.bytes);
+        ASSERT_TRUE(xml.SaveXmlData(path));
+        const QByteArray saved = temp.ReadFile(QStringLiteral("f.xml"));
+        EXPECT_TRUE(saved.toUpper().startsWith("<?XML VERSION=\"1.0\" ENCODING=\"UTF-8\"?>"))
+            << saved.constData();
+        EXPECT_TRUE(saved.contains(QStringLiteral("<Item>映像</Item>").toUtf8()));
+    }
+}
+
 TEST(XmlData, FailedSaveLeavesTheOldFile)
 {
     // A file-size limit makes the system refuse the write the way a full disk does.

@@ -1,5 +1,6 @@
 #include "platform/mem_mapped.h"
 
+#include <QDir>
 #include <QFile>
 #include <QUuid>
 #include <cstring>
@@ -22,6 +23,12 @@ bool BlockExists(const QString& name)
         return false;
     ::close(fd);
     return true;
+}
+
+// Files the block's name left in the shared-memory folder (the block itself included).
+int FilesNamedAfter(const QString& name)
+{
+    return int(QDir(QStringLiteral("/dev/shm")).entryList({name + QLatin1Char('*')}, QDir::Files).size());
 }
 
 bool AllZero(const void* view, size_t size)
@@ -88,6 +95,7 @@ TEST(MemMapped, FreshBlockIsZeroedAndTheLastHolderRemovesIt)
         EXPECT_TRUE(BlockExists(name));
     }
     EXPECT_FALSE(BlockExists(name));
+    EXPECT_EQ(FilesNamedAfter(name), 0); // nothing left behind
 }
 
 TEST(MemMapped, TwoHoldersInOneProcessShareTheMemory)
@@ -177,6 +185,9 @@ TEST(MemMapped, BlockOfAKilledHolderIsRecreatedZeroed)
     ASSERT_NE(view, nullptr);
     EXPECT_FALSE(block.existed);
     EXPECT_TRUE(AllZero(view, 512));
+    block.~CMemMapped();
+    new (&block) CMemMapped;
+    EXPECT_EQ(FilesNamedAfter(name), 0);
 }
 
 } // namespace

@@ -40,6 +40,20 @@ TEST(RegistryStore, StringsAndDwordsWithCaseInsensitiveNames)
     EXPECT_FALSE(reread.KeyExists(key));
 }
 
+TEST(RegistryStore, SeveralValuesAreWrittenTogetherOrNotAtAll)
+{
+    CTempFolder temp;
+    CRegistryStore store(temp.FilePath(QStringLiteral("hkcu.ini")));
+    const QString key = QStringLiteral("Software\\OXTREL\\Kaleidra\\History");
+    ASSERT_TRUE(store.WriteStrings(key, {{QStringLiteral("History01"), QStringLiteral("/a.kdp")},
+                                         {QStringLiteral("History02"), QStringLiteral("/b.kdp")}}));
+    EXPECT_EQ(store.ReadString(key, QStringLiteral("History02")), QStringLiteral("/b.kdp"));
+    // One value that cannot be stored keeps every other one from being written.
+    EXPECT_FALSE(store.WriteStrings(key, {{QStringLiteral("History01"), QStringLiteral("/c.kdp")},
+                                          {QStringLiteral("History02"), QStringLiteral("two\nlines")}}));
+    EXPECT_EQ(store.ReadString(key, QStringLiteral("History01")), QStringLiteral("/a.kdp"));
+}
+
 TEST(RegistryStore, ReadingNeverCreatesTheHive)
 {
     CTempFolder temp;

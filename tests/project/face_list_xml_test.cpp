@@ -65,6 +65,29 @@ TEST(FaceListXml, EveryFieldRoundTripsNewAndRewritten)
     EXPECT_EQ(names.join(QString()), QStringLiteral("XYXYXYXY"));
 }
 
+TEST(FaceListXml, NewFacesAreWrittenInTheFileLayout)
+{
+    CTempFolder temp;
+    const QString path = ChannelFile(temp, QByteArray());
+    CFaceListXml faces;
+    ASSERT_TRUE(faces.LoadFaceXml(path));
+    ASSERT_TRUE(Store(faces, FilledFace(3)));
+    CXmlData xml;
+    ASSERT_TRUE(xml.LoadXmlData(path));
+    const pugi::xml_node face = xml.Root().child("Face");
+    const auto childNames = [](pugi::xml_node element) {
+        QStringList names;
+        for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling())
+            names.append(
+                QString::fromUtf8(child.name()) + QLatin1Char('=') + QString::fromUtf8(child.child_value()));
+        return names.join(QLatin1Char(' '));
+    };
+    EXPECT_EQ(childNames(face), QStringLiteral("No=3 FilePath=Face_3.xml Status=1 Lock=1 Color= Position="));
+    EXPECT_EQ(childNames(face.child("Color")), QStringLiteral("R=13 G=23 B=33"));
+    EXPECT_EQ(childNames(face.child("Position")), QStringLiteral("X=3 Y=-3 X=6 Y=-6 X=9 Y=-9 X=12 Y=-12"));
+    EXPECT_FALSE(face.next_sibling());
+}
+
 TEST(FaceListXml, LoadTolerance)
 {
     CTempFolder temp;

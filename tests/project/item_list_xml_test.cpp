@@ -93,7 +93,15 @@ TEST(ItemListXml, NewItemsAreWrittenInTheFileLayout)
     EXPECT_EQ(ChildNames(item.child("MaskPos")).join(QLatin1Char(' ')), QStringLiteral("PNUM X Y X Y W H"));
     EXPECT_EQ(ChildNames(item.child("InEffect")).join(QLatin1Char(' ')),
         QStringLiteral("Pattern Direction StartTime EndTime"));
-    EXPECT_EQ(ChildNames(item.child("Filter")).size(), 11);
+    EXPECT_EQ(ChildNames(item.child("OutEffect")).join(QLatin1Char(' ')),
+        QStringLiteral("Pattern Direction StartTime EndTime"));
+    EXPECT_EQ(ChildNames(item.child("Filter")).join(QLatin1Char(' ')),
+        QStringLiteral("No") + QStringLiteral(" Param").repeated(10));
+    // Values go to their elements: the filter's number, then its parameters in order.
+    EXPECT_STREQ(item.child("Filter").child_value("No"), "29");
+    EXPECT_STREQ(item.child("Filter").child("Param").next_sibling("Param").child_value(), "31");
+    EXPECT_STREQ(item.child("OutEffect").child_value("Direction"), "26");
+    EXPECT_STREQ(item.child("MaskPos").child("X").next_sibling("X").child_value(), "101");
 }
 
 TEST(ItemListXml, LoadToleratesMissingElementsAndDuplicates)

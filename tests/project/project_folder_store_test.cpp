@@ -4,6 +4,7 @@
 #include "tests/project/project_test_data.h"
 
 #include <QDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -137,6 +138,63 @@ TEST(ProjectFolderStore, MissingFaceFileLeavesTheFaceOut)
     EXPECT_TRUE(store.HasFaceItems(2));
     EXPECT_FALSE(store.SetItem(2, Entry(10)));
     EXPECT_TRUE(store.GetFaceItems(2).Items().empty());
+}
+
+TEST(ProjectFolderStore, LoadingFaceFilesByPositionAndNumber)
+{
+    CNewProject project;
+    CProjectFolderStore& store = project.store;
+    // Without faces there is nothing to load, which is no failure.
+    EXPECT_TRUE(store.LoadFaceItemsByIndex(5));
+    EXPECT_TRUE(store.LoadFaceItems(9));
+    ASSERT_TRUE(project.AddFace(2));
+    ASSERT_TRUE(project.AddFace(1));
+    ASSERT_TRUE(store.SetItem(2, Entry(10)));
+    // A change made to the file from outside is picked up by the next load.
+    CItemListXml outside;
+    ASSERT_TRUE(
+        outside.LoadItemXml(project.temp.FilePath(QStringLiteral("show/Channel_1/Face_2/Face_2.xml"))));
+    outside.Item(20) = Entry(20);
+    outside.SetCount(2);
+    ASSERT_TRUE(outside.SaveItemXml());
+    struct Case {
+        const char* name;
+        std::function<bool()> load;
+        bool loaded;
+    };
+    const Case cases[] = {
+        { "position before the first", [&] { return store.LoadFaceItemsByIndex(-1); }, false },
+        { "position after the last", [&] { return store.LoadFaceItemsByIndex(2); }, false },
+        { "position of face 2", [&] { return store.LoadFaceItemsByIndex(1); }, true },
+        { "face without an entry", [&] { return store.LoadFaceItems(3); }, false },
+        { "face 1 by number", [&] { return store.LoadFaceItems(1); }, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.load(), c.loaded);
+    }
+    EXPECT_EQ(store.GetItemCount(2), 2);
+    EXPECT_FALSE(store.HasFaceItems(3));
+}
+
+TEST(ProjectFolderStore, FailedChannelLoadsKeepTheFaceItems)
+{
+    CNewProject project;
+    CProjectFolderStore& store = project.store;
+    ASSERT_TRUE(project.AddFace(1));
+    ASSERT_TRUE(store.SetItem(1, Entry(10)));
+    // A channel the project file does not list.
+    EXPECT_FALSE(store.LoadChannel(2));
+    EXPECT_EQ(store.GetFaceCount(), 0);
+    EXPECT_EQ(store.GetItemCount(1), 1);
+    EXPECT_EQ(store.GetFaceListXml().Faces().size(), 1u);
+    // A channel file that is no longer readable empties the channel store only.
+    project.temp.WriteFile(QStringLiteral("show/Channel_1/Channel_1.xml"), "<Channel><Face>");
+    EXPECT_FALSE(store.LoadChannel(1));
+    EXPECT_EQ(store.GetFaceCount(), 0);
+    EXPECT_TRUE(store.GetFaceListXml().Faces().empty());
+    EXPECT_FALSE(store.GetFaceListXml().Xml().IsLoaded());
+    EXPECT_EQ(store.GetItemCount(1), 1);
 }
 
 TEST(ProjectFolderStore, AddingAFaceKeepsItsExistingFile)

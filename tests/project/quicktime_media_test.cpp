@@ -38,7 +38,19 @@ protected:
             path("tone.mp3") }));
         ASSERT_TRUE(MakePcmWav(path("tone.wav"), 44100, 110250));
         ASSERT_TRUE(MakePcmWav(path("short.wav"), 22050, 11025));
+        // A picture white on its left half, stored with a display matrix of a quarter turn, as
+        // cameras store portrait clips.
+        ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i",
+            "color=c=black:s=64x48:r=25,format=yuv420p,geq=lum='if(lt(X,32),235,16)':cb=128:cr=128",
+            "-frames:v", "5", "-c:v", "mpeg4", "-q:v", "1", path("halves.mov") }));
+        ASSERT_TRUE(RunFfmpeg(
+            { "-i", path("halves.mov"), "-c", "copy", "-metadata:s:v:0", "rotate=90", path("turned.mov") }));
         s_folder->WriteFile("notes.mov", "this is no movie");
+        // A playlist that would make the reader open another local file.
+        ASSERT_TRUE(
+            RunFfmpeg({ "-f", "lavfi", "-i", "testsrc=s=64x48:r=25:d=1", "-c:v", "mpeg4", path("part.ts") }));
+        s_folder->WriteFile(
+            "playlist.mov", "#EXTM3U\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\npart.ts\n#EXT-X-ENDLIST\n");
     }
     static void TearDownTestSuite() { s_folder.reset(); }
 
@@ -167,6 +179,33 @@ TEST_F(QuickTimeMediaTest, NonSquarePixelsWidenTheBox)
     }
 }
 
+TEST_F(QuickTimeMediaTest, StoredRotationTurnsTheBoxAndTheFrame)
+{
+    struct Case {
+        const char* file;
+        QSize size;
+        QPoint white;
+        QPoint black;
+    };
+    // The turned clip shows as the library's own player shows it: the white half at the bottom.
+    const Case cases[] = {
+        { "halves.mov", QSize(64, 48), QPoint(8, 24), QPoint(56, 24) },
+        { "turned.mov", QSize(48, 64), QPoint(24, 56), QPoint(24, 8) },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        CQuickTimeMedia media;
+        ASSERT_TRUE(media.OpenMovie(Media(c.file)));
+        EXPECT_EQ(media.MovieBox().right, c.size.width());
+        EXPECT_EQ(media.MovieBox().bottom, c.size.height());
+        const QImage frame = media.GetFrameBitmap(0);
+        ASSERT_EQ(frame.size(), c.size);
+        EXPECT_EQ(frame.format(), QImage::Format_ARGB32);
+        EXPECT_GE(qGray(frame.pixel(c.white)), 240);
+        EXPECT_LE(qGray(frame.pixel(c.black)), 15);
+    }
+}
+
 TEST_F(QuickTimeMediaTest, SteppingThroughAMovieDecodesForwardWithoutSeeking)
 {
     auto decoder = CMovieDecoder::Open(OpenMediaInput(Media("ramp25.mp4")));
@@ -212,6 +251,7 @@ TEST_F(QuickTimeMediaTest, MovieOpenFailures)
         { "a folder", s_folder->Path(), true },
         { "no video stream", Media("tone.wav"), false },
         { "only a sound", Media("tone.mp3"), false },
+        { "playlist naming another file", Media("playlist.mov"), true },
     };
     CQuickTimeMedia media(
         QStringLiteral("start failed"), QStringLiteral("movie failed"), QStringLiteral("sound failed"));
@@ -268,6 +308,21 @@ TEST_F(QuickTimeMediaTest, SoundLengths)
                                     : std::vector<QString> {};
         EXPECT_EQ(m_dialogs.MessageTexts(), expected);
     }
+}
+
+TEST_F(QuickTimeMediaTest, FilesWithJapaneseAndBlankNamesOpen)
+{
+    const QString movie = s_folder->FilePath(QStringLiteral("動画 #1.mov"));
+    const QString sound = s_folder->FilePath(QStringLiteral("音声 ?.wav"));
+    ASSERT_TRUE(QFile::copy(Media("ramp30.mov"), movie));
+    ASSERT_TRUE(QFile::copy(Media("tone.wav"), sound));
+    CQuickTimeMedia media;
+    ASSERT_TRUE(media.OpenMovie(movie));
+    ExpectFrame(media.GetFrameBitmap(1000), 30);
+    int32_t length = 0;
+    EXPECT_TRUE(media.GetSoundLength(sound, length));
+    EXPECT_EQ(length, 2500);
+    EXPECT_TRUE(m_dialogs.MessageTexts().empty());
 }
 
 TEST_F(QuickTimeMediaTest, OpeningASoundLeavesTheOpenMovieAlone)

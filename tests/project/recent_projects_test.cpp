@@ -91,6 +91,9 @@ TEST(RecentProjects, LoadStopsAtTheFirstMissingValueAndSkipsBlanks)
         { "blank value skipped", { { 1, "  \t " }, { 2, " /b.kdp " }, { 3, "/c.kdp" } },
             { "/b.kdp", "/c.kdp" } },
         { "no key at all", {}, {} },
+        { "path too long for a value skipped",
+            { { 1, "/" + QString(CRecentProjects::kMaxPathLength, QLatin1Char('a')) }, { 2, "/b.kdp" } },
+            { "/b.kdp" } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

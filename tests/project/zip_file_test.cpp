@@ -122,6 +122,33 @@ TEST(ZipFile, WindowsArchiveWithCp932NamesAndBackslashes)
         temp.ReadFile(QStringLiteral("out/映像_Package/readme.txt")), QByteArray("plain")); // "." is no step
 }
 
+TEST(ZipFile, UnflaggedUtf8NamesFromOtherArchiversAreUnderstood)
+{
+    // Archivers of other systems write UTF-8 names without the UTF-8 flag and without a
+    // UTF-8 name field. The archive is written with ASCII names of the same length, whose bytes
+    // are then replaced in place.
+    CTempFolder temp;
+    const QString zipPath = temp.FilePath(QStringLiteral("other.kdp"));
+    const QByteArray utf8Name = QStringLiteral("映像ショー/ソフト.xml").toUtf8();
+    const QByteArray placeholder(utf8Name.size(), 'p');
+    WriteRawArchive(zipPath,
+        { { placeholder, "<Project/>" }, { Cp932(QStringLiteral("映像ショー/サムネイル.jpg")), "jpg" } });
+    QByteArray bytes = temp.ReadFile(QStringLiteral("other.kdp"));
+    ASSERT_EQ(bytes.count(placeholder), 2); // the local and the central header
+    temp.WriteFile(QStringLiteral("other.kdp"), bytes.replace(placeholder, utf8Name));
+
+    CZipFile zip;
+    QStringList entries;
+    ASSERT_TRUE(zip.ReadZipFile(zipPath, entries));
+    EXPECT_EQ(entries,
+        QStringList(
+            { QStringLiteral("映像ショー/ソフト.xml"), QStringLiteral("映像ショー/サムネイル.jpg") }));
+    const QString out = temp.MakeFolder(QStringLiteral("out"));
+    ASSERT_TRUE(zip.UnZip(zipPath, out)) << zip.ErrorText().toStdString();
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像ショー/ソフト.xml")), QByteArray("<Project/>"));
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像ショー/サムネイル.jpg")), QByteArray("jpg"));
+}
+
 TEST(ZipFile, HostileArchivesExtractNothing)
 {
     struct Case {

@@ -1,16 +1,21 @@
 #include "platform/file_copy.h"
+#include "platform/known_folders.h"
+#include "platform/paths.h"
 #include "platform/user_account.h"
 #include "tests/fixtures/scoped_env.h"
 #include "tests/fixtures/temp_folder.h"
 #include "updater/update_ctrl.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>
+#include <latch>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -25,6 +30,15 @@ mode_t ModeOf(const QString& path)
 void SetMode(const QString& path, mode_t mode)
 {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
+}
+
+const QDateTime kSourceTime = QDateTime::fromSecsSinceEpoch(1234567890);
+
+void SetModificationTime(const QString& path, const QDateTime& time)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
 } // namespace
@@ -70,6 +84,7 @@ TEST(FileCopyTest, CopyReplacesTheTargetAsAWholeOrNotAtAll)
         SCOPED_TRACE(c.name);
         CTempFolder folder;
         SetMode(folder.WriteFile(QStringLiteral("source"), "new"), 0550);
+        SetModificationTime(folder.FilePath(QStringLiteral("source")), kSourceTime);
         folder.MakeFolder(QStringLiteral("out"));
         c.prepare(folder);
         const QByteArray before = folder.ReadFile(QStringLiteral("out/target"));
@@ -84,6 +99,7 @@ TEST(FileCopyTest, CopyReplacesTheTargetAsAWholeOrNotAtAll)
         if (c.copied) {
             EXPECT_EQ(folder.ReadFile(QStringLiteral("out/target")), "new");
             EXPECT_EQ(ModeOf(target), mode_t(S_IFREG | 0750));
+            EXPECT_EQ(QFileInfo(target).lastModified(), kSourceTime); // as the source's
         } else {
             EXPECT_EQ(folder.ReadFile(QStringLiteral("out/target")), before);
         }
@@ -98,17 +114,55 @@ TEST(FileCopyTest, CopyReplacesTheTargetAsAWholeOrNotAtAll)
     }
 }
 
+TEST(FileCopyTest, NoLinkBelowTheSourceRootIsFollowed)
+{
+    struct Case {
+        const char* name;
+        const char* root;
+        const char* source;
+        bool copied;
+    };
+    // package/real/file is a file, package/linked a link to package/real, alias a link to package.
+    const Case cases[] = {
+        { "file in a folder of the tree", "package", "package/real/file", true },
+        { "root reached through a link", "alias", "alias/real/file", true },
+        { "folder of the tree is a link", "package", "package/linked/file", false },
+        { "source outside the root", "package/real", "package/other", false },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder folder;
+        folder.WriteFile(QStringLiteral("package/real/file"), "new");
+        folder.WriteFile(QStringLiteral("package/other"), "other");
+        ASSERT_TRUE(QFile::link(folder.FilePath(QStringLiteral("package/real")),
+            folder.FilePath(QStringLiteral("package/linked"))));
+        ASSERT_TRUE(QFile::link(
+            folder.FilePath(QStringLiteral("package")), folder.FilePath(QStringLiteral("alias"))));
+        platform::CopyOptions options;
+        options.sourceRoot = folder.FilePath(QString::fromUtf8(c.root));
+
+        EXPECT_EQ(platform::CopyFileReplacing(folder.FilePath(QString::fromUtf8(c.source)),
+                      folder.FilePath(QStringLiteral("target")), options),
+            c.copied);
+        EXPECT_EQ(QFileInfo::exists(folder.FilePath(QStringLiteral("target"))), c.copied);
+    }
+}
+
 TEST(FileCopyTest, MakeFolderGivesOnlyTheFoldersItCreatesToTheOwner)
 {
     if (::geteuid() != 0)
         GTEST_SKIP() << "changing owners needs root";
     CTempFolder folder;
-    folder.MakeFolder(QStringLiteral("a"));
+    // The owner may pass through the temporary folder and create in "a", which stays root's.
+    SetMode(folder.Path(), 0755);
+    SetMode(folder.MakeFolder(QStringLiteral("a")), 0777);
     EXPECT_TRUE(CUpdateCtrl::MakeFolder(
         folder.FilePath(QStringLiteral("a/b/c")), platform::FileOwner { 4242, 4343 }));
+    // The thread has its own rights back: it makes a folder where the owner could not.
+    EXPECT_TRUE(CUpdateCtrl::MakeFolder(folder.FilePath(QStringLiteral("d"))));
     struct stat status { };
-    for (const auto& [path, uid] :
-        { std::pair { "a", 0u }, std::pair { "a/b", 4242u }, std::pair { "a/b/c", 4242u } }) {
+    for (const auto& [path, uid] : { std::pair { "a", 0u }, std::pair { "a/b", 4242u },
+             std::pair { "a/b/c", 4242u }, std::pair { "d", 0u } }) {
         SCOPED_TRACE(path);
         ASSERT_EQ(
             ::stat(QFile::encodeName(folder.FilePath(QString::fromUtf8(path))).constData(), &status), 0);
@@ -118,27 +172,22 @@ TEST(FileCopyTest, MakeFolderGivesOnlyTheFoldersItCreatesToTheOwner)
         CUpdateCtrl::MakeFolder(folder.WriteFile(QStringLiteral("file"), "x") + QStringLiteral("/sub")));
 }
 
-TEST(FileCopyTest, SettingsTargetKeepsTheExistingLetterCase)
+TEST(FileCopyTest, SettingsLandWhereTheEditorReadsThem)
 {
-    struct Case {
-        const char* name;
-        QStringList existing;
-        QString expected;
+    const QStringList existingCases[] = {
+        {},
+        { QStringLiteral("OXTREL") }, // the machine hive's folder
+        { QStringLiteral("oxTrel") },
+        { QStringLiteral("OXTREL"), QStringLiteral("Oxtrel") },
     };
-    const Case cases[] = {
-        { "none yet: the editor's spelling", {}, QStringLiteral("Oxtrel") },
-        { "upper case", { QStringLiteral("OXTREL") }, QStringLiteral("OXTREL") },
-        { "mixed case", { QStringLiteral("oxTrel") }, QStringLiteral("oxTrel") },
-        { "several: the editor's", { QStringLiteral("OXTREL"), QStringLiteral("Oxtrel") },
-            QStringLiteral("Oxtrel") },
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const QStringList& existing : existingCases) {
+        SCOPED_TRACE(existing.join(u',').toStdString());
         CTempFolder folder;
-        for (const QString& name : c.existing)
+        for (const QString& name : existing)
             folder.MakeFolder(name);
-        folder.WriteFile(QStringLiteral("oxtrel.txt"), "not a folder");
-        EXPECT_EQ(CUpdateCtrl::SettingsTargetIn(folder.Path()), folder.FilePath(c.expected));
+        const CScopedEnv common("KALEIDRA_COMMON_APPDATA", QFile::encodeName(folder.Path()));
+        EXPECT_EQ(platform::JoinPath(CUpdateCtrl::SettingsTargetIn(folder.Path()), u"Kaleidra/SETTING"),
+            platform::SettingsFolder());
     }
 }
 
@@ -203,4 +252,34 @@ TEST(UserAccountTest, AdministratorRightsFollowTheEffectiveUserId)
     ASSERT_EQ(::seteuid(0), 0);
     EXPECT_FALSE(rightsAsNobody);
     EXPECT_FALSE(desktopUserAsNobody); // only an elevated run acts for someone else
+}
+
+TEST(UserAccountTest, ActingAsTheOwnerChangesOnlyTheCallingThread)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "taking another user's identity needs root";
+    CTempFolder folder;
+    SetMode(folder.Path(), 0755);
+    const auto makes = [&folder](const char* name) {
+        return ::mkdir(QFile::encodeName(folder.FilePath(QString::fromUtf8(name))).constData(), 0755) == 0;
+    };
+    std::latch acting(1);
+    std::latch checked(1);
+    bool ownerMade = true;
+    bool ownerOk = false;
+    std::thread worker([&] {
+        const platform::CActAsFileOwner actAsOwner(platform::FileOwner { 4242, 4343 });
+        ownerOk = actAsOwner.Ok();
+        ownerMade = makes("by owner"); // the folder is root's and not open to the owner
+        acting.count_down();
+        checked.wait();
+    });
+    acting.wait();
+    const bool rootMade = makes("by root while the owner acts");
+    checked.count_down();
+    worker.join();
+
+    EXPECT_TRUE(ownerOk);
+    EXPECT_FALSE(ownerMade);
+    EXPECT_TRUE(rootMade);
 }

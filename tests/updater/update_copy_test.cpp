@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -55,8 +56,7 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving files to the desktop user needs root";
     CUpdateSandbox sandbox;
-    sandbox.m_environment.desktopUser
-        = platform::DesktopUser { kDesktopOwner, sandbox.Path(QStringLiteral("home")) };
+    sandbox.ActForDesktopUser(kDesktopOwner);
     sandbox.m_environment.documents = sandbox.Path(QStringLiteral("home/Documents/new"));
     sandbox.Write(QStringLiteral("package/Data/ProgramFiles/Kaleidra/bin/.hidden"), "hidden");
     SetMode(sandbox.Package(QStringLiteral("ProgramData/OXTREL/Kaleidra/SETTING/Effect.ini")), 0444);
@@ -68,9 +68,10 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
         ::mkfifo(
             QFile::encodeName(sandbox.Package(QStringLiteral("Document/Kaleidra/pipe"))).constData(), 0644),
         0);
-    // Installed files the package does not hold stay; the existing case of "OXTREL" is kept.
+    // Installed files the package does not hold stay; settings go where the editor reads them,
+    // not into a folder of the same name in other letter case.
     sandbox.Write(QStringLiteral("install/Skin/old.png"), "old");
-    sandbox.m_folder.MakeFolder(QStringLiteral("common/oXtReL"));
+    sandbox.m_folder.MakeFolder(QStringLiteral("common/OXTREL"));
     sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
     sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
 
@@ -87,13 +88,13 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
             QStringLiteral("bin/uninstaller") }));
     EXPECT_EQ(installed.value(QStringLiteral("Skin/button.png")), "new button");
     EXPECT_EQ(sandbox.Tree(QStringLiteral("common")).keys(),
-        QStringList { QStringLiteral("oXtReL/Kaleidra/SETTING/Effect.ini") });
+        QStringList { QStringLiteral("Oxtrel/Kaleidra/SETTING/Effect.ini") });
     EXPECT_EQ(sandbox.Tree(QStringLiteral("home/Documents/new")).keys(),
         QStringList { QStringLiteral("Kaleidra/Sample/show.kdp") });
 
     // Mode bits come with the file; a read-only source arrives writable.
     EXPECT_EQ(StatusOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))).mode, mode_t(0755));
-    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/oXtReL/Kaleidra/SETTING/Effect.ini"))).mode,
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"))).mode,
         mode_t(0644));
     // What lands in the desktop user's documents is theirs, folders included; the rest is root's.
     for (const char* path : { "home/Documents/new", "home/Documents/new/Kaleidra/Sample",
@@ -104,7 +105,7 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
         EXPECT_EQ(status.gid, kDesktopOwner.gid);
     }
     EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("home/Documents"))).uid, 0u);
-    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/oXtReL/Kaleidra/SETTING/Effect.ini"))).uid, 0u);
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"))).uid, 0u);
 
     const platform::CRegistryStore& registry = sandbox.m_environment.registry;
     EXPECT_EQ(registry.ValueNames(CUpdateSandbox::kUninstallKey),
@@ -125,8 +126,7 @@ TEST(UpdateCopyTest, SettingsInTheDesktopUsersHomeBecomeTheirs)
     if (::geteuid() != 0)
         GTEST_SKIP() << "giving files to the desktop user needs root";
     CUpdateSandbox sandbox;
-    sandbox.m_environment.desktopUser
-        = platform::DesktopUser { kDesktopOwner, sandbox.Path(QStringLiteral("home")) };
+    sandbox.ActForDesktopUser(kDesktopOwner);
     sandbox.m_environment.commonAppData = sandbox.Path(QStringLiteral("home/.local/share"));
     sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
     sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
@@ -236,27 +236,111 @@ TEST(UpdateCopyTest, TheFirstFileThatCannotBeCopiedEndsTheUpdate)
     }
 }
 
-// Reads the entry normally; from the copy worker on, the hive lies below a regular file and
-// cannot be written.
-class CUnwritableHiveEnvironment final : public CTestUpdateEnvironment {
-public:
-    using CTestUpdateEnvironment::CTestUpdateEnvironment;
-    platform::CRegistryStore& MachineRegistry() override
-    {
-        return std::this_thread::get_id() == m_guiThread ? registry : m_unwritable;
+TEST(UpdateCopyTest, LinksInTheDesktopUsersFoldersLeadNowhereTheyCouldNotWrite)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "acting for the desktop user needs root";
+    struct Case {
+        const char* name;
+        std::function<void(CUpdateSandbox&)> prepare;
+        std::function<QString(const CUpdateSandbox&)> message;
+    };
+    const auto link = [](CUpdateSandbox& s, const char* target, const char* link) {
+        QDir().mkpath(QFileInfo(s.Path(QString::fromUtf8(link))).path());
+        ASSERT_TRUE(QFile::link(s.Path(QString::fromUtf8(target)), s.Path(QString::fromUtf8(link))));
+    };
+    const std::vector<Case> cases = {
+        { "documents folder linked to a folder of root",
+            [&](CUpdateSandbox& s) { link(s, "root", "home/Documents/Kaleidra"); },
+            [](const CUpdateSandbox& s) {
+                return Failure(103, QStringLiteral("ドキュメントファイルの更新に失敗しました。"),
+                    s.Path(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp")));
+            } },
+        { "settings folder in the home linked to a folder of root",
+            [&](CUpdateSandbox& s) {
+                s.m_environment.commonAppData = s.Path(QStringLiteral("home/share"));
+                link(s, "root", "home/share/Oxtrel");
+            },
+            [](const CUpdateSandbox&) {
+                return Failure(102, QStringLiteral("設定ファイルの更新に失敗しました。"));
+            } },
+        { "machine hive in the home linked to a file of root",
+            [&](CUpdateSandbox& s) {
+                ASSERT_TRUE(
+                    QFile::copy(s.m_environment.registry.File(), s.Path(QStringLiteral("root/hive.ini"))));
+                link(s, "root/hive.ini", "home/hive.ini");
+                s.m_environment.registry = platform::CRegistryStore(s.Path(QStringLiteral("home/hive.ini")));
+            },
+            [](const CUpdateSandbox&) {
+                return QStringLiteral(
+                    "アップデート処理は完了しましたが、バージョン情報を記録できませんでした。");
+            } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CUpdateSandbox sandbox;
+        sandbox.ActForDesktopUser(kDesktopOwner);
+        SetMode(sandbox.m_folder.MakeFolder(QStringLiteral("root")), 0755);
+        c.prepare(sandbox);
+        const auto rootBefore = sandbox.Tree(QStringLiteral("root"));
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+        EXPECT_TRUE(sandbox.Run());
+
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(), c.message(sandbox));
+        EXPECT_EQ(sandbox.Tree(QStringLiteral("root")), rootBefore);
+        EXPECT_TRUE(QDir(sandbox.Path(QStringLiteral("root")))
+                        .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                        .isEmpty());
     }
-    platform::CRegistryStore m_unwritable { QStringLiteral("/dev/null/registry.ini") };
+}
+
+// Runs a change of the machine just before the user is asked to confirm, after every check.
+class CChangeBeforeQuestion final : public CTestUpdateEnvironment, private platform::CDialogService {
+public:
+    CChangeBeforeQuestion(CUpdateSandbox& sandbox, std::function<void()> change)
+        : CTestUpdateEnvironment(sandbox.m_folder, sandbox.m_dialogs)
+        , m_dialogs(sandbox.m_dialogs)
+        , m_change(std::move(change))
+    {
+    }
+    platform::CDialogService& Dialogs() override { return *this; }
 
 private:
-    std::thread::id m_guiThread = std::this_thread::get_id();
+    int MessageBox(const QString& text, const QString& caption, unsigned type) override
+    {
+        if (type & platform::MB_YESNO)
+            m_change();
+        return m_dialogs.MessageBox(text, caption, type);
+    }
+    std::optional<QString> OpenFileName(const QString& c, const QString& f, const QString& x) override
+    {
+        return m_dialogs.OpenFileName(c, f, x);
+    }
+    std::optional<QString> SaveFileName(const QString& c, const QString& p, const QString& x) override
+    {
+        return m_dialogs.SaveFileName(c, p, x);
+    }
+    std::optional<QString> FolderName(const QString& c, const QString& f) override
+    {
+        return m_dialogs.FolderName(c, f);
+    }
+    std::optional<uint32_t> Colour(uint32_t initial) override { return m_dialogs.Colour(initial); }
+
+    CScriptedDialogService& m_dialogs;
+    std::function<void()> m_change;
 };
 
-TEST(UpdateCopyTest, AVersionThatCannotBeRecordedIsReported)
+TEST(UpdateCopyTest, AnInstallationFolderGoneBeforeCopyingIsNamed)
 {
     CUpdateSandbox sandbox;
-    CUnwritableHiveEnvironment environment(sandbox.m_folder, sandbox.m_dialogs);
-    environment.updaterProgram = sandbox.m_environment.updaterProgram;
-    environment.registry = sandbox.m_environment.registry;
+    CChangeBeforeQuestion environment(sandbox, [&sandbox] {
+        ASSERT_TRUE(
+            QDir().rename(sandbox.Path(QStringLiteral("install")), sandbox.Path(QStringLiteral("moved"))));
+        sandbox.Write(QStringLiteral("install"), "a file where the installation was");
+    });
+    const QByteArray hiveBefore = sandbox.HiveBytes();
     sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
     sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
 
@@ -264,7 +348,85 @@ TEST(UpdateCopyTest, AVersionThatCannotBeRecordedIsReported)
     EXPECT_TRUE(control.Run());
 
     EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
-        u"アップデート処理は完了しましたが、バージョン情報を記録できませんでした。");
+        Failure(101, QStringLiteral("インストールフォルダが見つかりませんでした。"),
+            sandbox.Path(QStringLiteral("install"))));
     EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONWARNING));
-    EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))), u"1.6.2.0");
+    EXPECT_EQ(sandbox.HiveBytes(), hiveBefore);
+}
+
+TEST(UpdateCopyTest, APackageFolderSwappedForALinkAfterListingIsNotFollowed)
+{
+    CUpdateSandbox sandbox;
+    sandbox.Write(QStringLiteral("secret/show.kdp"), "secret");
+    CChangeBeforeQuestion environment(sandbox, [&sandbox] {
+        const QString sample = sandbox.Package(QStringLiteral("Document/Kaleidra/Sample"));
+        ASSERT_TRUE(QDir().rename(sample, sandbox.Path(QStringLiteral("listed"))));
+        ASSERT_TRUE(QFile::link(sandbox.Path(QStringLiteral("secret")), sample));
+    });
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+    CUpdateCtrl control(environment);
+    EXPECT_TRUE(control.Run());
+
+    EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
+        Failure(103, QStringLiteral("ドキュメントファイルの更新に失敗しました。"),
+            sandbox.Path(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp"))));
+    EXPECT_FALSE(QFileInfo::exists(sandbox.Path(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp"))));
+}
+
+// Reads the entry normally; from the copy worker on, the first writes find the hive below a
+// regular file, where it cannot be written.
+class CUnwritableHiveEnvironment final : public CTestUpdateEnvironment {
+public:
+    CUnwritableHiveEnvironment(CUpdateSandbox& sandbox, int failingWrites)
+        : CTestUpdateEnvironment(sandbox.m_folder, sandbox.m_dialogs)
+        , m_failingWrites(failingWrites)
+    {
+        updaterProgram = sandbox.m_environment.updaterProgram;
+        registry = sandbox.m_environment.registry;
+    }
+    platform::CRegistryStore& MachineRegistry() override
+    {
+        if (std::this_thread::get_id() == m_guiThread)
+            return registry;
+        return m_failingWrites-- > 0 ? m_unwritable : registry;
+    }
+
+private:
+    platform::CRegistryStore m_unwritable { QStringLiteral("/dev/null/registry.ini") };
+    std::thread::id m_guiThread = std::this_thread::get_id();
+    std::atomic<int> m_failingWrites;
+};
+
+TEST(UpdateCopyTest, AVersionThatCannotBeRecordedIsReported)
+{
+    struct Case {
+        const char* name;
+        int failingWrites;
+        QStringList recorded;
+    };
+    const Case cases[] = {
+        { "no value can be written", 4, {} },
+        { "the first value cannot be written, the others are", 1,
+            { QStringLiteral("PackageVersion"), QStringLiteral("UpdateDate"),
+                QStringLiteral("UpdateVersion") } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CUpdateSandbox sandbox;
+        CUnwritableHiveEnvironment environment(sandbox, c.failingWrites);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+        CUpdateCtrl control(environment);
+        EXPECT_TRUE(control.Run());
+
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
+            u"アップデート処理は完了しましたが、バージョン情報を記録できませんでした。");
+        EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONWARNING));
+        EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))), u"1.6.2.0");
+        EXPECT_EQ(environment.registry.ValueNames(CUpdateSandbox::kUninstallKey),
+            QStringList({ QStringLiteral("DisplayIcon"), QStringLiteral("UninstallString") }) + c.recorded);
+    }
 }

@@ -49,6 +49,20 @@ void CUpdateSandbox::WriteEntry(const QString& valueName, const QString& value)
     ASSERT_TRUE(m_environment.registry.WriteString(kUninstallKey, valueName, value));
 }
 
+void CUpdateSandbox::ActForDesktopUser(const platform::FileOwner& owner)
+{
+    m_environment.desktopUser = platform::DesktopUser { owner, Path(QStringLiteral("home")) };
+    const auto open = [](const QString& path, QFile::Permissions permissions) {
+        ASSERT_TRUE(QFile::setPermissions(path, permissions)) << path.toStdString();
+    };
+    const QFile::Permissions everyone = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+        | QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther
+        | QFile::ExeOther;
+    open(m_folder.Path(), everyone & ~(QFile::WriteGroup | QFile::WriteOther));
+    open(Path(QStringLiteral("home")), everyone);
+    open(Path(QStringLiteral("home/Documents")), everyone);
+}
+
 QByteArray CUpdateSandbox::HiveBytes() const
 {
     QFile hive(m_environment.registry.File());

@@ -55,6 +55,10 @@ public:
         return m_folder.WriteFile(relative, bytes);
     }
     void WriteEntry(const QString& valueName, const QString& value);
+    // Runs the update as root on behalf of a desktop user whose home is "home": the sandbox
+    // can be passed through and the home and its documents are open to that user, while still
+    // root's, so a test tells what the update gave away.
+    void ActForDesktopUser(const platform::FileOwner& owner);
     QByteArray HiveBytes() const;
     // Every file below the folder with its contents, to tell what an update touched.
     QMap<QString, QByteArray> Tree(const QString& relative) const;

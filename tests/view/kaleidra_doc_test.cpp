@@ -68,6 +68,7 @@ TEST_F(KaleidraDocTest, ReadRefusesMissingFilesAndUnsafeWorkFolders)
 {
     m_temp.WriteFile("plain.txt", "x");
     m_temp.MakeFolder("home/shows/work");
+    m_temp.MakeFolder("home/Documents/Kaleidra");
     ASSERT_TRUE(QFile::link(m_temp.FilePath("home"), m_temp.FilePath("home-link")));
     const QString longFolder
         = m_temp.MakeFolder(QString(240, QLatin1Char('w')) + "/" + QString(30, QLatin1Char('v')));
@@ -97,7 +98,12 @@ TEST_F(KaleidraDocTest, ReadRefusesMissingFilesAndUnsafeWorkFolders)
             m_temp.FilePath("home/Documents") },
         { "program folder", withWork(m_temp.FilePath("program") + "/"), 91,
             m_temp.FilePath("program") + "/" },
+        { "product folder in the documents", withWork(m_temp.FilePath("home/Documents/Kaleidra")), 91,
+            m_temp.FilePath("home/Documents/Kaleidra") },
+        { "folder holding the settings file", withWork(m_temp.FilePath("appdata")), 91,
+            m_temp.FilePath("appdata") },
         { "longer than its field", withWork(longFolder), 91, longFolder },
+        { "relative to the start folder", withWork("."), 91, "." },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -186,7 +192,8 @@ TEST_F(KaleidraDocTest, ReadDefaultsCountsAndLanguageName)
     };
     const Case cases[] = {
         { "nothing but the work folder", QString(), 1, 0, 0 },
-        { "resolution mode 4 kept", "[VIEWER]\r\nResoMode=4\r\n", 4, 0, 0 },
+        { "resolution mode 4 kept, auto-play mode 2 refused",
+            "[VIEWER]\r\nResoMode=4\r\n[AUTO_PLAY]\r\nAutoPlayMode=2\r\n", 4, 0, 0 },
         { "negative camera count", "[CAMERA]\r\nCameraCount=-3\r\n", 1, -3, 0 },
         { "huge camera count capped", "[CAMERA]\r\nCameraCount=5000000000\r\n", 1, 99, 99 },
     };
@@ -198,6 +205,9 @@ TEST_F(KaleidraDocTest, ReadDefaultsCountsAndLanguageName)
         ASSERT_TRUE(doc.ReadIniSettings(error)) << error.toStdString();
         EXPECT_EQ(doc.ResoMode, c.resoMode);
         EXPECT_EQ(doc.ProjectorDisplayNo, 2);
+        EXPECT_EQ(doc.AutoPlayMode, 0);
+        EXPECT_EQ(doc.ProjectDefaultTime, 18000);
+        EXPECT_TRUE(doc.SrvIPAdd.isEmpty());
         EXPECT_EQ(doc.CameraCount, c.cameraCount);
         EXPECT_EQ(int(doc.CameraList.size()), c.cameras);
         EXPECT_TRUE(doc.CameraImageWidths.empty());

@@ -1,0 +1,132 @@
+#pragma once
+
+#include "core/xml_data.h"
+
+#include <QString>
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <map>
+#include <set>
+
+// What the channel file and the face file share: a root element holding one entry element
+// per face or item, kept in memory as a map from the entry's key to its record.
+namespace entry_list {
+
+// Loads the file and reads every entry element below its root, in document order, into the map
+// under its key; a later element with the same key replaces the earlier one, and `count` counts
+// every element. `read` gives false for an entry that does not fit its record. A refused file
+// (unreadable, a root of another name, an entry that does not fit) leaves the map empty, `count`
+// 0 and the wrapper with nothing loaded, so that nothing can be saved into it.
+template <typename Entry, typename Read>
+bool Load(CXmlData& xml,
+    const QString& path,
+    const char* operation,
+    const char* rootName,
+    const char* entryName,
+    int32_t Entry::*key,
+    int32_t& count,
+    std::map<int32_t, Entry>& entries,
+    Read read)
+{
+    entries.clear();
+    count = 0;
+    bool loaded = xml.LoadXmlData(path);
+    if (loaded && std::strcmp(xml.Root().name(), rootName) != 0) {
+        xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" ルートノード名エラー"));
+        loaded = false;
+    }
+    for (pugi::xml_node element = loaded ? xml.Root().child(entryName) : pugi::xml_node(); element;
+         element = element.next_sibling(entryName)) {
+        ++count;
+        Entry entry;
+        if (!read(element, entry)) {
+            xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" 文字数エラー"));
+            loaded = false;
+            break;
+        }
+        const int32_t entryKey = entry.*key;
+        entries.insert_or_assign(entryKey, std::move(entry));
+    }
+    if (!loaded) {
+        const QString error = xml.ErrorText();
+        entries.clear();
+        count = 0;
+        xml = CXmlData();
+        xml.SetErrorText(error);
+    }
+    return loaded;
+}
+
+// The key of the entry at the position in ascending key order, copied into *out; -1 when there
+// is no out, the position is outside 0 to count-1 or the map ends first.
+template <typename Entry>
+int32_t GetByIndex(const std::map<int32_t, Entry>& entries, int32_t count, int32_t position, Entry* out)
+{
+    if (!out || count < 1 || position < 0 || position >= count)
+        return -1;
+    *out = Entry();
+    if (size_t(position) >= entries.size())
+        return -1;
+    const auto entry = std::next(entries.begin(), position);
+    *out = entry->second;
+    return entry->first;
+}
+
+// Removes the entry under the key and saves; TRUE without writing when there is none. A failed
+// save puts the entry and the count back, as the file still holds them.
+template <typename Entry, typename Save>
+bool Delete(std::map<int32_t, Entry>& entries, int32_t& count, int32_t key, Save save)
+{
+    const auto entry = entries.find(key);
+    if (entry == entries.end())
+        return true;
+    auto removed = entries.extract(entry);
+    const int32_t previousCount = count;
+    count = int32_t(entries.size());
+    if (save())
+        return true;
+    entries.insert(std::move(removed));
+    count = previousCount;
+    return false;
+}
+
+// Writes the map into the loaded document and saves it: each entry element present at the start
+// whose key (the leading integer of its `keyName` child, -1 without one) has an entry is
+// rewritten in place by `rewrite`, once; every other one is removed; the entries left are
+// appended by `append` in ascending key order. A FALSE result leaves the file as it was.
+template <typename Entry, typename Rewrite, typename Append>
+bool Save(CXmlData& xml,
+    const char* entryName,
+    const char* keyName,
+    const std::map<int32_t, Entry>& entries,
+    const QString& rewriteError,
+    Rewrite rewrite,
+    Append append)
+{
+    if (!xml.IsLoaded())
+        return false;
+    pugi::xml_node root = xml.Root();
+    std::set<int32_t> written;
+    for (pugi::xml_node element = root.child(entryName), next; element; element = next) {
+        next = element.next_sibling(entryName);
+        pugi::xml_node keyNode = element.child(keyName);
+        const int32_t key = keyNode ? CXmlData::ThisNodeInt(keyNode) : -1;
+        const auto entry = entries.find(key);
+        if (entry != entries.end() && written.insert(key).second) {
+            if (!rewrite(element, entry->second)) {
+                xml.SetErrorText(rewriteError);
+                return false;
+            }
+        } else if (!root.remove_child(element)) {
+            return false;
+        }
+    }
+    for (const auto& [key, entry] : entries) {
+        if (!written.count(key) && !append(root, entry))
+            return false;
+    }
+    return xml.SaveXmlData(xml.Path());
+}
+
+} // namespace entry_list
