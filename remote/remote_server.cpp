@@ -230,16 +230,19 @@ void RemoteServer::AcceptLoop(int listenSocket)
                 break;
             continue;
         }
-        FailWhileAccepting(error);
+        FailWhileAccepting(listenSocket, error);
         break;
     }
 }
 
-void RemoteServer::FailWhileAccepting(int error)
+void RemoteServer::FailWhileAccepting(int listenSocket, int error)
 {
-    // A server that takes no more clients must not look as if it ran: clear the running state
-    // and end the clients, whose readers then report their end as usual.
+    // A server that takes no more clients must not look as if it ran: clear the running state,
+    // stop listening so that an editor's connect is refused rather than left unanswered in the
+    // queue, and end the clients, whose readers then report their end as usual. The listening
+    // socket itself stays the owner's to close.
     m_running.store(false);
+    ::shutdown(listenSocket, SHUT_RDWR);
     if (m_owner != nullptr)
         m_owner->RemoteServerFailed(QString::fromStdString(std::generic_category().message(error)));
     std::lock_guard guard(m_lock);

@@ -113,7 +113,7 @@ private:
     void ReceiveLoop(int slotIndex, std::shared_ptr<Connection> connection, RemoteEvent event);
     void HandleFrame(std::span<const char, kRemotePacketSize> bytes, RemoteEvent& event);
     bool PauseAfterAcceptError();
-    void FailWhileAccepting(int error);
+    void FailWhileAccepting(int listenSocket, int error);
     int SendPacket(
         const std::shared_ptr<Connection>& connection, const RemotePacket& packet, int waitSeconds);
     int CountClientsLocked() const;

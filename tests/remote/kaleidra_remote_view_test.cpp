@@ -1,6 +1,7 @@
 #include "controls/remote_gdi_button.h"
 #include "controls/remote_gdi_slider_ctrl.h"
 #include "controls/remote_msk_edit.h"
+#include "remote/about_dlg.h"
 #include "remote/dlg_ip_list.h"
 #include "remote/gdi_list_ctrl.h"
 #include "remote/kaleidra_remote_view.h"
@@ -12,6 +13,8 @@
 #include "tests/remote/raw_client.h"
 
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <atomic>
 #include <cerrno>
@@ -193,6 +196,46 @@ TEST_F(KaleidraRemoteViewTest, TypedTimesAndSliderMovesSeek)
     EXPECT_TRUE(StaysQuiet(editor, 50));
 }
 
+TEST_F(KaleidraRemoteViewTest, TheSliderSendsOnlyWhatTheUserMoved)
+{
+    CRawClient editor = ConnectFirstEditor(360000, 1000, 990);
+    auto* slider = Control<controls::remote::CGdiSliderCtrl>(IDC_SEEK_SLIDER);
+
+    // A shorter play time pulls the slider back, and a reported time moves it: neither is a seek.
+    editor.SendFrame("PM_S02", 500);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return slider->maximum() == 500; }));
+    EXPECT_EQ(slider->value(), 500);
+    editor.SendFrame("PM_S01", 250);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return slider->value() == 250; }));
+    EXPECT_TRUE(StaysQuiet(editor));
+    EXPECT_EQ(view->Rules().PendingSeek(), -1);
+}
+
+TEST_F(KaleidraRemoteViewTest, LaysControlsOutScaledFromTheFormSize)
+{
+    EXPECT_EQ(Control<QWidget>(IDC_IPADDRESS)->geometry(), QRect(12, 8, 112, 22));
+    EXPECT_EQ(Control<QWidget>(IDC_PROJECTTIME)->geometry(), QRect(94, 264, 212, 26));
+
+    // 500 x 450: every product is cut towards zero.
+    view->resize(500, 450);
+    struct Case {
+        int id;
+        QRect expected;
+    };
+    const Case cases[] = {
+        { IDC_STATUS, QRect(328, 12, 155, 33) },
+        { IDC_START_PAUSE, QRect(141, 180, 216, 63) },
+        { IDC_SEEK_SLIDER, QRect(25, 255, 445, 39) },
+        { IDC_PROJECTTIME, QRect(122, 396, 275, 39) },
+    };
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Control<QWidget>(IDC_STATUS)->geometry() == cases[0].expected; }));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(Control<QWidget>(c.id)->geometry(), c.expected);
+    }
+}
+
 TEST_F(KaleidraRemoteViewTest, AServerThatStopsAcceptingShowsItAndAClickRestartsIt)
 {
     view.reset();
@@ -267,6 +310,42 @@ TEST(MainFrame, AsksBeforeClosingAndKeepsRunningOnNo)
 
     dialogs.AnswerMessageBox(platform::IDYES);
     EXPECT_TRUE(frame.close());
+}
+
+TEST(MainFrame, MenusAndTheVersionBoxTakeTheirTextsFromTheLanguageFile)
+{
+    CTempFolder folder;
+    folder.WriteFile(QStringLiteral("Language.Dat"),
+        "[REMOTE]\nMENU_FILE_CAPTION=File\nMENU_HELP_VERSION=About\nVERSION_TITLE=Version box\n"
+        "HELP_CAPTION=Remote control\n");
+    CLanguageIni language;
+    language.SetDefaultPath(folder.FilePath(QStringLiteral("Language.Dat")));
+    language.Load(QString());
+    CMainFrame frame(language, LoopbackAnyPort());
+
+    struct Entry {
+        QString text;
+        int command;
+    };
+    const std::pair<QString, Entry> menus[] = {
+        { QStringLiteral("File(&F)"), { QStringLiteral("アプリケーションの終了(&X)"), ID_APP_EXIT } },
+        { QStringLiteral("表示(&V)"), { QStringLiteral("接続一覧の表示(&L)"), ID_VIEW_CONNECTLIST } },
+        { QStringLiteral("ヘルプ(&H)"), { QStringLiteral("About(&A)..."), ID_APP_ABOUT } },
+    };
+    const QList<QAction*> topLevel = frame.menuBar()->actions();
+    ASSERT_EQ(topLevel.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(topLevel[i]->text(), menus[i].first);
+        const QList<QAction*> commands = topLevel[i]->menu()->actions();
+        ASSERT_EQ(commands.size(), 1);
+        EXPECT_EQ(commands[0]->text(), menus[i].second.text);
+        EXPECT_EQ(commands[0]->data().toInt(), menus[i].second.command);
+    }
+
+    CAboutDlg about(language);
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("Version box"));
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("4000"))->text(), QStringLiteral("Remote control"));
 }
 
 } // namespace

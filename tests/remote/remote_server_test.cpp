@@ -8,11 +8,14 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <condition_variable>
+#include <csignal>
 #include <filesystem>
 #include <mutex>
 #include <netinet/in.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace std::chrono_literals;
@@ -257,7 +260,8 @@ TEST_F(RemoteServerTest, StopEndsBlockedReadersAndJoinsEveryThread)
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(server->CloseClients(), 1);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 1s) << "readers are woken, not timed out";
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    // A joined thread may stay listed for a moment while the kernel reaps it.
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threadsBefore; })) << ThreadCount();
     EXPECT_EQ(server->GetClientCount(), 0);
     EXPECT_EQ(server->GetLocalAddress(), QString());
     for (CRawClient& client : clients)
@@ -273,7 +277,7 @@ TEST_F(RemoteServerTest, StopEndsBlockedReadersAndJoinsEveryThread)
     CRawClient again = Connect();
     EXPECT_EQ(owner.Records().back().number, 0);
     server.reset(); // the destructor stops and joins as well
-    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threadsBefore; })) << ThreadCount();
 }
 
 TEST_F(RemoteServerTest, StartFailsWhenThePortIsTaken)
@@ -322,6 +326,8 @@ TEST_F(RemoteServerTest, RetriesTransientAcceptErrorsAndStopsOnFatalOnes)
     // The clients of a server that stopped accepting are ended and reported as gone.
     EXPECT_EQ(records[2].number, kReceiveClientGone);
     EXPECT_TRUE(first.WaitClosed());
+    // Nor does it leave the port listening: an editor's connect is refused, not left hanging.
+    EXPECT_FALSE(CRawClient(port).IsConnected());
 
     // A new start clears what is left of the failed run and serves again.
     ASSERT_EQ(server->Start(&owner), 1);
@@ -408,6 +414,38 @@ TEST(RemoteServerAddress, OwnAddressIsAnExternalIPv4AddressNeverLoopback)
     EXPECT_EQ(server.GetLocalAddress(), address);
     server.CloseClients();
     EXPECT_EQ(server.GetLocalAddress(), QString());
+}
+
+TEST(RemoteServerSend, SendingToAPeerThatLeftRaisesNoSigpipe)
+{
+    int pair[2] = { -1, -1 };
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
+    ::close(pair[1]);
+
+    // Blocked, a raised SIGPIPE stays pending on this thread instead of ending the test run.
+    sigset_t pipeOnly;
+    sigemptyset(&pipeOnly);
+    sigaddset(&pipeOnly, SIGPIPE);
+    sigset_t previous;
+    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous), 0);
+
+    RemoteServer server(LoopbackAnyPort());
+    const RemotePacket packet = FormatRemotePacket("PM_R05", 1);
+    const int sent = server.SendBytes(packet.data(), pair[0], kRemotePacketSize, 1);
+
+    sigset_t pending;
+    sigemptyset(&pending);
+    ::sigpending(&pending);
+    const bool raised = sigismember(&pending, SIGPIPE) == 1;
+    if (raised) {
+        const timespec noWait {};
+        ::sigtimedwait(&pipeOnly, nullptr, &noWait);
+    }
+    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    ::close(pair[0]);
+
+    EXPECT_EQ(sent, 0);
+    EXPECT_FALSE(raised);
 }
 
 } // namespace
