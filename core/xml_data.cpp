@@ -299,86 +299,73 @@ bool CXmlData::CheckElement(pugi::xml_node element, const char* operation)
     return true;
 }
 
-bool CXmlData::GetNodeText(pugi::xml_node element, const char* path, QString& text)
+pugi::xml_node CXmlData::FindNode(pugi::xml_node element, const char* path, const char* operation)
 {
-    if (!CheckElement(element, "GetNodeText"))
-        return false;
+    if (!CheckElement(element, operation))
+        return pugi::xml_node();
     pugi::xml_node node = Select(element, path);
-    if (!node) {
-        SetErrorText(QStringLiteral("GetNodeText selectSingleNodeエラー"));
+    if (!node)
+        SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" selectSingleNodeエラー"));
+    return node;
+}
+
+bool CXmlData::CheckWritable(pugi::xml_node node, bool textFits, const char* operation)
+{
+    if (node.type() != pugi::node_element || !textFits) {
+        SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" put_textエラー"));
         return false;
     }
+    return true;
+}
+
+bool CXmlData::GetNodeText(pugi::xml_node element, const char* path, QString& text)
+{
+    pugi::xml_node node = FindNode(element, path, "GetNodeText");
+    if (!node)
+        return false;
     text = ThisNodeText(node);
     return true;
 }
 
 bool CXmlData::GetNodeInt(pugi::xml_node element, const char* path, int32_t& value)
 {
-    if (!CheckElement(element, "GetNodeText"))
+    pugi::xml_node node = FindNode(element, path, "GetNodeText");
+    if (!node)
         return false;
-    pugi::xml_node node = Select(element, path);
-    if (!node) {
-        SetErrorText(QStringLiteral("GetNodeText selectSingleNodeエラー"));
-        return false;
-    }
     value = ThisNodeInt(node);
     return true;
 }
 
 bool CXmlData::SetNodeText(pugi::xml_node element, const char* path, const QString& text)
 {
-    if (!CheckElement(element, "SetNodeText"))
+    pugi::xml_node node = FindNode(element, path, "SetNodeText");
+    if (!node || !CheckWritable(node, IsXmlText(text), "SetNodeText"))
         return false;
-    pugi::xml_node node = Select(element, path);
-    if (!node) {
-        SetErrorText(QStringLiteral("SetNodeText selectSingleNodeエラー"));
-        return false;
-    }
-    if (node.type() != pugi::node_element || !IsXmlText(text)) {
-        SetErrorText(QStringLiteral("SetNodeText put_textエラー"));
-        return false;
-    }
     PutText(node, text.toUtf8());
     return true;
 }
 
 bool CXmlData::SetNodeInt(pugi::xml_node element, const char* path, int32_t value)
 {
-    if (!CheckElement(element, "SetNodeText"))
+    pugi::xml_node node = FindNode(element, path, "SetNodeText");
+    if (!node || !CheckWritable(node, true, "SetNodeText"))
         return false;
-    pugi::xml_node node = Select(element, path);
-    if (!node) {
-        SetErrorText(QStringLiteral("SetNodeText selectSingleNodeエラー"));
-        return false;
-    }
-    if (node.type() != pugi::node_element) {
-        SetErrorText(QStringLiteral("SetNodeText put_textエラー"));
-        return false;
-    }
     PutInt(node, value);
     return true;
 }
 
 bool CXmlData::SetThisNodeText(pugi::xml_node element, const QString& text)
 {
-    if (!CheckElement(element, "SetThisNodeText"))
+    if (!CheckElement(element, "SetThisNodeText") || !CheckWritable(element, IsXmlText(text), "SetThisNodeText"))
         return false;
-    if (element.type() != pugi::node_element || !IsXmlText(text)) {
-        SetErrorText(QStringLiteral("SetThisNodeText put_textエラー"));
-        return false;
-    }
     PutText(element, text.toUtf8());
     return true;
 }
 
 bool CXmlData::SetThisNodeInt(pugi::xml_node element, int32_t value)
 {
-    if (!CheckElement(element, "SetThisNodeText"))
+    if (!CheckElement(element, "SetThisNodeText") || !CheckWritable(element, true, "SetThisNodeText"))
         return false;
-    if (element.type() != pugi::node_element) {
-        SetErrorText(QStringLiteral("SetThisNodeText put_textエラー"));
-        return false;
-    }
     PutInt(element, value);
     return true;
 }

@@ -69,6 +69,11 @@ public:
 private:
     pugi::xml_node Select(pugi::xml_node element, const char* path) const;
     bool CheckElement(pugi::xml_node element, const char* operation);
+    // The node at the path below the element; a null node, with the operation's error text set,
+    // when the element is unusable or nothing is there.
+    pugi::xml_node FindNode(pugi::xml_node element, const char* path, const char* operation);
+    // A text can be put into the node only when it is an element and the text fits XML.
+    bool CheckWritable(pugi::xml_node node, bool textFits, const char* operation);
 
     std::shared_ptr<pugi::xml_document> m_document;
     int32_t m_result = S_OK;
