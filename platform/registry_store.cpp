@@ -53,9 +53,14 @@ QString CRegistryStore::HiveFile(RegistryHive hive)
             config = JoinPath(HomeFolder(), u".config");
         return JoinPath(config, u"OXTREL/registry.ini");
     }
+    return MachineHiveFileIn(CommonAppDataFolder());
+}
+
+QString CRegistryStore::MachineHiveFileIn(const QString& commonAppDataFolder)
+{
     if (QString file = qEnvironmentVariable("KALEIDRA_REGISTRY_HKLM"); !file.isEmpty())
         return file;
-    return JoinPath(CommonAppDataFolder(), u"OXTREL/registry.ini");
+    return JoinPath(commonAppDataFolder, u"OXTREL/registry.ini");
 }
 
 CRegistryStore CRegistryStore::ForHive(RegistryHive hive) { return CRegistryStore(HiveFile(hive)); }

@@ -21,6 +21,9 @@ public:
     explicit CRegistryStore(QString hiveFile) : m_file(std::move(hiveFile)) {}
     static CRegistryStore ForHive(RegistryHive hive);
     static QString HiveFile(RegistryHive hive);
+    // The machine hive belonging to a common application data folder (the environment override
+    // still wins); the updater asks for the desktop user's while it runs elevated.
+    static QString MachineHiveFileIn(const QString& commonAppDataFolder);
 
     QString File() const { return m_file; }
 

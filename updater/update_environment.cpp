@@ -19,12 +19,7 @@ QString CommonAppDataOf(const std::optional<platform::DesktopUser>& user)
 
 platform::CRegistryStore MachineHiveOf(const std::optional<platform::DesktopUser>& user)
 {
-    if (!user)
-        return platform::CRegistryStore::ForHive(platform::RegistryHive::LocalMachine);
-    const QString overridden = qEnvironmentVariable("KALEIDRA_REGISTRY_HKLM");
-    return platform::CRegistryStore(overridden.isEmpty()
-            ? platform::JoinPath(CommonAppDataOf(user), u"OXTREL/registry.ini")
-            : overridden);
+    return platform::CRegistryStore(platform::CRegistryStore::MachineHiveFileIn(CommonAppDataOf(user)));
 }
 
 } // namespace
