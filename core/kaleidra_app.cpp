@@ -28,13 +28,6 @@ CKaleidraApp* KaleidraApp()
     return g_app;
 }
 
-int KaleidraMessageBox(const QString& text, unsigned type)
-{
-    if (CKaleidraApp* app = KaleidraApp())
-        return app->DoMessageBox(text, type);
-    return platform::DialogService().MessageBox(text, QString::fromUtf16(kKaleidraCaption), type);
-}
-
 std::vector<tagCKD_DISPLAY_DEVICE> AttachedDisplayDevices(std::span<const tagCKD_DISPLAY_DEVICE> devices)
 {
     std::vector<tagCKD_DISPLAY_DEVICE> attached;
@@ -50,6 +43,7 @@ CKaleidraApp::CKaleidraApp()
 {
     Q_ASSERT(!g_app);
     g_app = this;
+    SetKaleidraMessageBoxHandler([this](const QString& text, unsigned type) { return DoMessageBox(text, type); });
 }
 
 CKaleidraApp::~CKaleidraApp()
@@ -57,8 +51,10 @@ CKaleidraApp::~CKaleidraApp()
     // The frame and document go before the services they use.
     m_mainFrame.reset();
     m_document.reset();
-    if (g_app == this)
+    if (g_app == this) {
         g_app = nullptr;
+        SetKaleidraMessageBoxHandler({});
+    }
 }
 
 void CKaleidraApp::SetDocumentTemplate(CSingleDocTemplate docTemplate)

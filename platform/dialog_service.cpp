@@ -1,102 +1,50 @@
 #include "platform/dialog_service.h"
 
-#include <QApplication>
-#include <QColorDialog>
-#include <QFileDialog>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace platform {
 namespace {
 
 CDialogService* g_installed = nullptr;
+CDialogService* g_default = nullptr;
 
-QWidget* ActiveWindow() { return QApplication::activeWindow(); }
-
-QColor ToQColor(uint32_t colour) { return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)); }
-
-uint32_t FromQColor(const QColor& colour)
-{
-    return uint32_t(colour.red()) | (uint32_t(colour.green()) << 8) | (uint32_t(colour.blue()) << 16);
-}
-
-std::optional<QString> NonEmpty(const QString& path)
-{
-    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
-}
+// The service of a program without windows: nothing can be asked, so every question is
+// answered as if the user had pressed Escape, and the text is kept on the error stream.
+class CWindowlessDialogService final : public CDialogService {
+public:
+    int MessageBox(const QString& text, const QString& caption, unsigned type) override
+    {
+        std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+        return EscapeAnswer(type);
+    }
+    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> FolderName(const QString&, const QString&) override { return {}; }
+    std::optional<uint32_t> Colour(uint32_t) override { return {}; }
+};
 
 } // namespace
 
 CDialogService& DialogService()
 {
-    static CQtDialogService qtService;
-    return g_installed ? *g_installed : qtService;
+    static CWindowlessDialogService windowless;
+    if (g_installed)
+        return *g_installed;
+    return g_default ? *g_default : windowless;
 }
 
 void SetDialogService(CDialogService* service) { g_installed = service; }
 
-int CQtDialogService::MessageBox(const QString& text, const QString& caption, unsigned type)
+void SetDefaultDialogService(CDialogService* service) { g_default = service; }
+
+int EscapeAnswer(unsigned type)
 {
-    QMessageBox box(ActiveWindow());
-    box.setWindowTitle(caption);
-    box.setText(text);
-    switch (type & MB_ICONMASK) {
-    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: break;
-    }
-    struct Choice {
-        QMessageBox::StandardButton button;
-        int answer;
-    };
-    std::vector<Choice> choices;
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    case MB_YESNOCANCEL:
-        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
-        break;
-    case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
-    default: choices = {{QMessageBox::Ok, IDOK}}; break;
+    case MB_YESNO: return IDNO;
+    case MB_OKCANCEL:
+    case MB_YESNOCANCEL: return IDCANCEL;
+    default: return IDOK;
     }
-    QMessageBox::StandardButtons buttons;
-    for (const Choice& choice : choices)
-        buttons |= choice.button;
-    box.setStandardButtons(buttons);
-    const size_t defaultIndex = (type & MB_DEFBUTTON2) && choices.size() > 1 ? 1 : 0;
-    box.setDefaultButton(choices[defaultIndex].button);
-    const auto pressed = QMessageBox::StandardButton(box.exec());
-    for (const Choice& choice : choices) {
-        if (choice.button == pressed)
-            return choice.answer;
-    }
-    // Closed with the window's close button: what Escape gives.
-    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : (choices.size() > 1 ? IDCANCEL : IDOK);
-}
-
-std::optional<QString> CQtDialogService::OpenFileName(const QString& caption, const QString& folder, const QString& filter)
-{
-    return NonEmpty(QFileDialog::getOpenFileName(ActiveWindow(), caption, folder, filter));
-}
-
-std::optional<QString> CQtDialogService::SaveFileName(const QString& caption,
-                                                      const QString& initialPath,
-                                                      const QString& filter)
-{
-    return NonEmpty(QFileDialog::getSaveFileName(ActiveWindow(), caption, initialPath, filter));
-}
-
-std::optional<QString> CQtDialogService::FolderName(const QString& caption, const QString& folder)
-{
-    return NonEmpty(QFileDialog::getExistingDirectory(ActiveWindow(), caption, folder));
-}
-
-std::optional<uint32_t> CQtDialogService::Colour(uint32_t initial)
-{
-    const QColor chosen = QColorDialog::getColor(ToQColor(initial), ActiveWindow());
-    if (!chosen.isValid())
-        return std::nullopt;
-    return FromQColor(chosen);
 }
 
 } // namespace platform

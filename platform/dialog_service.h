@@ -46,22 +46,20 @@ public:
     virtual std::optional<uint32_t> Colour(uint32_t initial) = 0;
 };
 
-// The service in use: the Qt one unless another was installed.
+// The service in use: the installed one, else the program's default, else one that shows
+// nothing (programs and tools without windows), which writes each message to the standard error
+// stream and answers as Escape would.
 CDialogService& DialogService();
 
-// Installs a service (tests); nullptr puts the Qt one back. The caller keeps ownership.
+// Installs a service (tests); nullptr puts the default back. The caller keeps ownership.
 void SetDialogService(CDialogService* service);
 
-// Shows real Qt dialogs.
-class CQtDialogService final : public CDialogService {
-public:
-    int MessageBox(const QString& text, const QString& caption, unsigned type) override;
-    std::optional<QString> OpenFileName(const QString& caption, const QString& folder, const QString& filter) override;
-    std::optional<QString> SaveFileName(const QString& caption,
-                                        const QString& initialPath,
-                                        const QString& filter) override;
-    std::optional<QString> FolderName(const QString& caption, const QString& folder) override;
-    std::optional<uint32_t> Colour(uint32_t initial) override;
-};
+// Sets the program's default service (the window programs set the Qt one at start; see
+// qt_dialog_service.h). The caller keeps ownership; nullptr removes it.
+void SetDefaultDialogService(CDialogService* service);
+
+// The answer a message box of this style gives when it is closed with Escape or the window's
+// close button.
+int EscapeAnswer(unsigned type);
 
 } // namespace platform

@@ -2,11 +2,14 @@
 #include "core/kaleidra_app.h"
 #include "core/main_frame.h"
 
+#include "platform/qt_dialog_service.h"
+
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
+    platform::UseQtDialogService();
     QCoreApplication::setApplicationName(QString::fromUtf16(CKaleidraApp::kAppName));
 
     CKaleidraApp app;

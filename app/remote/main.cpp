@@ -3,6 +3,8 @@
 #include "remote/main_frame.h"
 #include "remote/remote_server.h"
 
+#include "platform/qt_dialog_service.h"
+
 #include <QApplication>
 #include <QFont>
 #include <cstdio>
@@ -35,6 +37,7 @@ std::optional<RemoteServerOptions> TestListenOptions()
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    platform::UseQtDialogService();
     QApplication::setApplicationName(QStringLiteral("KaleidraRemote"));
     // The window's fonts are named as on Windows; the installed Japanese font stands in.
     for (const QString& family :

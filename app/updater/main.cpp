@@ -1,3 +1,4 @@
+#include "platform/qt_dialog_service.h"
 #include "updater/update_ctrl.h"
 #include "updater/update_environment.h"
 
@@ -7,6 +8,7 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    platform::UseQtDialogService();
     QCoreApplication::setApplicationName(QStringLiteral("Kaleidra Updater"));
     CSystemUpdateEnvironment environment;
     CUpdateCtrl control(environment);

@@ -1,4 +1,4 @@
-#include "platform/dialog_service.h"
+#include "platform/qt_dialog_service.h"
 #include "tests/fixtures/scripted_dialog_service.h"
 
 #include <gtest/gtest-spi.h>

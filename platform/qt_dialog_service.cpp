@@ -1,0 +1,98 @@
+#include "platform/qt_dialog_service.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace platform {
+namespace {
+
+QWidget* ActiveWindow() { return QApplication::activeWindow(); }
+
+QColor ToQColor(uint32_t colour) { return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)); }
+
+uint32_t FromQColor(const QColor& colour)
+{
+    return uint32_t(colour.red()) | (uint32_t(colour.green()) << 8) | (uint32_t(colour.blue()) << 16);
+}
+
+std::optional<QString> NonEmpty(const QString& path)
+{
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
+}
+
+} // namespace
+
+void UseQtDialogService()
+{
+    static CQtDialogService qtService;
+    SetDefaultDialogService(&qtService);
+}
+
+int CQtDialogService::MessageBox(const QString& text, const QString& caption, unsigned type)
+{
+    QMessageBox box(ActiveWindow());
+    box.setWindowTitle(caption);
+    box.setText(text);
+    switch (type & MB_ICONMASK) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    struct Choice {
+        QMessageBox::StandardButton button;
+        int answer;
+    };
+    std::vector<Choice> choices;
+    switch (type & MB_TYPEMASK) {
+    case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_YESNOCANCEL:
+        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        break;
+    case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+    default: choices = {{QMessageBox::Ok, IDOK}}; break;
+    }
+    QMessageBox::StandardButtons buttons;
+    for (const Choice& choice : choices)
+        buttons |= choice.button;
+    box.setStandardButtons(buttons);
+    const size_t defaultIndex = (type & MB_DEFBUTTON2) && choices.size() > 1 ? 1 : 0;
+    box.setDefaultButton(choices[defaultIndex].button);
+    const auto pressed = QMessageBox::StandardButton(box.exec());
+    for (const Choice& choice : choices) {
+        if (choice.button == pressed)
+            return choice.answer;
+    }
+    // Closed with the window's close button: what Escape gives.
+    return EscapeAnswer(type);
+}
+
+std::optional<QString> CQtDialogService::OpenFileName(const QString& caption, const QString& folder, const QString& filter)
+{
+    return NonEmpty(QFileDialog::getOpenFileName(ActiveWindow(), caption, folder, filter));
+}
+
+std::optional<QString> CQtDialogService::SaveFileName(const QString& caption,
+                                                      const QString& initialPath,
+                                                      const QString& filter)
+{
+    return NonEmpty(QFileDialog::getSaveFileName(ActiveWindow(), caption, initialPath, filter));
+}
+
+std::optional<QString> CQtDialogService::FolderName(const QString& caption, const QString& folder)
+{
+    return NonEmpty(QFileDialog::getExistingDirectory(ActiveWindow(), caption, folder));
+}
+
+std::optional<uint32_t> CQtDialogService::Colour(uint32_t initial)
+{
+    const QColor chosen = QColorDialog::getColor(ToQColor(initial), ActiveWindow());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return FromQColor(chosen);
+}
+
+} // namespace platform
