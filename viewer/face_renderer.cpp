@@ -1,0 +1,360 @@
+#include "viewer/face_renderer.h"
+
+#include "viewer/face_geometry.h"
+
+#include <QFont>
+#include <QOpenGLShaderProgram>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVector2D>
+#include <QVector3D>
+#include <QVector4D>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+constexpr char kVertexShader[] = R"(#version 330 core
+in vec2 aPosition;
+uniform vec2 uFramebuffer;
+void main()
+{
+    gl_Position = vec4(aPosition / uFramebuffer * 2.0 - 1.0, 0.0, 1.0);
+}
+)";
+
+// gl_FragCoord counts frame buffer pixels from the bottom left; uToFace takes it to the face's
+// unit square by the inverse of the face's perspective.
+constexpr char kFragmentShader[] = R"(#version 330 core
+uniform mat3 uToFace;
+uniform vec4 uShown;
+uniform int uFormat;
+uniform sampler2D uPlane0;
+uniform sampler2D uPlane1;
+uniform sampler2D uPlane2;
+uniform mat3 uYuvMatrix;
+uniform vec3 uYuvOffset;
+uniform bool uHasMask;
+uniform sampler2D uMask;
+uniform float uOpacity;
+out vec4 fragColor;
+
+void main()
+{
+    vec3 q = uToFace * vec3(gl_FragCoord.xy, 1.0);
+    if (q.z <= 0.0)
+        discard;
+    vec2 uv = q.xy / q.z;
+    if (uv.x < 0.0 || uv.y < 0.0 || uv.x > 1.0 || uv.y > 1.0)
+        discard;
+    vec2 source = uShown.xy + uv * uShown.zw;
+    vec4 color;
+    if (uFormat == 1) {
+        vec3 yuv = vec3(texture(uPlane0, source).r, texture(uPlane1, source).r, texture(uPlane2, source).r);
+        color = vec4(clamp(uYuvMatrix * (yuv - uYuvOffset), 0.0, 1.0), 1.0);
+    } else {
+        color = texture(uPlane0, source);
+    }
+    float coverage = uHasMask ? texture(uMask, uv).r : 1.0;
+    float alpha = color.a * coverage * uOpacity;
+    fragColor = vec4(color.rgb * alpha, alpha);
+}
+)";
+
+// RGB of Y'CbCr (each 0..1 after the offset) for the frame's matrix and range.
+std::array<float, 9> YuvMatrix(const CVideoFrame& frame, std::array<float, 3>& offset)
+{
+    double kr = 0.2126;
+    double kb = 0.0722;
+    if (frame.matrix == CVideoFrame::Matrix::Bt601) {
+        kr = 0.299;
+        kb = 0.114;
+    } else if (frame.matrix == CVideoFrame::Matrix::Bt2020) {
+        kr = 0.2627;
+        kb = 0.0593;
+    }
+    const double kg = 1.0 - kr - kb;
+    const double yScale = frame.fullRange ? 1.0 : 255.0 / 219.0;
+    const double cScale = frame.fullRange ? 1.0 : 255.0 / 224.0;
+    offset = { frame.fullRange ? 0.0f : 16.0f / 255.0f, 128.0f / 255.0f, 128.0f / 255.0f };
+    const double crToR = 2.0 * (1.0 - kr);
+    const double cbToB = 2.0 * (1.0 - kb);
+    const double cbToG = -cbToB * kb / kg;
+    const double crToG = -crToR * kr / kg;
+    // Column-major: the columns are what Y, Cb and Cr add to R, G and B.
+    return { float(yScale), float(yScale), float(yScale), 0.0f, float(cbToG * cScale), float(cbToB * cScale),
+        float(crToR * cScale), float(crToG * cScale), 0.0f };
+}
+
+} // namespace
+
+CFaceRenderer::CFaceRenderer() = default;
+
+CFaceRenderer::~CFaceRenderer()
+{
+    // The owner destroys the renderer with its context current, or after the context went,
+    // when nothing can be released any more.
+    if (m_initialized && QOpenGLContext::currentContext()) {
+        for (auto& [faceNo, textures] : m_textures)
+            DeleteTextures(textures);
+        glDeleteBuffers(1, &m_vertexBuffer);
+        glDeleteVertexArrays(1, &m_vertexArray);
+    }
+}
+
+bool CFaceRenderer::Initialize()
+{
+    if (m_initialized)
+        return true;
+    if (!QOpenGLContext::currentContext()) {
+        m_lastError = QStringLiteral("no OpenGL context");
+        return false;
+    }
+    initializeOpenGLFunctions();
+    m_program = std::make_unique<QOpenGLShaderProgram>();
+    if (!m_program->addShaderFromSourceCode(QOpenGLShader::Vertex, kVertexShader)
+        || !m_program->addShaderFromSourceCode(QOpenGLShader::Fragment, kFragmentShader)
+        || !m_program->link()) {
+        m_lastError = m_program->log();
+        m_program.reset();
+        return false;
+    }
+    glGenVertexArrays(1, &m_vertexArray);
+    glGenBuffers(1, &m_vertexBuffer);
+    m_program->bind();
+    m_program->setUniformValue("uPlane0", 0);
+    m_program->setUniformValue("uPlane1", 1);
+    m_program->setUniformValue("uPlane2", 2);
+    m_program->setUniformValue("uMask", 3);
+    m_program->release();
+    m_initialized = true;
+    return true;
+}
+
+void CFaceRenderer::UploadPlane(GLuint& texture, QSize& size, const CVideoFrame::Plane& plane, bool rgba)
+{
+    const int bytesPerPixel = rgba ? 4 : 1;
+    if (!texture) {
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, texture);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, plane.stride / bytesPerPixel);
+    const GLenum format = rgba ? GL_RGBA : GL_RED;
+    const GLenum internal = rgba ? GL_RGBA8 : GL_R8;
+    const QSize planeSize(plane.width, plane.height);
+    if (size != planeSize) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GLint(internal), plane.width, plane.height, 0, format,
+            GL_UNSIGNED_BYTE, plane.data);
+        size = planeSize;
+    } else {
+        glTexSubImage2D(
+            GL_TEXTURE_2D, 0, 0, 0, plane.width, plane.height, format, GL_UNSIGNED_BYTE, plane.data);
+    }
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+void CFaceRenderer::Upload(FaceTextures& textures, const CVideoFrame& frame)
+{
+    if (textures.serial == frame.serial)
+        return;
+    const bool rgba = frame.format == CVideoFrame::Format::Rgba;
+    if (rgba != textures.rgba) {
+        // The textures of the other layout are of no use: they are made anew.
+        glDeleteTextures(3, textures.planes);
+        for (int i = 0; i < 3; ++i) {
+            textures.planes[i] = 0;
+            textures.sizes[i] = {};
+        }
+        textures.rgba = rgba;
+    }
+    for (int i = 0; i < (rgba ? 1 : 3); ++i)
+        UploadPlane(textures.planes[i], textures.sizes[i], frame.planes[size_t(i)], rgba);
+    textures.serial = frame.serial;
+}
+
+void CFaceRenderer::UploadMask(FaceTextures& textures, const QImage& mask, uint64_t key)
+{
+    if (textures.maskKey == key && textures.mask)
+        return;
+    CVideoFrame::Plane plane { mask.constBits(), int(mask.bytesPerLine()), mask.width(), mask.height() };
+    UploadPlane(textures.mask, textures.maskSize, plane, false);
+    textures.maskKey = key;
+}
+
+void CFaceRenderer::DeleteTextures(FaceTextures& textures)
+{
+    glDeleteTextures(3, textures.planes);
+    if (textures.mask)
+        glDeleteTextures(1, &textures.mask);
+    textures = FaceTextures();
+}
+
+void CFaceRenderer::ReleaseUnused(const std::vector<FaceLayer>& layers)
+{
+    if (!m_initialized)
+        return;
+    for (auto entry = m_textures.begin(); entry != m_textures.end();) {
+        const int32_t faceNo = entry->first;
+        const bool used = std::any_of(layers.begin(), layers.end(),
+            [faceNo](const FaceLayer& layer) { return layer.faceNo == faceNo && layer.frame; });
+        if (used) {
+            ++entry;
+            continue;
+        }
+        DeleteTextures(entry->second);
+        entry = m_textures.erase(entry);
+    }
+}
+
+void CFaceRenderer::Render(
+    const std::vector<FaceLayer>& layers, QSize canvas, QSize framebuffer, const QRectF& viewport)
+{
+    glViewport(0, 0, framebuffer.width(), framebuffer.height());
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (!m_initialized || canvas.isEmpty() || viewport.isEmpty())
+        return;
+
+    const double scale = viewport.width() / canvas.width();
+    // Canvas pixels (top-left origin) to frame buffer pixels (bottom-left origin).
+    const auto toFramebuffer = [&](QPointF point) {
+        return QPointF(
+            viewport.x() + point.x() * scale, framebuffer.height() - (viewport.y() + point.y() * scale));
+    };
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    m_program->bind();
+    m_program->setUniformValue("uFramebuffer", QVector2D(framebuffer.width(), framebuffer.height()));
+    glBindVertexArray(m_vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+    const int position = m_program->attributeLocation("aPosition");
+    glEnableVertexAttribArray(GLuint(position));
+    glVertexAttribPointer(GLuint(position), 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+
+    for (const FaceLayer& layer : layers) {
+        if (!layer.frame || layer.quad.size() != 4 || layer.opacity <= 0.0f)
+            continue;
+        QPolygonF quad;
+        for (const QPointF& corner : layer.quad)
+            quad << toFramebuffer(corner);
+        const std::optional<QTransform> toFace = QuadToUnitSquare(quad);
+        if (!toFace)
+            continue;
+        FaceTextures& textures = m_textures[layer.faceNo];
+        Upload(textures, *layer.frame);
+        const bool hasMask = layer.mask && !layer.mask->isNull();
+        if (hasMask)
+            UploadMask(textures, *layer.mask, layer.maskKey);
+
+        const QTransform& t = *toFace;
+        const GLfloat toFaceMatrix[9]
+            = { GLfloat(t.m11()), GLfloat(t.m12()), GLfloat(t.m13()), GLfloat(t.m21()), GLfloat(t.m22()),
+                  GLfloat(t.m23()), GLfloat(t.m31()), GLfloat(t.m32()), GLfloat(t.m33()) };
+        glUniformMatrix3fv(m_program->uniformLocation("uToFace"), 1, GL_FALSE, toFaceMatrix);
+        m_program->setUniformValue("uShown",
+            QVector4D(float(layer.shownArea.x()), float(layer.shownArea.y()), float(layer.shownArea.width()),
+                float(layer.shownArea.height())));
+        const bool yuv = layer.frame->format == CVideoFrame::Format::Yuv;
+        m_program->setUniformValue("uFormat", yuv ? 1 : 0);
+        if (yuv) {
+            std::array<float, 3> offset {};
+            const std::array<float, 9> matrix = YuvMatrix(*layer.frame, offset);
+            glUniformMatrix3fv(m_program->uniformLocation("uYuvMatrix"), 1, GL_FALSE, matrix.data());
+            m_program->setUniformValue("uYuvOffset", QVector3D(offset[0], offset[1], offset[2]));
+        }
+        m_program->setUniformValue("uHasMask", hasMask ? 1 : 0);
+        m_program->setUniformValue("uOpacity", layer.opacity);
+        for (int i = 0; i < (yuv ? 3 : 1); ++i) {
+            glActiveTexture(GL_TEXTURE0 + GLenum(i));
+            glBindTexture(GL_TEXTURE_2D, textures.planes[i]);
+        }
+        if (hasMask) {
+            glActiveTexture(GL_TEXTURE3);
+            glBindTexture(GL_TEXTURE_2D, textures.mask);
+        }
+        glActiveTexture(GL_TEXTURE0);
+
+        GLfloat vertices[8];
+        for (int i = 0; i < 4; ++i) {
+            vertices[2 * i] = GLfloat(quad[i].x());
+            vertices[2 * i + 1] = GLfloat(quad[i].y());
+        }
+        glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
+        glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+    }
+    glDisableVertexAttribArray(GLuint(position));
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindVertexArray(0);
+    m_program->release();
+    glDisable(GL_BLEND);
+}
+
+double GuideHandleRadius(QSize canvas, const QRectF& viewport)
+{
+    constexpr double kHandleScreenPixels = 10.0;
+    if (canvas.isEmpty() || viewport.isEmpty())
+        return kHandleScreenPixels;
+    return kHandleScreenPixels * canvas.width() / viewport.width();
+}
+
+void PaintGuide(QPainter& painter, const std::vector<GuideFace>& faces, QSize canvas, const QRectF& viewport)
+{
+    if (canvas.isEmpty() || viewport.isEmpty())
+        return;
+    const double scale = viewport.width() / canvas.width();
+    const auto toView = [&](QPointF point) { return viewport.topLeft() + point * scale; };
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(viewport);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(18);
+    painter.setFont(font);
+    for (const GuideFace& face : faces) {
+        QPolygonF quad;
+        for (const QPointF& corner : face.quad)
+            quad << toView(corner);
+        const QColor color = face.color.isValid() ? face.color : QColor(Qt::white);
+        QPen outline(face.selected ? QColor(Qt::white) : color, face.selected ? 3.0 : 2.0);
+        if (!face.shown)
+            outline.setStyle(Qt::DashLine);
+        // A face whose corners fold shows its outline in red: it cannot be drawn.
+        if (!IsConvexQuad(face.quad))
+            outline.setColor(Qt::red);
+        painter.setPen(outline);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolygon(quad);
+        if (face.selected) {
+            painter.setPen(QPen(color, 1.0));
+            painter.drawPolygon(quad);
+        }
+        const QPointF centre = (quad[0] + quad[1] + quad[2] + quad[3]) / 4.0;
+        const QString number = QString::number(face.faceNo);
+        const QRectF label(centre - QPointF(24, 14), QSizeF(48, 28));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 0, 0, 160));
+        painter.drawRoundedRect(label, 4, 4);
+        painter.setPen(face.selected ? QColor(Qt::white) : color);
+        painter.drawText(label, Qt::AlignCenter, number);
+        if (face.locked)
+            continue;
+        for (const QPointF& corner : quad) {
+            const QRectF handle(corner - QPointF(5, 5), QSizeF(10, 10));
+            painter.setPen(QPen(Qt::black, 1.0));
+            painter.setBrush(face.selected ? QColor(Qt::white) : color);
+            painter.drawRect(handle);
+        }
+    }
+    painter.restore();
+}

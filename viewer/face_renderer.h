@@ -1,0 +1,68 @@
+#pragma once
+
+#include "viewer/face_layer.h"
+
+#include <QOpenGLExtraFunctions>
+#include <QRectF>
+#include <QSize>
+#include <map>
+#include <memory>
+
+class QOpenGLShaderProgram;
+class QPainter;
+
+// Draws the show with OpenGL: every face's picture through one shader that maps each pixel of
+// the output back onto the face by the inverse of the face's perspective (so the picture is
+// exact for any quadrilateral, never two bent triangles), converts YUV planes to RGB and applies
+// the face's mask. Needs a current context with OpenGL 3.3; Mesa's software renderer will do.
+class CFaceRenderer : protected QOpenGLExtraFunctions {
+public:
+    CFaceRenderer();
+    ~CFaceRenderer();
+    CFaceRenderer(const CFaceRenderer&) = delete;
+    CFaceRenderer& operator=(const CFaceRenderer&) = delete;
+
+    // Compiles the shaders in the current context; false (with the reason) when it cannot.
+    bool Initialize();
+    const QString& LastError() const { return m_lastError; }
+
+    // Draws the layers, in order, into the bound frame buffer of the given size: black, then
+    // the canvas scaled into the viewport (frame buffer pixels, top-left origin).
+    void Render(
+        const std::vector<FaceLayer>& layers, QSize canvas, QSize framebuffer, const QRectF& viewport);
+
+    // Releases the textures of faces that are not in the layers any more (call with the
+    // context current).
+    void ReleaseUnused(const std::vector<FaceLayer>& layers);
+
+private:
+    struct FaceTextures {
+        GLuint planes[3] = { 0, 0, 0 };
+        QSize sizes[3];
+        bool rgba = false;
+        uint64_t serial = 0;
+        GLuint mask = 0;
+        QSize maskSize;
+        uint64_t maskKey = 0;
+    };
+
+    void Upload(FaceTextures& textures, const CVideoFrame& frame);
+    void UploadMask(FaceTextures& textures, const QImage& mask, uint64_t key);
+    void UploadPlane(GLuint& texture, QSize& size, const CVideoFrame::Plane& plane, bool rgba);
+    void DeleteTextures(FaceTextures& textures);
+
+    std::unique_ptr<QOpenGLShaderProgram> m_program;
+    GLuint m_vertexArray = 0;
+    GLuint m_vertexBuffer = 0;
+    std::map<int32_t, FaceTextures> m_textures;
+    QString m_lastError;
+    bool m_initialized = false;
+};
+
+// The GUIDE overlay: each face's outline in its colour, its number in the middle and a handle
+// on each corner (the selected face drawn stronger; locked faces without handles), drawn with
+// the painter over the canvas placed in the viewport.
+void PaintGuide(QPainter& painter, const std::vector<GuideFace>& faces, QSize canvas, const QRectF& viewport);
+
+// The canvas radius of a corner handle as a user grabs it: a fixed size on screen.
+double GuideHandleRadius(QSize canvas, const QRectF& viewport);
