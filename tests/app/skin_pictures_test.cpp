@@ -160,6 +160,25 @@ TEST(SkinPictures, TheSkinFolderHoldsOnlyNamedPictures)
     EXPECT_EQ(count, named.size() - 1); // every distinct name but the empty one
 }
 
+// KaleidraRemote's 18 buttons, built into the program from the same sources.
+TEST(SkinPictures, TheRemoteButtonsHaveTheirWindowsSizes)
+{
+    const QDir folder(QStringLiteral(KALEIDRA_REMOTE_PICTURES));
+    for (const char* button : { "START", "PAUSE" }) {
+        for (const char* state : { "NORMAL", "NOT", "OVER", "PRESS" })
+            ExpectPicture(folder.filePath(QStringLiteral("IMGRC_%1_%2.bmp").arg(button, state)), { 167, 42 });
+    }
+    for (const char* state : { "NORMAL", "NOT", "OVER", "PRESS" })
+        ExpectPicture(folder.filePath(QStringLiteral("IMGRC_TOP_%1.bmp").arg(state)), { 43, 42 });
+    for (const char* button : { "GUIDE", "LOOP", "SCREEN" }) {
+        for (const char* state : { "NORMAL", "SEL" })
+            ExpectPicture(folder.filePath(QStringLiteral("IMGRC_%1_%2.bmp").arg(button, state)), { 43, 42 });
+    }
+    // Switched on and off look different.
+    EXPECT_NE(QImage(folder.filePath(QStringLiteral("IMGRC_GUIDE_NORMAL.bmp"))),
+        QImage(folder.filePath(QStringLiteral("IMGRC_GUIDE_SEL.bmp"))));
+}
+
 // The build fails, naming the fault, when a source is missing or unreadable.
 TEST(SkinGenerator, FailsOnAMissingOrUnreadableSource)
 {
