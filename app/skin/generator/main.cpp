@@ -54,20 +54,20 @@ int main(int argc, char** argv)
     CSkinStyleTable styleTable;
     if (!styleTable.Load(parser.value(styles), &error))
         return fail(error);
-    std::vector<SkinPictureSpec> list;
+    std::vector<SkinPictureEntry> list;
     if (!LoadSkinManifest(parser.value(pictures), &list, &error))
         return fail(error);
 
     const CSkinRenderer renderer(parser.value(sources), styleTable, extraValues);
     const QDir folder(parser.value(output));
     std::vector<SkinSheetEntry> rendered;
-    for (const SkinPictureSpec& spec : list) {
-        QImage picture = renderer.Render(spec, &error);
+    for (const SkinPictureEntry& entry : list) {
+        QImage picture = renderer.Render(entry, &error);
         if (picture.isNull())
             return fail(error);
-        if (!CSkinRenderer::Save(picture, folder.filePath(spec.file), &error))
+        if (!CSkinRenderer::Save(picture, folder.filePath(entry.file), &error))
             return fail(error);
-        rendered.push_back({ spec, std::move(picture) });
+        rendered.push_back({ entry, std::move(picture) });
     }
     if (parser.isSet(sheet)) {
         const QString title = QStringLiteral("Kaleidra default skin: %1 pictures").arg(rendered.size());

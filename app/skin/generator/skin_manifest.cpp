@@ -19,7 +19,7 @@ bool IsSafeRelativePath(const QString& file)
     return true;
 }
 
-bool ApplyOption(SkinPictureSpec& spec, const QString& option, QString* error)
+bool ApplyOption(SkinPictureEntry& entry, const QString& option, QString* error)
 {
     const qsizetype equals = option.indexOf(QLatin1Char('='));
     const QString key = option.left(equals);
@@ -27,28 +27,28 @@ bool ApplyOption(SkinPictureSpec& spec, const QString& option, QString* error)
     bool ok = equals > 0 && !value.isEmpty();
     if (!ok) {
     } else if (key == QStringLiteral("glyph")) {
-        spec.glyph = value;
+        entry.glyph = value;
     } else if (key == QStringLiteral("scale")) {
-        spec.scale = value.toDouble(&ok);
-        ok = ok && spec.scale > 0 && spec.scale <= 4;
+        entry.scale = value.toDouble(&ok);
+        ok = ok && entry.scale > 0 && entry.scale <= 4;
     } else if (key == QStringLiteral("flip")) {
-        spec.flip = value;
+        entry.flip = value;
         ok = value == QStringLiteral("x") || value == QStringLiteral("y") || value == QStringLiteral("xy");
     } else if (key == QStringLiteral("matte")) {
-        spec.matte = value;
+        entry.matte = value;
     } else if (key == QStringLiteral("fill")) {
-        spec.fill = value;
+        entry.fill = value;
     } else {
         ok = false;
     }
     if (!ok)
-        *error = QStringLiteral("%1: bad option \"%2\"").arg(spec.where, option);
+        *error = QStringLiteral("%1: bad option \"%2\"").arg(entry.where, option);
     return ok;
 }
 
 } // namespace
 
-bool LoadSkinManifest(const QString& path, std::vector<SkinPictureSpec>* pictures, QString* error)
+bool LoadSkinManifest(const QString& path, std::vector<SkinPictureEntry>* pictures, QString* error)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -66,41 +66,41 @@ bool LoadSkinManifest(const QString& path, std::vector<SkinPictureSpec>* picture
         const QStringList columns = line.split(blanks, Qt::SkipEmptyParts);
         if (columns.isEmpty())
             continue;
-        SkinPictureSpec spec;
-        spec.where = QStringLiteral("%1:%2").arg(path).arg(i + 1);
+        SkinPictureEntry entry;
+        entry.where = QStringLiteral("%1:%2").arg(path).arg(i + 1);
         const QRegularExpressionMatch sized
             = columns.size() >= 4 ? size.match(columns[1]) : QRegularExpressionMatch();
         if (!sized.hasMatch() || sized.captured(1).toInt() == 0 || sized.captured(2).toInt() == 0) {
             *error = QStringLiteral("%1: expected \"file WIDTHxHEIGHT body state [option=value ...]\"")
-                         .arg(spec.where);
+                         .arg(entry.where);
             return false;
         }
-        spec.file = columns[0];
-        spec.size = QSize(sized.captured(1).toInt(), sized.captured(2).toInt());
-        spec.body = columns[2];
-        spec.state = columns[3];
+        entry.file = columns[0];
+        entry.size = QSize(sized.captured(1).toInt(), sized.captured(2).toInt());
+        entry.body = columns[2];
+        entry.state = columns[3];
         for (int c = 4; c < columns.size(); ++c) {
-            if (!ApplyOption(spec, columns[c], error))
+            if (!ApplyOption(entry, columns[c], error))
                 return false;
         }
-        const QString extension = spec.file.section(QLatin1Char('.'), -1).toLower();
-        if (!IsSafeRelativePath(spec.file)
+        const QString extension = entry.file.section(QLatin1Char('.'), -1).toLower();
+        if (!IsSafeRelativePath(entry.file)
             || (extension != QStringLiteral("png") && extension != QStringLiteral("bmp"))) {
+            *error = QStringLiteral("%1: \"%2\" is not a relative .png or .bmp path")
+                         .arg(entry.where, entry.file);
+            return false;
+        }
+        if (extension == QStringLiteral("bmp") && entry.matte.isEmpty()) {
             *error
-                = QStringLiteral("%1: \"%2\" is not a relative .png or .bmp path").arg(spec.where, spec.file);
+                = QStringLiteral("%1: a .bmp picture has no transparency and needs a matte").arg(entry.where);
             return false;
         }
-        if (extension == QStringLiteral("bmp") && spec.matte.isEmpty()) {
-            *error
-                = QStringLiteral("%1: a .bmp picture has no transparency and needs a matte").arg(spec.where);
+        if (seen.contains(entry.file.toLower())) {
+            *error = QStringLiteral("%1: \"%2\" is listed twice").arg(entry.where, entry.file);
             return false;
         }
-        if (seen.contains(spec.file.toLower())) {
-            *error = QStringLiteral("%1: \"%2\" is listed twice").arg(spec.where, spec.file);
-            return false;
-        }
-        seen.insert(spec.file.toLower());
-        pictures->push_back(spec);
+        seen.insert(entry.file.toLower());
+        pictures->push_back(entry);
     }
     return true;
 }

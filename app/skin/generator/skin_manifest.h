@@ -7,7 +7,7 @@
 // One picture to render: its file (relative to the output folder, '/'-separated; the extension
 // .png or .bmp decides the format), its size, the body drawn over the whole picture, the state of
 // the style table it takes its values from, and the options of its line.
-struct SkinPictureSpec {
+struct SkinPictureEntry {
     QString file;
     QSize size;
     QString body;
@@ -24,4 +24,4 @@ struct SkinPictureSpec {
 // '#' at the start of a line or after a blank starting a comment. Options: glyph, scale, flip, matte, fill.
 // False with the reason when a line is malformed, a file name is not a safe relative path or names a picture
 // twice, or a .bmp picture has no matte.
-bool LoadSkinManifest(const QString& path, std::vector<SkinPictureSpec>* pictures, QString* error);
+bool LoadSkinManifest(const QString& path, std::vector<SkinPictureEntry>* pictures, QString* error);

@@ -61,27 +61,29 @@ CSkinRenderer::CSkinRenderer(
 {
 }
 
-std::optional<QString> CSkinRenderer::ValueOf(const QString& name, const SkinPictureSpec& spec) const
+std::optional<QString> CSkinRenderer::ValueOf(const QString& name, const SkinPictureEntry& entry) const
 {
     if (name == QStringLiteral("w"))
-        return QString::number(spec.size.width());
+        return QString::number(entry.size.width());
     if (name == QStringLiteral("h"))
-        return QString::number(spec.size.height());
-    if (name == QStringLiteral("fill") && !spec.fill.isEmpty()) {
-        if (spec.fill.startsWith(QLatin1Char('#')))
-            return spec.fill;
-        return m_styles.Value(spec.state, spec.fill);
+        return QString::number(entry.size.height());
+    if (name == QStringLiteral("fill") && !entry.fill.isEmpty()) {
+        if (entry.fill.startsWith(QLatin1Char('#')))
+            return entry.fill;
+        return m_styles.Value(entry.state, entry.fill);
     }
     const auto extra = m_extraValues.find(name);
     if (extra != m_extraValues.end())
         return extra->second;
-    return m_styles.Value(spec.state, name);
+    return m_styles.Value(entry.state, name);
 }
 
-std::optional<QColor> CSkinRenderer::ColourOf(const QString& nameOrColour, const SkinPictureSpec& spec) const
+std::optional<QColor> CSkinRenderer::ColourOf(
+    const QString& nameOrColour, const SkinPictureEntry& entry) const
 {
-    const std::optional<QString> text
-        = nameOrColour.startsWith(QLatin1Char('#')) ? nameOrColour : m_styles.Value(spec.state, nameOrColour);
+    const std::optional<QString> text = nameOrColour.startsWith(QLatin1Char('#'))
+        ? nameOrColour
+        : m_styles.Value(entry.state, nameOrColour);
     if (!text)
         return std::nullopt;
     const QColor colour = QColor::fromString(*text);
@@ -89,7 +91,7 @@ std::optional<QColor> CSkinRenderer::ColourOf(const QString& nameOrColour, const
 }
 
 std::optional<QString> CSkinRenderer::Expand(
-    const QString& text, const SkinPictureSpec& spec, QString* error) const
+    const QString& text, const SkinPictureEntry& entry, QString* error) const
 {
     static const QRegularExpression token(
         QStringLiteral("\\{\\{\\s*([a-z_][a-z0-9_]*)\\s*(?:([-+*/])\\s*([0-9]+(?:\\.[0-9]+)?))?\\s*\\}\\}"));
@@ -98,9 +100,9 @@ std::optional<QString> CSkinRenderer::Expand(
     for (const QRegularExpressionMatch& match : token.globalMatch(text)) {
         result += text.mid(done, match.capturedStart() - done);
         done = match.capturedEnd();
-        const std::optional<QString> value = ValueOf(match.captured(1), spec);
+        const std::optional<QString> value = ValueOf(match.captured(1), entry);
         if (!value) {
-            *error = QStringLiteral("no value \"%1\" in state \"%2\"").arg(match.captured(1), spec.state);
+            *error = QStringLiteral("no value \"%1\" in state \"%2\"").arg(match.captured(1), entry.state);
             return std::nullopt;
         }
         if (match.captured(2).isEmpty()) {
@@ -129,83 +131,83 @@ std::optional<QString> CSkinRenderer::Expand(
 }
 
 bool CSkinRenderer::DrawSource(
-    const QString& path, const SkinPictureSpec& spec, QPainter& painter, bool glyph, QString* error) const
+    const QString& path, const SkinPictureEntry& entry, QPainter& painter, bool glyph, QString* error) const
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("%1: cannot read %2: %3").arg(spec.where, path, file.errorString());
+        *error = QStringLiteral("%1: cannot read %2: %3").arg(entry.where, path, file.errorString());
         return false;
     }
     QString expandError;
-    const std::optional<QString> text = Expand(QString::fromUtf8(file.readAll()), spec, &expandError);
+    const std::optional<QString> text = Expand(QString::fromUtf8(file.readAll()), entry, &expandError);
     if (!text) {
-        *error = QStringLiteral("%1: %2: %3").arg(spec.where, path, expandError);
+        *error = QStringLiteral("%1: %2: %3").arg(entry.where, path, expandError);
         return false;
     }
     CSvgComplaints complaints;
     QSvgRenderer svg;
     if (!svg.load(text->toUtf8()) || !svg.isValid()) {
-        *error = QStringLiteral("%1: %2 is not a readable SVG document").arg(spec.where, path);
+        *error = QStringLiteral("%1: %2 is not a readable SVG document").arg(entry.where, path);
         return false;
     }
-    const QSizeF size(spec.size);
+    const QSizeF size(entry.size);
     QRectF target(QPointF(0, 0), size);
     if (glyph) {
         const QRectF box = svg.viewBoxF();
         if (box.isEmpty()) {
-            *error = QStringLiteral("%1: %2 has no viewBox").arg(spec.where, path);
+            *error = QStringLiteral("%1: %2 has no viewBox").arg(entry.where, path);
             return false;
         }
-        const double height = size.height() * spec.scale;
+        const double height = size.height() * entry.scale;
         const double width = height * box.width() / box.height();
         const double dx
-            = Number(ValueOf(QStringLiteral("glyph_dx"), spec).value_or(QStringLiteral("0"))).value_or(0);
+            = Number(ValueOf(QStringLiteral("glyph_dx"), entry).value_or(QStringLiteral("0"))).value_or(0);
         const double dy
-            = Number(ValueOf(QStringLiteral("glyph_dy"), spec).value_or(QStringLiteral("0"))).value_or(0);
+            = Number(ValueOf(QStringLiteral("glyph_dy"), entry).value_or(QStringLiteral("0"))).value_or(0);
         target = QRectF((size.width() - width) / 2 + dx, (size.height() - height) / 2 + dy, width, height);
     }
     svg.render(&painter, target);
     if (!complaints.Messages().isEmpty()) {
         *error = QStringLiteral("%1: %2: %3")
-                     .arg(spec.where, path, complaints.Messages().join(QStringLiteral("; ")));
+                     .arg(entry.where, path, complaints.Messages().join(QStringLiteral("; ")));
         return false;
     }
     return true;
 }
 
-QImage CSkinRenderer::Render(const SkinPictureSpec& spec, QString* error) const
+QImage CSkinRenderer::Render(const SkinPictureEntry& entry, QString* error) const
 {
-    if (!m_styles.HasState(spec.state)) {
-        *error = QStringLiteral("%1: no state \"%2\" in the style table").arg(spec.where, spec.state);
+    if (!m_styles.HasState(entry.state)) {
+        *error = QStringLiteral("%1: no state \"%2\" in the style table").arg(entry.where, entry.state);
         return QImage();
     }
-    QImage picture(spec.size, QImage::Format_ARGB32_Premultiplied);
+    QImage picture(entry.size, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::transparent);
     {
         QPainter painter(&picture);
         painter.setRenderHints(
             QPainter::Antialiasing | QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
-        if (spec.flip.contains(QLatin1Char('x')))
-            painter.setTransform(QTransform(-1, 0, 0, 1, spec.size.width(), 0), true);
-        if (spec.flip.contains(QLatin1Char('y')))
-            painter.setTransform(QTransform(1, 0, 0, -1, 0, spec.size.height()), true);
+        if (entry.flip.contains(QLatin1Char('x')))
+            painter.setTransform(QTransform(-1, 0, 0, 1, entry.size.width(), 0), true);
+        if (entry.flip.contains(QLatin1Char('y')))
+            painter.setTransform(QTransform(1, 0, 0, -1, 0, entry.size.height()), true);
         const QDir sources(m_sourceFolder);
-        if (!DrawSource(sources.filePath(QStringLiteral("bodies/%1.svg").arg(spec.body)), spec, painter,
+        if (!DrawSource(sources.filePath(QStringLiteral("bodies/%1.svg").arg(entry.body)), entry, painter,
                 false, error))
             return QImage();
-        if (!spec.glyph.isEmpty()
-            && !DrawSource(sources.filePath(QStringLiteral("glyphs/%1.svg").arg(spec.glyph)), spec, painter,
+        if (!entry.glyph.isEmpty()
+            && !DrawSource(sources.filePath(QStringLiteral("glyphs/%1.svg").arg(entry.glyph)), entry, painter,
                 true, error))
             return QImage();
     }
-    if (spec.matte.isEmpty())
+    if (entry.matte.isEmpty())
         return picture;
-    const std::optional<QColor> matte = ColourOf(spec.matte, spec);
+    const std::optional<QColor> matte = ColourOf(entry.matte, entry);
     if (!matte) {
-        *error = QStringLiteral("%1: matte \"%2\" is not a colour").arg(spec.where, spec.matte);
+        *error = QStringLiteral("%1: matte \"%2\" is not a colour").arg(entry.where, entry.matte);
         return QImage();
     }
-    QImage opaque(spec.size, QImage::Format_RGB32);
+    QImage opaque(entry.size, QImage::Format_RGB32);
     opaque.fill(*matte);
     QPainter(&opaque).drawImage(0, 0, picture);
     return opaque;
@@ -225,8 +227,12 @@ bool CSkinRenderer::Save(const QImage& image, const QString& path, QString* erro
         return false;
     }
     QImageWriter writer(&file, bmp ? "bmp" : "png");
-    if (!writer.write(bmp ? image.convertToFormat(QImage::Format_RGB32) : image) || !file.commit()) {
+    if (!writer.write(bmp ? image.convertToFormat(QImage::Format_RGB32) : image)) {
         *error = QStringLiteral("cannot write %1: %2").arg(path, writer.errorString());
+        return false;
+    }
+    if (!file.commit()) {
+        *error = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
         return false;
     }
     return true;

@@ -19,7 +19,7 @@ public:
 
     // The picture (ARGB, or opaque on its matte); a null image with the reason when a source is
     // missing or unreadable, names an unknown value, or the SVG reader complains about it.
-    QImage Render(const SkinPictureSpec& spec, QString* error) const;
+    QImage Render(const SkinPictureEntry& entry, QString* error) const;
 
     // Writes the picture in the format of the path's extension (a .bmp as 24-bit), replacing the
     // file only once it is whole; the folders are made as needed.
@@ -27,13 +27,13 @@ public:
 
 private:
     bool DrawSource(const QString& path,
-        const SkinPictureSpec& spec,
+        const SkinPictureEntry& entry,
         QPainter& painter,
         bool glyph,
         QString* error) const;
-    std::optional<QString> Expand(const QString& text, const SkinPictureSpec& spec, QString* error) const;
-    std::optional<QString> ValueOf(const QString& name, const SkinPictureSpec& spec) const;
-    std::optional<QColor> ColourOf(const QString& nameOrColour, const SkinPictureSpec& spec) const;
+    std::optional<QString> Expand(const QString& text, const SkinPictureEntry& entry, QString* error) const;
+    std::optional<QString> ValueOf(const QString& name, const SkinPictureEntry& entry) const;
+    std::optional<QColor> ColourOf(const QString& nameOrColour, const SkinPictureEntry& entry) const;
 
     QString m_sourceFolder;
     const CSkinStyleTable& m_styles;

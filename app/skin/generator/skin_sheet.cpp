@@ -56,10 +56,10 @@ QImage DrawSkinSheet(const std::vector<SkinSheetEntry>& entries, const QString& 
     for (const SkinSheetEntry& entry : entries) {
         const int zoom = Zoom(entry.picture);
         const QSize shown = entry.picture.size() * zoom;
-        const int width = qMax(shown.width(), labels.horizontalAdvance(LabelOf(entry.spec.file))) + 8;
+        const int width = qMax(shown.width(), labels.horizontalAdvance(LabelOf(entry.listed.file))) + 8;
         const int height = shown.height() + kLabelHeight + 8;
-        if (GroupOf(entry.spec.file) != group) {
-            group = GroupOf(entry.spec.file);
+        if (GroupOf(entry.listed.file) != group) {
+            group = GroupOf(entry.listed.file);
             y += rowHeight + (placed.empty() ? 0 : kGap * 2);
             headings.emplace_back(group, y);
             y += 22;
@@ -95,7 +95,7 @@ QImage DrawSkinSheet(const std::vector<SkinSheetEntry>& entries, const QString& 
         painter.setPen(kLabel);
         painter.drawText(
             QRect(cell.cell.left() + 4, target.bottom() + 2, cell.cell.width() - 8, kLabelHeight),
-            Qt::AlignLeft | Qt::AlignVCenter, LabelOf(cell.entry->spec.file));
+            Qt::AlignLeft | Qt::AlignVCenter, LabelOf(cell.entry->listed.file));
     }
     return sheet;
 }

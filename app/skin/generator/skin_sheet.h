@@ -6,7 +6,7 @@
 #include <vector>
 
 struct SkinSheetEntry {
-    SkinPictureSpec spec;
+    SkinPictureEntry listed;
     QImage picture;
 };
 
