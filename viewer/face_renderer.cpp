@@ -158,7 +158,9 @@ void CFaceRenderer::UploadPlane(GLuint& texture, QSize& size, const CVideoFrame:
         glTexSubImage2D(
             GL_TEXTURE_2D, 0, 0, 0, plane.width, plane.height, format, GL_UNSIGNED_BYTE, plane.data);
     }
+    // Back to OpenGL's defaults: a QPainter drawing over the frame uploads its glyphs with them.
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
 void CFaceRenderer::Upload(FaceTextures& textures, const CVideoFrame& frame)
@@ -292,6 +294,10 @@ void CFaceRenderer::Render(
         }
         glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
         glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+    }
+    for (int unit = 3; unit >= 0; --unit) {
+        glActiveTexture(GL_TEXTURE0 + GLenum(unit));
+        glBindTexture(GL_TEXTURE_2D, 0);
     }
     glDisableVertexAttribArray(GLuint(position));
     glBindBuffer(GL_ARRAY_BUFFER, 0);
