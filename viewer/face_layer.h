@@ -1,5 +1,6 @@
 #pragma once
 
+#include "viewer/effects_and_filters.h"
 #include "viewer/video_frame.h"
 
 #include <QColor>
@@ -21,7 +22,11 @@ struct FaceLayer {
     // whenever the mask does, so it is uploaded once.
     std::shared_ptr<const QImage> mask;
     uint64_t maskKey = 0;
-    float opacity = 1.0f;
+    // The item's effects at the time, its display area's width over height, and its filter.
+    std::optional<ActiveEffect> entry;
+    std::optional<ActiveEffect> exit;
+    double aspect = 1.0;
+    ItemFilter filter;
 };
 
 // The GUIDE overlay of one face.

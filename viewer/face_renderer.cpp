@@ -1,6 +1,7 @@
 #include "viewer/face_renderer.h"
 
 #include "viewer/face_geometry.h"
+#include "viewer/face_shaders.h"
 
 #include <QFont>
 #include <QOpenGLShaderProgram>
@@ -14,53 +15,6 @@
 #include <cmath>
 
 namespace {
-
-constexpr char kVertexShader[] = R"(#version 330 core
-in vec2 aPosition;
-uniform vec2 uFramebuffer;
-void main()
-{
-    gl_Position = vec4(aPosition / uFramebuffer * 2.0 - 1.0, 0.0, 1.0);
-}
-)";
-
-// gl_FragCoord counts frame buffer pixels from the bottom left; uToFace takes it to the face's
-// unit square by the inverse of the face's perspective.
-constexpr char kFragmentShader[] = R"(#version 330 core
-uniform mat3 uToFace;
-uniform vec4 uShown;
-uniform int uFormat;
-uniform sampler2D uPlane0;
-uniform sampler2D uPlane1;
-uniform sampler2D uPlane2;
-uniform mat3 uYuvMatrix;
-uniform vec3 uYuvOffset;
-uniform bool uHasMask;
-uniform sampler2D uMask;
-uniform float uOpacity;
-out vec4 fragColor;
-
-void main()
-{
-    vec3 q = uToFace * vec3(gl_FragCoord.xy, 1.0);
-    if (q.z <= 0.0)
-        discard;
-    vec2 uv = q.xy / q.z;
-    if (uv.x < 0.0 || uv.y < 0.0 || uv.x > 1.0 || uv.y > 1.0)
-        discard;
-    vec2 source = uShown.xy + uv * uShown.zw;
-    vec4 color;
-    if (uFormat == 1) {
-        vec3 yuv = vec3(texture(uPlane0, source).r, texture(uPlane1, source).r, texture(uPlane2, source).r);
-        color = vec4(clamp(uYuvMatrix * (yuv - uYuvOffset), 0.0, 1.0), 1.0);
-    } else {
-        color = texture(uPlane0, source);
-    }
-    float coverage = uHasMask ? texture(uMask, uv).r : 1.0;
-    float alpha = color.a * coverage * uOpacity;
-    fragColor = vec4(color.rgb * alpha, alpha);
-}
-)";
 
 // RGB of Y'CbCr (each 0..1 after the offset) for the frame's matrix and range.
 std::array<float, 9> YuvMatrix(const CVideoFrame& frame, std::array<float, 3>& offset)
@@ -100,6 +54,7 @@ CFaceRenderer::~CFaceRenderer()
             DeleteTextures(textures);
         glDeleteBuffers(1, &m_vertexBuffer);
         glDeleteVertexArrays(1, &m_vertexArray);
+        glDeleteFramebuffers(1, &m_filterFramebuffer);
     }
 }
 
@@ -112,22 +67,33 @@ bool CFaceRenderer::Initialize()
         return false;
     }
     initializeOpenGLFunctions();
-    m_program = std::make_unique<QOpenGLShaderProgram>();
-    if (!m_program->addShaderFromSourceCode(QOpenGLShader::Vertex, kVertexShader)
-        || !m_program->addShaderFromSourceCode(QOpenGLShader::Fragment, kFragmentShader)
-        || !m_program->link()) {
-        m_lastError = m_program->log();
-        m_program.reset();
+    const auto build = [this](const QByteArray& fragment) -> std::unique_ptr<QOpenGLShaderProgram> {
+        auto program = std::make_unique<QOpenGLShaderProgram>();
+        if (!program->addShaderFromSourceCode(QOpenGLShader::Vertex, kFaceVertexShader)
+            || !program->addShaderFromSourceCode(QOpenGLShader::Fragment, fragment) || !program->link()) {
+            m_lastError = program->log();
+            return nullptr;
+        }
+        program->bind();
+        program->setUniformValue("uPlane0", 0);
+        program->setUniformValue("uPlane1", 1);
+        program->setUniformValue("uPlane2", 2);
+        program->release();
+        return program;
+    };
+    m_program = build(FaceFragmentShader());
+    m_filterProgram = build(FilterFragmentShader());
+    if (!m_program || !m_filterProgram)
         return false;
-    }
-    glGenVertexArrays(1, &m_vertexArray);
-    glGenBuffers(1, &m_vertexBuffer);
     m_program->bind();
-    m_program->setUniformValue("uPlane0", 0);
-    m_program->setUniformValue("uPlane1", 1);
-    m_program->setUniformValue("uPlane2", 2);
     m_program->setUniformValue("uMask", 3);
     m_program->release();
+    m_filterProgram->bind();
+    m_filterProgram->setUniformValue("uStage", 4);
+    m_filterProgram->release();
+    glGenVertexArrays(1, &m_vertexArray);
+    glGenBuffers(1, &m_vertexBuffer);
+    glGenFramebuffers(1, &m_filterFramebuffer);
     m_initialized = true;
     return true;
 }
@@ -194,9 +160,131 @@ void CFaceRenderer::UploadMask(FaceTextures& textures, const QImage& mask, uint6
 void CFaceRenderer::DeleteTextures(FaceTextures& textures)
 {
     glDeleteTextures(3, textures.planes);
-    if (textures.mask)
-        glDeleteTextures(1, &textures.mask);
+    const GLuint others[]
+        = { textures.mask, textures.filtered.stage, textures.filtered.blurred, textures.filtered.result };
+    for (GLuint texture : others) {
+        if (texture)
+            glDeleteTextures(1, &texture);
+    }
     textures = FaceTextures();
+}
+
+GLuint CFaceRenderer::MakeTexture(QSize size, GLenum internalFormat)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(
+        GL_TEXTURE_2D, 0, GLint(internalFormat), size.width(), size.height(), 0, GL_RGBA, GL_FLOAT, nullptr);
+    return texture;
+}
+
+void CFaceRenderer::BindPicture(
+    QOpenGLShaderProgram& program, const FaceTextures& textures, const CVideoFrame& frame)
+{
+    const bool yuv = frame.format == CVideoFrame::Format::Yuv;
+    program.setUniformValue("uFormat", yuv ? 1 : 0);
+    if (yuv) {
+        std::array<float, 3> offset {};
+        const std::array<float, 9> matrix = YuvMatrix(frame, offset);
+        glUniformMatrix3fv(program.uniformLocation("uYuvMatrix"), 1, GL_FALSE, matrix.data());
+        program.setUniformValue("uYuvOffset", QVector3D(offset[0], offset[1], offset[2]));
+    }
+    for (int i = 0; i < (yuv ? 3 : 1); ++i) {
+        glActiveTexture(GL_TEXTURE0 + GLenum(i));
+        glBindTexture(GL_TEXTURE_2D, textures.planes[i]);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void CFaceRenderer::RunFilterPass(GLuint target, QSize size)
+{
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+    glViewport(0, 0, size.width(), size.height());
+    const GLfloat w = GLfloat(size.width());
+    const GLfloat h = GLfloat(size.height());
+    const GLfloat vertices[8] = { 0, 0, w, 0, w, h, 0, h };
+    m_filterProgram->setUniformValue("uFramebuffer", QVector2D(w, h));
+    glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+}
+
+GLuint CFaceRenderer::FilteredTexture(
+    FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter)
+{
+    FilteredPicture& filtered = textures.filtered;
+    const bool blurs = filter.kind == FilterKind::Blur || filter.kind == FilterKind::Sharpen;
+    const int radius = filter.kind == FilterKind::Blur ? int(filter.params[0])
+        : filter.kind == FilterKind::Sharpen           ? int(filter.params[1])
+                                                       : 0;
+    if (filter.kind == FilterKind::Blur && radius == 0)
+        return 0;
+    if (filtered.made && filtered.serial == frame.serial && filtered.filter.kind == filter.kind
+        && filtered.filter.params == filter.params)
+        return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
+
+    const QSize size(frame.planes[0].width, frame.planes[0].height);
+    if (filtered.size != size) {
+        for (GLuint* texture : { &filtered.stage, &filtered.blurred, &filtered.result }) {
+            if (*texture)
+                glDeleteTextures(1, texture);
+            *texture = MakeTexture(size, GL_RGBA16F);
+        }
+        filtered.size = size;
+    }
+    GLint previousFramebuffer = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_filterFramebuffer);
+    glDisable(GL_BLEND);
+    m_filterProgram->bind();
+    const int position = m_filterProgram->attributeLocation("aPosition");
+    glEnableVertexAttribArray(GLuint(position));
+    glVertexAttribPointer(GLuint(position), 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+    BindPicture(*m_filterProgram, textures, frame);
+    if (blurs) {
+        // The Gaussian's weights for offsets 0..r, normalised so that the two passes sum to one.
+        std::array<GLfloat, 51> weights {};
+        const double sigma = radius / 2.0;
+        double sum = 0.0;
+        for (int i = -radius; i <= radius; ++i)
+            sum += std::exp(-double(i * i) / (2 * sigma * sigma));
+        for (int i = 0; i <= radius; ++i)
+            weights[size_t(i)] = GLfloat(std::exp(-double(i * i) / (2 * sigma * sigma)) / sum);
+        m_filterProgram->setUniformValue("uRadius", radius);
+        glUniform1fv(m_filterProgram->uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
+        m_filterProgram->setUniformValue("uPass", 0);
+        RunFilterPass(filtered.stage, size);
+        glActiveTexture(GL_TEXTURE4);
+        glBindTexture(GL_TEXTURE_2D, filtered.stage);
+        m_filterProgram->setUniformValue("uPass", 1);
+        RunFilterPass(filtered.blurred, size);
+    }
+    if (filter.kind == FilterKind::Sharpen) {
+        glActiveTexture(GL_TEXTURE4);
+        glBindTexture(GL_TEXTURE_2D, filtered.blurred);
+        m_filterProgram->setUniformValue("uPass", 2);
+        m_filterProgram->setUniformValue("uStrength", filter.params[0] / 100.0f);
+        RunFilterPass(filtered.result, size);
+    } else if (filter.kind == FilterKind::EdgeDetection) {
+        m_filterProgram->setUniformValue("uPass", 3);
+        m_filterProgram->setUniformValue("uStrength", filter.params[0] / 100.0f);
+        m_filterProgram->setUniformValue("uInvert", filter.params[1] == 1.0f ? 1 : 0);
+        RunFilterPass(filtered.result, size);
+    }
+    glActiveTexture(GL_TEXTURE4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+    glDisableVertexAttribArray(GLuint(position));
+    m_filterProgram->release();
+    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previousFramebuffer));
+    filtered.made = true;
+    filtered.serial = frame.serial;
+    filtered.filter = filter;
+    return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
 }
 
 void CFaceRenderer::ReleaseUnused(const std::vector<FaceLayer>& layers)
@@ -219,13 +307,14 @@ void CFaceRenderer::ReleaseUnused(const std::vector<FaceLayer>& layers)
 void CFaceRenderer::Render(
     const std::vector<FaceLayer>& layers, QSize canvas, QSize framebuffer, const QRectF& viewport)
 {
-    glViewport(0, 0, framebuffer.width(), framebuffer.height());
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_SCISSOR_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    if (!m_initialized || canvas.isEmpty() || viewport.isEmpty())
+    if (!m_initialized || canvas.isEmpty() || viewport.isEmpty()) {
+        glViewport(0, 0, framebuffer.width(), framebuffer.height());
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
         return;
+    }
 
     const double scale = viewport.width() / canvas.width();
     // Canvas pixels (top-left origin) to frame buffer pixels (bottom-left origin).
@@ -234,18 +323,37 @@ void CFaceRenderer::Render(
             viewport.x() + point.x() * scale, framebuffer.height() - (viewport.y() + point.y() * scale));
     };
 
+    glBindVertexArray(m_vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+
+    // Pictures first: uploads and the filters' own passes, before the frame is begun.
+    std::vector<GLuint> filteredTextures(layers.size(), 0);
+    for (size_t i = 0; i < layers.size(); ++i) {
+        const FaceLayer& layer = layers[i];
+        if (!layer.frame)
+            continue;
+        FaceTextures& textures = m_textures[layer.faceNo];
+        Upload(textures, *layer.frame);
+        if (layer.mask && !layer.mask->isNull())
+            UploadMask(textures, *layer.mask, layer.maskKey);
+        if (IsNeighbourhoodFilter(layer.filter.kind))
+            filteredTextures[i] = FilteredTexture(textures, *layer.frame, layer.filter);
+    }
+
+    glViewport(0, 0, framebuffer.width(), framebuffer.height());
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     m_program->bind();
     m_program->setUniformValue("uFramebuffer", QVector2D(framebuffer.width(), framebuffer.height()));
-    glBindVertexArray(m_vertexArray);
-    glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
     const int position = m_program->attributeLocation("aPosition");
     glEnableVertexAttribArray(GLuint(position));
     glVertexAttribPointer(GLuint(position), 2, GL_FLOAT, GL_FALSE, 0, nullptr);
 
-    for (const FaceLayer& layer : layers) {
-        if (!layer.frame || layer.quad.size() != 4 || layer.opacity <= 0.0f)
+    for (size_t i = 0; i < layers.size(); ++i) {
+        const FaceLayer& layer = layers[i];
+        if (!layer.frame || layer.quad.size() != 4)
             continue;
         QPolygonF quad;
         for (const QPointF& corner : layer.quad)
@@ -253,12 +361,7 @@ void CFaceRenderer::Render(
         const std::optional<QTransform> toFace = QuadToUnitSquare(quad);
         if (!toFace)
             continue;
-        FaceTextures& textures = m_textures[layer.faceNo];
-        Upload(textures, *layer.frame);
-        const bool hasMask = layer.mask && !layer.mask->isNull();
-        if (hasMask)
-            UploadMask(textures, *layer.mask, layer.maskKey);
-
+        const FaceTextures& textures = m_textures[layer.faceNo];
         const QTransform& t = *toFace;
         const GLfloat toFaceMatrix[9]
             = { GLfloat(t.m11()), GLfloat(t.m12()), GLfloat(t.m13()), GLfloat(t.m21()), GLfloat(t.m22()),
@@ -267,30 +370,37 @@ void CFaceRenderer::Render(
         m_program->setUniformValue("uShown",
             QVector4D(float(layer.shownArea.x()), float(layer.shownArea.y()), float(layer.shownArea.width()),
                 float(layer.shownArea.height())));
-        const bool yuv = layer.frame->format == CVideoFrame::Format::Yuv;
-        m_program->setUniformValue("uFormat", yuv ? 1 : 0);
-        if (yuv) {
-            std::array<float, 3> offset {};
-            const std::array<float, 9> matrix = YuvMatrix(*layer.frame, offset);
-            glUniformMatrix3fv(m_program->uniformLocation("uYuvMatrix"), 1, GL_FALSE, matrix.data());
-            m_program->setUniformValue("uYuvOffset", QVector3D(offset[0], offset[1], offset[2]));
+        if (filteredTextures[i]) {
+            m_program->setUniformValue("uFormat", 2);
+            glBindTexture(GL_TEXTURE_2D, filteredTextures[i]);
+        } else {
+            BindPicture(*m_program, textures, *layer.frame);
         }
+        const bool hasMask = layer.mask && !layer.mask->isNull();
         m_program->setUniformValue("uHasMask", hasMask ? 1 : 0);
-        m_program->setUniformValue("uOpacity", layer.opacity);
-        for (int i = 0; i < (yuv ? 3 : 1); ++i) {
-            glActiveTexture(GL_TEXTURE0 + GLenum(i));
-            glBindTexture(GL_TEXTURE_2D, textures.planes[i]);
-        }
         if (hasMask) {
             glActiveTexture(GL_TEXTURE3);
             glBindTexture(GL_TEXTURE_2D, textures.mask);
+            glActiveTexture(GL_TEXTURE0);
         }
-        glActiveTexture(GL_TEXTURE0);
+        const auto setEffect = [this](const char* pattern, const char* direction, const char* progress,
+                                   const std::optional<ActiveEffect>& effect) {
+            m_program->setUniformValue(pattern, effect ? int(effect->pattern) : 0);
+            m_program->setUniformValue(direction, effect ? int(effect->direction) : 0);
+            m_program->setUniformValue(progress, effect ? float(effect->progress) : 0.0f);
+        };
+        setEffect("uInPattern", "uInDirection", "uInProgress", layer.entry);
+        setEffect("uOutPattern", "uOutDirection", "uOutProgress", layer.exit);
+        m_program->setUniformValue("uAspect", float(layer.aspect > 0 ? layer.aspect : 1.0));
+        // Neighbourhood filters are in the picture already; the others are the shader's.
+        m_program->setUniformValue("uFilter", filteredTextures[i] ? 0 : int(layer.filter.kind));
+        glUniform1fv(m_program->uniformLocation("uParams"), GLsizei(layer.filter.params.size()),
+            layer.filter.params.data());
 
         GLfloat vertices[8];
-        for (int i = 0; i < 4; ++i) {
-            vertices[2 * i] = GLfloat(quad[i].x());
-            vertices[2 * i + 1] = GLfloat(quad[i].y());
+        for (int c = 0; c < 4; ++c) {
+            vertices[2 * c] = GLfloat(quad[c].x());
+            vertices[2 * c + 1] = GLfloat(quad[c].y());
         }
         glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
         glDrawArrays(GL_TRIANGLE_FAN, 0, 4);

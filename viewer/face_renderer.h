@@ -13,8 +13,10 @@ class QPainter;
 
 // Draws the show with OpenGL: every face's picture through one shader that maps each pixel of
 // the output back onto the face by the inverse of the face's perspective (so the picture is
-// exact for any quadrilateral, never two bent triangles), converts YUV planes to RGB and applies
-// the face's mask. Needs a current context with OpenGL 3.3; Mesa's software renderer will do.
+// exact for any quadrilateral, never two bent triangles), applies the item's effects, converts
+// YUV planes to RGB, filters the colour and applies the mask. Filters that look at neighbouring
+// texels (blur, sharpen, edges) are drawn first into a picture of the frame's size, once per new
+// frame. Needs a current context with OpenGL 3.3; Mesa's software renderer will do.
 class CFaceRenderer : protected QOpenGLExtraFunctions {
 public:
     CFaceRenderer();
@@ -36,6 +38,16 @@ public:
     void ReleaseUnused(const std::vector<FaceLayer>& layers);
 
 private:
+    // A frame's picture after a neighbourhood filter, and what it was made from.
+    struct FilteredPicture {
+        GLuint stage = 0; // the blur across
+        GLuint blurred = 0; // the blur down
+        GLuint result = 0; // sharpened or edges
+        QSize size;
+        uint64_t serial = 0;
+        ItemFilter filter;
+        bool made = false;
+    };
     struct FaceTextures {
         GLuint planes[3] = { 0, 0, 0 };
         QSize sizes[3];
@@ -44,14 +56,24 @@ private:
         GLuint mask = 0;
         QSize maskSize;
         uint64_t maskKey = 0;
+        FilteredPicture filtered;
     };
 
     void Upload(FaceTextures& textures, const CVideoFrame& frame);
     void UploadMask(FaceTextures& textures, const QImage& mask, uint64_t key);
     void UploadPlane(GLuint& texture, QSize& size, const CVideoFrame::Plane& plane, bool rgba);
     void DeleteTextures(FaceTextures& textures);
+    // Binds the frame's planes to units 0..2 and sets the picture uniforms of the program.
+    void BindPicture(QOpenGLShaderProgram& program, const FaceTextures& textures, const CVideoFrame& frame);
+    // Draws the neighbourhood filter's picture when the frame or the filter changed; the
+    // texture to show, or 0 when the filter leaves the picture as it is.
+    GLuint FilteredTexture(FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter);
+    void RunFilterPass(GLuint target, QSize size);
+    GLuint MakeTexture(QSize size, GLenum internalFormat);
 
     std::unique_ptr<QOpenGLShaderProgram> m_program;
+    std::unique_ptr<QOpenGLShaderProgram> m_filterProgram;
+    GLuint m_filterFramebuffer = 0;
     GLuint m_vertexArray = 0;
     GLuint m_vertexBuffer = 0;
     std::map<int32_t, FaceTextures> m_textures;

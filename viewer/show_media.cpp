@@ -1,6 +1,7 @@
 #include "viewer/show_media.h"
 
 #include "viewer/camera_source.h"
+#include "viewer/effects_and_filters.h"
 #include "viewer/face_geometry.h"
 #include "viewer/movie_stream.h"
 #include "viewer/sound_output.h"
@@ -122,10 +123,12 @@ void CShowMedia::Update(const CViewerScene& scene, int64_t showUs, bool playing)
             const int64_t end = EndUs(item);
             if (end <= showUs - kKeepBehindUs || start >= showUs + kPrepareAheadUs)
                 continue;
-            if (item.Mode == Item::MODE_SOUND) {
+            if (item.Mode == Item::MODE_SOUND || item.Mode == Item::MODE_MOVIE) {
+                // A sound item, or a movie's own sound (a movie without one stays silent).
                 sounds.insert({ item.FaceNo, item.Start });
                 FollowSound(scene, item, showUs, playing);
-                continue;
+                if (item.Mode == Item::MODE_SOUND)
+                    continue;
             }
             const Item* sourceItem = SourceItem(scene, item);
             if (!sourceItem)
@@ -165,7 +168,10 @@ void CShowMedia::FollowSound(const CViewerScene& scene, const Item& item, int64_
     if (!output)
         output = std::make_unique<CSoundOutput>(m_audioDevice, scene.MediaPath(item.FilePath), range);
     const bool active = showUs >= StartUs(item) && showUs < EndUs(item);
-    output->Follow(MediaPositionAt(item, range, showUs), playing && active, item.Volume, item.Mute == 1);
+    // A fade changes the sound's gain with the picture's.
+    const double gain = SoundGainOf(EffectsAt(item, double(showUs) / 10000.0));
+    output->Follow(
+        MediaPositionAt(item, range, showUs), playing && active, item.Volume * gain, item.Mute == 1);
 }
 
 VideoFramePtr CShowMedia::NoSignal(int cameraId)
@@ -263,7 +269,16 @@ std::vector<FaceLayer> CShowMedia::Layers(const CViewerScene& scene, int64_t sho
         const Shape* shape = ShapeFor(*shown, pictureSize, scene.MediaPath(shown->MaskImage));
         if (!shape)
             continue;
+        // The shown item's own effects and filter (a LINK item has its own).
+        const ItemEffects effects = EffectsAt(*shown, double(showUs) / 10000.0);
+        if (effects.hidden)
+            continue;
         FaceLayer layer;
+        layer.entry = effects.entry;
+        layer.exit = effects.exit;
+        layer.filter = FilterOf(*shown);
+        layer.aspect = shown->W > 0 && shown->H > 0 ? double(shown->W) / shown->H
+                                                    : double(pictureSize.width()) / pictureSize.height();
         layer.faceNo = face.No;
         layer.quad = FaceQuad(face);
         layer.frame = std::move(frame);

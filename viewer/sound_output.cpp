@@ -40,7 +40,7 @@ bool CSoundOutput::HasFailed() const
     return !m_stream || m_stream->HasFailed();
 }
 
-void CSoundOutput::Follow(const ItemMediaPosition& position, bool playing, int volume, bool muted)
+void CSoundOutput::Follow(const ItemMediaPosition& position, bool playing, double volume, bool muted)
 {
     if (!m_sink)
         return;
@@ -51,7 +51,7 @@ void CSoundOutput::Follow(const ItemMediaPosition& position, bool playing, int v
         }
         return;
     }
-    m_sink->setVolume(muted ? 0.0 : std::clamp(volume, 0, 100) / 100.0);
+    m_sink->setVolume(muted ? 0.0 : std::clamp(volume, 0.0, 100.0) / 100.0);
     if (m_running && m_sinceStart.elapsed() < kSettleMs && m_sink->error() == QAudio::NoError)
         return;
     if (m_running) {

@@ -26,8 +26,9 @@ public:
     CSoundOutput(const CSoundOutput&) = delete;
     CSoundOutput& operator=(const CSoundOutput&) = delete;
 
-    // Follows the clock: playing or not, where, how loud (0..100) and whether muted.
-    void Follow(const ItemMediaPosition& position, bool playing, int volume, bool muted);
+    // Follows the clock: playing or not, where, how loud (0..100, linear in amplitude) and
+    // whether muted.
+    void Follow(const ItemMediaPosition& position, bool playing, double volume, bool muted);
     bool HasFailed() const;
 
 private:
