@@ -67,30 +67,9 @@ bool CFaceRenderer::Initialize()
         return false;
     }
     initializeOpenGLFunctions();
-    const auto build = [this](const QByteArray& fragment) -> std::unique_ptr<QOpenGLShaderProgram> {
-        auto program = std::make_unique<QOpenGLShaderProgram>();
-        if (!program->addShaderFromSourceCode(QOpenGLShader::Vertex, kFaceVertexShader)
-            || !program->addShaderFromSourceCode(QOpenGLShader::Fragment, fragment) || !program->link()) {
-            m_lastError = program->log();
-            return nullptr;
-        }
-        program->bind();
-        program->setUniformValue("uPlane0", 0);
-        program->setUniformValue("uPlane1", 1);
-        program->setUniformValue("uPlane2", 2);
-        program->release();
-        return program;
-    };
-    m_program = build(FaceFragmentShader());
-    m_filterProgram = build(FilterFragmentShader());
-    if (!m_program || !m_filterProgram)
+    // A program of the plainest kind shows at once whether the shaders compile here.
+    if (!FaceProgram(FaceShaderKey()))
         return false;
-    m_program->bind();
-    m_program->setUniformValue("uMask", 3);
-    m_program->release();
-    m_filterProgram->bind();
-    m_filterProgram->setUniformValue("uStage", 4);
-    m_filterProgram->release();
     glGenVertexArrays(1, &m_vertexArray);
     glGenBuffers(1, &m_vertexBuffer);
     glGenFramebuffers(1, &m_filterFramebuffer);
@@ -169,6 +148,41 @@ void CFaceRenderer::DeleteTextures(FaceTextures& textures)
     textures = FaceTextures();
 }
 
+std::unique_ptr<QOpenGLShaderProgram> CFaceRenderer::Build(const QByteArray& fragment)
+{
+    auto program = std::make_unique<QOpenGLShaderProgram>();
+    program->bindAttributeLocation("aPosition", 0);
+    if (!program->addShaderFromSourceCode(QOpenGLShader::Vertex, kFaceVertexShader)
+        || !program->addShaderFromSourceCode(QOpenGLShader::Fragment, fragment) || !program->link()) {
+        m_lastError = program->log();
+        return nullptr;
+    }
+    program->bind();
+    program->setUniformValue("uPlane0", 0);
+    program->setUniformValue("uPlane1", 1);
+    program->setUniformValue("uPlane2", 2);
+    program->setUniformValue("uMask", 3);
+    program->setUniformValue("uStage", 4);
+    program->release();
+    return program;
+}
+
+QOpenGLShaderProgram* CFaceRenderer::FaceProgram(const FaceShaderKey& key)
+{
+    auto& program = m_facePrograms[key];
+    if (!program)
+        program = Build(FaceFragmentShader(key));
+    return program.get();
+}
+
+QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format)
+{
+    auto& program = m_filterPrograms[format == 1 ? 1 : 0];
+    if (!program)
+        program = Build(FilterFragmentShader(format == 1 ? 1 : 0));
+    return program.get();
+}
+
 GLuint CFaceRenderer::MakeTexture(QSize size, GLenum internalFormat)
 {
     GLuint texture = 0;
@@ -187,7 +201,6 @@ void CFaceRenderer::BindPicture(
     QOpenGLShaderProgram& program, const FaceTextures& textures, const CVideoFrame& frame)
 {
     const bool yuv = frame.format == CVideoFrame::Format::Yuv;
-    program.setUniformValue("uFormat", yuv ? 1 : 0);
     if (yuv) {
         std::array<float, 3> offset {};
         const std::array<float, 9> matrix = YuvMatrix(frame, offset);
@@ -201,14 +214,14 @@ void CFaceRenderer::BindPicture(
     glActiveTexture(GL_TEXTURE0);
 }
 
-void CFaceRenderer::RunFilterPass(GLuint target, QSize size)
+void CFaceRenderer::RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size)
 {
     glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
     glViewport(0, 0, size.width(), size.height());
     const GLfloat w = GLfloat(size.width());
     const GLfloat h = GLfloat(size.height());
     const GLfloat vertices[8] = { 0, 0, w, 0, w, h, 0, h };
-    m_filterProgram->setUniformValue("uFramebuffer", QVector2D(w, h));
+    program.setUniformValue("uFramebuffer", QVector2D(w, h));
     glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
     glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
 }
@@ -226,6 +239,9 @@ GLuint CFaceRenderer::FilteredTexture(
     if (filtered.made && filtered.serial == frame.serial && filtered.filter.kind == filter.kind
         && filtered.filter.params == filter.params)
         return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
+    QOpenGLShaderProgram* program = FilterProgram(frame.format == CVideoFrame::Format::Yuv ? 1 : 0);
+    if (!program)
+        return 0;
 
     const QSize size(frame.planes[0].width, frame.planes[0].height);
     if (filtered.size != size) {
@@ -240,11 +256,8 @@ GLuint CFaceRenderer::FilteredTexture(
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
     glBindFramebuffer(GL_FRAMEBUFFER, m_filterFramebuffer);
     glDisable(GL_BLEND);
-    m_filterProgram->bind();
-    const int position = m_filterProgram->attributeLocation("aPosition");
-    glEnableVertexAttribArray(GLuint(position));
-    glVertexAttribPointer(GLuint(position), 2, GL_FLOAT, GL_FALSE, 0, nullptr);
-    BindPicture(*m_filterProgram, textures, frame);
+    program->bind();
+    BindPicture(*program, textures, frame);
     if (blurs) {
         // The Gaussian's weights for offsets 0..r, normalised so that the two passes sum to one.
         std::array<GLfloat, 51> weights {};
@@ -254,32 +267,31 @@ GLuint CFaceRenderer::FilteredTexture(
             sum += std::exp(-double(i * i) / (2 * sigma * sigma));
         for (int i = 0; i <= radius; ++i)
             weights[size_t(i)] = GLfloat(std::exp(-double(i * i) / (2 * sigma * sigma)) / sum);
-        m_filterProgram->setUniformValue("uRadius", radius);
-        glUniform1fv(m_filterProgram->uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
-        m_filterProgram->setUniformValue("uPass", 0);
-        RunFilterPass(filtered.stage, size);
+        program->setUniformValue("uRadius", radius);
+        glUniform1fv(program->uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
+        program->setUniformValue("uPass", 0);
+        RunFilterPass(*program, filtered.stage, size);
         glActiveTexture(GL_TEXTURE4);
         glBindTexture(GL_TEXTURE_2D, filtered.stage);
-        m_filterProgram->setUniformValue("uPass", 1);
-        RunFilterPass(filtered.blurred, size);
+        program->setUniformValue("uPass", 1);
+        RunFilterPass(*program, filtered.blurred, size);
     }
     if (filter.kind == FilterKind::Sharpen) {
         glActiveTexture(GL_TEXTURE4);
         glBindTexture(GL_TEXTURE_2D, filtered.blurred);
-        m_filterProgram->setUniformValue("uPass", 2);
-        m_filterProgram->setUniformValue("uStrength", filter.params[0] / 100.0f);
-        RunFilterPass(filtered.result, size);
+        program->setUniformValue("uPass", 2);
+        program->setUniformValue("uStrength", filter.params[0] / 100.0f);
+        RunFilterPass(*program, filtered.result, size);
     } else if (filter.kind == FilterKind::EdgeDetection) {
-        m_filterProgram->setUniformValue("uPass", 3);
-        m_filterProgram->setUniformValue("uStrength", filter.params[0] / 100.0f);
-        m_filterProgram->setUniformValue("uInvert", filter.params[1] == 1.0f ? 1 : 0);
-        RunFilterPass(filtered.result, size);
+        program->setUniformValue("uPass", 3);
+        program->setUniformValue("uStrength", filter.params[0] / 100.0f);
+        program->setUniformValue("uInvert", filter.params[1] == 1.0f ? 1 : 0);
+        RunFilterPass(*program, filtered.result, size);
     }
     glActiveTexture(GL_TEXTURE4);
     glBindTexture(GL_TEXTURE_2D, 0);
     glActiveTexture(GL_TEXTURE0);
-    glDisableVertexAttribArray(GLuint(position));
-    m_filterProgram->release();
+    program->release();
     glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previousFramebuffer));
     filtered.made = true;
     filtered.serial = frame.serial;
@@ -323,8 +335,11 @@ void CFaceRenderer::Render(
             viewport.x() + point.x() * scale, framebuffer.height() - (viewport.y() + point.y() * scale));
     };
 
+    // Every program takes its positions from attribute 0 of this buffer.
     glBindVertexArray(m_vertexArray);
     glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
 
     // Pictures first: uploads and the filters' own passes, before the frame is begun.
     std::vector<GLuint> filteredTextures(layers.size(), 0);
@@ -345,11 +360,6 @@ void CFaceRenderer::Render(
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    m_program->bind();
-    m_program->setUniformValue("uFramebuffer", QVector2D(framebuffer.width(), framebuffer.height()));
-    const int position = m_program->attributeLocation("aPosition");
-    glEnableVertexAttribArray(GLuint(position));
-    glVertexAttribPointer(GLuint(position), 2, GL_FLOAT, GL_FALSE, 0, nullptr);
 
     for (size_t i = 0; i < layers.size(); ++i) {
         const FaceLayer& layer = layers[i];
@@ -362,39 +372,56 @@ void CFaceRenderer::Render(
         if (!toFace)
             continue;
         const FaceTextures& textures = m_textures[layer.faceNo];
+        const bool hasMask = layer.mask && !layer.mask->isNull();
+        FaceShaderKey key;
+        key.format = filteredTextures[i] ? 2 : layer.frame->format == CVideoFrame::Format::Yuv ? 1 : 0;
+        key.inPattern = layer.entry ? int(layer.entry->pattern) : 0;
+        key.outPattern = layer.exit ? int(layer.exit->pattern) : 0;
+        // Neighbourhood filters are in the picture already; the others are the program's.
+        key.filter = IsNeighbourhoodFilter(layer.filter.kind) ? 0 : int(layer.filter.kind);
+        key.hasMask = hasMask;
+        QOpenGLShaderProgram* program = FaceProgram(key);
+        if (!program)
+            continue;
+        // A face that covers what lies under it wholly needs no blending, which a software
+        // renderer pays for with a read of every pixel: a movie frame (or its filtered picture)
+        // without a mask, a colour key or an effect that makes it see-through.
+        const auto seeThrough = [](const std::optional<ActiveEffect>& effect) {
+            return effect
+                && (effect->pattern == EffectPattern::Fade || effect->pattern == EffectPattern::Zoom);
+        };
+        const bool opaque = layer.frame->format == CVideoFrame::Format::Yuv && !hasMask
+            && layer.filter.kind != FilterKind::ColourKey && !seeThrough(layer.entry)
+            && !seeThrough(layer.exit);
+        if (opaque)
+            glDisable(GL_BLEND);
+        else
+            glEnable(GL_BLEND);
+        program->bind();
+        program->setUniformValue("uFramebuffer", QVector2D(framebuffer.width(), framebuffer.height()));
         const QTransform& t = *toFace;
         const GLfloat toFaceMatrix[9]
             = { GLfloat(t.m11()), GLfloat(t.m12()), GLfloat(t.m13()), GLfloat(t.m21()), GLfloat(t.m22()),
                   GLfloat(t.m23()), GLfloat(t.m31()), GLfloat(t.m32()), GLfloat(t.m33()) };
-        glUniformMatrix3fv(m_program->uniformLocation("uToFace"), 1, GL_FALSE, toFaceMatrix);
-        m_program->setUniformValue("uShown",
+        glUniformMatrix3fv(program->uniformLocation("uToFace"), 1, GL_FALSE, toFaceMatrix);
+        program->setUniformValue("uShown",
             QVector4D(float(layer.shownArea.x()), float(layer.shownArea.y()), float(layer.shownArea.width()),
                 float(layer.shownArea.height())));
-        if (filteredTextures[i]) {
-            m_program->setUniformValue("uFormat", 2);
+        if (filteredTextures[i])
             glBindTexture(GL_TEXTURE_2D, filteredTextures[i]);
-        } else {
-            BindPicture(*m_program, textures, *layer.frame);
-        }
-        const bool hasMask = layer.mask && !layer.mask->isNull();
-        m_program->setUniformValue("uHasMask", hasMask ? 1 : 0);
+        else
+            BindPicture(*program, textures, *layer.frame);
         if (hasMask) {
             glActiveTexture(GL_TEXTURE3);
             glBindTexture(GL_TEXTURE_2D, textures.mask);
             glActiveTexture(GL_TEXTURE0);
         }
-        const auto setEffect = [this](const char* pattern, const char* direction, const char* progress,
-                                   const std::optional<ActiveEffect>& effect) {
-            m_program->setUniformValue(pattern, effect ? int(effect->pattern) : 0);
-            m_program->setUniformValue(direction, effect ? int(effect->direction) : 0);
-            m_program->setUniformValue(progress, effect ? float(effect->progress) : 0.0f);
-        };
-        setEffect("uInPattern", "uInDirection", "uInProgress", layer.entry);
-        setEffect("uOutPattern", "uOutDirection", "uOutProgress", layer.exit);
-        m_program->setUniformValue("uAspect", float(layer.aspect > 0 ? layer.aspect : 1.0));
-        // Neighbourhood filters are in the picture already; the others are the shader's.
-        m_program->setUniformValue("uFilter", filteredTextures[i] ? 0 : int(layer.filter.kind));
-        glUniform1fv(m_program->uniformLocation("uParams"), GLsizei(layer.filter.params.size()),
+        program->setUniformValue("uInDirection", layer.entry ? int(layer.entry->direction) : 0);
+        program->setUniformValue("uInProgress", layer.entry ? float(layer.entry->progress) : 0.0f);
+        program->setUniformValue("uOutDirection", layer.exit ? int(layer.exit->direction) : 0);
+        program->setUniformValue("uOutProgress", layer.exit ? float(layer.exit->progress) : 0.0f);
+        program->setUniformValue("uAspect", float(layer.aspect > 0 ? layer.aspect : 1.0));
+        glUniform1fv(program->uniformLocation("uParams"), GLsizei(layer.filter.params.size()),
             layer.filter.params.data());
 
         GLfloat vertices[8];
@@ -404,15 +431,15 @@ void CFaceRenderer::Render(
         }
         glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
         glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+        program->release();
     }
     for (int unit = 3; unit >= 0; --unit) {
         glActiveTexture(GL_TEXTURE0 + GLenum(unit));
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    glDisableVertexAttribArray(GLuint(position));
+    glDisableVertexAttribArray(0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glBindVertexArray(0);
-    m_program->release();
     glDisable(GL_BLEND);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "viewer/face_layer.h"
+#include "viewer/face_shaders.h"
 
 #include <QOpenGLExtraFunctions>
 #include <QRectF>
@@ -63,16 +64,21 @@ private:
     void UploadMask(FaceTextures& textures, const QImage& mask, uint64_t key);
     void UploadPlane(GLuint& texture, QSize& size, const CVideoFrame::Plane& plane, bool rgba);
     void DeleteTextures(FaceTextures& textures);
-    // Binds the frame's planes to units 0..2 and sets the picture uniforms of the program.
+    // Binds the frame's planes to units 0..2 and sets the YUV uniforms of the program.
     void BindPicture(QOpenGLShaderProgram& program, const FaceTextures& textures, const CVideoFrame& frame);
+    // The program of a face's combination, or of a filter pass for a picture format; made on
+    // first use. nullptr when it does not compile.
+    QOpenGLShaderProgram* FaceProgram(const FaceShaderKey& key);
+    QOpenGLShaderProgram* FilterProgram(int format);
+    std::unique_ptr<QOpenGLShaderProgram> Build(const QByteArray& fragment);
     // Draws the neighbourhood filter's picture when the frame or the filter changed; the
     // texture to show, or 0 when the filter leaves the picture as it is.
     GLuint FilteredTexture(FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter);
-    void RunFilterPass(GLuint target, QSize size);
+    void RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size);
     GLuint MakeTexture(QSize size, GLenum internalFormat);
 
-    std::unique_ptr<QOpenGLShaderProgram> m_program;
-    std::unique_ptr<QOpenGLShaderProgram> m_filterProgram;
+    std::map<FaceShaderKey, std::unique_ptr<QOpenGLShaderProgram>> m_facePrograms;
+    std::unique_ptr<QOpenGLShaderProgram> m_filterPrograms[2];
     GLuint m_filterFramebuffer = 0;
     GLuint m_vertexArray = 0;
     GLuint m_vertexBuffer = 0;

@@ -1,6 +1,7 @@
 #include "viewer/face_shaders.h"
 
 #include <QByteArray>
+#include <QString>
 
 const char kFaceVertexShader[] = R"(#version 330 core
 in vec2 aPosition;
@@ -13,10 +14,10 @@ void main()
 
 namespace {
 
-// What both fragment shaders read of a picture: uFormat 0 RGBA, 1 YUV planes, 2 a filtered
+// What both fragment shaders read of a picture: FORMAT 0 RGBA, 1 YUV planes, 2 a filtered
 // picture (premultiplied RGBA). Rows count downwards from the picture's top.
 constexpr char kPictureAccess[] = R"(
-uniform int uFormat;
+const int kFormat = FORMAT;
 uniform sampler2D uPlane0;
 uniform sampler2D uPlane1;
 uniform sampler2D uPlane2;
@@ -43,22 +44,22 @@ vec4 TexelAt(ivec2 t)
 {
     ivec2 size = textureSize(uPlane0, 0);
     t = clamp(t, ivec2(0), size - 1);
-    if (uFormat == 1) {
+    if (kFormat == 1) {
         ivec2 chromaSize = textureSize(uPlane1, 0);
         ivec2 c = min(t * chromaSize / size, chromaSize - 1);
         return FromYuv(vec3(texelFetch(uPlane0, t, 0).r, texelFetch(uPlane1, c, 0).r, texelFetch(uPlane2, c, 0).r));
     }
     vec4 color = texelFetch(uPlane0, t, 0);
-    return uFormat == 2 ? Unpremultiplied(color) : color;
+    return kFormat == 2 ? Unpremultiplied(color) : color;
 }
 
 // The picture between its texels.
 vec4 Sample(vec2 source)
 {
-    if (uFormat == 1)
+    if (kFormat == 1)
         return FromYuv(vec3(texture(uPlane0, source).r, texture(uPlane1, source).r, texture(uPlane2, source).r));
     vec4 color = texture(uPlane0, source);
-    return uFormat == 2 ? Unpremultiplied(color) : color;
+    return kFormat == 2 ? Unpremultiplied(color) : color;
 }
 
 float Luma(vec3 c)
@@ -70,16 +71,16 @@ float Luma(vec3 c)
 constexpr char kFaceMain[] = R"(
 uniform mat3 uToFace;
 uniform vec4 uShown;
-uniform bool uHasMask;
+const bool kHasMask = HAS_MASK != 0;
+const int kInPattern = IN_PATTERN;
+const int kOutPattern = OUT_PATTERN;
+const int kFilter = FILTER;
 uniform sampler2D uMask;
-uniform int uInPattern;
 uniform int uInDirection;
 uniform float uInProgress;
-uniform int uOutPattern;
 uniform int uOutDirection;
 uniform float uOutProgress;
 uniform float uAspect;
-uniform int uFilter;
 uniform float uParams[10];
 out vec4 fragColor;
 
@@ -126,35 +127,35 @@ vec3 HslToRgb(vec3 hsl)
 vec4 PointFilter(vec4 color)
 {
     vec3 c = color.rgb;
-    if (uFilter == 1) {
+    if (kFilter == 1) {
         c = (c - 0.5) * (1.0 + uParams[1] / 100.0) + 0.5 + uParams[0] / 100.0;
-    } else if (uFilter == 2) {
+    } else if (kFilter == 2) {
         vec3 hsl = RgbToHsl(c);
         hsl.x = fract(hsl.x + uParams[0] / 360.0);
         hsl.y = clamp(hsl.y * (1.0 + uParams[1] / 100.0), 0.0, 1.0);
         float v = uParams[2] / 100.0;
         hsl.z = v >= 0.0 ? hsl.z + (1.0 - hsl.z) * v : hsl.z * (1.0 + v);
         c = HslToRgb(hsl);
-    } else if (uFilter == 3) {
+    } else if (kFilter == 3) {
         c = pow(c, vec3(100.0 / uParams[0]));
-    } else if (uFilter == 4) {
+    } else if (kFilter == 4) {
         vec3 v = vec3(uParams[0], uParams[1], uParams[2]) / 100.0;
         c = mix(c * (1.0 + v), c + (1.0 - c) * v, step(vec3(0.0), v));
-    } else if (uFilter == 5) {
+    } else if (kFilter == 5) {
         c = mix(c, vec3(Luma(c)), uParams[0] / 100.0);
-    } else if (uFilter == 6) {
+    } else if (kFilter == 6) {
         vec3 s = clamp(vec3(dot(c, vec3(0.393, 0.769, 0.189)), dot(c, vec3(0.349, 0.686, 0.168)),
                            dot(c, vec3(0.272, 0.534, 0.131))), 0.0, 1.0);
         c = mix(c, s, uParams[0] / 100.0);
-    } else if (uFilter == 7) {
+    } else if (kFilter == 7) {
         vec3 n = uParams[1] == 1.0 ? clamp(c + (1.0 - 2.0 * Luma(c)), 0.0, 1.0) : 1.0 - c;
         c = mix(c, n, uParams[0] / 100.0);
-    } else if (uFilter == 8) {
+    } else if (kFilter == 8) {
         if (uParams[1] == 1.0)
             c = vec3(Luma(c));
         float steps = uParams[0] - 1.0;
         c = floor(c * steps + 0.5) / steps;
-    } else if (uFilter == 13) {
+    } else if (kFilter == 13) {
         vec3 key = vec3(uParams[0], uParams[1], uParams[2]) / 255.0;
         float tolerance = uParams[3] / 100.0;
         float softness = uParams[4] / 100.0;
@@ -175,7 +176,7 @@ vec4 Picture(vec2 c)
         return vec4(0.0);
     vec2 source = uShown.xy + c * uShown.zw;
     vec4 color;
-    if (uFilter == 11) {
+    if (kFilter == 11) {
         vec2 size = vec2(textureSize(uPlane0, 0));
         float n = uParams[0];
         vec2 centre = (floor(source * size / n) + 0.5) * n;
@@ -184,7 +185,7 @@ vec4 Picture(vec2 c)
         color = Sample(source);
     }
     color = PointFilter(color);
-    if (uHasMask)
+    if (kHasMask)
         color.a *= texture(uMask, c).r;
     return color;
 }
@@ -316,14 +317,18 @@ void main()
         discard;
     // The exit effect works on what the entry effect made of the picture.
     float coverage = 1.0;
-    if (uOutPattern > 0)
-        coverage *= Effect(uOutPattern, uOutDirection, uOutProgress, true, c);
-    if (uInPattern > 0 && coverage > 0.0)
-        coverage *= Effect(uInPattern, uInDirection, uInProgress, false, c);
+    if (kOutPattern > 0)
+        coverage *= Effect(kOutPattern, uOutDirection, uOutProgress, true, c);
+    if (kInPattern > 0 && coverage > 0.0)
+        coverage *= Effect(kInPattern, uInDirection, uInProgress, false, c);
     if (coverage <= 0.0)
         discard;
     vec4 color = Picture(c);
     float alpha = color.a * coverage;
+    // Nothing of the picture here: what lies under the face stays (also where it is drawn
+    // without blending).
+    if (alpha <= 0.0)
+        discard;
     fragColor = vec4(color.rgb * alpha, alpha);
 }
 )";
@@ -382,12 +387,23 @@ void main()
 
 } // namespace
 
-QByteArray FaceFragmentShader()
+QByteArray FaceFragmentShader(const FaceShaderKey& key)
 {
-    return QByteArray("#version 330 core\n") + kPictureAccess + kFaceMain;
+    return QByteArrayLiteral("#version 330 core\n")
+        + QStringLiteral(
+            "#define FORMAT %1\n#define IN_PATTERN %2\n#define OUT_PATTERN %3\n#define FILTER %4\n"
+            "#define HAS_MASK %5\n")
+              .arg(key.format)
+              .arg(key.inPattern)
+              .arg(key.outPattern)
+              .arg(key.filter)
+              .arg(key.hasMask ? 1 : 0)
+              .toLatin1()
+        + kPictureAccess + kFaceMain;
 }
 
-QByteArray FilterFragmentShader()
+QByteArray FilterFragmentShader(int format)
 {
-    return QByteArray("#version 330 core\n") + kPictureAccess + kFilterMain;
+    return QByteArrayLiteral("#version 330 core\n")
+        + QStringLiteral("#define FORMAT %1\n").arg(format).toLatin1() + kPictureAccess + kFilterMain;
 }

@@ -153,7 +153,9 @@ CSoundStream::CSoundStream(QString path, QAudioFormat format)
     , m_ring(size_t(format.bytesForDuration(kAheadMs * 1000)) + size_t(m_frameBytes))
     , m_thread([this](std::stop_token stop) { Run(stop); })
 {
-    open(QIODevice::ReadOnly);
+    // Unbuffered: what the output took is exactly what was read, and a new start leaves
+    // nothing of the old one behind.
+    open(QIODevice::ReadOnly | QIODevice::Unbuffered);
 }
 
 CSoundStream::~CSoundStream()
@@ -192,6 +194,12 @@ int64_t CSoundStream::NextSampleUs() const
     std::lock_guard lock(m_mutex);
     return m_startUs
         + m_format.durationForFrames(qint32(std::min<int64_t>(m_takenBytes / m_frameBytes, INT32_MAX)));
+}
+
+int64_t CSoundStream::BufferedUs() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_format.durationForFrames(qint32(m_ringSize / size_t(m_frameBytes)));
 }
 
 qint64 CSoundStream::bytesAvailable() const

@@ -30,6 +30,8 @@ public:
     void StartAt(int64_t sequenceUs);
     // The sequence time of the next sample the output will take.
     int64_t NextSampleUs() const;
+    // How much is decoded and not taken yet.
+    int64_t BufferedUs() const;
     const QAudioFormat& Format() const { return m_format; }
 
     bool isSequential() const override { return true; }

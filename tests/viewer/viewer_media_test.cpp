@@ -6,6 +6,7 @@
 #include "viewer/movie_stream.h"
 #include "viewer/picture_loader.h"
 #include "viewer/show_media.h"
+#include "viewer/sound_stream.h"
 #include "viewer/viewer_scene.h"
 
 #include <QDeadlineTimer>
@@ -174,6 +175,85 @@ TEST(ShowMedia, LayersOfTheFacesAtATime)
     EXPECT_EQ(media.TakeFailures(), QStringList({ temp.FilePath("missing.png") }));
     media.Layers(scene, later);
     EXPECT_TRUE(media.TakeFailures().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// The sound of an item as the audio output takes it: a 2 s sound that is silent for its first
+// second and loud after, read at 48 kHz stereo.
+class SoundStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sound = temp.FilePath("step.wav");
+        ASSERT_TRUE(media_fixtures::RunFfmpeg({ "-f", "lavfi", "-i",
+            "aevalsrc=if(gte(t\\,1)\\,0.5\\,0):s=48000:d=2", "-c:a", "pcm_s16le", sound }));
+        format.setSampleRate(48000);
+        format.setChannelCount(2);
+        format.setSampleFormat(QAudioFormat::Int16);
+    }
+
+    // Reads the frames (after waiting until they are decoded) and gives where the sound turns
+    // loud and, after that, silent again (frame numbers; -1 when it does not).
+    std::pair<int, int> Edges(CSoundStream& stream, int frames)
+    {
+        EXPECT_TRUE(
+            CEditorSide::WaitUntil([&] { return stream.BufferedUs() >= CSoundStream::kAheadMs * 900; }));
+        std::vector<int16_t> samples(size_t(frames) * 2);
+        int read = 0;
+        while (read < frames) {
+            const int chunk = std::min(frames - read, 4800);
+            EXPECT_TRUE(CEditorSide::WaitUntil(
+                [&] { return stream.BufferedUs() >= chunk * 1000000LL / 48000; }, 3000));
+            stream.read(reinterpret_cast<char*>(samples.data() + size_t(read) * 2), qint64(chunk) * 4);
+            read += chunk;
+        }
+        int loud = -1;
+        int silentAgain = -1;
+        for (int i = 0; i < frames; ++i) {
+            const bool on = std::abs(samples[size_t(i) * 2]) > 1000;
+            if (on && loud < 0)
+                loud = i;
+            if (!on && loud >= 0 && silentAgain < 0)
+                silentAgain = i;
+        }
+        return { loud, silentAgain };
+    }
+
+    CTempFolder temp;
+    QString sound;
+    QAudioFormat format;
+};
+
+TEST_F(SoundStreamTest, StartsWhereTheClockStandsAndLoops)
+{
+    CSoundStream stream(sound, format);
+    Item item = CShowProject::Item(1, 0, 1000, Item::MODE_SOUND);
+    stream.SetRange(ItemMediaRange::Of(item, 0));
+    // From half a second in: the step comes half a second later.
+    stream.StartAt(500'000);
+    auto [loud, silent] = Edges(stream, 36000);
+    EXPECT_NEAR(loud, 24000, 2);
+    EXPECT_EQ(silent, -1);
+    EXPECT_EQ(stream.NextSampleUs(), 500'000 + 750'000);
+
+    // Looping between 0.8 s and 1.2 s: 0.2 s silent, 0.2 s loud, then silent again from IN.
+    item.InTime = 80;
+    item.OutTime = 120;
+    item.PlayMode = 1;
+    stream.SetRange(ItemMediaRange::Of(item, 0));
+    stream.StartAt(800'000);
+    std::tie(loud, silent) = Edges(stream, 24000);
+    EXPECT_NEAR(loud, 9600, 2);
+    EXPECT_NEAR(silent, 19200, 2);
+    EXPECT_FALSE(stream.HasFailed());
+
+    CSoundStream missing(temp.FilePath("none.wav"), format);
+    missing.SetRange(ItemMediaRange::Of(item, 0));
+    missing.StartAt(0);
+    EXPECT_TRUE(CEditorSide::WaitUntil([&] { return missing.HasFailed(); }));
 }
 
 } // namespace
