@@ -180,6 +180,33 @@ TEST_F(ViewerRendering, AMovieShowsTheFrameOfItsTime)
     }
 }
 
+TEST_F(ViewerRendering, ALinkShowsItsSourceAndACameraWithoutSignalSaysSo)
+{
+    ASSERT_TRUE(project.AddFace(1, QPolygon({ { 0, 0 }, { 320, 0 }, { 320, 180 }, { 0, 180 } })));
+    ASSERT_TRUE(project.AddFace(2, QPolygon({ { 320, 0 }, { 640, 0 }, { 640, 180 }, { 320, 180 } })));
+    ASSERT_TRUE(project.AddFace(3, QPolygon({ { 0, 180 }, { 640, 180 }, { 640, 360 }, { 0, 360 } })));
+    ASSERT_TRUE(project.SetItem(
+        CShowProject::Item(1, 0, 1000, Item::MODE_IMAGE, WriteQuarterPicture(temp, "q.png", kQuarters, { 100, 100 }))));
+    Item link = CShowProject::Item(2, 0, 1000, Item::MODE_LINK);
+    link.LinkFaceNo = 1;
+    // The link's own display area: the picture's right half.
+    link.MaskX = 50;
+    link.W = 50;
+    link.H = 100;
+    ASSERT_TRUE(project.SetItem(link));
+    Item camera = CShowProject::Item(3, 0, 1000, Item::MODE_CAMERA);
+    camera.CameraID = 63; // no such capture device
+    ASSERT_TRUE(project.SetItem(camera));
+    Show(100);
+    const QImage frame = Frame();
+    EXPECT_TRUE(Near(frame, { 80, 45 }, kQuarters[0]));
+    EXPECT_TRUE(Near(frame, { 400, 45 }, kQuarters[1]));
+    EXPECT_TRUE(Near(frame, { 600, 150 }, kQuarters[2]));
+    // The no-signal picture's dark grey, away from its words.
+    EXPECT_TRUE(Near(frame, { 60, 330 }, QColor(32, 34, 38), 3));
+    EXPECT_TRUE(Near(frame, { 580, 200 }, QColor(32, 34, 38), 3));
+}
+
 TEST_F(ViewerRendering, TheResolutionModeShapesTheCanvasAndGuideDrawsOutlines)
 {
     editor.SetResoMode(2); // 4:3 on a 640 x 360 display: 480 x 360
