@@ -321,7 +321,7 @@ void CFaceRenderer::Render(
 {
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_SCISSOR_TEST);
-    if (!m_initialized || canvas.isEmpty() || viewport.isEmpty()) {
+    if (canvas.isEmpty() || viewport.isEmpty()) {
         glViewport(0, 0, framebuffer.width(), framebuffer.height());
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);

@@ -104,9 +104,15 @@ void CLuxViewer::Tick()
         return;
     }
     const bool playing = m_clock.IsPlaying();
-    m_media.Update(m_scene, ShowUs(m_clock), playing);
+    const int64_t showUs = ShowUs(m_clock);
+    m_media.Update(m_scene, showUs, playing);
     TellFailures();
-    if (playing || m_clock.Time() != m_lastTime) {
+    // Drawn again while the show moves, while a camera is shown, and once more when the
+    // pictures of a new time (a seek, a new project) have all arrived.
+    const bool ready = m_media.IsReady(m_scene, showUs);
+    const bool arrived = ready && !m_frameWasReady;
+    m_frameWasReady = ready;
+    if (playing || m_clock.Time() != m_lastTime || arrived || m_media.ShowsCamera(m_scene, showUs)) {
         m_lastTime = m_clock.Time();
         if (m_output)
             m_output->Refresh();

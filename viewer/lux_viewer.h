@@ -112,5 +112,6 @@ private:
     int32_t m_selectedFace = 0;
     int m_viewerMode = 0;
     int32_t m_lastTime = -1;
+    bool m_frameWasReady = false;
     bool m_finished = false;
 };

@@ -326,6 +326,18 @@ bool CShowMedia::IsReady(const CViewerScene& scene, int64_t showUs)
     return true;
 }
 
+bool CShowMedia::ShowsCamera(const CViewerScene& scene, int64_t showUs) const
+{
+    const int32_t time = int32_t(showUs / 10000);
+    for (const tagTL_FACE_DATA& face : scene.Faces()) {
+        const Item* shown = face.Status == 1 ? CViewerScene::ItemAt(face, time) : nullptr;
+        const Item* sourceItem = shown ? SourceItem(scene, *shown) : nullptr;
+        if (sourceItem && sourceItem->Mode == Item::MODE_CAMERA)
+            return true;
+    }
+    return false;
+}
+
 QStringList CShowMedia::TakeFailures()
 {
     return std::exchange(m_failures, {});

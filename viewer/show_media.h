@@ -39,6 +39,8 @@ public:
     // True when every face shown at the time has its picture (a movie the frame of exactly that
     // time); media that cannot be read count as ready.
     bool IsReady(const CViewerScene& scene, int64_t showUs);
+    // True when a face shows a live camera at the time: its picture changes by itself.
+    bool ShowsCamera(const CViewerScene& scene, int64_t showUs) const;
     // Paths of media that could not be read, each told once.
     QStringList TakeFailures();
     // Drops everything (a project is loaded anew).

@@ -6,6 +6,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
 #include <QPainter>
 #include <QScreen>
 #include <QTextStream>
@@ -26,6 +28,26 @@ CViewerWindow::~CViewerWindow()
 {
     // The renderer's textures belong to this window's context.
     makeCurrent();
+}
+
+bool CViewerWindow::CanDraw(QString* reason)
+{
+    QOpenGLContext context;
+    context.setFormat(QSurfaceFormat::defaultFormat());
+    QOffscreenSurface surface;
+    surface.setFormat(context.format());
+    surface.create();
+    if (!context.create() || !context.makeCurrent(&surface)) {
+        *reason = QStringLiteral("no OpenGL context can be made on this display");
+        return false;
+    }
+    const QSurfaceFormat format = context.format();
+    context.doneCurrent();
+    if (std::make_pair(format.majorVersion(), format.minorVersion()) < std::make_pair(3, 3)) {
+        *reason = QStringLiteral("OpenGL 3.3 is needed, %1.%2 is there").arg(format.majorVersion()).arg(format.minorVersion());
+        return false;
+    }
+    return true;
 }
 
 QScreen* CViewerWindow::ProjectorScreen() const
@@ -98,6 +120,8 @@ void CViewerWindow::initializeGL()
 
 void CViewerWindow::paintGL()
 {
+    if (!m_rendererReady)
+        return;
     const QSize framebuffer = size() * devicePixelRatio();
     const QSize canvas = m_viewer.Canvas();
     m_viewer.Draw(m_renderer, framebuffer, CanvasViewport(canvas, framebuffer));

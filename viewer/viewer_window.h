@@ -22,6 +22,10 @@ public:
     CViewerWindow(CLuxViewer& viewer, const QRect& previewRect, int startViewerMode);
     ~CViewerWindow() override;
 
+    // True when this machine gives the window the OpenGL it draws with; otherwise the reason.
+    // (A window without a context cannot even be painted, so the program asks first.)
+    static bool CanDraw(QString* reason);
+
     void SetScreen(bool on, int viewerMode) override;
     QRect WindowRect() const override;
     QSize DisplaySize() const override;

@@ -36,6 +36,10 @@ int main(int argc, char** argv)
         return 1;
     }
 
+    if (!options->headless && !CViewerWindow::CanDraw(&error)) {
+        QTextStream(stderr) << "Luxviewer: " << error << Qt::endl;
+        return 3;
+    }
     const QAudioDevice audio = options->headless ? QAudioDevice() : QMediaDevices::defaultAudioOutput();
     CLuxViewer viewer(*options, *block, audio);
     if (options->headless)
