@@ -17,8 +17,14 @@ public:
         std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(), text.toLocal8Bit().constData());
         return EscapeAnswer(type);
     }
-    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&, QString*) override
+    {
+        return {};
+    }
+    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&, QString*) override
+    {
+        return {};
+    }
     std::optional<QString> FolderName(const QString&, const QString&) override { return {}; }
     std::optional<uint32_t> Colour(uint32_t) override { return {}; }
 };

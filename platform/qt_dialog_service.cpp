@@ -1,5 +1,7 @@
 #include "platform/qt_dialog_service.h"
 
+#include "platform/win_color.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -9,13 +11,6 @@ namespace platform {
 namespace {
 
 QWidget* ActiveWindow() { return QApplication::activeWindow(); }
-
-QColor ToQColor(uint32_t colour) { return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)); }
-
-uint32_t FromQColor(const QColor& colour)
-{
-    return uint32_t(colour.red()) | (uint32_t(colour.green()) << 8) | (uint32_t(colour.blue()) << 16);
-}
 
 std::optional<QString> NonEmpty(const QString& path)
 {
@@ -34,6 +29,7 @@ int CQtDialogService::MessageBox(const QString& text, const QString& caption, un
 {
     QMessageBox box(ActiveWindow());
     box.setWindowTitle(caption);
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (type & MB_ICONMASK) {
     case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
@@ -70,16 +66,20 @@ int CQtDialogService::MessageBox(const QString& text, const QString& caption, un
     return EscapeAnswer(type);
 }
 
-std::optional<QString> CQtDialogService::OpenFileName(const QString& caption, const QString& folder, const QString& filter)
+std::optional<QString> CQtDialogService::OpenFileName(const QString& caption,
+                                                      const QString& folder,
+                                                      const QString& filter,
+                                                      QString* selectedFilter)
 {
-    return NonEmpty(QFileDialog::getOpenFileName(ActiveWindow(), caption, folder, filter));
+    return NonEmpty(QFileDialog::getOpenFileName(ActiveWindow(), caption, folder, filter, selectedFilter));
 }
 
 std::optional<QString> CQtDialogService::SaveFileName(const QString& caption,
                                                       const QString& initialPath,
-                                                      const QString& filter)
+                                                      const QString& filter,
+                                                      QString* selectedFilter)
 {
-    return NonEmpty(QFileDialog::getSaveFileName(ActiveWindow(), caption, initialPath, filter));
+    return NonEmpty(QFileDialog::getSaveFileName(ActiveWindow(), caption, initialPath, filter, selectedFilter));
 }
 
 std::optional<QString> CQtDialogService::FolderName(const QString& caption, const QString& folder)

@@ -3,6 +3,7 @@
 #include "core/main_frame.h"
 
 #include "platform/qt_dialog_service.h"
+#include "platform/qt_translations.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     platform::UseQtDialogService();
+    platform::LoadQtTranslations();
     QCoreApplication::setApplicationName(QString::fromUtf16(CKaleidraApp::kAppName));
 
     CKaleidraApp app;

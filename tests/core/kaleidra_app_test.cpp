@@ -32,11 +32,11 @@ public:
         shown.push_back({ text, caption, type, KaleidraApp()->AppName() });
         return platform::IDYES;
     }
-    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&) override
+    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&, QString*) override
     {
         return {};
     }
-    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&) override
+    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&, QString*) override
     {
         return {};
     }
@@ -170,7 +170,7 @@ TEST(KaleidraApp, FirstStartLoadsTheServicesShowsTheFrameAndTakesHandOvers)
     EXPECT_FALSE(app.IsSecondStart());
     EXPECT_EQ(app.Language()->GetFileMenuFile(), QStringLiteral("File"));
     EXPECT_EQ(app.Messages()->GetMessage(0), QStringLiteral("Where?"));
-    EXPECT_EQ(app.Skin()->GetColor(CSkinIni::COLOR_TEXT), MakeColorRef(1, 2, 3));
+    EXPECT_EQ(app.Skin()->GetColor(CSkinIni::COLOR_TEXT), platform::Rgb(1, 2, 3));
     EXPECT_EQ(docTemplate.openedPath, QStringLiteral("/shows/first.kdp"));
     ASSERT_NE(app.MainFrame(), nullptr);
     EXPECT_TRUE(app.MainFrame()->isVisible());
@@ -183,7 +183,8 @@ TEST(KaleidraApp, FirstStartLoadsTheServicesShowsTheFrameAndTakesHandOvers)
     auto* block
         = static_cast<BootParamBlock*>(secondStartBlock.Create(sizeof(BootParamBlock), names.bootBlock));
     ASSERT_NE(block, nullptr);
-    const SecondStartResult result = HandOverToRunningInstance(names.server, block, { "next.kdp" }, "/shows");
+    const SecondStartResult result
+        = HandOverToRunningInstance(names.server, secondStartBlock, { "next.kdp" }, "/shows");
     EXPECT_TRUE(result.foundRunningInstance);
     const QDeadlineTimer deadline(5000);
     while (app.MainFrame()->LastHandedOverPath().isEmpty() && !deadline.hasExpired())
