@@ -29,7 +29,10 @@ private:
     bool m_entered;
 };
 
-BootParamBlock* BlockOf(CMemMapped& memory) { return static_cast<BootParamBlock*>(memory.View()); }
+BootParamBlock* BlockOf(CMemMapped& memory)
+{
+    return static_cast<BootParamBlock*>(memory.View());
+}
 
 // Inside the section: a block still marked as being written was left so by a party that died
 // before it stored the next value. Its half-written path goes and the block is free again.

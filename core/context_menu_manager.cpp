@@ -10,10 +10,14 @@ bool CLineEditCommands::IsCommandEnabled(int commandId) const
 {
     const bool canCopy = m_edit.hasSelectedText() && m_edit.echoMode() == QLineEdit::Normal;
     switch (commandId) {
-    case ID_EDIT_CUT: return canCopy && !m_edit.isReadOnly();
-    case ID_EDIT_COPY: return canCopy;
-    case ID_EDIT_PASTE: return !m_edit.isReadOnly() && !QGuiApplication::clipboard()->text().isEmpty();
-    default: return false;
+    case ID_EDIT_CUT:
+        return canCopy && !m_edit.isReadOnly();
+    case ID_EDIT_COPY:
+        return canCopy;
+    case ID_EDIT_PASTE:
+        return !m_edit.isReadOnly() && !QGuiApplication::clipboard()->text().isEmpty();
+    default:
+        return false;
     }
 }
 
@@ -46,7 +50,10 @@ const CContextMenuManager::Menu* CContextMenuManager::Find(const QString& name) 
     return nullptr;
 }
 
-bool CContextMenuManager::HasMenu(const QString& name) const { return Find(name) != nullptr; }
+bool CContextMenuManager::HasMenu(const QString& name) const
+{
+    return Find(name) != nullptr;
+}
 
 std::vector<CContextMenuManager::Entry> CContextMenuManager::MenuEntries(const QString& name) const
 {
@@ -67,7 +74,8 @@ std::unique_ptr<QMenu> CContextMenuManager::CreatePopupMenu(
         action->setEnabled(target && target->IsCommandEnabled(entry.commandId));
         if (target) {
             const int commandId = entry.commandId;
-            QObject::connect(action, &QAction::triggered, menu.get(), [target, commandId] { target->OnCommand(commandId); });
+            QObject::connect(action, &QAction::triggered, menu.get(),
+                [target, commandId] { target->OnCommand(commandId); });
         }
     }
     return menu;
@@ -83,7 +91,10 @@ int CContextMenuManager::ShowPopupMenu(
     return chosen ? chosen->data().toInt() : 0;
 }
 
-QString EditPopupMenuName() { return QStringLiteral("編集"); }
+QString EditPopupMenuName()
+{
+    return QStringLiteral("編集");
+}
 
 std::vector<CContextMenuManager::Entry> EditPopupMenuEntries()
 {

@@ -53,10 +53,12 @@ public:
 
     // Builds the named menu for a target (null: every entry greyed); choosing an entry calls the
     // target's OnCommand. Null for a name that was never registered.
-    std::unique_ptr<QMenu> CreatePopupMenu(const QString& name, CCommandTarget* target, QWidget* parent) const;
+    std::unique_ptr<QMenu> CreatePopupMenu(
+        const QString& name, CCommandTarget* target, QWidget* parent) const;
     // Shows the named menu at a screen position and carries out the chosen command; returns the
     // command id, 0 when nothing was chosen.
-    int ShowPopupMenu(const QString& name, const QPoint& globalPos, CCommandTarget* target, QWidget* parent) const;
+    int ShowPopupMenu(
+        const QString& name, const QPoint& globalPos, CCommandTarget* target, QWidget* parent) const;
 
 private:
     struct Menu {

@@ -49,7 +49,8 @@ CKaleidraApp::CKaleidraApp()
 {
     Q_ASSERT(!g_app);
     g_app = this;
-    SetKaleidraMessageBoxHandler([this](const QString& text, unsigned type) { return DoMessageBox(text, type); });
+    SetKaleidraMessageBoxHandler(
+        [this](const QString& text, unsigned type) { return DoMessageBox(text, type); });
 }
 
 CKaleidraApp::~CKaleidraApp()
@@ -117,7 +118,8 @@ bool CKaleidraApp::InitInstance(const QStringList& arguments)
         &CMainFrame::OnInstanceMessage);
     // Without the socket the editor still runs, but second starts cannot reach it: say so.
     if (!m_instance->Listen())
-        qCWarning(lcKaleidraStart).noquote() << "second starts cannot reach this editor:" << m_instance->ListenError();
+        qCWarning(lcKaleidraStart).noquote()
+            << "second starts cannot reach this editor:" << m_instance->ListenError();
     return true;
 }
 

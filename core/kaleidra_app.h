@@ -22,7 +22,7 @@ class QScreen;
 namespace platform {
 class CSingleInstance;
 class CTerminationSignals;
-}
+} // namespace platform
 
 // One display attached to the desktop, as the projector choice lists it.
 struct tagCKD_DISPLAY_DEVICE {

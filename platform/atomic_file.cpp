@@ -5,8 +5,8 @@
 #include <QRandomGenerator>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <climits>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +20,10 @@ void SetError(QString* error, const QString& text)
         *error = text;
 }
 
-QString ErrnoText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+QString ErrnoText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
 
 // The file a write must replace: the target of a symbolic link, so that the link stays.
 QString ResolveTarget(const QString& path)
@@ -75,7 +78,7 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
     const QFileInfo targetInfo(target);
     const QByteArray folder = QFile::encodeName(targetInfo.absolutePath());
 
-    struct stat existing {};
+    struct stat existing { };
     const bool exists = ::stat(QFile::encodeName(target).constData(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         SetError(error, QStringLiteral("%1 is not a regular file").arg(target));
@@ -85,8 +88,9 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
     QByteArray tempName;
     const int fd = CreateTemporaryFile(folder, QFile::encodeName(targetInfo.fileName()), tempName);
     if (fd < 0) {
-        SetError(error, QStringLiteral("cannot create a temporary file in %1: %2")
-                            .arg(targetInfo.absolutePath(), ErrnoText(errno)));
+        SetError(error,
+            QStringLiteral("cannot create a temporary file in %1: %2")
+                .arg(targetInfo.absolutePath(), ErrnoText(errno)));
         return false;
     }
     auto fail = [&](const QString& text) {

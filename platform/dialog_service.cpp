@@ -39,17 +39,26 @@ CDialogService& DialogService()
     return g_default ? *g_default : windowless;
 }
 
-void SetDialogService(CDialogService* service) { g_installed = service; }
+void SetDialogService(CDialogService* service)
+{
+    g_installed = service;
+}
 
-void SetDefaultDialogService(CDialogService* service) { g_default = service; }
+void SetDefaultDialogService(CDialogService* service)
+{
+    g_default = service;
+}
 
 int EscapeAnswer(unsigned type)
 {
     switch (type & MB_TYPEMASK) {
-    case MB_YESNO: return IDNO;
+    case MB_YESNO:
+        return IDNO;
     case MB_OKCANCEL:
-    case MB_YESNOCANCEL: return IDCANCEL;
-    default: return IDOK;
+    case MB_YESNOCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
     }
 }
 

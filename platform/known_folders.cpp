@@ -26,7 +26,10 @@ QString ProgramFolder()
     return QDir(QStringLiteral("/proc/self/exe")).canonicalPath().section(QLatin1Char('/'), 0, -2);
 }
 
-QString HomeFolder() { return QDir::homePath(); }
+QString HomeFolder()
+{
+    return QDir::homePath();
+}
 
 QString CommonAppDataFolder()
 {
@@ -37,7 +40,10 @@ QString CommonAppDataFolder()
     return JoinPath(HomeFolder(), u".local/share");
 }
 
-QString SettingsFolder() { return JoinPath(CommonAppDataFolder(), u"Oxtrel/Kaleidra/SETTING"); }
+QString SettingsFolder()
+{
+    return JoinPath(CommonAppDataFolder(), u"Oxtrel/Kaleidra/SETTING");
+}
 
 QString DocumentsFolder()
 {

@@ -30,19 +30,21 @@ namespace {
 constexpr off_t kHolderByte = 0;
 constexpr off_t kSectionByte = 1;
 // How long opening waits for a creator or a last holder that is at work on the block.
-constexpr int kBusyWaitMs = 5000;
+constexpr int kBusyWaitMs = 3000;
 
 QString SafeName(const QString& name)
 {
     QString safe;
     for (const QChar c : name)
-        safe += (c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u'.') && c.unicode() < 0x80 ? c : QChar(u'_');
+        safe += (c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u'.') && c.unicode() < 0x80
+            ? c
+            : QChar(u'_');
     return safe.left(200);
 }
 
 bool SetLock(int fd, short type, off_t byte)
 {
-    struct flock lock {};
+    struct flock lock { };
     lock.l_type = type;
     lock.l_whence = SEEK_SET;
     lock.l_start = byte;
@@ -54,7 +56,10 @@ bool SetLock(int fd, short type, off_t byte)
     return result == 0;
 }
 
-bool LockIsBusy() { return errno == EAGAIN || errno == EACCES; }
+bool LockIsBusy()
+{
+    return errno == EAGAIN || errno == EACCES;
+}
 
 void Pause()
 {
@@ -79,7 +84,8 @@ bool NameStillNames(const QByteArray& name, int fd)
     const int other = ::shm_open(name.constData(), O_RDONLY | O_CLOEXEC, 0);
     if (other < 0)
         return false;
-    struct stat mine {}, named {};
+    struct stat mine {
+    }, named {};
     const bool same = ::fstat(fd, &mine) == 0 && ::fstat(other, &named) == 0 && mine.st_dev == named.st_dev
         && mine.st_ino == named.st_ino;
     ::close(other);
@@ -95,7 +101,10 @@ bool IsOwnBlock(int fd, struct stat& info)
 
 } // namespace
 
-CMemMapped::~CMemMapped() { Release(); }
+CMemMapped::~CMemMapped()
+{
+    Release();
+}
 
 void CMemMapped::Release()
 {
@@ -115,9 +124,15 @@ void CMemMapped::Release()
     m_size = 0;
 }
 
-void* CMemMapped::Create(uint32_t size, const QString& name) { return Map(size, name, true); }
+void* CMemMapped::Create(uint32_t size, const QString& name)
+{
+    return Map(size, name, true);
+}
 
-void* CMemMapped::Open(uint32_t size, const QString& name) { return Map(size, name, false); }
+void* CMemMapped::Open(uint32_t size, const QString& name)
+{
+    return Map(size, name, false);
+}
 
 void* CMemMapped::Map(uint32_t size, const QString& name, bool mayCreate)
 {
@@ -154,7 +169,7 @@ void* CMemMapped::Map(uint32_t size, const QString& name, bool mayCreate)
             ::close(fd);
             return nullptr;
         };
-        struct stat info {};
+        struct stat info { };
         if (!IsOwnBlock(fd, info))
             return fail();
 
@@ -172,7 +187,8 @@ void* CMemMapped::Map(uint32_t size, const QString& name, bool mayCreate)
                 return nullptr;
             }
             // Either way the block starts zero-filled at the asked size.
-            if (::ftruncate(fd, 0) != 0 || ::ftruncate(fd, off_t(size)) != 0 || !SetLock(fd, F_RDLCK, kHolderByte))
+            if (::ftruncate(fd, 0) != 0 || ::ftruncate(fd, off_t(size)) != 0
+                || !SetLock(fd, F_RDLCK, kHolderByte))
                 return fail();
         } else if (LockIsBusy()) {
             // A live holder, or a creator or last holder at work: join once it is done.

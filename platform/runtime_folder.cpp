@@ -17,7 +17,7 @@ bool IsPrivateFolder(const QString& path, QString* why)
     };
     if (path.isEmpty() || !path.startsWith(QLatin1Char('/')))
         return refuse(QStringLiteral("not an absolute path"));
-    struct stat info {};
+    struct stat info { };
     if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
         return refuse(QString::fromLocal8Bit(std::strerror(errno)));
     if (!S_ISDIR(info.st_mode))

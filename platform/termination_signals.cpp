@@ -29,7 +29,7 @@ CTerminationSignals::CTerminationSignals(QObject* parent)
 {
     if (g_pipe[0] >= 0 || ::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -43,7 +43,7 @@ CTerminationSignals::~CTerminationSignals()
 {
     if (!m_notifier)
         return;
-    struct sigaction action {};
+    struct sigaction action { };
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
     for (int signalNumber : kSignals)

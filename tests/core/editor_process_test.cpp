@@ -99,12 +99,14 @@ protected:
         m_environment = QProcessEnvironment::systemEnvironment();
         m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         m_environment.insert(QStringLiteral("KALEIDRA_INSTANCE_SUFFIX"), QString::fromLatin1(suffix));
-        m_environment.insert(QStringLiteral("KALEIDRA_PROGRAM_DIR"), m_folder.MakeFolder(QStringLiteral("program")));
+        m_environment.insert(
+            QStringLiteral("KALEIDRA_PROGRAM_DIR"), m_folder.MakeFolder(QStringLiteral("program")));
         m_environment.insert(
             QStringLiteral("KALEIDRA_COMMON_APPDATA"), m_folder.MakeFolder(QStringLiteral("common")));
         m_environment.insert(
             QStringLiteral("KALEIDRA_DOCUMENTS_DIR"), m_folder.MakeFolder(QStringLiteral("documents")));
-        m_environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_folder.MakeFolder(QStringLiteral("config")));
+        m_environment.insert(
+            QStringLiteral("XDG_CONFIG_HOME"), m_folder.MakeFolder(QStringLiteral("config")));
         m_environment.insert(
             QStringLiteral("KALEIDRA_REGISTRY_HKCU"), m_folder.FilePath(QStringLiteral("hkcu.ini")));
         m_environment.insert(

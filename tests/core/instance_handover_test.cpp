@@ -223,7 +223,8 @@ TEST(InstanceHandOver, WithoutBlockTheEditorIsStillBroughtToTheFront)
 {
     CRunningEditor editor;
     CMemMapped unmapped;
-    const SecondStartResult result = HandOverToRunningInstance(editor.serverName, unmapped, { "/a.kdp" }, "/");
+    const SecondStartResult result
+        = HandOverToRunningInstance(editor.serverName, unmapped, { "/a.kdp" }, "/");
     EXPECT_EQ(result.handOver, BootParamWrite::NoBlock);
     ASSERT_TRUE(editor.WaitForBringToFront());
     EXPECT_EQ(editor.messages, std::vector<quint32> { kBringToFrontMessage });
@@ -245,7 +246,8 @@ TEST(InstanceHandOver, WithoutRunningEditorNothingIsWritten)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const SecondStartResult result = HandOverToRunningInstance(c.serverName, mapped.memory, { "/a.kdp" }, "/");
+        const SecondStartResult result
+            = HandOverToRunningInstance(c.serverName, mapped.memory, { "/a.kdp" }, "/");
         EXPECT_FALSE(result.foundRunningInstance);
         EXPECT_EQ(result.handOver, std::nullopt);
         EXPECT_EQ(block.flag, kBootParamFree);
