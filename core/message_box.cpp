@@ -19,7 +19,4 @@ int KaleidraMessageBox(const QString& text, unsigned type)
     return platform::DialogService().MessageBox(text, QString::fromUtf16(kKaleidraCaption), type);
 }
 
-void SetKaleidraMessageBoxHandler(KaleidraMessageBoxHandler handler)
-{
-    Handler() = std::move(handler);
-}
+void SetKaleidraMessageBoxHandler(KaleidraMessageBoxHandler handler) { Handler() = std::move(handler); }

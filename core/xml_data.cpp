@@ -356,8 +356,7 @@ bool CXmlData::SetNodeInt(pugi::xml_node element, const char* path, int32_t valu
 
 bool CXmlData::SetThisNodeText(pugi::xml_node element, const QString& text)
 {
-    if (!CheckElement(element, "SetThisNodeText")
-        || !CheckWritable(element, IsXmlText(text), "SetThisNodeText"))
+    if (!CheckElement(element, "SetThisNodeText") || !CheckWritable(element, IsXmlText(text), "SetThisNodeText"))
         return false;
     PutText(element, text.toUtf8());
     return true;

@@ -14,7 +14,8 @@ namespace platform {
 bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
 
 // The same, for writers that stream into a device; the writer returns false on failure.
-bool WriteFileAtomically(
-    const QString& path, const std::function<bool(QIODevice&)>& writer, QString* error = nullptr);
+bool WriteFileAtomically(const QString& path,
+                         const std::function<bool(QIODevice&)>& writer,
+                         QString* error = nullptr);
 
 } // namespace platform

@@ -26,10 +26,7 @@ QString ProgramFolder()
     return QDir(QStringLiteral("/proc/self/exe")).canonicalPath().section(QLatin1Char('/'), 0, -2);
 }
 
-QString HomeFolder()
-{
-    return QDir::homePath();
-}
+QString HomeFolder() { return QDir::homePath(); }
 
 QString CommonAppDataFolder()
 {
@@ -40,10 +37,7 @@ QString CommonAppDataFolder()
     return JoinPath(HomeFolder(), u".local/share");
 }
 
-QString SettingsFolder()
-{
-    return JoinPath(CommonAppDataFolder(), u"Oxtrel/Kaleidra/SETTING");
-}
+QString SettingsFolder() { return JoinPath(CommonAppDataFolder(), u"Oxtrel/Kaleidra/SETTING"); }
 
 QString DocumentsFolder()
 {

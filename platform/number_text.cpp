@@ -5,7 +5,8 @@
 namespace platform {
 namespace {
 
-template <typename CharAt> int32_t ParseLikeWToI(qsizetype length, CharAt charAt)
+template <typename CharAt>
+int32_t ParseLikeWToI(qsizetype length, CharAt charAt)
 {
     qsizetype i = 0;
     while (i < length) {
@@ -44,13 +45,9 @@ int32_t WToI(QStringView text)
 
 int32_t AToI(std::string_view text)
 {
-    return ParseLikeWToI(
-        qsizetype(text.size()), [&](qsizetype i) { return char32_t(uchar(text[size_t(i)])); });
+    return ParseLikeWToI(qsizetype(text.size()), [&](qsizetype i) { return char32_t(uchar(text[size_t(i)])); });
 }
 
-QString FormatInt(int64_t value)
-{
-    return QString::number(value);
-}
+QString FormatInt(int64_t value) { return QString::number(value); }
 
 } // namespace platform

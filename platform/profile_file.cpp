@@ -12,10 +12,7 @@ namespace {
 // Larger files are not settings files; refusing them keeps a stray path from eating memory.
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
-bool IsAsciiBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
-}
+bool IsAsciiBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f'; }
 
 QStringView TrimAsciiBlanks(QStringView text)
 {
@@ -26,15 +23,11 @@ QStringView TrimAsciiBlanks(QStringView text)
     return text;
 }
 
-bool SameName(QStringView a, QStringView b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool SameName(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 bool HasQuotes(QStringView value)
 {
-    return value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
-        && value.back() == value.front();
+    return value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
 }
 
 bool HasLineBreakOrNul(QStringView text)
@@ -71,7 +64,7 @@ ParsedLine Classify(const QString& line)
     if (text.front() == u'[') {
         const qsizetype close = text.indexOf(u']');
         const QStringView name = close < 0 ? text.mid(1) : text.mid(1, close - 1);
-        return { LineKind::Header, TrimAsciiBlanks(name).toString() };
+        return {LineKind::Header, TrimAsciiBlanks(name).toString()};
     }
     const qsizetype equals = text.indexOf(u'=');
     if (equals <= 0)
@@ -79,7 +72,7 @@ ParsedLine Classify(const QString& line)
     const QStringView key = TrimAsciiBlanks(text.left(equals));
     if (key.isEmpty())
         return {};
-    return { LineKind::Entry, key.toString() };
+    return {LineKind::Entry, key.toString()};
 }
 
 QString ValueOfLine(const QString& line)
@@ -136,7 +129,7 @@ void CProfileFile::Parse(const QString& text)
             ++next;
         if (next < text.size() && text[next] == u'\n' && (next == end || text[end] == u'\r'))
             ++next;
-        m_lines.push_back({ text.mid(start, end - start), text.mid(end, next - end) });
+        m_lines.push_back({text.mid(start, end - start), text.mid(end, next - end)});
         start = next;
     }
     Reindex();
@@ -148,9 +141,9 @@ void CProfileFile::Reindex()
     for (int i = 0; i < int(m_lines.size()); ++i) {
         ParsedLine parsed = Classify(m_lines[size_t(i)].text);
         if (parsed.kind == LineKind::Header)
-            m_sections.push_back({ std::move(parsed.name), i, {} });
+            m_sections.push_back({std::move(parsed.name), i, {}});
         else if (parsed.kind == LineKind::Entry && !m_sections.empty())
-            m_sections.back().entries.push_back({ std::move(parsed.name), i });
+            m_sections.back().entries.push_back({std::move(parsed.name), i});
     }
 }
 
@@ -183,8 +176,7 @@ std::optional<QString> CProfileFile::Value(QStringView section, QStringView key,
     return CutToUnits(ValueOfLine(m_lines[size_t(entry->line)].text), maxUnits);
 }
 
-QString CProfileFile::String(
-    QStringView section, QStringView key, const QString& defaultValue, int maxUnits) const
+QString CProfileFile::String(QStringView section, QStringView key, const QString& defaultValue, int maxUnits) const
 {
     return Value(section, key, maxUnits).value_or(CutToUnits(defaultValue, maxUnits));
 }
@@ -195,10 +187,7 @@ int32_t CProfileFile::Int(QStringView section, QStringView key, int32_t defaultV
     return value ? WToI(*value) : defaultValue;
 }
 
-bool CProfileFile::HasSection(QStringView section) const
-{
-    return FindSection(section) != nullptr;
-}
+bool CProfileFile::HasSection(QStringView section) const { return FindSection(section) != nullptr; }
 
 QStringList CProfileFile::Sections() const
 {
@@ -237,16 +226,16 @@ void CProfileFile::InsertLine(int index, const QString& text)
     // The line before the new one must end, or the two would run together.
     if (index > 0 && m_lines[size_t(index - 1)].ending.isEmpty())
         m_lines[size_t(index - 1)].ending = ending;
-    m_lines.insert(m_lines.begin() + index, Line { text, ending });
+    m_lines.insert(m_lines.begin() + index, Line{text, ending});
 }
 
 bool CProfileFile::SetValue(QStringView section, QStringView key, const QString& value)
 {
     const QStringView trimmedSection = TrimAsciiBlanks(section);
     const QStringView trimmedKey = TrimAsciiBlanks(key);
-    if (trimmedSection.isEmpty() || trimmedKey.isEmpty() || HasLineBreakOrNul(section)
-        || HasLineBreakOrNul(key) || HasLineBreakOrNul(value) || section.contains(u']') || key.contains(u'=')
-        || trimmedKey.front() == u'[' || trimmedKey.front() == u';')
+    if (trimmedSection.isEmpty() || trimmedKey.isEmpty() || HasLineBreakOrNul(section) || HasLineBreakOrNul(key)
+        || HasLineBreakOrNul(value) || section.contains(u']') || key.contains(u'=') || trimmedKey.front() == u'['
+        || trimmedKey.front() == u';')
         return false;
 
     QString written = value;
@@ -314,8 +303,11 @@ bool CProfileFile::Save(QString* error) const
     return WriteFileAtomically(m_path, *bytes, error);
 }
 
-QString GetPrivateProfileString(
-    QStringView section, QStringView key, const QString& defaultValue, const QString& path, int maxUnits)
+QString GetPrivateProfileString(QStringView section,
+                                QStringView key,
+                                const QString& defaultValue,
+                                const QString& path,
+                                int maxUnits)
 {
     return CProfileFile(path).String(section, key, defaultValue, maxUnits);
 }
@@ -325,8 +317,7 @@ int32_t GetPrivateProfileInt(QStringView section, QStringView key, int32_t defau
     return CProfileFile(path).Int(section, key, defaultValue);
 }
 
-bool WritePrivateProfileString(
-    QStringView section, QStringView key, const QString& value, const QString& path)
+bool WritePrivateProfileString(QStringView section, QStringView key, const QString& value, const QString& path)
 {
     CProfileFile file(path);
     if (file.Status() == CProfileFile::LoadStatus::Unreadable)

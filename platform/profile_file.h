@@ -34,14 +34,13 @@ public:
 
     // The value, cut to maxUnits UTF-16 units without splitting a surrogate pair; nothing when
     // the section or key is missing.
-    std::optional<QString> Value(
-        QStringView section, QStringView key, int maxUnits = kProfileValueLimit) const;
+    std::optional<QString> Value(QStringView section, QStringView key, int maxUnits = kProfileValueLimit) const;
 
     // GetPrivateProfileString: the value, or the default when the key is missing.
     QString String(QStringView section,
-        QStringView key,
-        const QString& defaultValue,
-        int maxUnits = kProfileValueLimit) const;
+                   QStringView key,
+                   const QString& defaultValue,
+                   int maxUnits = kProfileValueLimit) const;
 
     // GetPrivateProfileInt: the value read as WToI does, or the default when the key is missing.
     int32_t Int(QStringView section, QStringView key, int32_t defaultValue) const;
@@ -65,16 +64,16 @@ public:
 
 private:
     struct Line {
-        QString text; // the line without its end
-        QString ending; // "\r\n", "\n", "\r" or "" for the last line
+        QString text;      // the line without its end
+        QString ending;    // "\r\n", "\n", "\r" or "" for the last line
     };
     struct Entry {
-        QString key; // as written
+        QString key;       // as written
         int line = -1;
     };
     struct Section {
-        QString name; // as written
-        int headerLine = -1; // -1 for keys before any header (never looked up)
+        QString name;      // as written
+        int headerLine = -1;   // -1 for keys before any header (never looked up)
         std::vector<Entry> entries;
     };
 
@@ -95,12 +94,11 @@ private:
 
 // One-shot forms of the Windows calls, each reading the file anew.
 QString GetPrivateProfileString(QStringView section,
-    QStringView key,
-    const QString& defaultValue,
-    const QString& path,
-    int maxUnits = kProfileValueLimit);
+                                QStringView key,
+                                const QString& defaultValue,
+                                const QString& path,
+                                int maxUnits = kProfileValueLimit);
 int32_t GetPrivateProfileInt(QStringView section, QStringView key, int32_t defaultValue, const QString& path);
-bool WritePrivateProfileString(
-    QStringView section, QStringView key, const QString& value, const QString& path);
+bool WritePrivateProfileString(QStringView section, QStringView key, const QString& value, const QString& path);
 
 } // namespace platform

@@ -63,10 +63,7 @@ QString CRegistryStore::MachineHiveFileIn(const QString& commonAppDataFolder)
     return JoinPath(commonAppDataFolder, u"OXTREL/registry.ini");
 }
 
-CRegistryStore CRegistryStore::ForHive(RegistryHive hive)
-{
-    return CRegistryStore(HiveFile(hive));
-}
+CRegistryStore CRegistryStore::ForHive(RegistryHive hive) { return CRegistryStore(HiveFile(hive)); }
 
 bool CRegistryStore::KeyExists(const QString& key) const
 {
@@ -98,12 +95,12 @@ QStringList CRegistryStore::ValueNames(const QString& key) const
 
 bool CRegistryStore::WriteString(const QString& key, const QString& valueName, const QString& value)
 {
-    return Store(m_file, key, { { valueName, kStringTag.toString() + value } });
+    return Store(m_file, key, {{valueName, kStringTag.toString() + value}});
 }
 
 bool CRegistryStore::WriteDword(const QString& key, const QString& valueName, uint32_t value)
 {
-    return Store(m_file, key, { { valueName, kDwordTag.toString() + QString::number(value) } });
+    return Store(m_file, key, {{valueName, kDwordTag.toString() + QString::number(value)}});
 }
 
 bool CRegistryStore::WriteStrings(const QString& key, const std::vector<std::pair<QString, QString>>& values)

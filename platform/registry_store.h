@@ -18,10 +18,7 @@ enum class RegistryHive { CurrentUser, LocalMachine };
 //   local machine: $KALEIDRA_REGISTRY_HKLM, else <common application data>/OXTREL/registry.ini
 class CRegistryStore {
 public:
-    explicit CRegistryStore(QString hiveFile)
-        : m_file(std::move(hiveFile))
-    {
-    }
+    explicit CRegistryStore(QString hiveFile) : m_file(std::move(hiveFile)) {}
     static CRegistryStore ForHive(RegistryHive hive);
     static QString HiveFile(RegistryHive hive);
     // The machine hive belonging to a common application data folder (the environment override

@@ -20,8 +20,7 @@ inline void StoreSharedFlag(int32_t& flag, int32_t value)
 // Sets the flag from `expected` to `desired` only when it holds `expected`.
 inline bool ClaimSharedFlag(int32_t& flag, int32_t expected, int32_t desired)
 {
-    return std::atomic_ref<int32_t>(flag).compare_exchange_strong(
-        expected, desired, std::memory_order_acq_rel);
+    return std::atomic_ref<int32_t>(flag).compare_exchange_strong(expected, desired, std::memory_order_acq_rel);
 }
 
 inline uint32_t LoadSharedFlag(uint32_t& flag)
@@ -36,8 +35,7 @@ inline void StoreSharedFlag(uint32_t& flag, uint32_t value)
 
 inline bool ClaimSharedFlag(uint32_t& flag, uint32_t expected, uint32_t desired)
 {
-    return std::atomic_ref<uint32_t>(flag).compare_exchange_strong(
-        expected, desired, std::memory_order_acq_rel);
+    return std::atomic_ref<uint32_t>(flag).compare_exchange_strong(expected, desired, std::memory_order_acq_rel);
 }
 
 } // namespace platform

@@ -14,13 +14,13 @@ TEST(Paths, JoinsWithOneSeparator)
         const char16_t* expected;
     };
     const Case cases[] = {
-        { u"/a/b", u"c.xml", u"/a/b/c.xml" },
-        { u"/a/b/", u"c.xml", u"/a/b/c.xml" },
-        { u"/a/b\\", u"\\c.xml", u"/a/b/c.xml" },
-        { u"/", u"etc", u"/etc" },
-        { u"", u"c.xml", u"c.xml" },
-        { u"/a", u"", u"/a" },
-        { u"rel", u"sub/x", u"rel/sub/x" },
+        {u"/a/b", u"c.xml", u"/a/b/c.xml"},
+        {u"/a/b/", u"c.xml", u"/a/b/c.xml"},
+        {u"/a/b\\", u"\\c.xml", u"/a/b/c.xml"},
+        {u"/", u"etc", u"/etc"},
+        {u"", u"c.xml", u"c.xml"},
+        {u"/a", u"", u"/a"},
+        {u"rel", u"sub/x", u"rel/sub/x"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.expected).toStdString());
@@ -45,11 +45,18 @@ TEST(Paths, SafeComponentTable)
         bool safe;
     };
     const Case cases[] = {
-        { QStringLiteral("Face_1.xml"), true }, { QStringLiteral("展示プロジェクト"), true },
-        { QString(), false }, { QStringLiteral("."), false }, { QStringLiteral(".."), false },
-        { QStringLiteral("a/b"), false }, { QStringLiteral("a\\b"), false }, { QStringLiteral("C:x"), false },
-        { QStringLiteral("tab\there"), false }, { QString(256, QLatin1Char('a')), false },
-        { QString(255, QLatin1Char('a')), true }, { QString(86, QChar(0x3042)), false }, // 258 bytes in UTF-8
+        {QStringLiteral("Face_1.xml"), true},
+        {QStringLiteral("展示プロジェクト"), true},
+        {QString(), false},
+        {QStringLiteral("."), false},
+        {QStringLiteral(".."), false},
+        {QStringLiteral("a/b"), false},
+        {QStringLiteral("a\\b"), false},
+        {QStringLiteral("C:x"), false},
+        {QStringLiteral("tab\there"), false},
+        {QString(256, QLatin1Char('a')), false},
+        {QString(255, QLatin1Char('a')), true},
+        {QString(86, QChar(0x3042)), false}, // 258 bytes in UTF-8
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name.toStdString());

@@ -10,21 +10,22 @@ namespace {
 
 using platform::CProfileFile;
 
-const QString kIni = QStringLiteral("; settings written by hand\r\n"
-                                    "[System]\r\n"
-                                    "WorkFolder = /work/shows \r\n"
-                                    "Quoted=\"  padded  \"\r\n"
-                                    "Single='x'\r\n"
-                                    "Empty=\r\n"
-                                    "Wide=\u3000全角\u3000\r\n"
-                                    "Number= -42abc\r\n"
-                                    "workfolder=/second/ignored\r\n"
-                                    "NoEquals line\r\n"
-                                    "\r\n"
-                                    "[system]\r\n"
-                                    "Only=in the duplicate section\r\n"
-                                    "[REMOTE]\r\n"
-                                    "SrvIPAdd=192.168.0.2\r\n");
+const QString kIni = QStringLiteral(
+    "; settings written by hand\r\n"
+    "[System]\r\n"
+    "WorkFolder = /work/shows \r\n"
+    "Quoted=\"  padded  \"\r\n"
+    "Single='x'\r\n"
+    "Empty=\r\n"
+    "Wide=\u3000全角\u3000\r\n"
+    "Number= -42abc\r\n"
+    "workfolder=/second/ignored\r\n"
+    "NoEquals line\r\n"
+    "\r\n"
+    "[system]\r\n"
+    "Only=in the duplicate section\r\n"
+    "[REMOTE]\r\n"
+    "SrvIPAdd=192.168.0.2\r\n");
 
 TEST(ProfileFile, ReadsWithTheWindowsRules)
 {
@@ -38,16 +39,16 @@ TEST(ProfileFile, ReadsWithTheWindowsRules)
         std::optional<QString> expected;
     };
     const Case cases[] = {
-        { u"SYSTEM", u"WORKFOLDER", QStringLiteral("/work/shows") }, // case-insensitive, trimmed, first wins
-        { u"system", u"Quoted", QStringLiteral("  padded  ") }, // one pair of quotes dropped
-        { u"System", u"Single", QStringLiteral("x") },
-        { u"System", u"Empty", QString() }, // present but empty
-        { u"System", u"Missing", std::nullopt }, // missing
-        { u"System", u"Wide", QStringLiteral("\u3000全角\u3000") }, // U+3000 is not trimmed
-        { u"System", u"Only", std::nullopt }, // the duplicate section is not read
-        { u"System", u"NoEquals line", std::nullopt },
-        { u"Remote", u"srvipadd", QStringLiteral("192.168.0.2") },
-        { u"Nowhere", u"Key", std::nullopt },
+        {u"SYSTEM", u"WORKFOLDER", QStringLiteral("/work/shows")}, // case-insensitive, trimmed, first wins
+        {u"system", u"Quoted", QStringLiteral("  padded  ")},      // one pair of quotes dropped
+        {u"System", u"Single", QStringLiteral("x")},
+        {u"System", u"Empty", QString()},                          // present but empty
+        {u"System", u"Missing", std::nullopt},                     // missing
+        {u"System", u"Wide", QStringLiteral("\u3000全角\u3000")},  // U+3000 is not trimmed
+        {u"System", u"Only", std::nullopt},                        // the duplicate section is not read
+        {u"System", u"NoEquals line", std::nullopt},
+        {u"Remote", u"srvipadd", QStringLiteral("192.168.0.2")},
+        {u"Nowhere", u"Key", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.key).toStdString());
@@ -58,7 +59,7 @@ TEST(ProfileFile, ReadsWithTheWindowsRules)
     EXPECT_EQ(ini.Int(u"System", u"Number", 7), -42);
     EXPECT_EQ(ini.Int(u"System", u"Missing", 7), 7);
     EXPECT_EQ(ini.Int(u"System", u"Empty", 7), 0);
-    EXPECT_EQ(ini.Sections(), QStringList({ QStringLiteral("System"), QStringLiteral("REMOTE") }));
+    EXPECT_EQ(ini.Sections(), QStringList({QStringLiteral("System"), QStringLiteral("REMOTE")}));
 }
 
 TEST(ProfileFile, CutsAtTheLimitWithoutSplittingASurrogatePair)
@@ -80,11 +81,11 @@ TEST(ProfileFile, DecodesEveryEncoding)
         QByteArray bytes;
     };
     const Case cases[] = {
-        { "utf16le", Utf16LeWithBom(text) },
-        { "utf16be", Utf16BeWithBom(text) },
-        { "utf8 bom", Utf8WithBom(text) },
-        { "utf8", text.toUtf8() },
-        { "cp932", Cp932(text) },
+        {"utf16le", Utf16LeWithBom(text)},
+        {"utf16be", Utf16BeWithBom(text)},
+        {"utf8 bom", Utf8WithBom(text)},
+        {"utf8", text.toUtf8()},
+        {"cp932", Cp932(text)},
     };
     CTempFolder temp;
     for (const Case& c : cases) {
@@ -113,17 +114,17 @@ TEST(ProfileFile, MissingAndUnreadableFilesGiveDefaults)
 TEST(ProfileFile, WritesKeepEncodingBomCommentsOrderAndLineEnds)
 {
     CTempFolder temp;
-    const QString original = QStringLiteral("; 設定\r\n[SYSTEM]\r\nImageDefaultTime=0\r\n; "
-                                            "inside\r\nOther=1\r\n\r\n[VIEWER]\r\nViewerMode=0\r\n");
+    const QString original = QStringLiteral(
+        "; 設定\r\n[SYSTEM]\r\nImageDefaultTime=0\r\n; inside\r\nOther=1\r\n\r\n[VIEWER]\r\nViewerMode=0\r\n");
     struct Case {
         const char* name;
         QByteArray bytes;
         QByteArray (*encode)(const QString&);
     };
     const Case cases[] = {
-        { "utf16le", Utf16LeWithBom(original), &Utf16LeWithBom },
-        { "cp932", Cp932(original), &Cp932 },
-        { "utf8bom", Utf8WithBom(original), &Utf8WithBom },
+        {"utf16le", Utf16LeWithBom(original), &Utf16LeWithBom},
+        {"cp932", Cp932(original), &Cp932},
+        {"utf8bom", Utf8WithBom(original), &Utf8WithBom},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,8 +158,8 @@ TEST(ProfileFile, ValuesReadBackAsWritten)
 {
     CTempFolder temp;
     const QString path = temp.FilePath(QStringLiteral("new.ini"));
-    const QString values[] = { QStringLiteral("  blanks  "), QStringLiteral("\"quoted\""),
-        QStringLiteral("a=b;c"), QString(), QStringLiteral("\u3000x") };
+    const QString values[] = {QStringLiteral("  blanks  "), QStringLiteral("\"quoted\""), QStringLiteral("a=b;c"),
+                              QString(), QStringLiteral("\u3000x")};
     {
         CProfileFile ini(path);
         EXPECT_EQ(ini.Status(), CProfileFile::LoadStatus::Missing);
@@ -189,8 +190,7 @@ TEST(ProfileFile, RefusesEntriesThatWouldNotReadBack)
 TEST(ProfileFile, RemovesKeysAndSections)
 {
     CTempFolder temp;
-    CProfileFile ini(
-        temp.WriteFile(QStringLiteral("r.ini"), "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n[C]\r\nw=4\r\n"));
+    CProfileFile ini(temp.WriteFile(QStringLiteral("r.ini"), "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n[C]\r\nw=4\r\n"));
     ini.RemoveKey(u"a", u"X");
     ini.RemoveSection(u"b");
     EXPECT_EQ(ini.ToText(), QStringLiteral("[A]\r\ny=2\r\n[C]\r\nw=4\r\n"));
@@ -215,8 +215,8 @@ TEST(ProfileFile, CannotEncodeOrWriteLeavesFileUntouched)
         EXPECT_FALSE(platform::WritePrivateProfileString(u"S", u"K", QStringLiteral("v"), locked + "/x.ini"));
         ::chmod(QFile::encodeName(locked).constData(), 0700);
     }
-    EXPECT_FALSE(platform::WritePrivateProfileString(
-        u"S", u"K", QStringLiteral("v"), temp.FilePath(QStringLiteral("no/such/folder/x.ini"))));
+    EXPECT_FALSE(platform::WritePrivateProfileString(u"S", u"K", QStringLiteral("v"),
+                                                     temp.FilePath(QStringLiteral("no/such/folder/x.ini"))));
 }
 
 TEST(ProfileFile, OneShotCalls)
@@ -225,8 +225,7 @@ TEST(ProfileFile, OneShotCalls)
     const QString path = temp.FilePath(QStringLiteral("one.ini"));
     EXPECT_TRUE(platform::WritePrivateProfileString(u"SYSTEM", u"A", QStringLiteral("12"), path));
     EXPECT_EQ(platform::GetPrivateProfileInt(u"system", u"a", 0, path), 12);
-    EXPECT_EQ(
-        platform::GetPrivateProfileString(u"SYSTEM", u"B", QStringLiteral("d"), path), QStringLiteral("d"));
+    EXPECT_EQ(platform::GetPrivateProfileString(u"SYSTEM", u"B", QStringLiteral("d"), path), QStringLiteral("d"));
 }
 
 } // namespace

@@ -16,11 +16,11 @@ TEST(TextCodec, RoundTripsEveryEncodingWithDetection)
         bool bom;
     };
     const Case cases[] = {
-        { "utf8", TextEncoding::Utf8, false },
-        { "utf8 bom", TextEncoding::Utf8, true },
-        { "utf16le bom", TextEncoding::Utf16LE, true },
-        { "utf16be bom", TextEncoding::Utf16BE, true },
-        { "cp932", TextEncoding::Cp932, false },
+        {"utf8", TextEncoding::Utf8, false},
+        {"utf8 bom", TextEncoding::Utf8, true},
+        {"utf16le bom", TextEncoding::Utf16LE, true},
+        {"utf16be bom", TextEncoding::Utf16BE, true},
+        {"cp932", TextEncoding::Cp932, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -39,7 +39,7 @@ TEST(TextCodec, Cp932KnownBytes)
     EXPECT_EQ(platform::DecodeCp932(QByteArray("\x93\xfa\x96\x7b")), QStringLiteral("日本"));
     EXPECT_EQ(platform::DecodeCp932(QByteArray("\x87\x40")), QStringLiteral("①"));
     EXPECT_EQ(platform::EncodeText(QStringLiteral("日本"), TextEncoding::Cp932, false).value(),
-        QByteArray("\x93\xfa\x96\x7b"));
+              QByteArray("\x93\xfa\x96\x7b"));
 }
 
 TEST(TextCodec, BadInputIsContained)
@@ -48,12 +48,7 @@ TEST(TextCodec, BadInputIsContained)
     EXPECT_EQ(platform::DecodeCp932(QByteArray("A\x93")), QStringLiteral("A\uFFFD"));
     EXPECT_EQ(platform::DecodeCp932(QByteArray("\x85\x40Z")), QStringLiteral("\uFFFDZ"));
     // UTF-16 with an odd byte count drops the half unit.
-    EXPECT_EQ(platform::DecodeText(QByteArray("\xff\xfe"
-                                              "A\x00"
-                                              "B",
-                                       5))
-                  .text,
-        QStringLiteral("A"));
+    EXPECT_EQ(platform::DecodeText(QByteArray("\xff\xfe" "A\x00" "B", 5)).text, QStringLiteral("A"));
     // A character CP932 cannot hold is refused rather than written as '?'.
     EXPECT_FALSE(platform::EncodeText(QStringLiteral("😀"), TextEncoding::Cp932, false).has_value());
 }
