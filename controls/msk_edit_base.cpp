@@ -368,19 +368,21 @@ QMenu* CMskEditBase::CreateEditMenu()
         action->setEnabled(enabled);
         connect(action, &QAction::triggered, this, handler);
     };
-    add(entryText("&Undo", QKeySequence::Undo), writable && isUndoAvailable(), "edit-undo", [this] { undo(); });
+    add(entryText("&Undo", QKeySequence::Undo), writable && isUndoAvailable(), "edit-undo",
+        [this] { undo(); });
     menu->addSeparator();
     add(entryText("Cu&t", QKeySequence::Cut), writable && selection, "edit-cut", [this] { cut(); });
     add(entryText("&Copy", QKeySequence::Copy), selection, "edit-copy", [this] { copy(); });
     add(entryText("&Paste", QKeySequence::Paste), writable && !QGuiApplication::clipboard()->text().isEmpty(),
         "edit-paste", [this] { paste(); });
-    add(QCoreApplication::translate("QLineEdit", "Delete"), writable && hasSelectedText(), "edit-delete", [this] {
-        if (!isReadOnly() && hasSelectedText())
-            del();
-    });
+    add(QCoreApplication::translate("QLineEdit", "Delete"), writable && hasSelectedText(), "edit-delete",
+        [this] {
+            if (!isReadOnly() && hasSelectedText())
+                del();
+        });
     menu->addSeparator();
-    add(entryText("Select All", QKeySequence::SelectAll), !text().isEmpty() && selectedText() != text(), "select-all",
-        [this] { selectAll(); });
+    add(entryText("Select All", QKeySequence::SelectAll), !text().isEmpty() && selectedText() != text(),
+        "select-all", [this] { selectAll(); });
     return menu;
 }
 
