@@ -5,6 +5,7 @@
 
 #include "platform/known_folders.h"
 #include "platform/qt_dialog_service.h"
+#include "platform/qt_translations.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     platform::UseQtDialogService();
+    platform::LoadQtTranslations();
     QCoreApplication::setApplicationName(QString::fromUtf16(CKaleidraApp::kAppName));
 
     // The item panels read the effect and filter tables from the settings folder: a first start
