@@ -44,7 +44,9 @@ bool CViewerWindow::CanDraw(QString* reason)
     const QSurfaceFormat format = context.format();
     context.doneCurrent();
     if (std::make_pair(format.majorVersion(), format.minorVersion()) < std::make_pair(3, 3)) {
-        *reason = QStringLiteral("OpenGL 3.3 is needed, %1.%2 is there").arg(format.majorVersion()).arg(format.minorVersion());
+        *reason = QStringLiteral("OpenGL 3.3 is needed, %1.%2 is there")
+                      .arg(format.majorVersion())
+                      .arg(format.minorVersion());
         return false;
     }
     return true;

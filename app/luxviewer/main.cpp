@@ -1,7 +1,7 @@
 #include "core/pm_param_block.h"
+#include "platform/mem_mapped.h"
 #include "viewer/headless_output.h"
 #include "viewer/lux_viewer.h"
-#include "viewer/pm_block_access.h"
 #include "viewer/viewer_window.h"
 
 #include <QGuiApplication>
@@ -28,8 +28,9 @@ int main(int argc, char** argv)
         QTextStream(stderr) << "Luxviewer: " << error << Qt::endl;
         return 2;
     }
-    CPmBlockAccess access;
-    PmParamBlock* block = access.Open(PmParamBlockName());
+    // The editor's block, opened, never made: without its editor the viewer has nothing to do.
+    CMemMapped memory;
+    auto* block = static_cast<PmParamBlock*>(memory.Open(sizeof(PmParamBlock), PmParamBlockName()));
     if (!block) {
         QTextStream(stderr) << "Luxviewer: the editor's shared block " << PmParamBlockName()
                             << " is not there" << Qt::endl;
