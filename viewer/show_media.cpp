@@ -82,7 +82,7 @@ const Item* CShowMedia::SourceItem(const CViewerScene& scene, const Item& item)
 std::shared_ptr<CCameraSource> CShowMedia::Camera(int cameraId, int width, int height)
 {
     // A capture device opens once: items of the same camera share its reader.
-    auto& slot = m_cameras[std::make_tuple(cameraId, 0, 0)];
+    auto& slot = m_cameras[cameraId];
     if (auto camera = slot.lock())
         return camera;
     auto camera = std::make_shared<CCameraSource>(cameraId, width, height);

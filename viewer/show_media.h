@@ -92,7 +92,7 @@ private:
     std::map<ItemKey, Source> m_sources;
     std::map<ItemKey, Shape> m_shapes;
     std::map<ItemKey, std::unique_ptr<CSoundOutput>> m_sounds;
-    std::map<std::tuple<int, int, int>, std::weak_ptr<CCameraSource>> m_cameras;
+    std::map<int, std::weak_ptr<CCameraSource>> m_cameras; // by camera number
     std::map<int, VideoFramePtr> m_noSignal;
     QStringList m_failures;
     std::set<QString> m_failedPaths;
