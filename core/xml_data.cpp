@@ -2,18 +2,24 @@
 
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
+#include "platform/text_codec.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <charconv>
+#include <cstring>
+#include <optional>
+#include <string_view>
 
 namespace {
 
 constexpr int kMaxErrorTextLength = 1023;
-constexpr unsigned kParseOptions
-    = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
+// Comments, processing instructions and the document type are kept, so that a rewrite in place
+// gives them back.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
+    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 // Streams pugixml's output into a device and remembers whether every write went through.
@@ -34,6 +40,134 @@ private:
     QIODevice& m_device;
     bool m_ok = true;
 };
+
+bool StartsWith(std::string_view bytes, std::string_view prefix)
+{
+    return bytes.substr(0, prefix.size()) == prefix;
+}
+
+// The encoding named by the XML declaration at the start of 8-bit text; empty without one.
+QByteArray DeclaredEncoding(std::string_view bytes)
+{
+    if (!StartsWith(bytes, "<?xml"))
+        return {};
+    std::string_view declaration = bytes.substr(0, std::min<size_t>(bytes.size(), 1024));
+    const size_t close = declaration.find("?>");
+    if (close == std::string_view::npos)
+        return {};
+    declaration = declaration.substr(0, close);
+    size_t at = declaration.find("encoding");
+    if (at == std::string_view::npos)
+        return {};
+    at += std::strlen("encoding");
+    const auto skipBlanks = [&] {
+        while (at < declaration.size() && std::strchr(" \t\r\n", declaration[at]))
+            ++at;
+    };
+    skipBlanks();
+    if (at >= declaration.size() || declaration[at] != '=')
+        return {};
+    ++at;
+    skipBlanks();
+    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
+        return {};
+    const char quote = declaration[at++];
+    const size_t end = declaration.find(quote, at);
+    if (end == std::string_view::npos)
+        return {};
+    return QByteArray(declaration.data() + at, qsizetype(end - at));
+}
+
+// Encodings whose characters take two or four bytes: an 8-bit file that names one of them
+// names it wrongly (such a file came out of a tool that kept the declaration of a string).
+bool IsWideEncodingName(const QByteArray& name)
+{
+    const QByteArray upper = name.toUpper();
+    return upper.startsWith("UTF-16") || upper.startsWith("UTF-32") || upper.startsWith("UCS-")
+        || upper.startsWith("ISO-10646-UCS");
+}
+
+// A character reference ("&#...;") to a code point that XML text cannot hold (NUL, other
+// control characters, surrogates, U+FFFE/U+FFFF, beyond U+10FFFF): the parser would turn it
+// into bytes that are not UTF-8, and the text would be lost.
+bool HasForbiddenCharacterReference(std::string_view text)
+{
+    for (size_t at = text.find("&#"); at != std::string_view::npos; at = text.find("&#", at + 2)) {
+        size_t i = at + 2;
+        const bool hex = i < text.size() && text[i] == 'x';
+        i += hex;
+        uint64_t value = 0;
+        size_t digits = 0;
+        for (; i < text.size(); ++i, ++digits) {
+            const char c = text[i];
+            int digit = -1;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            if (digit < 0)
+                break;
+            value = std::min<uint64_t>(value * (hex ? 16 : 10) + uint64_t(digit), 0x110000);
+        }
+        if (digits == 0 || i >= text.size() || text[i] != ';')
+            continue; // not a reference: the parser keeps the text as it stands
+        const bool allowed = value == 0x9 || value == 0xA || value == 0xD
+            || (value >= 0x20 && value <= 0xD7FF) || (value >= 0xE000 && value <= 0xFFFD)
+            || (value >= 0x10000 && value <= 0x10FFFF);
+        if (!allowed)
+            return true;
+    }
+    return false;
+}
+
+// The file's text as UTF-8 for the parser: UTF-8 is taken as it is, UTF-16 and UTF-32 (by
+// their byte order mark or their first character) and the encoding an 8-bit file declares
+// are converted. Nothing when the text cannot be read as it was written: no declaration and
+// bytes that are not UTF-8, an encoding that is unknown or that the bytes do not follow, a
+// character reference that XML does not allow. Such a file is refused, never loaded with
+// replacement characters that the next save would write for good.
+std::optional<QByteArray> DocumentText(QByteArray bytes)
+{
+    const std::string_view view(bytes.constData(), size_t(bytes.size()));
+    const char* wide = nullptr;
+    qsizetype bom = 0;
+    if (StartsWith(view, std::string_view("\xFF\xFE\0\0", 4))) {
+        wide = "UTF-32LE";
+        bom = 4;
+    } else if (StartsWith(view, std::string_view("\0\0\xFE\xFF", 4))) {
+        wide = "UTF-32BE";
+        bom = 4;
+    } else if (StartsWith(view, "\xFF\xFE")) {
+        wide = "UTF-16LE";
+        bom = 2;
+    } else if (StartsWith(view, "\xFE\xFF")) {
+        wide = "UTF-16BE";
+        bom = 2;
+    } else if (StartsWith(view, std::string_view("<\0", 2))) {
+        wide = "UTF-16LE";
+    } else if (StartsWith(view, std::string_view("\0<", 2))) {
+        wide = "UTF-16BE";
+    }
+    std::optional<QByteArray> utf8;
+    if (wide) {
+        utf8 = platform::ConvertToUtf8(bytes.mid(bom), wide);
+    } else {
+        const qsizetype utf8Bom = StartsWith(view, "\xEF\xBB\xBF") ? 3 : 0;
+        const QByteArray declared = DeclaredEncoding(view.substr(size_t(utf8Bom)));
+        if (utf8Bom || declared.isEmpty() || declared.compare("UTF-8", Qt::CaseInsensitive) == 0
+            || IsWideEncodingName(declared)) {
+            if (platform::IsValidUtf8(QByteArrayView(bytes).sliced(utf8Bom)))
+                utf8 = std::move(bytes);
+        } else {
+            utf8 = platform::ConvertToUtf8(bytes, declared);
+        }
+    }
+    if (utf8 && HasForbiddenCharacterReference(std::string_view(utf8->constData(), size_t(utf8->size()))))
+        utf8.reset();
+    return utf8;
+}
 
 bool IsNameStart(unsigned char c)
 {
@@ -101,18 +235,37 @@ void DeclareUtf8(pugi::xml_document& document)
         encoding.set_value("UTF-8");
 }
 
-// Replaces every child of the element by one text node.
-void PutText(pugi::xml_node element, const QByteArray& utf8)
+// Replaces the element's text by the value, as the DOM's text property does: its text and its
+// child elements go and one text node holds the value. Comments and processing instructions in
+// it stay, as everywhere in an in-place rewrite.
+void PutText(pugi::xml_node element, const char* value)
 {
     pugi::xml_node first = element.first_child();
     if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
-        first.set_value(utf8.constData());
+        if (*value)
+            first.set_value(value);
+        else
+            element.remove_child(first);
         return;
     }
-    while (pugi::xml_node child = element.first_child())
-        element.remove_child(child);
-    if (!utf8.isEmpty())
-        element.append_child(pugi::node_pcdata).set_value(utf8.constData());
+    pugi::xml_node text;
+    for (pugi::xml_node child = first, next; child; child = next) {
+        next = child.next_sibling();
+        if (child.type() == pugi::node_comment || child.type() == pugi::node_pi)
+            continue;
+        if (!text && child.type() == pugi::node_pcdata)
+            text = child;
+        else
+            element.remove_child(child);
+    }
+    if (!*value) {
+        if (text)
+            element.remove_child(text);
+    } else if (text) {
+        text.set_value(value);
+    } else {
+        element.append_child(pugi::node_pcdata).set_value(value);
+    }
 }
 
 // Numbers are written often (every field of every item on each save): formatted without
@@ -122,14 +275,7 @@ void PutInt(pugi::xml_node element, int32_t value)
     char buffer[16];
     const auto end = std::to_chars(buffer, buffer + sizeof(buffer) - 1, value).ptr;
     *end = '\0';
-    pugi::xml_node first = element.first_child();
-    if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
-        first.set_value(buffer);
-        return;
-    }
-    while (pugi::xml_node child = element.first_child())
-        element.remove_child(child);
-    element.append_child(pugi::node_pcdata).set_value(buffer);
+    PutText(element, buffer);
 }
 
 void AppendTextOf(pugi::xml_node node, QByteArray& text)
@@ -201,13 +347,18 @@ bool CXmlData::LoadXmlData(const QString& path)
     QFile file(path);
     bool loaded = false;
     if (file.open(QIODevice::ReadOnly)) {
-        const qint64 size = file.size();
-        void* buffer = size > 0 ? pugi::get_memory_allocation_function()(size_t(size)) : nullptr;
-        if (buffer && file.read(static_cast<char*>(buffer), size) == size) {
-            // The document takes the buffer over and parses in place.
-            loaded = document->load_buffer_inplace_own(buffer, size_t(size), kParseOptions);
-        } else if (buffer) {
-            pugi::get_memory_deallocation_function()(buffer);
+        QByteArray bytes = file.readAll();
+        const bool read = file.error() == QFileDevice::NoError;
+        std::optional<QByteArray> text = read ? DocumentText(std::move(bytes)) : std::nullopt;
+        if (text) {
+            // The document takes a buffer of its own over and parses it in place.
+            const size_t size = size_t(text->size());
+            void* buffer = size > 0 ? pugi::get_memory_allocation_function()(size) : nullptr;
+            if (buffer) {
+                std::memcpy(buffer, text->constData(), size);
+                text.reset();
+                loaded = document->load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
+            }
         }
     }
     m_result = loaded ? S_OK : E_FAIL;
@@ -341,7 +492,7 @@ bool CXmlData::SetNodeText(pugi::xml_node element, const char* path, const QStri
     pugi::xml_node node = FindNode(element, path, "SetNodeText");
     if (!node || !CheckWritable(node, IsXmlText(text), "SetNodeText"))
         return false;
-    PutText(node, text.toUtf8());
+    PutText(node, text.toUtf8().constData());
     return true;
 }
 
@@ -356,9 +507,10 @@ bool CXmlData::SetNodeInt(pugi::xml_node element, const char* path, int32_t valu
 
 bool CXmlData::SetThisNodeText(pugi::xml_node element, const QString& text)
 {
-    if (!CheckElement(element, "SetThisNodeText") || !CheckWritable(element, IsXmlText(text), "SetThisNodeText"))
+    if (!CheckElement(element, "SetThisNodeText")
+        || !CheckWritable(element, IsXmlText(text), "SetThisNodeText"))
         return false;
-    PutText(element, text.toUtf8());
+    PutText(element, text.toUtf8().constData());
     return true;
 }
 
