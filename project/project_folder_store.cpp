@@ -242,6 +242,12 @@ bool CProjectFolderStore::SetItem(int32_t faceNo, const ItemXmlRecord& item)
     return saved;
 }
 
+bool CProjectFolderStore::SetItems(int32_t faceNo, std::span<const ItemXmlRecord> items)
+{
+    const auto found = m_faceItems.find(faceNo);
+    return found != m_faceItems.end() && found->second.SetItems(items);
+}
+
 bool CProjectFolderStore::DeleteItem(int32_t faceNo, int32_t start)
 {
     const auto found = m_faceItems.find(faceNo);

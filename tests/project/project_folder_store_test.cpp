@@ -116,6 +116,40 @@ TEST(ProjectFolderStore, SetAndMoveItems)
     EXPECT_EQ(reread.Items().at(300).PlayTime, 999);
 }
 
+TEST(ProjectFolderStore, AFacesItemsAreWrittenAsOneBatch)
+{
+    CNewProject project;
+    CProjectFolderStore& store = project.store;
+    ASSERT_TRUE(project.AddFace(1));
+    ASSERT_TRUE(store.SetItem(1, Entry(100)));
+    const QString faceFile = QStringLiteral("show/Channel_1/Face_1/Face_1.xml");
+
+    ItemXmlRecord changed = Entry(100);
+    changed.PlayTime = 999;
+    ItemXmlRecord later = Entry(200);
+    later.PlayTime = 7;
+    const std::vector<ItemXmlRecord> batch = { changed, Entry(200), Entry(50), later };
+    ASSERT_TRUE(store.SetItems(1, batch));
+    EXPECT_EQ(store.GetItemCount(1), 3);
+    CItemListXml reread;
+    ASSERT_TRUE(reread.LoadItemXml(project.temp.FilePath(faceFile)));
+    ASSERT_EQ(reread.Items().size(), 3u);
+    EXPECT_EQ(reread.Items().at(50), AsStored(Entry(50)));
+    EXPECT_EQ(reread.Items().at(100).PlayTime, 999);
+    EXPECT_EQ(reread.Items().at(200).PlayTime, 7) << "the later entry of one start wins";
+
+    // All or nothing: one entry that cannot be written keeps the others out of the file too.
+    const QByteArray before = project.temp.ReadFile(faceFile);
+    ItemXmlRecord tooLong = Entry(400);
+    tooLong.FilePath = QString(kMaxEntryTextLength + 1, QLatin1Char('f'));
+    const std::vector<ItemXmlRecord> refused = { Entry(300), tooLong };
+    EXPECT_FALSE(store.SetItems(1, refused));
+    EXPECT_EQ(project.temp.ReadFile(faceFile), before);
+    EXPECT_EQ(store.GetItemCount(1), 3);
+    EXPECT_FALSE(store.GetFaceItems(1).Items().count(300));
+    EXPECT_FALSE(store.SetItems(9, batch)) << "a face without a face file";
+}
+
 TEST(ProjectFolderStore, MissingFaceFileLeavesTheFaceOut)
 {
     CNewProject project;
