@@ -87,11 +87,14 @@ bool IsWideEncodingName(const QByteArray& name)
         || upper.startsWith("ISO-10646-UCS");
 }
 
-// A character reference ("&#...;") to a code point that XML text cannot hold (NUL, other
-// control characters, surrogates, U+FFFE/U+FFFF, beyond U+10FFFF): the parser would turn it
-// into bytes that are not UTF-8, and the text would be lost.
-bool HasForbiddenCharacterReference(std::string_view text)
+// A NUL byte, or a character reference ("&#...;") to a code point that no text can hold (NUL,
+// a surrogate, beyond U+10FFFF): the parser would end the text at the NUL or turn the reference
+// into bytes that are not UTF-8, and the text would be lost. (Other control characters read and
+// write back as references, without loss.)
+bool HasUnreadableCharacter(std::string_view text)
 {
+    if (text.find('\0') != std::string_view::npos)
+        return true;
     for (size_t at = text.find("&#"); at != std::string_view::npos; at = text.find("&#", at + 2)) {
         size_t i = at + 2;
         const bool hex = i < text.size() && text[i] == 'x';
@@ -113,10 +116,7 @@ bool HasForbiddenCharacterReference(std::string_view text)
         }
         if (digits == 0 || i >= text.size() || text[i] != ';')
             continue; // not a reference: the parser keeps the text as it stands
-        const bool allowed = value == 0x9 || value == 0xA || value == 0xD
-            || (value >= 0x20 && value <= 0xD7FF) || (value >= 0xE000 && value <= 0xFFFD)
-            || (value >= 0x10000 && value <= 0x10FFFF);
-        if (!allowed)
+        if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)
             return true;
     }
     return false;
@@ -126,7 +126,7 @@ bool HasForbiddenCharacterReference(std::string_view text)
 // their byte order mark or their first character) and the encoding an 8-bit file declares
 // are converted. Nothing when the text cannot be read as it was written: no declaration and
 // bytes that are not UTF-8, an encoding that is unknown or that the bytes do not follow, a
-// character reference that XML does not allow. Such a file is refused, never loaded with
+// NUL or a reference to a character no text can hold. Such a file is refused, never loaded with
 // replacement characters that the next save would write for good.
 std::optional<QByteArray> DocumentText(QByteArray bytes)
 {
@@ -164,7 +164,7 @@ std::optional<QByteArray> DocumentText(QByteArray bytes)
             utf8 = platform::ConvertToUtf8(bytes, declared);
         }
     }
-    if (utf8 && HasForbiddenCharacterReference(std::string_view(utf8->constData(), size_t(utf8->size()))))
+    if (utf8 && HasUnreadableCharacter(std::string_view(utf8->constData(), size_t(utf8->size()))))
         utf8.reset();
     return utf8;
 }

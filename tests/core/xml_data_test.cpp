@@ -353,6 +353,7 @@ TEST(XmlData, TextThatCannotBeReadAsWrittenIsRefused)
             QByteArray("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><Face><Item>A</Item></Face>\x93") },
         { "an unpaired surrogate in UTF-16", QByteArray("\xff\xfe<\0F\0/\0>\0\x00\xd8", 12) },
         { "a reference to NUL", QByteArray("<Face><Item>a&#0;b</Item></Face>") },
+        { "a NUL byte", QByteArray("<Face><Item>a\0b</Item></Face>", 27) },
         { "a reference to a surrogate", QByteArray("<Face><Item>&#xD800;</Item></Face>") },
         { "a reference past the last code point", QByteArray("<Face><Item>&#1114112;</Item></Face>") },
     };
@@ -367,13 +368,21 @@ TEST(XmlData, TextThatCannotBeReadAsWrittenIsRefused)
         EXPECT_STREQ(xml.Root().name(), "Project") << "the earlier document stays loaded";
         EXPECT_EQ(temp.ReadFile(QStringLiteral("f.xml")), c.bytes);
     }
-    // References to characters XML allows are read.
+    // References to other characters are read, control characters too, which a save writes back
+    // as references: the text survives the round trip.
     CTempFolder temp;
     CXmlData xml;
-    Loaded(xml, temp, "ok.xml", "<Face><Item>&#x6620;&#20687;&#9;&#x1F600;</Item></Face>");
+    const QString path = Loaded(xml, temp, "ok.xml",
+        "<Face>\x15<Item>&#x6620;&#20687;&#9;&#x1F600;&#x14;\x01</Item></Face>");
+    const QString expected = QStringLiteral("映像\t😀\x14\x01");
     QString text;
     ASSERT_TRUE(xml.GetNodeText(xml.Root(), "Item", text));
-    EXPECT_EQ(text, QStringLiteral("映像\t😀"));
+    EXPECT_EQ(text, expected);
+    ASSERT_TRUE(xml.SaveXmlData(path));
+    CXmlData again;
+    ASSERT_TRUE(again.LoadXmlData(path)) << temp.ReadFile(QStringLiteral("ok.xml")).constData();
+    ASSERT_TRUE(again.GetNodeText(again.Root(), "Item", text));
+    EXPECT_EQ(text, expected);
 }
 
 TEST(XmlData, CommentsAndProcessingInstructionsSurviveARewrite)
