@@ -17,9 +17,10 @@ namespace {
 
 constexpr int kMaxErrorTextLength = 1023;
 // Comments, processing instructions and the document type are kept, so that a rewrite in place
-// gives them back.
+// gives them back; text outside the root is kept too (as a fragment), so that the load can see
+// and refuse it rather than drop it.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
-    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single;
+    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single | pugi::parse_fragment;
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 // Streams pugixml's output into a device and remembers whether every write went through.
@@ -46,7 +47,8 @@ bool StartsWith(std::string_view bytes, std::string_view prefix)
     return bytes.substr(0, prefix.size()) == prefix;
 }
 
-// The encoding named by the XML declaration at the start of 8-bit text; empty without one.
+// The encoding named by the XML declaration at the start of 8-bit text; empty without one. The
+// declaration's pseudo-attributes are read by name, as the parser reads them.
 QByteArray DeclaredEncoding(std::string_view bytes)
 {
     if (!StartsWith(bytes, "<?xml"))
@@ -55,27 +57,33 @@ QByteArray DeclaredEncoding(std::string_view bytes)
     const size_t close = declaration.find("?>");
     if (close == std::string_view::npos)
         return {};
-    declaration = declaration.substr(0, close);
-    size_t at = declaration.find("encoding");
-    if (at == std::string_view::npos)
-        return {};
-    at += std::strlen("encoding");
-    const auto skipBlanks = [&] {
-        while (at < declaration.size() && std::strchr(" \t\r\n", declaration[at]))
+    declaration = declaration.substr(5, close - 5);
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    size_t at = 0;
+    while (true) {
+        while (at < declaration.size() && isBlank(declaration[at]))
             ++at;
-    };
-    skipBlanks();
-    if (at >= declaration.size() || declaration[at] != '=')
-        return {};
-    ++at;
-    skipBlanks();
-    if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
-        return {};
-    const char quote = declaration[at++];
-    const size_t end = declaration.find(quote, at);
-    if (end == std::string_view::npos)
-        return {};
-    return QByteArray(declaration.data() + at, qsizetype(end - at));
+        const size_t nameStart = at;
+        while (at < declaration.size() && !isBlank(declaration[at]) && declaration[at] != '=')
+            ++at;
+        const std::string_view name = declaration.substr(nameStart, at - nameStart);
+        while (at < declaration.size() && isBlank(declaration[at]))
+            ++at;
+        if (name.empty() || at >= declaration.size() || declaration[at] != '=')
+            return {};
+        ++at;
+        while (at < declaration.size() && isBlank(declaration[at]))
+            ++at;
+        if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
+            return {};
+        const char quote = declaration[at++];
+        const size_t end = declaration.find(quote, at);
+        if (end == std::string_view::npos)
+            return {};
+        if (name == "encoding")
+            return QByteArray(declaration.data() + at, qsizetype(end - at));
+        at = end + 1;
+    }
 }
 
 // Encodings whose characters take two or four bytes: an 8-bit file that names one of them
@@ -224,6 +232,34 @@ bool HasOneRoot(const pugi::xml_document& document)
     return roots == 1;
 }
 
+// What the parser lets through but no save could write back readably: text outside the root, a
+// declaration after the start, a document type after the root, more than one root.
+bool IsWellFormedDocument(const pugi::xml_document& document)
+{
+    int roots = 0;
+    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling()) {
+        switch (child.type()) {
+        case pugi::node_declaration:
+            if (child != document.first_child())
+                return false;
+            break;
+        case pugi::node_doctype:
+            if (roots)
+                return false;
+            break;
+        case pugi::node_element:
+            ++roots;
+            break;
+        case pugi::node_comment:
+        case pugi::node_pi:
+            break;
+        default:
+            return false;
+        }
+    }
+    return roots == 1;
+}
+
 // The file is always written as UTF-8: a declaration that names another encoding (a file
 // read from UTF-16) is made to say so, or readers would decode the bytes wrongly.
 void DeclareUtf8(pugi::xml_document& document)
@@ -357,7 +393,8 @@ bool CXmlData::LoadXmlData(const QString& path)
             if (buffer) {
                 std::memcpy(buffer, text->constData(), size);
                 text.reset();
-                loaded = document->load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8);
+                loaded = document->load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8)
+                    && IsWellFormedDocument(*document);
             }
         }
     }

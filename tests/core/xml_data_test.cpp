@@ -354,6 +354,12 @@ TEST(XmlData, TextThatCannotBeReadAsWrittenIsRefused)
         { "an unpaired surrogate in UTF-16", QByteArray("\xff\xfe<\0F\0/\0>\0\x00\xd8", 12) },
         { "a reference to NUL", QByteArray("<Face><Item>a&#0;b</Item></Face>") },
         { "a NUL byte", QByteArray("<Face><Item>a\0b</Item></Face>", 27) },
+        { "text outside the root", QByteArray("zx<Face/>") },
+        { "a declaration after the start",
+            QByteArray("<!-- c --><?xml version=\"1.0\" encoding=\"UTF-8\"?><Face/>") },
+        { "two roots", QByteArray("<Face/><Face/>") },
+        { "a name ending in \"encoding\" is no encoding: CP932 bytes read as UTF-8",
+            Cp932(QStringLiteral("<?xml version=\"1.0\" xencoding=\"Shift_JIS\"?>") + body) },
         { "a reference to a surrogate", QByteArray("<Face><Item>&#xD800;</Item></Face>") },
         { "a reference past the last code point", QByteArray("<Face><Item>&#1114112;</Item></Face>") },
     };
@@ -372,8 +378,8 @@ TEST(XmlData, TextThatCannotBeReadAsWrittenIsRefused)
     // as references: the text survives the round trip.
     CTempFolder temp;
     CXmlData xml;
-    const QString path = Loaded(xml, temp, "ok.xml",
-        "<Face>\x15<Item>&#x6620;&#20687;&#9;&#x1F600;&#x14;\x01</Item></Face>");
+    const QString path = Loaded(
+        xml, temp, "ok.xml", "<Face>\x15<Item>&#x6620;&#20687;&#9;&#x1F600;&#x14;\x01</Item></Face>");
     const QString expected = QStringLiteral("映像\t😀\x14\x01");
     QString text;
     ASSERT_TRUE(xml.GetNodeText(xml.Root(), "Item", text));
