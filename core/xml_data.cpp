@@ -314,6 +314,18 @@ void PutInt(pugi::xml_node element, int32_t value)
     PutText(element, buffer);
 }
 
+// Text of the document, which is UTF-8: a U+FEFF at its start is a character of the text, not a
+// byte order mark, which QString::fromUtf8 would drop.
+QString FromUtf8Text(const char* utf8)
+{
+    QString text;
+    while (std::strncmp(utf8, "\xEF\xBB\xBF", 3) == 0) {
+        text.append(QChar(0xFEFF));
+        utf8 += 3;
+    }
+    return text.isEmpty() ? QString::fromUtf8(utf8) : text + QString::fromUtf8(utf8);
+}
+
 void AppendTextOf(pugi::xml_node node, QByteArray& text)
 {
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
@@ -610,10 +622,10 @@ QString CXmlData::ThisNodeText(pugi::xml_node element)
     if (!first)
         return QString();
     if ((first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata) && !first.next_sibling())
-        return QString::fromUtf8(first.value());
+        return FromUtf8Text(first.value());
     QByteArray text;
     AppendTextOf(element, text);
-    return QString::fromUtf8(text);
+    return FromUtf8Text(text.constData());
 }
 
 int32_t CXmlData::ThisNodeInt(pugi::xml_node element)

@@ -378,17 +378,26 @@ TEST(XmlData, TextThatCannotBeReadAsWrittenIsRefused)
     // as references: the text survives the round trip.
     CTempFolder temp;
     CXmlData xml;
-    const QString path = Loaded(
-        xml, temp, "ok.xml", "<Face>\x15<Item>&#x6620;&#20687;&#9;&#x1F600;&#x14;\x01</Item></Face>");
+    const QString path = Loaded(xml, temp, "ok.xml",
+        "<Face>\x15<Item>&#x6620;&#20687;&#9;&#x1F600;&#x14;\x01</Item>"
+        "<Mark>\xEF\xBB\xBF\xEF\xBB\xBF"
+        "a</Mark></Face>");
     const QString expected = QStringLiteral("映像\t😀\x14\x01");
+    // A U+FEFF at the start of a text is a character like any other.
+    const QString marks = QStringLiteral("\uFEFF\uFEFFa");
     QString text;
     ASSERT_TRUE(xml.GetNodeText(xml.Root(), "Item", text));
     EXPECT_EQ(text, expected);
+    ASSERT_TRUE(xml.GetNodeText(xml.Root(), "Mark", text));
+    EXPECT_EQ(text, marks);
+    ASSERT_TRUE(xml.SetNodeText(xml.Root(), "Mark", QStringLiteral("\uFEFF")));
     ASSERT_TRUE(xml.SaveXmlData(path));
     CXmlData again;
     ASSERT_TRUE(again.LoadXmlData(path)) << temp.ReadFile(QStringLiteral("ok.xml")).constData();
     ASSERT_TRUE(again.GetNodeText(again.Root(), "Item", text));
     EXPECT_EQ(text, expected);
+    ASSERT_TRUE(again.GetNodeText(again.Root(), "Mark", text));
+    EXPECT_EQ(text, QStringLiteral("\uFEFF"));
 }
 
 TEST(XmlData, CommentsAndProcessingInstructionsSurviveARewrite)
