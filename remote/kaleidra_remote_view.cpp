@@ -47,7 +47,8 @@ void SetTextColours(QLabel& label, const QColor& text, const std::optional<QColo
 } // namespace
 
 // The server's threads hand each report over as a copy, queued to the window's thread; a report
-// that arrives after the window has gone is dropped by Qt with the window.
+// that arrives after the window has gone is dropped by Qt with the window. A frame stays held
+// until the window has handled it (or dropped it), which paces the client's reader.
 void CKaleidraRemoteView::CServerBridge::RemoteAccepted(
     int slotIndex, const RemoteClientSlot& client, int connectedCount)
 {
@@ -60,11 +61,17 @@ void CKaleidraRemoteView::CServerBridge::RemoteAccepted(
         Qt::QueuedConnection);
 }
 
-void CKaleidraRemoteView::CServerBridge::RemoteReceived(int number, const RemoteEvent& event)
+void CKaleidraRemoteView::CServerBridge::RemoteReceived(
+    int number, const RemoteEvent& event, RemoteFrameHold hold)
 {
     CKaleidraRemoteView* view = &m_view;
     QMetaObject::invokeMethod(
-        view, [view, number, event] { view->OnRemoteReceive(number, event); }, Qt::QueuedConnection);
+        view,
+        [view, number, event, hold = std::move(hold)]() mutable {
+            view->OnRemoteReceive(number, event);
+            hold.Release();
+        },
+        Qt::QueuedConnection);
 }
 
 void CKaleidraRemoteView::CServerBridge::RemoteServerFailed(const QString& reason)
@@ -81,7 +88,7 @@ void CKaleidraRemoteView::CServerSender::Broadcast(std::string_view code, int64_
 
 void CKaleidraRemoteView::CServerSender::SendTo(uint64_t clientId, std::string_view code, int64_t value)
 {
-    m_server.SendTo(code, value, clientId, kRemoteSendWaitSeconds);
+    m_server.SendTo(code, value, clientId);
 }
 
 CKaleidraRemoteView::CKaleidraRemoteView(

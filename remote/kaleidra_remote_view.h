@@ -76,7 +76,7 @@ private:
         {
         }
         void RemoteAccepted(int slotIndex, const RemoteClientSlot& client, int connectedCount) override;
-        void RemoteReceived(int number, const RemoteEvent& event) override;
+        void RemoteReceived(int number, const RemoteEvent& event, RemoteFrameHold hold) override;
         void RemoteServerFailed(const QString& reason) override;
 
     private:

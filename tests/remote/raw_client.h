@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,6 +28,13 @@ public:
 
     // True when nothing at all arrives within the time.
     bool StaysQuiet(std::chrono::milliseconds time = std::chrono::milliseconds(100));
+
+    // Plays an editor gone wild: writes the frame over and over for the given time, as fast as
+    // the peer takes it, and reads and drops whatever comes back, so that its own buffers never
+    // fill. Calls sample() about every 10 ms meanwhile. Returns the frames written; stops early
+    // when the peer closes.
+    int64_t Flood(
+        const std::string& frame, std::chrono::milliseconds time, const std::function<void()>& sample = {});
 
     void Close();
 
