@@ -4,11 +4,15 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace platform {
 namespace {
 
-QWidget* ActiveWindow() { return QApplication::activeWindow(); }
+// The owner of the dialogs (CDialogOwner); the GUI thread's alone.
+QPointer<QWidget> g_owner;
+
+QWidget* ActiveWindow() { return g_owner ? g_owner.data() : QApplication::activeWindow(); }
 
 QColor ToQColor(uint32_t colour) { return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)); }
 
@@ -23,6 +27,14 @@ std::optional<QString> NonEmpty(const QString& path)
 }
 
 } // namespace
+
+CDialogOwner::CDialogOwner(QWidget* window)
+    : m_previous(g_owner)
+{
+    g_owner = window;
+}
+
+CDialogOwner::~CDialogOwner() { g_owner = m_previous; }
 
 void UseQtDialogService()
 {
