@@ -20,8 +20,6 @@ const QString kUninstallKey
 const QString kUnknownInstalledVersion = QStringLiteral("1.2.1.2");
 const QString kFirstPackageVersion = QStringLiteral("1.0");
 
-enum { kInstallList, kSettingsList, kDocumentsList };
-
 QString BinFile(const QString& folder, const QString& name)
 {
     return platform::JoinPath(platform::JoinPath(folder, u"bin"), name);
@@ -54,6 +52,7 @@ CUpdateCtrl::CUpdateCtrl(CUpdateEnvironment& environment)
     m_lists[kSettingsList].sourceRoot = platform::JoinPath(data, u"ProgramData/OXTREL");
     m_lists[kDocumentsList].sourceRoot
         = platform::JoinPath(platform::JoinPath(data, u"Document"), kProductFolder);
+    m_lists[kProgramList].sourceRoot = m_lists[kInstallList].sourceRoot;
 }
 
 int CUpdateCtrl::CompareVersion(const QString& installed, const QString& newer, int parts)
@@ -118,12 +117,18 @@ bool CUpdateCtrl::Run()
     bool anyFiles = false;
     {
         const CWaitCursor waitCursor;
-        for (FileList& list : m_lists) {
-            EnumFiles(list.sourceRoot, list.files, true);
-            list.copied = 0;
-            anyFiles = anyFiles || !list.files.isEmpty();
+        for (const int index : { kInstallList, kSettingsList, kDocumentsList }) {
+            EnumFiles(m_lists[index].sourceRoot, m_lists[index].files, true);
+            anyFiles = anyFiles || !m_lists[index].files.isEmpty();
         }
     }
+    // The program file is copied last of all (see m_lists).
+    m_lists[kProgramList].files.clear();
+    const QString packagedProgram = BinFile(m_lists[kInstallList].sourceRoot, kMainProgram);
+    if (m_lists[kInstallList].files.removeOne(packagedProgram))
+        m_lists[kProgramList].files.append(packagedProgram);
+    for (FileList& list : m_lists)
+        list.copied = 0;
     if (!anyFiles) {
         Message(QStringLiteral("インストールファイルが見つかりませんでした"), platform::MB_ICONINFORMATION);
         return true;
@@ -220,4 +225,15 @@ void CUpdateCtrl::SetTargets(const QString& programFile)
     if (const auto user = m_environment.DesktopUser())
         m_lists[kDocumentsList].owner = user->owner;
     m_lists[kSettingsList].owner = DesktopOwnerOf(m_lists[kSettingsList].target);
+
+    // The program file goes where the other install files go.
+    m_lists[kProgramList].target = m_lists[kInstallList].target;
+    m_lists[kProgramList].owner = m_lists[kInstallList].owner;
+}
+
+int RunUpdater(CUpdateEnvironment& environment)
+{
+    CUpdateCtrl control(environment);
+    const bool ended = control.Run();
+    return ended && !control.UpdateFailed() ? 0 : 1;
 }

@@ -11,6 +11,5 @@ int main(int argc, char** argv)
     platform::UseQtDialogService();
     QCoreApplication::setApplicationName(QStringLiteral("Kaleidra Updater"));
     CSystemUpdateEnvironment environment;
-    CUpdateCtrl control(environment);
-    return control.Run() ? 0 : 1;
+    return RunUpdater(environment);
 }
