@@ -72,8 +72,6 @@ private:
     };
 
     int Message(const QString& text, unsigned type);
-    // The desktop user when the path lies in their home, whose files are reached as theirs.
-    std::optional<platform::FileOwner> DesktopOwnerOf(const QString& path) const;
     // Checks the installation the uninstall entry names, or the one the user picks; sets the
     // program file and uninstaller paths. Nothing when the user cancelled the picker.
     std::optional<bool> FindInstallation(QString& programFile, QString& uninstaller);

@@ -172,3 +172,21 @@ int64_t CRawClient::Flood(
         Write(burst.substr(offset, frame.size() - offset % frame.size()));
     return bytesWritten / static_cast<int64_t>(frame.size());
 }
+
+RemoteSendFunction CPlannedSend::Function()
+{
+    return [this](int socket, const char* bytes, size_t length) -> long {
+        ++sends;
+        switch (plan.load()) {
+        case Nothing:
+            plan = Whole;
+            errno = EAGAIN;
+            return -1;
+        case CutShort:
+            plan = Nothing;
+            return ::send(socket, bytes, std::min(length, m_cutAfter), MSG_NOSIGNAL);
+        default:
+            return ::send(socket, bytes, length, MSG_NOSIGNAL);
+        }
+    };
+}

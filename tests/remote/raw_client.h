@@ -1,5 +1,8 @@
 #pragma once
 
+#include "remote/remote_send.h"
+
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -45,3 +48,22 @@ private:
 };
 
 std::chrono::steady_clock::time_point DeadlineIn(std::chrono::milliseconds time);
+
+// A send(2) for the protocol's senders that goes as planned: whole; not at all (then whole
+// again); or cut after `cutAfter` bytes, followed by one that sends nothing.
+class CPlannedSend {
+public:
+    enum Plan { Whole, Nothing, CutShort };
+
+    explicit CPlannedSend(size_t cutAfter)
+        : m_cutAfter(cutAfter)
+    {
+    }
+    RemoteSendFunction Function();
+
+    std::atomic<int> plan { Whole };
+    std::atomic<int> sends { 0 };
+
+private:
+    const size_t m_cutAfter;
+};

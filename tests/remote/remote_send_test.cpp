@@ -93,38 +93,23 @@ TEST_F(SendingEnd, AFrameWithoutRoomIsDroppedWholeAndTheStreamStaysAligned)
 TEST_F(SendingEnd, AFrameCutShortShutsTheConnectionAndOneNotSentAtAllIsDropped)
 {
     Connect();
-    // How each send goes: whole, not at all, or cut after 26 bytes (one frame and 7 of the next).
-    enum Plan { Whole, Nothing, CutShort };
-    Plan plan = Whole;
-    int sends = 0;
-    const RemoteSendFunction send = [&](int to, const char* bytes, size_t length) -> long {
-        ++sends;
-        switch (plan) {
-        case Nothing:
-            plan = Whole;
-            errno = EAGAIN;
-            return -1;
-        case CutShort:
-            plan = Nothing;
-            return ::send(to, bytes, std::min<size_t>(length, 26), MSG_NOSIGNAL);
-        default:
-            return ::send(to, bytes, length, MSG_NOSIGNAL);
-        }
-    };
+    // A cut send takes one frame and 7 bytes of the next.
+    CPlannedSend planned(26);
+    const RemoteSendFunction send = planned.Function();
     const std::vector<RemotePacket> three = { FormatRemotePacket("PM_R05", 1),
         FormatRemotePacket("PM_R05", 2), FormatRemotePacket("PM_R05", 3) };
 
-    plan = Nothing;
+    planned.plan = CPlannedSend::Nothing;
     RemoteSendResult result = SendRemoteFrames(socket, three, 1s, send);
     EXPECT_EQ(result.whole, 2);
     EXPECT_EQ(result.dropped, 1);
     EXPECT_FALSE(result.cutShort);
-    EXPECT_EQ(sends, 2) << "the rest goes out in one send";
+    EXPECT_EQ(planned.sends, 2) << "the rest goes out in one send";
     EXPECT_EQ(peer.ReadFrame(), Frame("PM_R05", 2)) << "the dropped frame left the stream aligned";
     EXPECT_EQ(peer.ReadFrame(), Frame("PM_R05", 3));
     EXPECT_FALSE(IsShutDown());
 
-    plan = CutShort;
+    planned.plan = CPlannedSend::CutShort;
     result = SendRemoteFrames(socket, three, 1s, send);
     EXPECT_EQ(result.whole, 1);
     EXPECT_TRUE(result.cutShort);

@@ -357,34 +357,21 @@ TEST_F(RemoteServerTest, RetriesTransientAcceptErrorsAndStopsOnFatalOnes)
 TEST_F(RemoteServerTest, AFrameCutShortEndsTheConnectionAndOneNotSentAtAllIsDropped)
 {
     // How the next frame's sends go: whole, not at all, or 7 bytes and then a failure.
-    enum Plan { Whole, Nothing, CutShort };
-    std::atomic<int> plan { Whole };
+    CPlannedSend planned(7);
     RemoteServerOptions options = LoopbackAnyPort();
-    options.writer.send = [&](int socket, const char* bytes, size_t length) -> long {
-        switch (plan.load()) {
-        case Nothing:
-            plan = Whole;
-            errno = EAGAIN;
-            return -1;
-        case CutShort:
-            plan = Nothing;
-            return ::send(socket, bytes, std::min<size_t>(length, 7), MSG_NOSIGNAL);
-        default:
-            return ::send(socket, bytes, length, MSG_NOSIGNAL);
-        }
-    };
+    options.writer.send = planned.Function();
     StartServer(options);
     CRawClient client = Connect();
     const uint64_t clientId = owner.Records().at(0).clientId;
 
-    plan = Nothing;
+    planned.plan = CPlannedSend::Nothing;
     EXPECT_EQ(server->SendTo("PM_R05", 1, clientId), 1);
-    EXPECT_TRUE(WaitUntil([&] { return plan.load() == Whole; }));
+    EXPECT_TRUE(WaitUntil([&] { return planned.plan.load() == CPlannedSend::Whole; }));
     EXPECT_EQ(server->SendTo("PM_R05", 2, clientId), 1);
     EXPECT_EQ(client.ReadFrame(), "PM_R05,000000000002") << "the dropped frame left the stream aligned";
     EXPECT_EQ(server->GetClientCount(), 1);
 
-    plan = CutShort;
+    planned.plan = CPlannedSend::CutShort;
     server->Broadcast("PM_R05", 3);
     const auto records = owner.WaitFor(2);
     ASSERT_EQ(records.size(), 2u);
