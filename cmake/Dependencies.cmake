@@ -1,5 +1,5 @@
 # Every outside library the programs use, found once for all folders.
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Test)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Svg Test)
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)

@@ -42,6 +42,8 @@ CGdiImage::CGdiImage(QWidget* parent)
     : QWidget(parent)
 {
     setAcceptDrops(true);
+    // Moves without a held button must arrive too: they end a drag whose release went elsewhere.
+    setMouseTracking(true);
     m_frame = CalcImageFrame(width(), height());
 }
 
@@ -131,8 +133,11 @@ void CGdiImage::resizeEvent(QResizeEvent*)
 
 void CGdiImage::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() != Qt::LeftButton || !HasPicture() || m_dragMode != DragNone)
+    if (event->button() != Qt::LeftButton || !HasPicture())
         return;
+    // A drag still open here lost its release: it ends where it was, and this press counts.
+    if (m_dragMode != DragNone)
+        EndDrag();
     const QPoint point = event->position().toPoint();
     for (int corner = 0; corner < 4; ++corner) {
         if (HandleRect(m_corners[corner]).Contains(point)) {
@@ -161,8 +166,13 @@ void CGdiImage::DragTo(QPoint point)
 
 void CGdiImage::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragMode == DragNone || !(event->buttons() & Qt::LeftButton))
+    if (m_dragMode == DragNone)
         return;
+    // The release went elsewhere (a window opened meanwhile, say): the drag ends where it was.
+    if (!(event->buttons() & Qt::LeftButton)) {
+        EndDrag();
+        return;
+    }
     const SelectionCorners before = m_corners;
     DragTo(event->position().toPoint());
     if (m_corners == before)
@@ -176,6 +186,11 @@ void CGdiImage::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || m_dragMode == DragNone)
         return;
     DragTo(event->position().toPoint());
+    EndDrag();
+}
+
+void CGdiImage::EndDrag()
+{
     m_dragMode = DragNone;
     m_dragCorner = -1;
     repaint();

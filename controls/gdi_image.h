@@ -95,6 +95,8 @@ private:
             RefitPicture();
     }
     void DragTo(QPoint point);
+    // Ends the drag where the selection is and reports its end.
+    void EndDrag();
     void Report(unsigned message);
     QImage ShownPicture() const;
 

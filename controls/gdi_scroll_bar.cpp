@@ -76,6 +76,9 @@ void CGdiScrollBar::SetScrollRange(int, int maximum)
         m_scrollInfo.page = m_scrollInfo.maximum;
     if (m_scrollInfo.page == 0)
         m_scrollInfo.page = 1;
+    // A position past the new end would draw the thumb outside the track.
+    m_scrollInfo.position = std::clamp(m_scrollInfo.position, 0, m_scrollInfo.maximum);
+    m_scrollInfo.trackPosition = std::clamp(m_scrollInfo.trackPosition, 0, m_scrollInfo.maximum);
     update();
 }
 
@@ -176,9 +179,9 @@ WinRect CGdiScrollBar::DeflateRectByRatio(const WinRect& rect, double ratio)
 void CGdiScrollBar::Notify(int action, int position, int trackPosition)
 {
     const ScrollNotifyRecord record { action, position, trackPosition };
-    if (m_targetWindow) {
-        m_targetWindow->OnScrollBarNotify(m_targetMessage, record, *this);
-    } else if (m_targetMessage == 0) {
+    if (CScrollBarOwner* target = m_targetWindow.get()) {
+        target->OnScrollBarNotify(m_targetMessage, record, *this);
+    } else if (!m_targetWindow.IsSet() && m_targetMessage == 0) {
         if (auto* parentOwner = dynamic_cast<CScrollBarOwner*>(parentWidget()))
             parentOwner->OnScrollBarNotify(UM_SCROLLBAR_NOTIFY, record, *this);
     } else {

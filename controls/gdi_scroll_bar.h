@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class CGdiScrollBar;
 
@@ -27,16 +28,46 @@ struct ScrollNotifyRecord {
 // that reports to its parent.
 class KALEIDRA_CONTROLS_EXPORT CScrollBarOwner {
 public:
+    CScrollBarOwner() = default;
+    // A copy is another receiver, with a lifetime of its own.
+    CScrollBarOwner(const CScrollBarOwner&) { }
+    CScrollBarOwner& operator=(const CScrollBarOwner&) { return *this; }
     virtual ~CScrollBarOwner() = default;
     virtual void OnScrollBarNotify(unsigned message, const ScrollNotifyRecord& record, CGdiScrollBar& bar)
         = 0;
+
+private:
+    friend class CScrollBarTarget;
+    // Expires with the receiver, so that a bar can tell a receiver that has gone.
+    std::shared_ptr<const bool> m_alive = std::make_shared<const bool>(true);
+};
+
+// A bar's receiver, set like a pointer (bar.m_targetWindow = this). It reads as null once the
+// receiver has been destroyed, so a bar that outlives its receiver never calls into freed
+// memory.
+class CScrollBarTarget {
+public:
+    CScrollBarTarget& operator=(CScrollBarOwner* owner)
+    {
+        m_owner = owner;
+        m_alive = owner ? std::weak_ptr<const bool>(owner->m_alive) : std::weak_ptr<const bool>();
+        return *this;
+    }
+    // The receiver, or null when none was set or it has been destroyed.
+    CScrollBarOwner* get() const { return m_alive.expired() ? nullptr : m_owner; }
+    bool IsSet() const { return m_owner != nullptr; }
+    explicit operator bool() const { return get() != nullptr; }
+
+private:
+    CScrollBarOwner* m_owner = nullptr;
+    std::weak_ptr<const bool> m_alive;
 };
 
 // A scroll bar drawn entirely by the program: two arrow buttons, a track and a thumb. It does
 // not move itself when it reports to a receiver: the receiver sets the new position.
-// Routing: to m_targetWindow with m_targetMessage when a target is set; otherwise, when no
-// target message is set either, to the parent (when it is a CScrollBarOwner) with
-// UM_SCROLLBAR_NOTIFY; otherwise the bar scrolls itself.
+// Routing: to m_targetWindow with m_targetMessage when a target is set and still exists;
+// otherwise, when neither a target nor a target message is set, to the parent (when it is a
+// CScrollBarOwner) with UM_SCROLLBAR_NOTIFY; otherwise the bar scrolls itself.
 class KALEIDRA_CONTROLS_EXPORT CGdiScrollBar : public QWidget {
     Q_OBJECT
 
@@ -52,7 +83,7 @@ public:
     explicit CGdiScrollBar(QWidget* parent = nullptr);
 
     // The minimum is always 0; a negative maximum is taken as 0; the page is kept within 1 and
-    // the maximum.
+    // the maximum; the position and the track position are kept within the new range.
     void SetScrollRange(int minimum, int maximum);
     void SetScrollRange(int maximum) { SetScrollRange(0, maximum); }
     // Clamps to the range, sets position and track position and repaints. Reports nothing.
@@ -80,7 +111,7 @@ public:
     int m_lineStep = 1;
     std::array<COLORREF, 16> m_colors;
     QColor m_veilColor = QColor(136, 136, 136, 136);
-    CScrollBarOwner* m_targetWindow = nullptr; // must outlive the bar or be cleared
+    CScrollBarTarget m_targetWindow;
     unsigned m_targetMessage = 0;
     int m_arrowSize = 18;
     bool m_arrow1Active = true;

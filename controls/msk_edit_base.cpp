@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QInputMethod>
@@ -200,11 +201,18 @@ void CMskEditBase::TypeText(const QString& typed)
     }
 }
 
-void CMskEditBase::PasteFromClipboard()
+void CMskEditBase::paste()
 {
     if (isReadOnly())
         return;
     TypeText(QGuiApplication::clipboard()->text());
+}
+
+void CMskEditBase::cut()
+{
+    if (isReadOnly())
+        return;
+    QLineEdit::cut();
 }
 
 void CMskEditBase::HandleF2()
@@ -263,10 +271,10 @@ void CMskEditBase::keyPressEvent(QKeyEvent* event)
             copy();
             return;
         case Qt::Key_V:
-            PasteFromClipboard();
+            paste();
             return;
         case Qt::Key_X:
-            cut();
+            cut(); // nothing in a read-only edit
             return;
         case Qt::Key_Z:
         case Qt::Key_Y:
@@ -286,7 +294,7 @@ void CMskEditBase::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->matches(QKeySequence::Paste)) {
-        PasteFromClipboard();
+        paste();
         return;
     }
     const QString typed = event->text();
@@ -341,15 +349,46 @@ void CMskEditBase::mouseReleaseEvent(QMouseEvent* event)
     QLineEdit::mouseReleaseEvent(event);
 }
 
+QMenu* CMskEditBase::CreateEditMenu()
+{
+    // Qt's own texts of these entries, so that its translations apply.
+    auto entryText = [](const char* source, QKeySequence::StandardKey key) {
+        QString entry = QCoreApplication::translate("QLineEdit", source);
+        const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+        if (!shortcut.isEmpty())
+            entry += QLatin1Char('\t') + shortcut;
+        return entry;
+    };
+    const bool writable = !isReadOnly();
+    const bool selection = hasSelectedText() && echoMode() == QLineEdit::Normal;
+    auto* menu = new QMenu(this);
+    auto add = [&](const QString& label, bool enabled, const char* name, auto handler) {
+        QAction* action = menu->addAction(label);
+        action->setObjectName(QLatin1String(name));
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    add(entryText("&Undo", QKeySequence::Undo), writable && isUndoAvailable(), "edit-undo",
+        [this] { undo(); });
+    menu->addSeparator();
+    add(entryText("Cu&t", QKeySequence::Cut), writable && selection, "edit-cut", [this] { cut(); });
+    add(entryText("&Copy", QKeySequence::Copy), selection, "edit-copy", [this] { copy(); });
+    add(entryText("&Paste", QKeySequence::Paste), writable && !QGuiApplication::clipboard()->text().isEmpty(),
+        "edit-paste", [this] { paste(); });
+    add(QCoreApplication::translate("QLineEdit", "Delete"), writable && hasSelectedText(), "edit-delete",
+        [this] {
+            if (!isReadOnly() && hasSelectedText())
+                del();
+        });
+    menu->addSeparator();
+    add(entryText("Select All", QKeySequence::SelectAll), !text().isEmpty() && selectedText() != text(),
+        "select-all", [this] { selectAll(); });
+    return menu;
+}
+
 void CMskEditBase::contextMenuEvent(QContextMenuEvent* event)
 {
-    QMenu* menu = createStandardContextMenu();
-    for (QAction* action : menu->actions()) {
-        if (action->objectName() == QLatin1String("edit-paste")) {
-            action->disconnect();
-            connect(action, &QAction::triggered, this, &CMskEditBase::PasteFromClipboard);
-        }
-    }
+    QMenu* menu = CreateEditMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     menu->popup(event->globalPos());
 }
@@ -359,7 +398,9 @@ void CMskEditBase::focusInEvent(QFocusEvent* event)
     QLineEdit::focusInEvent(event);
     if (TakesNumbers())
         QGuiApplication::inputMethod()->reset();
-    if (m_focusSelect) {
+    // Back from a menu or another pop-up, the selection and the caret stay where they were, so
+    // that the menu's Copy and Paste act on them.
+    if (m_focusSelect && event->reason() != Qt::PopupFocusReason) {
         setCursorPosition(0);
         // Select the whole text once the focus change has settled, as a posted F2 would.
         QMetaObject::invokeMethod(

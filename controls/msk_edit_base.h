@@ -5,6 +5,8 @@
 #include "controls/win_color.h"
 
 #include <QLineEdit>
+
+class QMenu;
 #include <QStringList>
 #include <cstdint>
 
@@ -68,6 +70,16 @@ public:
     // Offers a text character by character (paste, drop, input method).
     void TypeText(const QString& text);
 
+    // The edit's own context menu: undo, cut, copy, paste, delete and select all, each enabled
+    // only where it can act, pasting through the checks of TypeText. The caller owns the menu.
+    QMenu* CreateEditMenu();
+
+public slots:
+    // The clipboard commands, by these names for menus that call them by name: pasted text
+    // passes every check typed text does, and a read-only edit never loses text to a cut.
+    void cut();
+    void paste();
+
 protected:
     // Whether a typed time may stand; false refuses the character.
     virtual bool AcceptTime(int64_t hundredths) = 0;
@@ -93,7 +105,6 @@ protected:
 
 private:
     void ApplyColours();
-    void PasteFromClipboard();
     bool IsShortcutWeHandle(const QKeyEvent* event) const;
 
     controls::MaskRules m_rules;

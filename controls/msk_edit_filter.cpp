@@ -4,6 +4,7 @@
 #include "controls/msk_edit_text.h"
 #include "platform/number_text.h"
 
+#include <QLocale>
 #include <algorithm>
 #include <optional>
 
@@ -142,7 +143,9 @@ QString NormalisedText(int32_t inputType, const QString& text)
     case 1:
         return QString::number(platform::WToI(text));
     case 2:
-        return QString::asprintf("%g", ParseLeadingDouble(text));
+        // The shortest decimal that reads back as the same number, never with an exponent:
+        // "%g" would turn 1234567 into 1.23457e+06 (read back as 1) and cut 3.14159265.
+        return QString::number(ParseLeadingDouble(text), 'f', QLocale::FloatingPointShortest);
     case 3:
         return FormatTimeText(ParseTimeText(text));
     default:

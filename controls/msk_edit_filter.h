@@ -47,8 +47,9 @@ KALEIDRA_CONTROLS_EXPORT CharVerdict FilterTypedChar(
 // The text with the selection replaced.
 KALEIDRA_CONTROLS_EXPORT QString CandidateText(const EditState& state, const QString& inserted);
 
-// The text a masked edit holds after it lost the focus: type 1 as "%ld" of _wtol, type 2 as
-// "%g" of _wtof, type 3 as the formatted time; an empty text and type 0 stay as they are.
+// The text a masked edit holds after it lost the focus: type 1 as "%ld" of _wtol, type 2 as the
+// shortest exact decimal of _wtof without an exponent, type 3 as the formatted time; an empty
+// text and type 0 stay as they are.
 KALEIDRA_CONTROLS_EXPORT QString NormalisedText(int32_t inputType, const QString& text);
 
 } // namespace controls

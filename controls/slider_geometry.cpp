@@ -1,5 +1,8 @@
 #include "controls/slider_geometry.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace controls {
 
 std::optional<int> SliderPositionX(
@@ -8,7 +11,9 @@ std::optional<int> SliderPositionX(
     const int64_t range = int64_t(rangeMaximum) - rangeMinimum;
     if (range <= 0)
         return std::nullopt;
-    return channelLeft + int((int64_t(position) - rangeMinimum) * channelWidth / range);
+    // A position outside the range is drawn at the range's end, never past the channel.
+    const int64_t clamped = std::clamp<int64_t>(position, rangeMinimum, rangeMaximum);
+    return channelLeft + int((clamped - rangeMinimum) * channelWidth / range);
 }
 
 QPolygon SliderMarkerTriangle(int x, int bottom)

@@ -8,8 +8,8 @@
 namespace controls {
 
 // The x of a slider position on a channel: the channel's left plus
-// (position - range minimum) x channel width / (range maximum - range minimum), in 64 bits.
-// Nothing when the range is empty.
+// (position - range minimum) x channel width / (range maximum - range minimum), in 64 bits, the
+// position first clamped into the range. Nothing when the range is empty.
 KALEIDRA_CONTROLS_EXPORT std::optional<int> SliderPositionX(
     int channelLeft, int channelWidth, int position, int rangeMinimum, int rangeMaximum);
 

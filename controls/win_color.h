@@ -1,21 +1,11 @@
 #pragma once
 
-#include <QColor>
-#include <cstdint>
-
-// A Windows colour value: red in the low byte, then green, then blue.
-using COLORREF = uint32_t;
+#include "platform/win_color.h"
 
 namespace controls {
 
-constexpr COLORREF Rgb(uint8_t red, uint8_t green, uint8_t blue)
-{
-    return COLORREF(red) | (COLORREF(green) << 8) | (COLORREF(blue) << 16);
-}
-
-inline QColor ToQColor(COLORREF colour)
-{
-    return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF));
-}
+// The controls' colours are Windows colour values (platform/win_color.h).
+using platform::Rgb;
+using platform::ToQColor;
 
 } // namespace controls

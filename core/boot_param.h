@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/mem_mapped.h"
+
 #include <QString>
 #include <cstddef>
 #include <cstdint>
@@ -26,15 +28,24 @@ inline constexpr int kBootParamMaxPathLength = 1023;
 
 enum class BootParamWrite {
     Written, // the path waits in the block
-    Pending, // an earlier path still waits: nothing written
+    Pending, // an earlier path still waits, or another start is writing: nothing written
     TooLong, // the path does not fit: nothing written (a cut path would name another file)
     NoBlock, // the block is not mapped
 };
 
+// How long a party of the hand-over waits for another that is writing or taking a path.
+inline constexpr int kBootParamSectionWaitMs = 500;
+
+// Every party holds the block's section (CMemMapped::EnterSection) from the moment it sets the
+// flag to kBootParamWriting until it stores the next value, and the system ends the section of
+// a process that dies. So a party inside the section that finds kBootParamWriting knows the
+// start that set it died half-way, and frees the block instead of waiting for it forever.
+
 // A second start's half: claims the free block, writes the path, then marks it waiting. Two
 // writers at once never mix their paths: only the one that claimed the block writes.
-BootParamWrite WriteBootParam(BootParamBlock* block, const QString& path);
+// bootMemory is the mapped block (unmapped: NoBlock).
+BootParamWrite WriteBootParam(CMemMapped& bootMemory, const QString& path);
 
 // The running editor's half: takes the waiting path, clears the path, then frees the block.
 // Nothing when no path waits.
-std::optional<QString> TakeBootParam(BootParamBlock* block);
+std::optional<QString> TakeBootParam(CMemMapped& bootMemory);

@@ -15,7 +15,7 @@ EditorInstanceNames MakeEditorInstanceNames(const QString& moduleFileTitle)
 }
 
 SecondStartResult HandOverToRunningInstance(const QString& serverName,
-    BootParamBlock* block,
+    CMemMapped& bootMemory,
     const QStringList& arguments,
     const QString& workingFolder)
 {
@@ -27,10 +27,10 @@ SecondStartResult HandOverToRunningInstance(const QString& serverName,
     if (!arguments.isEmpty() && !arguments.front().isEmpty()) {
         // The running editor works in another folder: a relative path would name another file.
         const QString path = QDir(workingFolder).absoluteFilePath(arguments.front());
-        result.handOver = WriteBootParam(block, path);
+        result.handOver = WriteBootParam(bootMemory, path);
         // A path nobody was told about would block every later hand-over: take it back.
         if (*result.handOver == BootParamWrite::Written && !running.Post(kBootParamMessage))
-            TakeBootParam(block);
+            TakeBootParam(bootMemory);
     }
     running.Post(kBringToFrontMessage);
     return result;

@@ -25,6 +25,6 @@ struct SecondStartResult {
 // absolute against workingFolder, to it through the block and brings its window to the front.
 // Further arguments are ignored.
 SecondStartResult HandOverToRunningInstance(const QString& serverName,
-    BootParamBlock* block,
+    CMemMapped& bootMemory,
     const QStringList& arguments,
     const QString& workingFolder);

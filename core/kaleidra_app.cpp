@@ -1,5 +1,6 @@
 #include "core/kaleidra_app.h"
 
+#include "core/context_menu_manager.h"
 #include "core/instance_handover.h"
 #include "core/language_data.h"
 #include "core/main_frame.h"
@@ -10,12 +11,16 @@
 #include "platform/dialog_service.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
+#include "platform/termination_signals.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <QScreen>
 #include <clocale>
+
+Q_LOGGING_CATEGORY(lcKaleidraStart, "kaleidra.start")
 
 namespace {
 
@@ -40,10 +45,12 @@ std::vector<tagCKD_DISPLAY_DEVICE> AttachedDisplayDevices(std::span<const tagCKD
 }
 
 CKaleidraApp::CKaleidraApp()
+    : m_contextMenus(std::make_unique<CContextMenuManager>())
 {
     Q_ASSERT(!g_app);
     g_app = this;
-    SetKaleidraMessageBoxHandler([this](const QString& text, unsigned type) { return DoMessageBox(text, type); });
+    SetKaleidraMessageBoxHandler(
+        [this](const QString& text, unsigned type) { return DoMessageBox(text, type); });
 }
 
 CKaleidraApp::~CKaleidraApp()
@@ -79,7 +86,7 @@ bool CKaleidraApp::InitInstance(const QStringList& arguments)
     m_instance = std::make_unique<platform::CSingleInstance>(names.lock, names.server);
     if (m_instance->TryLock() == platform::CSingleInstance::LockResult::AlreadyHeld) {
         m_secondStart = true;
-        HandOverToRunningInstance(names.server, m_bootParam, arguments, QDir::currentPath());
+        HandOverToRunningInstance(names.server, m_bootParamMemory, arguments, QDir::currentPath());
         return false;
     }
 
@@ -91,16 +98,28 @@ bool CKaleidraApp::InitInstance(const QStringList& arguments)
     m_messages->Load();
 
     InstallJapaneseFontSubstitutes();
+    PreLoadState();
     EnumDisplayDevices();
 
     if (!ProcessShellCommand(arguments))
         return false;
     m_mainFrame->show();
 
+    // A logout or a stop request closes the editor as its window's close does.
+    m_terminationSignals = std::make_unique<platform::CTerminationSignals>();
+    QObject::connect(m_terminationSignals.get(), &platform::CTerminationSignals::TerminationRequested,
+        m_mainFrame.get(), [frame = m_mainFrame.get()](int signalNumber) {
+            qCInfo(lcKaleidraStart) << "closing on signal" << signalNumber;
+            frame->close();
+        });
+
     // Second starts find the editor only once its window is there.
     QObject::connect(m_instance.get(), &platform::CSingleInstance::MessageReceived, m_mainFrame.get(),
         &CMainFrame::OnInstanceMessage);
-    m_instance->Listen();
+    // Without the socket the editor still runs, but second starts cannot reach it: say so.
+    if (!m_instance->Listen())
+        qCWarning(lcKaleidraStart).noquote()
+            << "second starts cannot reach this editor:" << m_instance->ListenError();
     return true;
 }
 
@@ -111,7 +130,7 @@ bool CKaleidraApp::ProcessShellCommand(const QStringList& arguments)
     m_document = m_docTemplate.createDocument();
     if (!m_document)
         return false;
-    m_mainFrame = std::make_unique<CMainFrame>(m_bootParam);
+    m_mainFrame = std::make_unique<CMainFrame>(&m_bootParamMemory);
     QWidget* view = m_docTemplate.createView(*m_mainFrame, *m_document);
     if (!view)
         return false;
@@ -122,8 +141,14 @@ bool CKaleidraApp::ProcessShellCommand(const QStringList& arguments)
     return true;
 }
 
+void CKaleidraApp::PreLoadState()
+{
+    m_contextMenus->AddMenu(EditPopupMenuName(), EditPopupMenuEntries());
+}
+
 int CKaleidraApp::ExitInstance()
 {
+    m_terminationSignals.reset();
     m_mainFrame.reset();
     m_document.reset();
     m_skin.reset();

@@ -12,6 +12,7 @@
 #include <span>
 #include <vector>
 
+class CContextMenuManager;
 class CLanguageData;
 class CMainFrame;
 class CMessageCatalog;
@@ -20,7 +21,8 @@ class QScreen;
 
 namespace platform {
 class CSingleInstance;
-}
+class CTerminationSignals;
+} // namespace platform
 
 // One display attached to the desktop, as the projector choice lists it.
 struct tagCKD_DISPLAY_DEVICE {
@@ -60,6 +62,8 @@ public:
     bool InitInstance(const QStringList& arguments);
     // Shut-down; the process's exit code.
     int ExitInstance();
+    // Registers the pop-up menus the windows show (the edit menu "編集").
+    void PreLoadState();
 
     bool IsSecondStart() const { return m_secondStart; }
 
@@ -88,7 +92,9 @@ public:
     CLanguageData* Language() const { return m_language.get(); }
     CMessageCatalog* Messages() const { return m_messages.get(); }
     BootParamBlock* BootParam() const { return m_bootParam; }
+    CMemMapped& BootParamMemory() { return m_bootParamMemory; }
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
+    CContextMenuManager& ContextMenuManager() const { return *m_contextMenus; }
     QObject* Document() const { return m_document.get(); }
 
 private:
@@ -98,6 +104,8 @@ private:
     CMemMapped m_bootParamMemory;
     BootParamBlock* m_bootParam = nullptr;
     std::unique_ptr<platform::CSingleInstance> m_instance;
+    std::unique_ptr<platform::CTerminationSignals> m_terminationSignals;
+    std::unique_ptr<CContextMenuManager> m_contextMenus;
     bool m_secondStart = false;
     std::unique_ptr<CSkinIni> m_skin;
     std::unique_ptr<CLanguageData> m_language;

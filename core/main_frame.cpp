@@ -7,9 +7,9 @@
 
 Q_LOGGING_CATEGORY(lcKaleidraInstance, "kaleidra.instance")
 
-CMainFrame::CMainFrame(BootParamBlock* bootBlock, QWidget* parent)
+CMainFrame::CMainFrame(CMemMapped* bootMemory, QWidget* parent)
     : QMainWindow(parent)
-    , m_bootBlock(bootBlock)
+    , m_bootMemory(bootMemory)
 {
     setWindowTitle(QString::fromUtf16(kKaleidraCaption));
 }
@@ -24,7 +24,9 @@ int CMainFrame::OnBootParam()
 {
     if (!m_activeView)
         return -1;
-    const std::optional<QString> path = TakeBootParam(m_bootBlock);
+    if (!m_bootMemory)
+        return 0;
+    const std::optional<QString> path = TakeBootParam(*m_bootMemory);
     if (!path)
         return 0;
     m_lastHandedOverPath = *path;

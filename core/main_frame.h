@@ -4,7 +4,7 @@
 #include <QString>
 #include <cstdint>
 
-struct BootParamBlock;
+class CMemMapped;
 
 // Messages a second start sends to the running editor.
 inline constexpr quint32 kBootParamMessage = 0x0401; // a project path waits in the boot block
@@ -15,8 +15,9 @@ inline constexpr quint32 kBringToFrontMessage = 0x8001; // raise the main window
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    // bootBlock may be null when the boot block could not be mapped.
-    explicit CMainFrame(BootParamBlock* bootBlock, QWidget* parent = nullptr);
+    // bootMemory is the boot-parameter block; it may be null or unmapped when the block could not
+    // be mapped.
+    explicit CMainFrame(CMemMapped* bootMemory, QWidget* parent = nullptr);
 
     // The view shown in the frame; the frame takes ownership.
     void SetActiveView(QWidget* view);
@@ -37,7 +38,7 @@ signals:
     void ProjectPathHandedOver(const QString& path);
 
 private:
-    BootParamBlock* m_bootBlock = nullptr;
+    CMemMapped* m_bootMemory = nullptr;
     QWidget* m_activeView = nullptr;
     QString m_lastHandedOverPath;
 };

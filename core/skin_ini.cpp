@@ -27,7 +27,7 @@ struct FontEntry {
 
 constexpr ColorEntry kColorTable[] = {
 #define KALEIDRA_SKIN_COLOR_ENTRY(section, key, red, green, blue)                                            \
-    { u"" #section, u"" #key, MakeColorRef(red, green, blue) },
+    { u"" #section, u"" #key, platform::Rgb(red, green, blue) },
     KALEIDRA_SKIN_COLORS(KALEIDRA_SKIN_COLOR_ENTRY)
 #undef KALEIDRA_SKIN_COLOR_ENTRY
 };
@@ -110,7 +110,7 @@ uint32_t CSkinIni::ReadColor(
     const QStringView text(value);
     // Only the low 8 bits of each part count, as a Windows colour macro would keep them.
     const auto part = [](QStringView digits) { return uint8_t(platform::WToI(digits) & 0xFF); };
-    return MakeColorRef(part(text.first(firstComma)),
+    return platform::Rgb(part(text.first(firstComma)),
         part(text.sliced(firstComma + 1, secondComma - firstComma - 1)), part(text.sliced(secondComma + 1)));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/skin_table.h"
+#include "platform/win_color.h"
 
 #include <QColor>
 #include <QImage>
@@ -11,17 +12,6 @@
 
 namespace platform {
 class CProfileFile;
-}
-
-// A Windows colour value: red in the low byte, then green, then blue.
-constexpr uint32_t MakeColorRef(uint8_t red, uint8_t green, uint8_t blue)
-{
-    return uint32_t(red) | (uint32_t(green) << 8) | (uint32_t(blue) << 16);
-}
-
-inline QColor ColorRefToQColor(uint32_t color)
-{
-    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
 }
 
 // The editor's look: colours, image file names and fonts, each with a built-in default and

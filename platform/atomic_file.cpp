@@ -2,7 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,7 +20,10 @@ void SetError(QString* error, const QString& text)
         *error = text;
 }
 
-QString ErrnoText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+QString ErrnoText(int code)
+{
+    return QString::fromLocal8Bit(std::strerror(code));
+}
 
 // The file a write must replace: the target of a symbolic link, so that the link stays.
 QString ResolveTarget(const QString& path)
@@ -32,11 +38,36 @@ QString ResolveTarget(const QString& path)
     return target;
 }
 
-mode_t CurrentUmask()
+// The temporary file's name: "." + the target's name + "." + six random characters, with the
+// target's name cut (at a character boundary) so that the whole fits a file name of NAME_MAX
+// bytes, however long the target's name is.
+QByteArray TemporaryName(const QByteArray& targetName)
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    constexpr qsizetype kSuffixLength = 6;
+    constexpr qsizetype kRoom = NAME_MAX - 2 - kSuffixLength;
+    qsizetype keep = std::min(targetName.size(), kRoom);
+    // Never keep half of a UTF-8 sequence: step back over continuation bytes.
+    while (keep > 0 && keep < targetName.size() && (uchar(targetName[keep]) & 0xC0) == 0x80)
+        --keep;
+    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    QByteArray name = '.' + targetName.left(keep) + '.';
+    for (qsizetype i = 0; i < kSuffixLength; ++i)
+        name += kAlphabet[QRandomGenerator::system()->bounded(int(sizeof kAlphabet - 1))];
+    return name;
+}
+
+// Creates the temporary file exclusively. The mode asked for is 0666: the kernel applies the
+// umask (and a default ACL of the folder) itself, so nothing reads or changes the process's
+// umask, which other threads rely on while they create files.
+int CreateTemporaryFile(const QByteArray& folder, const QByteArray& targetName, QByteArray& path)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = folder + '/' + TemporaryName(targetName);
+        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
 }
 
 } // namespace
@@ -47,18 +78,19 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
     const QFileInfo targetInfo(target);
     const QByteArray folder = QFile::encodeName(targetInfo.absolutePath());
 
-    struct stat existing {};
+    struct stat existing { };
     const bool exists = ::stat(QFile::encodeName(target).constData(), &existing) == 0;
     if (exists && !S_ISREG(existing.st_mode)) {
         SetError(error, QStringLiteral("%1 is not a regular file").arg(target));
         return false;
     }
 
-    QByteArray tempName = folder + "/." + QFile::encodeName(targetInfo.fileName()) + ".XXXXXX";
-    const int fd = ::mkostemp(tempName.data(), O_CLOEXEC);
+    QByteArray tempName;
+    const int fd = CreateTemporaryFile(folder, QFile::encodeName(targetInfo.fileName()), tempName);
     if (fd < 0) {
-        SetError(error, QStringLiteral("cannot create a temporary file in %1: %2")
-                            .arg(targetInfo.absolutePath(), ErrnoText(errno)));
+        SetError(error,
+            QStringLiteral("cannot create a temporary file in %1: %2")
+                .arg(targetInfo.absolutePath(), ErrnoText(errno)));
         return false;
     }
     auto fail = [&](const QString& text) {
@@ -77,8 +109,8 @@ bool WriteFileAtomically(const QString& path, const std::function<bool(QIODevice
     const QString writeError = file.errorString();
     const bool synced = flushed && ::fsync(fd) == 0;
     const int syncErrno = errno;
-    const mode_t mode = exists ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
-    const bool modeSet = synced && ::fchmod(fd, mode) == 0;
+    // A new file keeps the mode it was created with; a replaced one keeps its own.
+    const bool modeSet = synced && (!exists || ::fchmod(fd, existing.st_mode & 07777) == 0);
     file.close();
     if (!written || !flushed)
         return fail(QStringLiteral("cannot write %1: %2").arg(target, writeError));

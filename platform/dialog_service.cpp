@@ -17,8 +17,14 @@ public:
         std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(), text.toLocal8Bit().constData());
         return EscapeAnswer(type);
     }
-    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&) override { return {}; }
-    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&) override { return {}; }
+    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&, QString*) override
+    {
+        return {};
+    }
+    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&, QString*) override
+    {
+        return {};
+    }
     std::optional<QString> FolderName(const QString&, const QString&) override { return {}; }
     std::optional<uint32_t> Colour(uint32_t) override { return {}; }
 };
@@ -33,17 +39,26 @@ CDialogService& DialogService()
     return g_default ? *g_default : windowless;
 }
 
-void SetDialogService(CDialogService* service) { g_installed = service; }
+void SetDialogService(CDialogService* service)
+{
+    g_installed = service;
+}
 
-void SetDefaultDialogService(CDialogService* service) { g_default = service; }
+void SetDefaultDialogService(CDialogService* service)
+{
+    g_default = service;
+}
 
 int EscapeAnswer(unsigned type)
 {
     switch (type & MB_TYPEMASK) {
-    case MB_YESNO: return IDNO;
+    case MB_YESNO:
+        return IDNO;
     case MB_OKCANCEL:
-    case MB_YESNOCANCEL: return IDCANCEL;
-    default: return IDOK;
+    case MB_YESNOCANCEL:
+        return IDCANCEL;
+    default:
+        return IDOK;
     }
 }
 

@@ -34,12 +34,18 @@ public:
     virtual int MessageBox(const QString& text, const QString& caption, unsigned type) = 0;
 
     // Filters are in Qt's form ("Project (*.kdp);;All files (*)"). Nothing when cancelled.
+    // selectedFilter, when given, names the file type chosen at first (one entry of the filter;
+    // empty for the first) and receives the one the user chose.
     virtual std::optional<QString> OpenFileName(const QString& caption,
-                                                const QString& folder,
-                                                const QString& filter) = 0;
+        const QString& folder,
+        const QString& filter,
+        QString* selectedFilter = nullptr)
+        = 0;
     virtual std::optional<QString> SaveFileName(const QString& caption,
-                                                const QString& initialPath,
-                                                const QString& filter) = 0;
+        const QString& initialPath,
+        const QString& filter,
+        QString* selectedFilter = nullptr)
+        = 0;
     virtual std::optional<QString> FolderName(const QString& caption, const QString& folder) = 0;
 
     // Colours are Windows colour values (red in the low byte).

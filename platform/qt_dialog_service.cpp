@@ -1,5 +1,7 @@
 #include "platform/qt_dialog_service.h"
 
+#include "platform/win_color.h"
+
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
@@ -12,13 +14,9 @@ namespace {
 // The owner of the dialogs (CDialogOwner); the GUI thread's alone.
 QPointer<QWidget> g_owner;
 
-QWidget* ActiveWindow() { return g_owner ? g_owner.data() : QApplication::activeWindow(); }
-
-QColor ToQColor(uint32_t colour) { return QColor(int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)); }
-
-uint32_t FromQColor(const QColor& colour)
+QWidget* ActiveWindow()
 {
-    return uint32_t(colour.red()) | (uint32_t(colour.green()) << 8) | (uint32_t(colour.blue()) << 16);
+    return g_owner ? g_owner.data() : QApplication::activeWindow();
 }
 
 std::optional<QString> NonEmpty(const QString& path)
@@ -46,13 +44,23 @@ int CQtDialogService::MessageBox(const QString& text, const QString& caption, un
 {
     QMessageBox box(ActiveWindow());
     box.setWindowTitle(caption);
+    box.setTextFormat(Qt::PlainText);
     box.setText(text);
     switch (type & MB_ICONMASK) {
-    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: break;
+    case MB_ICONERROR:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MB_ICONQUESTION:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MB_ICONWARNING:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MB_ICONINFORMATION:
+        box.setIcon(QMessageBox::Information);
+        break;
+    default:
+        break;
     }
     struct Choice {
         QMessageBox::StandardButton button;
@@ -60,12 +68,19 @@ int CQtDialogService::MessageBox(const QString& text, const QString& caption, un
     };
     std::vector<Choice> choices;
     switch (type & MB_TYPEMASK) {
-    case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    case MB_YESNOCANCEL:
-        choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+    case MB_OKCANCEL:
+        choices = { { QMessageBox::Ok, IDOK }, { QMessageBox::Cancel, IDCANCEL } };
         break;
-    case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
-    default: choices = {{QMessageBox::Ok, IDOK}}; break;
+    case MB_YESNOCANCEL:
+        choices
+            = { { QMessageBox::Yes, IDYES }, { QMessageBox::No, IDNO }, { QMessageBox::Cancel, IDCANCEL } };
+        break;
+    case MB_YESNO:
+        choices = { { QMessageBox::Yes, IDYES }, { QMessageBox::No, IDNO } };
+        break;
+    default:
+        choices = { { QMessageBox::Ok, IDOK } };
+        break;
     }
     QMessageBox::StandardButtons buttons;
     for (const Choice& choice : choices)
@@ -82,16 +97,17 @@ int CQtDialogService::MessageBox(const QString& text, const QString& caption, un
     return EscapeAnswer(type);
 }
 
-std::optional<QString> CQtDialogService::OpenFileName(const QString& caption, const QString& folder, const QString& filter)
+std::optional<QString> CQtDialogService::OpenFileName(
+    const QString& caption, const QString& folder, const QString& filter, QString* selectedFilter)
 {
-    return NonEmpty(QFileDialog::getOpenFileName(ActiveWindow(), caption, folder, filter));
+    return NonEmpty(QFileDialog::getOpenFileName(ActiveWindow(), caption, folder, filter, selectedFilter));
 }
 
-std::optional<QString> CQtDialogService::SaveFileName(const QString& caption,
-                                                      const QString& initialPath,
-                                                      const QString& filter)
+std::optional<QString> CQtDialogService::SaveFileName(
+    const QString& caption, const QString& initialPath, const QString& filter, QString* selectedFilter)
 {
-    return NonEmpty(QFileDialog::getSaveFileName(ActiveWindow(), caption, initialPath, filter));
+    return NonEmpty(
+        QFileDialog::getSaveFileName(ActiveWindow(), caption, initialPath, filter, selectedFilter));
 }
 
 std::optional<QString> CQtDialogService::FolderName(const QString& caption, const QString& folder)

@@ -1,6 +1,7 @@
 #include "platform/single_instance.h"
 
-#include <QDir>
+#include "platform/runtime_folder.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -37,12 +38,15 @@ CSingleInstance::~CSingleInstance()
 
 QString CSingleInstance::LockFilePath(const QString& lockName)
 {
-    return QDir::tempPath() + QLatin1Char('/') + lockName + QStringLiteral(".lock");
+    return QStringLiteral("/tmp/") + lockName + QStringLiteral(".lock");
 }
 
-QString CSingleInstance::UserServerName(const QString& serverName)
+std::optional<QString> CSingleInstance::ServerPath(const QString& serverName, QString* error)
 {
-    return QStringLiteral("%1.%2").arg(serverName).arg(::getuid());
+    const std::optional<QString> folder = UserRuntimeFolder(error);
+    if (!folder)
+        return std::nullopt;
+    return *folder + QLatin1Char('/') + serverName;
 }
 
 CSingleInstance::LockResult CSingleInstance::TryLock()
@@ -52,13 +56,19 @@ CSingleInstance::LockResult CSingleInstance::TryLock()
     const QByteArray path = QFile::encodeName(LockFilePath(m_lockName));
     // Every user must be able to open the file to take part in the lock; a file another user
     // created can only be opened for reading, which is enough for flock().
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    // O_NONBLOCK: a FIFO planted under the name must not block the start.
+    constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | kFlags, 0644);
     if (fd < 0 && errno == EACCES)
-        fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        fd = ::open(path.constData(), O_RDONLY | kFlags);
     if (fd < 0)
         return LockResult::Failed;
     struct stat info { };
-    if (::fstat(fd, &info) == 0 && info.st_uid == ::getuid())
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return LockResult::Failed;
+    }
+    if (info.st_uid == ::getuid())
         ::fchmod(fd, 0644);
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
@@ -83,22 +93,30 @@ bool CSingleInstance::Listen()
 {
     if (m_server && m_server->isListening())
         return true;
+    m_listenError.clear();
+    const std::optional<QString> path = ServerPath(m_serverName, &m_listenError);
+    if (!path)
+        return false;
     if (!m_server) {
         m_server = new QLocalServer(this);
         m_server->setSocketOptions(QLocalServer::UserAccessOption);
         connect(m_server, &QLocalServer::newConnection, this, &CSingleInstance::OnNewConnection);
     }
-    const QString name = UserServerName(m_serverName);
     // Without the lock a socket that is there may belong to a live instance, which keeps it (Qt
     // would move a new socket over it). With the lock held, such a socket was left by a crash.
-    if (!HoldsLock() && QFileInfo::exists(QDir::tempPath() + QLatin1Char('/') + name))
+    if (!HoldsLock() && QFileInfo::exists(*path)) {
+        m_listenError = QStringLiteral("%1 is in use by another instance").arg(*path);
         return false;
-    if (m_server->listen(name))
+    }
+    if (m_server->listen(*path))
         return true;
-    if (!HoldsLock())
-        return false;
-    QLocalServer::removeServer(name);
-    return m_server->listen(name);
+    if (HoldsLock()) {
+        QLocalServer::removeServer(*path);
+        if (m_server->listen(*path))
+            return true;
+    }
+    m_listenError = QStringLiteral("cannot listen on %1: %2").arg(*path, m_server->errorString());
+    return false;
 }
 
 bool CSingleInstance::IsListening() const
@@ -134,8 +152,11 @@ CRunningInstance::~CRunningInstance()
 
 bool CRunningInstance::Connect(const QString& serverName, int timeoutMs)
 {
+    const std::optional<QString> path = CSingleInstance::ServerPath(serverName);
+    if (!path)
+        return false;
     m_socket = std::make_unique<QLocalSocket>();
-    m_socket->connectToServer(CSingleInstance::UserServerName(serverName));
+    m_socket->connectToServer(*path);
     if (m_socket->waitForConnected(timeoutMs))
         return true;
     m_socket.reset();

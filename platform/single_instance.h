@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -13,11 +14,12 @@ namespace platform {
 // Stand-in for a machine-wide named mutex plus a message posted to the running instance's
 // main window.
 //
-// The first instance takes a lock on a file in the system's temporary folder (held by any user
-// on the machine, released by the system when the process ends, so a crash leaves nothing
-// stale) and, once its window exists, listens on a local socket of the current user. A second
-// start finds the socket, sends 32-bit message numbers over it, and the first instance receives
-// them on its GUI thread.
+// The first instance takes a lock on a file at a fixed path of the machine (/tmp, whatever the
+// environment's temporary folder is: held by any user on the machine, released by the system
+// when the process ends, so a crash leaves nothing stale) and, once its window exists, listens
+// on a local socket in the current user's private runtime folder. A second start finds the
+// socket, sends 32-bit message numbers over it, and the first instance receives them on its GUI
+// thread.
 class CSingleInstance final : public QObject {
     Q_OBJECT
 public:
@@ -36,12 +38,17 @@ public:
     void ReleaseLock();
 
     // Starts listening for second starts; a socket left by a crashed instance is replaced.
+    // false when no socket could be made; ListenError() then says why.
     bool Listen();
     bool IsListening() const;
+    QString ListenError() const { return m_listenError; }
 
-    // The local socket's name for a server name: per user, so another user's second start does
-    // not reach this user's editor.
-    static QString UserServerName(const QString& serverName);
+    // The local socket's absolute path for a server name: in the user's private runtime folder,
+    // so another user's second start neither reaches this user's editor nor plants a socket in
+    // its place. Nothing without such a folder (*error says why).
+    static std::optional<QString> ServerPath(const QString& serverName, QString* error = nullptr);
+    // The machine-wide lock file: a fixed folder, so that no environment setting makes a second
+    // editor.
     static QString LockFilePath(const QString& lockName);
 
 signals:
@@ -54,6 +61,7 @@ private:
     QString m_serverName;
     int m_lockFd = -1;
     QLocalServer* m_server = nullptr;
+    QString m_listenError;
 };
 
 // A second start's connection to the running instance.

@@ -118,7 +118,7 @@ CKaleidraRemoteView::~CKaleidraRemoteView()
 void CKaleidraRemoteView::LoadButtonImages()
 {
     for (int key = IMGRC_START_NORMAL; key <= kRemoteImageCount; ++key)
-        m_images[key] = PaintRemoteButtonImage(key);
+        m_images[key] = LoadRemoteButtonImage(key);
 }
 
 const QImage& CKaleidraRemoteView::Image(int key) const
@@ -243,7 +243,7 @@ void CKaleidraRemoteView::ApplyColoursAndFonts()
     m_nowTime->SetTextColor(kHighlightText);
     m_slider->m_endMarks = false;
     m_slider->m_backColor = Rgb(128, 128, 128);
-    m_slider->m_thumbImage = PaintRemoteSliderThumb();
+    m_slider->m_thumbImage = LoadRemoteSliderThumb();
 }
 
 void CKaleidraRemoteView::UpdateButtonImages()

@@ -27,12 +27,17 @@ enum RemoteImageKey : int {
 
 inline constexpr int kRemoteImageCount = 18;
 
-// The program carries no picture files: its button pictures are painted once at start.
-// An unknown key gives a null image.
-QImage PaintRemoteButtonImage(int key);
+// The button picture of the key, from the pictures built into the program (":/remote/", rendered
+// from the skin's sources). An unknown key, or a program without the pictures, gives a null
+// image: the button then draws without it.
+QImage LoadRemoteButtonImage(int key);
 
-// The slider's thumb, 11 x 21.
-QImage PaintRemoteSliderThumb();
+// The resource name of the key's picture ("IMGRC_START_NORMAL"); empty for an unknown key.
+QString RemoteButtonImageName(int key);
+
+// The slider's thumb, 11 x 21, from the same pictures; null without them (the slider then draws
+// its own thumb).
+QImage LoadRemoteSliderThumb();
 
 // The program's icon, 32 x 32.
 QImage PaintRemoteIcon();

@@ -1,8 +1,11 @@
+#include "app/kaleidra/default_tables.h"
 #include "app/kaleidra/shell_document_view.h"
 #include "core/kaleidra_app.h"
 #include "core/main_frame.h"
 
+#include "platform/known_folders.h"
 #include "platform/qt_dialog_service.h"
+#include "platform/qt_translations.h"
 
 #include <QApplication>
 
@@ -10,7 +13,14 @@ int main(int argc, char** argv)
 {
     QApplication qtApp(argc, argv);
     platform::UseQtDialogService();
+    platform::LoadQtTranslations();
     QCoreApplication::setApplicationName(QString::fromUtf16(CKaleidraApp::kAppName));
+
+    // The item panels read the effect and filter tables from the settings folder: a first start
+    // puts the delivered ones there. Without them the panels' lists stay empty, so a failure is
+    // only logged.
+    for (const QString& problem : InstallDefaultTables(platform::ProgramFolder(), platform::SettingsFolder()))
+        qWarning("Kaleidra: the default table was not installed: %s", qUtf8Printable(problem));
 
     CKaleidraApp app;
     app.SetDocumentTemplate({

@@ -21,7 +21,8 @@ CShellView::CShellView(CMainFrame& frame, CShellDocument& document)
         app->UpdateFontScales(frame.screen());
         if (const CSkinIni* skin = app->Skin()) {
             QPalette palette = this->palette();
-            palette.setColor(QPalette::Window, ColorRefToQColor(skin->GetColor(CSkinIni::COLOR_BACKGROUND)));
+            palette.setColor(
+                QPalette::Window, platform::ToQColor(skin->GetColor(CSkinIni::COLOR_BACKGROUND)));
             setPalette(palette);
             setAutoFillBackground(true);
         }

@@ -4,6 +4,7 @@
 #include "remote/remote_server.h"
 
 #include "platform/qt_dialog_service.h"
+#include "platform/qt_translations.h"
 
 #include <QApplication>
 #include <QFont>
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     platform::UseQtDialogService();
+    platform::LoadQtTranslations();
     QApplication::setApplicationName(QStringLiteral("KaleidraRemote"));
     // The window's fonts are named as on Windows; the installed Japanese font stands in.
     for (const QString& family :

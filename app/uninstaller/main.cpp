@@ -1,4 +1,5 @@
 #include "platform/qt_dialog_service.h"
+#include "platform/qt_translations.h"
 #include "updater/uninstaller.h"
 #include "updater/update_environment.h"
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     }
     QApplication application(argc, argv);
     platform::UseQtDialogService();
+    platform::LoadQtTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("Kaleidra Uninstaller"));
     CSystemUpdateEnvironment environment;
     return CUninstaller(environment).Run();

@@ -183,3 +183,30 @@ TEST(GdiImage, TheFrameComesFromTheClientAreaWhereverTheViewSits)
     EXPECT_EQ(view->GetSelectionSize(), QSize(1920, 1080));
     EXPECT_EQ(RgbText(PixelAt(*view, QPoint(20, 20))), "0,0,255");
 }
+
+// A drag whose release went elsewhere ends with the next move without a button, or with the
+// next press; that press then starts its own drag instead of being ignored.
+TEST_F(ImageFixture, ADragWhoseReleaseWasLostEndsThere)
+{
+    view->LoadImageFile(WriteSolidPicture(folder, QStringLiteral("hd.png"), Qt::red, QSize(1920, 1080)));
+    for (const bool endedByMove : { true, false }) {
+        SCOPED_TRACE(endedByMove ? "a move without the button" : "the next press");
+        view->ResetSelection();
+        parent.reports.clear();
+        Press(QPoint(6, 4)); // the top-left handle
+        Move(QPoint(100, 50));
+        if (endedByMove) {
+            SendMouse(*view, QEvent::MouseMove, QPoint(300, 200), Qt::NoButton, Qt::NoButton);
+            ASSERT_FALSE(parent.reports.empty());
+            EXPECT_EQ(parent.reports.back().message, UM_IMAGE_SELECTION_END);
+        }
+        EXPECT_EQ(view->Corners()[0], QPoint(100, 50));
+
+        Press(QPoint(645, 365)); // the bottom-right handle
+        Move(QPoint(500, 300));
+        Release(QPoint(500, 300));
+        EXPECT_EQ(view->Corners()[0], QPoint(100, 50));
+        EXPECT_EQ(view->Corners()[2], QPoint(500, 300));
+        EXPECT_EQ(parent.reports.back().message, UM_IMAGE_SELECTION_END);
+    }
+}

@@ -265,3 +265,36 @@ TEST_F(ScrollBarFixture, AMoveWithoutTheButtonEndsThePress)
         EXPECT_LE(target.received.size(), 1u);
     }
 }
+
+// A smaller range takes the position and the track position with it, so the thumb never sits
+// outside the track.
+TEST_F(ScrollBarFixture, ANewRangeKeepsThePositionInside)
+{
+    bar->SetScrollRange(100);
+    bar->SetScrollPos(80);
+    bar->SetScrollRange(0, 50);
+    EXPECT_EQ(bar->m_scrollInfo.position, 50);
+    EXPECT_EQ(bar->m_scrollInfo.trackPosition, 50);
+    bar->SetScrollRange(-1);
+    EXPECT_EQ(bar->GetScrollPos(), 0);
+    EXPECT_EQ(bar->m_scrollInfo.trackPosition, 0);
+}
+
+// A receiver destroyed before the bar is never called: the bar then scrolls itself, as it does
+// for a target message without a target.
+TEST_F(ScrollBarFixture, AReceiverDestroyedFirstIsNotCalled)
+{
+    auto gone = std::make_unique<CRecordingOwner>();
+    bar->m_targetWindow = gone.get();
+    gone.reset();
+    EXPECT_FALSE(bar->m_targetWindow);
+    Press(QPoint(190, 5)); // arrow 2
+    Release(QPoint(190, 5));
+    EXPECT_EQ(bar->GetScrollPos(), 1);
+    EXPECT_TRUE(parent.received.empty());
+
+    bar->m_targetWindow = &target; // a live receiver set again is called again
+    Press(QPoint(190, 5));
+    Release(QPoint(190, 5));
+    EXPECT_EQ(target.received.size(), 1u);
+}

@@ -25,6 +25,8 @@ TEST(SliderGeometry, PlacesPositionsRelativeToTheRangeMinimumIn64Bits)
         { "large ranges do not overflow", 2000000000, 0, 2000000000, 510 },
         { "negative minimum", 0, -500, 500, 260 },
         { "empty range", 5, 7, 7, std::nullopt },
+        { "far past the maximum: at the right end", 2000000000, 0, 100, 510 },
+        { "below the minimum: at the left end", -2000000000, 0, 100, 10 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -6,12 +6,15 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDeadlineTimer>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -303,4 +306,128 @@ TEST_F(MskEditFixture, TheInputMethodStaysClosedForNumbersAndTimes)
     QInputMethodQueryEvent query(Qt::ImEnabled);
     QCoreApplication::sendEvent(edit, &query);
     EXPECT_FALSE(query.value(Qt::ImEnabled).toBool());
+}
+
+namespace {
+
+// The entry of the edit's context menu whose text, without its mnemonic and shortcut, is given.
+QAction* MenuEntry(QMenu& menu, const QString& text)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->text().remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0) == text)
+            return action;
+    }
+    return nullptr;
+}
+
+// Opens the edit's context menu as a right-click does and returns it (it closes itself).
+QMenu* OpenContextMenu(QLineEdit& edit)
+{
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2), edit.mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(&edit, &event);
+    QMenu* menu = nullptr;
+    WaitFor([&] {
+        menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        return menu != nullptr;
+    });
+    return menu;
+}
+
+} // namespace
+
+// The context menu's Paste passes the same checks as typing: "x99999" pasted into a 0..100 field
+// holding 5 never leaves a letter or a number above 100 in it.
+TEST_F(MskEditFixture, TheContextMenuPastesThroughTheChecks)
+{
+    window.show();
+    edit->SetInputType(1);
+    edit->SetNumRange(100, 0);
+    edit->setText(QStringLiteral("5"));
+    edit->setCursorPosition(0);
+    QGuiApplication::clipboard()->setText(QStringLiteral("x99999"));
+    QMenu* menu = OpenContextMenu(*edit);
+    ASSERT_NE(menu, nullptr);
+    QAction* paste = MenuEntry(*menu, QStringLiteral("Paste"));
+    ASSERT_NE(paste, nullptr);
+    paste->trigger();
+    menu->close();
+    bool isNumber = false;
+    const int value = edit->text().toInt(&isNumber);
+    EXPECT_TRUE(isNumber) << edit->text().toStdString();
+    EXPECT_GE(value, 0);
+    EXPECT_LE(value, 100);
+}
+
+// The menu offers what the edit can do: a read-only edit can only be copied from and selected.
+TEST_F(MskEditFixture, TheContextMenuOffersOnlyWhatTheEditCanDo)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("7"));
+    edit->setText(QStringLiteral("12:34"));
+    edit->setSelection(0, 2);
+    const QStringList entries { "Undo", "Cut", "Copy", "Paste", "Delete", "Select All" };
+    const struct {
+        const char* name;
+        bool readOnly;
+        QStringList enabled;
+    } cases[] = {
+        { "writable with a selection", false, { "Cut", "Copy", "Paste", "Delete", "Select All" } },
+        { "read-only with a selection", true, { "Copy", "Select All" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit->setReadOnly(c.readOnly);
+        std::unique_ptr<QMenu> menu(edit->CreateEditMenu());
+        for (const QString& entry : entries) {
+            SCOPED_TRACE(entry.toStdString());
+            QAction* action = MenuEntry(*menu, entry);
+            ASSERT_NE(action, nullptr);
+            EXPECT_EQ(action->isEnabled(), c.enabled.contains(entry));
+        }
+    }
+    // Delete removes the selection; Select All selects the whole text.
+    edit->setReadOnly(false);
+    std::unique_ptr<QMenu> menu(edit->CreateEditMenu());
+    MenuEntry(*menu, QStringLiteral("Delete"))->trigger();
+    EXPECT_EQ(edit->text(), QStringLiteral(":34"));
+    MenuEntry(*menu, QStringLiteral("Select All"))->trigger();
+    EXPECT_EQ(edit->selectedText(), QStringLiteral(":34"));
+}
+
+// Back from a menu (or any pop-up), the selection and the caret are where the user left them,
+// so that the menu's Copy copies them and its Paste lands there.
+TEST_F(MskEditFixture, FocusBackFromAPopupKeepsTheSelection)
+{
+    edit->setText(QStringLiteral("12:34"));
+    edit->setSelection(1, 2);
+    QFocusEvent popupOut(QEvent::FocusOut, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(edit, &popupOut);
+    QFocusEvent popupIn(QEvent::FocusIn, Qt::PopupFocusReason);
+    QCoreApplication::sendEvent(edit, &popupIn);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(edit->selectionStart(), 1);
+    EXPECT_EQ(edit->selectedText(), QStringLiteral("2:"));
+}
+
+// Ctrl+X never takes text out of a read-only edit, the remote program's time fields included;
+// in a writable one it cuts.
+TEST(MskEditReadOnly, CtrlXLeavesTheTextOfAReadOnlyEdit)
+{
+    CScriptedDialogService dialogs;
+    CMskEdit editorEdit;
+    controls::remote::CMskEdit remoteEdit;
+    for (CMskEditBase* edit :
+        { static_cast<CMskEditBase*>(&editorEdit), static_cast<CMskEditBase*>(&remoteEdit) }) {
+        SCOPED_TRACE(edit->metaObject()->className());
+        edit->SetInputType(3);
+        for (const bool readOnly : { true, false }) {
+            edit->setReadOnly(readOnly);
+            edit->setText(QStringLiteral("1:02:03:04"));
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+            QTest::keyClick(edit, Qt::Key_Delete, Qt::ShiftModifier);
+            QMetaObject::invokeMethod(edit, "cut");
+            EXPECT_EQ(edit->text(), readOnly ? QStringLiteral("1:02:03:04") : QString());
+        }
+    }
 }

@@ -7,10 +7,14 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QUuid>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -85,44 +89,63 @@ bool WaitUntilListening(const QString& socketPath, CEditorProcess& editor, int t
     return false;
 }
 
-} // namespace
-
-TEST(EditorProcess, ASecondStartHandsItsPathToTheRunningEditorAndEnds)
-{
-    CTempFolder folder;
-    const QByteArray suffix = "-test-" + QUuid::createUuid().toString(QUuid::Id128).left(12).toLatin1();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("KALEIDRA_INSTANCE_SUFFIX"), QString::fromLatin1(suffix));
-    environment.insert(QStringLiteral("KALEIDRA_PROGRAM_DIR"), folder.MakeFolder(QStringLiteral("program")));
-    environment.insert(
-        QStringLiteral("KALEIDRA_COMMON_APPDATA"), folder.MakeFolder(QStringLiteral("common")));
-    environment.insert(
-        QStringLiteral("KALEIDRA_DOCUMENTS_DIR"), folder.MakeFolder(QStringLiteral("documents")));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.MakeFolder(QStringLiteral("config")));
-    environment.insert(QStringLiteral("KALEIDRA_REGISTRY_HKCU"), folder.FilePath(QStringLiteral("hkcu.ini")));
-    environment.insert(QStringLiteral("KALEIDRA_REGISTRY_HKLM"), folder.FilePath(QStringLiteral("hklm.ini")));
-    // The lock and the socket go to the test's own folder.
-    const QString tempFolder = folder.MakeFolder(QStringLiteral("tmp"));
-    environment.insert(QStringLiteral("TMPDIR"), tempFolder);
-    const QString secondFolder = folder.MakeFolder(QStringLiteral("elsewhere"));
-
-    QString socketPath;
-    QString bootBlockName;
+// The environment of editors started by a test: their own instance names, data folders and
+// runtime folder, so that they never meet a real editor or another test's.
+class EditorProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
     {
+        const QByteArray suffix = "-test-" + QUuid::createUuid().toString(QUuid::Id128).left(12).toLatin1();
+        m_environment = QProcessEnvironment::systemEnvironment();
+        m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        m_environment.insert(QStringLiteral("KALEIDRA_INSTANCE_SUFFIX"), QString::fromLatin1(suffix));
+        m_environment.insert(
+            QStringLiteral("KALEIDRA_PROGRAM_DIR"), m_folder.MakeFolder(QStringLiteral("program")));
+        m_environment.insert(
+            QStringLiteral("KALEIDRA_COMMON_APPDATA"), m_folder.MakeFolder(QStringLiteral("common")));
+        m_environment.insert(
+            QStringLiteral("KALEIDRA_DOCUMENTS_DIR"), m_folder.MakeFolder(QStringLiteral("documents")));
+        m_environment.insert(
+            QStringLiteral("XDG_CONFIG_HOME"), m_folder.MakeFolder(QStringLiteral("config")));
+        m_environment.insert(
+            QStringLiteral("KALEIDRA_REGISTRY_HKCU"), m_folder.FilePath(QStringLiteral("hkcu.ini")));
+        m_environment.insert(
+            QStringLiteral("KALEIDRA_REGISTRY_HKLM"), m_folder.FilePath(QStringLiteral("hklm.ini")));
+        // The socket goes to the test's own runtime folder, private as the user's is.
+        const QString runtimeFolder = m_folder.MakeFolder(QStringLiteral("runtime"));
+        QFile::setPermissions(runtimeFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder);
+        m_environment.insert(QStringLiteral("TMPDIR"), m_folder.MakeFolder(QStringLiteral("tmp")));
+
         const CScopedEnv instanceSuffix("KALEIDRA_INSTANCE_SUFFIX", suffix);
         const EditorInstanceNames names = MakeEditorInstanceNames(QStringLiteral("Kaleidra"));
-        socketPath = tempFolder + "/" + platform::CSingleInstance::UserServerName(names.server);
-        bootBlockName = names.bootBlock;
+        m_socketPath = runtimeFolder + "/" + names.server;
+        m_lockPath = platform::CSingleInstance::LockFilePath(names.lock);
+        m_cleanup.emplace(names.bootBlock);
     }
+    void TearDown() override { QFile::remove(m_lockPath); }
 
-    const CBootBlockCleanup cleanup(bootBlockName);
-    CEditorProcess first(environment, folder.Path(), {});
+    CTempFolder m_folder;
+    QProcessEnvironment m_environment;
+    QString m_socketPath;
+    QString m_lockPath;
+    std::optional<CBootBlockCleanup> m_cleanup;
+};
+
+} // namespace
+
+TEST_F(EditorProcessTest, ASecondStartHandsItsPathToTheRunningEditorAndEnds)
+{
+    const QString secondFolder = m_folder.MakeFolder(QStringLiteral("elsewhere"));
+    CEditorProcess first(m_environment, m_folder.Path(), {});
     ASSERT_TRUE(first.Process().waitForStarted(10000));
-    ASSERT_TRUE(WaitUntilListening(socketPath, first, 30000)) << first.Output().toStdString();
+    ASSERT_TRUE(WaitUntilListening(m_socketPath, first, 30000)) << first.Output().toStdString();
 
+    // Another temporary folder makes no second editor: the lock's place does not depend on it.
+    QProcessEnvironment secondEnvironment = m_environment;
+    secondEnvironment.insert(QStringLiteral("TMPDIR"), m_folder.MakeFolder(QStringLiteral("other-tmp")));
     CEditorProcess second(
-        environment, secondFolder, { QStringLiteral("shows/night.kdp"), QStringLiteral("other.kdp") });
+        secondEnvironment, secondFolder, { QStringLiteral("shows/night.kdp"), QStringLiteral("other.kdp") });
     ASSERT_TRUE(second.Process().waitForFinished(30000));
     EXPECT_EQ(second.Process().exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.Process().exitCode(), 0);
@@ -131,4 +154,24 @@ TEST(EditorProcess, ASecondStartHandsItsPathToTheRunningEditorAndEnds)
         << first.Output().toStdString();
     EXPECT_FALSE(first.Output().contains(QStringLiteral("other.kdp")));
     EXPECT_EQ(first.Process().state(), QProcess::Running);
+}
+
+// A logout (SIGHUP) or a stop request (SIGTERM) closes the editor as its window's close does:
+// it ends normally, and what it set up at start (its socket among them) is taken down.
+TEST_F(EditorProcessTest, TerminationSignalsCloseTheEditorInOrder)
+{
+    for (const int signalNumber : { SIGTERM, SIGHUP }) {
+        SCOPED_TRACE(signalNumber);
+        CEditorProcess editor(m_environment, m_folder.Path(), {});
+        ASSERT_TRUE(editor.Process().waitForStarted(10000));
+        ASSERT_TRUE(WaitUntilListening(m_socketPath, editor, 30000)) << editor.Output().toStdString();
+
+        ASSERT_EQ(::kill(pid_t(editor.Process().processId()), signalNumber), 0);
+        ASSERT_TRUE(editor.Process().waitForFinished(30000));
+        EXPECT_EQ(editor.Process().exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(editor.Process().exitCode(), 0);
+        EXPECT_TRUE(editor.WaitForOutput(QStringLiteral("closing on signal %1").arg(signalNumber), 1000))
+            << editor.Output().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(m_socketPath));
+    }
 }

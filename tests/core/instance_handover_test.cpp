@@ -3,6 +3,7 @@
 
 #include "core/main_frame.h"
 #include "platform/single_instance.h"
+#include "tests/core/mapped_boot_block.h"
 #include "tests/fixtures/scoped_env.h"
 #include "tests/fixtures/temp_folder.h"
 
@@ -79,18 +80,19 @@ TEST(BootParam, WriteAndTake)
         { "path that just fits", kBootParamFree, fits, BootParamWrite::Written },
         { "path one too long", kBootParamFree, fits + "b", BootParamWrite::TooLong },
         { "earlier path pending", kBootParamWaiting, "/new.kdp", BootParamWrite::Pending },
-        { "another start writing", kBootParamWriting, "/new.kdp", BootParamWrite::Pending },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        BootParamBlock block {};
+        CMappedBootBlock mapped;
+        ASSERT_NE(mapped.block, nullptr);
+        BootParamBlock& block = *mapped.block;
         block.flag = c.flagBefore;
         std::memcpy(block.path, u"/old.kdp", sizeof u"/old.kdp");
-        EXPECT_EQ(WriteBootParam(&block, c.path), c.result);
+        EXPECT_EQ(WriteBootParam(mapped.memory, c.path), c.result);
         if (c.result == BootParamWrite::Written) {
             EXPECT_EQ(block.flag, kBootParamWaiting);
             EXPECT_EQ(PathIn(block), c.path);
-            EXPECT_EQ(TakeBootParam(&block), c.path);
+            EXPECT_EQ(TakeBootParam(mapped.memory), c.path);
             EXPECT_EQ(block.flag, kBootParamFree);
             EXPECT_TRUE(PathFieldIsZero(block));
         } else {
@@ -98,31 +100,66 @@ TEST(BootParam, WriteAndTake)
             EXPECT_EQ(PathIn(block), QStringLiteral("/old.kdp"));
         }
     }
-    EXPECT_EQ(WriteBootParam(nullptr, "/a"), BootParamWrite::NoBlock);
-    EXPECT_EQ(TakeBootParam(nullptr), std::nullopt);
-    BootParamBlock writing {};
-    writing.flag = kBootParamWriting;
-    EXPECT_EQ(TakeBootParam(&writing), std::nullopt);
-    EXPECT_EQ(writing.flag, kBootParamWriting);
+    CMemMapped unmapped;
+    EXPECT_EQ(WriteBootParam(unmapped, "/a"), BootParamWrite::NoBlock);
+    EXPECT_EQ(TakeBootParam(unmapped), std::nullopt);
+}
+
+// A start that claimed the block (flag "writing") and is still at work keeps it; one that died
+// before it stored its path frees it for the next start instead of blocking every hand-over.
+TEST(BootParam, AClaimOfADeadStartIsFreedOneOfALiveStartIsKept)
+{
+    for (const bool writerAlive : { true, false }) {
+        SCOPED_TRACE(writerAlive ? "the writer is still writing" : "the writer died half-way");
+        CMappedBootBlock mapped;
+        ASSERT_NE(mapped.block, nullptr);
+        auto writer = std::make_unique<CMemMapped>();
+        auto* writersView = static_cast<BootParamBlock*>(writer->Create(sizeof(BootParamBlock), mapped.name));
+        ASSERT_NE(writersView, nullptr);
+        ASSERT_TRUE(writer->EnterSection(1000));
+        writersView->flag = kBootParamWriting;
+        std::memcpy(writersView->path, u"/half", sizeof u"/half");
+        if (!writerAlive)
+            writer.reset(); // the system ends a dead process's section with its mapping
+
+        // Neither the running editor nor a later start reads or writes a path being written.
+        EXPECT_EQ(TakeBootParam(mapped.memory), std::nullopt);
+        const BootParamWrite written = WriteBootParam(mapped.memory, QStringLiteral("/next.kdp"));
+        if (writerAlive) {
+            EXPECT_EQ(written, BootParamWrite::Pending);
+            EXPECT_EQ(mapped.block->flag, kBootParamWriting);
+            EXPECT_EQ(PathIn(*mapped.block), QStringLiteral("/half"));
+        } else {
+            EXPECT_EQ(written, BootParamWrite::Written);
+            EXPECT_EQ(TakeBootParam(mapped.memory), QStringLiteral("/next.kdp"));
+            EXPECT_EQ(mapped.block->flag, kBootParamFree);
+        }
+    }
 }
 
 TEST(BootParam, TakeReadsAnUnterminatedPathOnlyToTheEndOfTheField)
 {
-    BootParamBlock block {};
-    std::fill(std::begin(block.path), std::end(block.path), u'x');
-    block.flag = kBootParamWaiting;
-    EXPECT_EQ(TakeBootParam(&block), QString(1024, u'x'));
+    CMappedBootBlock mapped;
+    ASSERT_NE(mapped.block, nullptr);
+    std::fill(std::begin(mapped.block->path), std::end(mapped.block->path), u'x');
+    mapped.block->flag = kBootParamWaiting;
+    EXPECT_EQ(TakeBootParam(mapped.memory), QString(1024, u'x'));
 }
 
 TEST(BootParam, ConcurrentSecondStartsNeverMixTheirPaths)
 {
-    for (int round = 0; round < 200; ++round) {
-        BootParamBlock block {};
+    for (int round = 0; round < 100; ++round) {
+        CMappedBootBlock mapped;
+        ASSERT_NE(mapped.block, nullptr);
+        const BootParamBlock& block = *mapped.block;
         std::atomic<int> written = 0;
         std::vector<std::thread> starts;
         for (int i = 0; i < 4; ++i) {
+            // Each start maps the block itself, as a process of its own would.
             starts.emplace_back([&, i] {
-                if (WriteBootParam(&block, QString(500 + i, QChar(u'a' + i))) == BootParamWrite::Written)
+                CMemMapped own;
+                if (own.Create(sizeof(BootParamBlock), mapped.name)
+                    && WriteBootParam(own, QString(500 + i, QChar(u'a' + i))) == BootParamWrite::Written)
                     ++written;
             });
         }
@@ -164,13 +201,15 @@ TEST(InstanceHandOver, SecondStarts)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         CRunningEditor editor;
-        BootParamBlock block {};
+        CMappedBootBlock mapped;
+        ASSERT_NE(mapped.block, nullptr);
+        BootParamBlock& block = *mapped.block;
         block.flag = c.flagBefore;
         if (c.flagBefore == kBootParamWaiting)
             std::memcpy(block.path, u"/old.kdp", sizeof u"/old.kdp");
 
         const SecondStartResult result
-            = HandOverToRunningInstance(editor.serverName, &block, c.arguments, workingFolder.Path());
+            = HandOverToRunningInstance(editor.serverName, mapped.memory, c.arguments, workingFolder.Path());
         EXPECT_TRUE(result.foundRunningInstance);
         EXPECT_EQ(result.handOver, c.handOver);
         ASSERT_TRUE(editor.WaitForBringToFront());
@@ -183,7 +222,9 @@ TEST(InstanceHandOver, SecondStarts)
 TEST(InstanceHandOver, WithoutBlockTheEditorIsStillBroughtToTheFront)
 {
     CRunningEditor editor;
-    const SecondStartResult result = HandOverToRunningInstance(editor.serverName, nullptr, { "/a.kdp" }, "/");
+    CMemMapped unmapped;
+    const SecondStartResult result
+        = HandOverToRunningInstance(editor.serverName, unmapped, { "/a.kdp" }, "/");
     EXPECT_EQ(result.handOver, BootParamWrite::NoBlock);
     ASSERT_TRUE(editor.WaitForBringToFront());
     EXPECT_EQ(editor.messages, std::vector<quint32> { kBringToFrontMessage });
@@ -192,7 +233,9 @@ TEST(InstanceHandOver, WithoutBlockTheEditorIsStillBroughtToTheFront)
 TEST(InstanceHandOver, WithoutRunningEditorNothingIsWritten)
 {
     CRunningEditor editor;
-    BootParamBlock block {};
+    CMappedBootBlock mapped;
+    ASSERT_NE(mapped.block, nullptr);
+    const BootParamBlock& block = *mapped.block;
     const struct {
         const char* name;
         QString serverName;
@@ -203,7 +246,8 @@ TEST(InstanceHandOver, WithoutRunningEditorNothingIsWritten)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const SecondStartResult result = HandOverToRunningInstance(c.serverName, &block, { "/a.kdp" }, "/");
+        const SecondStartResult result
+            = HandOverToRunningInstance(c.serverName, mapped.memory, { "/a.kdp" }, "/");
         EXPECT_FALSE(result.foundRunningInstance);
         EXPECT_EQ(result.handOver, std::nullopt);
         EXPECT_EQ(block.flag, kBootParamFree);
@@ -237,9 +281,10 @@ TEST(SingleInstance, ASocketLeftByACrashIsReplacedOnlyByTheLockHolder)
 {
     const QString server = UniqueName("KaleidraTestServer");
     // A socket file nobody listens on, as a crashed instance leaves it.
-    const QString socketPath = QDir::tempPath() + "/" + platform::CSingleInstance::UserServerName(server);
+    const std::optional<QString> socketPath = platform::CSingleInstance::ServerPath(server);
+    ASSERT_TRUE(socketPath.has_value());
     {
-        QFile stale(socketPath);
+        QFile stale(*socketPath);
         ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
     }
     const QString lock = UniqueName("KaleidraTestLock");

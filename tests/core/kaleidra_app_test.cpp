@@ -1,3 +1,4 @@
+#include "core/context_menu_manager.h"
 #include "core/kaleidra_app.h"
 #include "tests/core/qstring_printer.h"
 
@@ -14,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QUuid>
 
 #include <QGuiApplication>
@@ -32,11 +34,11 @@ public:
         shown.push_back({ text, caption, type, KaleidraApp()->AppName() });
         return platform::IDYES;
     }
-    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&) override
+    std::optional<QString> OpenFileName(const QString&, const QString&, const QString&, QString*) override
     {
         return {};
     }
-    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&) override
+    std::optional<QString> SaveFileName(const QString&, const QString&, const QString&, QString*) override
     {
         return {};
     }
@@ -150,6 +152,14 @@ struct CIsolatedInstance {
         "-app-" + QUuid::createUuid().toString(QUuid::Id128).left(12).toLatin1() };
     CScopedEnv programFolder { "KALEIDRA_PROGRAM_DIR", folder.Path().toUtf8() };
     CScopedEnv tempFolder { "TMPDIR", folder.MakeFolder(QStringLiteral("tmp")).toUtf8() };
+    CScopedEnv runtimeFolder { "XDG_RUNTIME_DIR", PrivateFolder(folder, QStringLiteral("runtime")).toUtf8() };
+
+    static QString PrivateFolder(const CTempFolder& folder, const QString& name)
+    {
+        const QString path = folder.MakeFolder(name);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
 };
 
 } // namespace
@@ -170,7 +180,7 @@ TEST(KaleidraApp, FirstStartLoadsTheServicesShowsTheFrameAndTakesHandOvers)
     EXPECT_FALSE(app.IsSecondStart());
     EXPECT_EQ(app.Language()->GetFileMenuFile(), QStringLiteral("File"));
     EXPECT_EQ(app.Messages()->GetMessage(0), QStringLiteral("Where?"));
-    EXPECT_EQ(app.Skin()->GetColor(CSkinIni::COLOR_TEXT), MakeColorRef(1, 2, 3));
+    EXPECT_EQ(app.Skin()->GetColor(CSkinIni::COLOR_TEXT), platform::Rgb(1, 2, 3));
     EXPECT_EQ(docTemplate.openedPath, QStringLiteral("/shows/first.kdp"));
     ASSERT_NE(app.MainFrame(), nullptr);
     EXPECT_TRUE(app.MainFrame()->isVisible());
@@ -183,7 +193,8 @@ TEST(KaleidraApp, FirstStartLoadsTheServicesShowsTheFrameAndTakesHandOvers)
     auto* block
         = static_cast<BootParamBlock*>(secondStartBlock.Create(sizeof(BootParamBlock), names.bootBlock));
     ASSERT_NE(block, nullptr);
-    const SecondStartResult result = HandOverToRunningInstance(names.server, block, { "next.kdp" }, "/shows");
+    const SecondStartResult result
+        = HandOverToRunningInstance(names.server, secondStartBlock, { "next.kdp" }, "/shows");
     EXPECT_TRUE(result.foundRunningInstance);
     const QDeadlineTimer deadline(5000);
     while (app.MainFrame()->LastHandedOverPath().isEmpty() && !deadline.hasExpired())
@@ -206,4 +217,57 @@ TEST(KaleidraApp, StartFailsWhenTheDocumentCannotOpenTheGivenFile)
     EXPECT_FALSE(app.InitInstance({ QStringLiteral("/missing.kdp") }));
     EXPECT_FALSE(app.IsSecondStart());
     EXPECT_EQ(app.ExitInstance(), 0);
+}
+
+// The editor registers its edit pop-up menu ("編集": cut, copy, paste) at start.
+TEST(KaleidraApp, TheEditPopUpMenuIsRegisteredAtStart)
+{
+    CIsolatedInstance isolated;
+    CTestTemplate docTemplate;
+    CKaleidraApp app;
+    app.SetDocumentTemplate(docTemplate.Make());
+    EXPECT_FALSE(app.ContextMenuManager().HasMenu(QStringLiteral("編集")));
+    ASSERT_TRUE(app.InitInstance({}));
+    const auto entries = app.ContextMenuManager().MenuEntries(QStringLiteral("編集"));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].text, QStringLiteral("切り取り(&T)\tCtrl+X"));
+    EXPECT_EQ(entries[0].commandId, ID_EDIT_CUT);
+    EXPECT_EQ(entries[1].text, QStringLiteral("コピー(&C)\tCtrl+C"));
+    EXPECT_EQ(entries[1].commandId, ID_EDIT_COPY);
+    EXPECT_EQ(entries[2].text, QStringLiteral("貼り付け(&P)\tCtrl+V"));
+    EXPECT_EQ(entries[2].commandId, ID_EDIT_PASTE);
+    app.ExitInstance();
+}
+
+namespace {
+
+QStringList g_warnings;
+
+void RecordWarnings(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtWarningMsg)
+        g_warnings << message;
+}
+
+} // namespace
+
+// An editor that cannot listen for second starts still runs, but says so.
+TEST(KaleidraApp, AFailingListenIsReported)
+{
+    CIsolatedInstance isolated;
+    const EditorInstanceNames names = MakeEditorInstanceNames(CKaleidraApp::GetModuleFileTitle());
+    // A folder where the socket must go: it can be neither replaced nor listened on.
+    isolated.folder.MakeFolder(QStringLiteral("runtime/") + names.server + QStringLiteral("/in-the-way"));
+    CTestTemplate docTemplate;
+    CKaleidraApp app;
+    app.SetDocumentTemplate(docTemplate.Make());
+    g_warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(RecordWarnings);
+    const bool started = app.InitInstance({});
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(started);
+    ASSERT_EQ(g_warnings.size(), 1) << g_warnings.join('\n').toStdString();
+    EXPECT_TRUE(g_warnings.front().contains(QStringLiteral("second starts cannot reach this editor")));
+    EXPECT_TRUE(g_warnings.front().contains(names.server));
+    app.ExitInstance();
 }

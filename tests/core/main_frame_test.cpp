@@ -2,6 +2,7 @@
 #include "tests/core/qstring_printer.h"
 
 #include "core/boot_param.h"
+#include "tests/core/mapped_boot_block.h"
 
 #include <QSignalSpy>
 #include <cstring>
@@ -30,15 +31,15 @@ TEST(MainFrame, BootParamHandOver)
         { "without a block nothing is read", true, false, kBootParamWaiting, 0, false, kBootParamWaiting },
         { "a message without a waiting path does nothing", true, true, kBootParamFree, 0, false,
             kBootParamFree },
-        { "a path still being written is not read", true, true, kBootParamWriting, 0, false,
-            kBootParamWriting },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        BootParamBlock block {};
+        CMappedBootBlock mapped;
+        ASSERT_NE(mapped.block, nullptr);
+        BootParamBlock& block = *mapped.block;
         block.flag = c.flag;
         std::memcpy(block.path, u"/shows/a.kdp", sizeof u"/shows/a.kdp");
-        CMainFrame frame(c.withBlock ? &block : nullptr);
+        CMainFrame frame(c.withBlock ? &mapped.memory : nullptr);
         if (c.withView)
             frame.SetActiveView(new QWidget);
         QSignalSpy handedOver(&frame, &CMainFrame::ProjectPathHandedOver);
@@ -58,9 +59,9 @@ TEST(MainFrame, BootParamHandOver)
 
 TEST(MainFrame, InstanceMessagesReachTheirHandlers)
 {
-    BootParamBlock block {};
-    WriteBootParam(&block, QStringLiteral("/x.kdp"));
-    CMainFrame frame(&block);
+    CMappedBootBlock mapped;
+    ASSERT_EQ(WriteBootParam(mapped.memory, QStringLiteral("/x.kdp")), BootParamWrite::Written);
+    CMainFrame frame(&mapped.memory);
     frame.SetActiveView(new QWidget);
     QSignalSpy handedOver(&frame, &CMainFrame::ProjectPathHandedOver);
     frame.OnInstanceMessage(kBringToFrontMessage);

@@ -35,10 +35,10 @@ TEST(SkinIni, DefaultsWithoutFile)
 {
     CTempFolder folder;
     const CSkinIni skin = LoadedSkin(folder);
-    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_BACKGROUND), MakeColorRef(128, 128, 128));
-    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_TEXT_NOWTIME), MakeColorRef(244, 211, 112));
+    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_BACKGROUND), platform::Rgb(128, 128, 128));
+    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_TEXT_NOWTIME), platform::Rgb(244, 211, 112));
     EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_NOWTIME_LINE), 0x0033FFu); // red in the low byte
-    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_HEADER_BK_UNDER), MakeColorRef(30, 30, 30));
+    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_HEADER_BK_UNDER), platform::Rgb(30, 30, 30));
     EXPECT_EQ(CSkinIni::kColorCount - CSkinIni::kFirstTimeLineColor, 29);
     EXPECT_EQ(skin.GetSplashImage(), QStringLiteral("SPLASH\\kaleidrapro_splashwindow.png"));
     EXPECT_EQ(skin.GetCommonTitleFont(), QStringLiteral("Meiryo UI"));
@@ -59,19 +59,19 @@ TEST(SkinIni, DefaultsWithoutFile)
 
 TEST(SkinIni, ColourValues)
 {
-    const uint32_t white = MakeColorRef(255, 255, 255);
+    const uint32_t white = platform::Rgb(255, 255, 255);
     const struct {
         const char* name;
         QStringList lines;
         uint32_t expected;
     } cases[] = {
-        { "black", { "COLOR_TEXT=0,0,0" }, MakeColorRef(0, 0, 0) },
-        { "only the low 8 bits count", { "COLOR_TEXT=256,1,2" }, MakeColorRef(0, 1, 2) },
-        { "300 gives 44", { "COLOR_TEXT=300,0,0" }, MakeColorRef(44, 0, 0) },
-        { "blanks and signs", { "COLOR_TEXT= 10, +20 ,-1" }, MakeColorRef(10, 20, 255) },
-        { "trailing text after digits", { "COLOR_TEXT=1px,2px,3px" }, MakeColorRef(1, 2, 3) },
-        { "a part without digits is 0", { "COLOR_TEXT=x,5,6" }, MakeColorRef(0, 5, 6) },
-        { "extra commas go to blue", { "COLOR_TEXT=1,2,3,4" }, MakeColorRef(1, 2, 3) },
+        { "black", { "COLOR_TEXT=0,0,0" }, platform::Rgb(0, 0, 0) },
+        { "only the low 8 bits count", { "COLOR_TEXT=256,1,2" }, platform::Rgb(0, 1, 2) },
+        { "300 gives 44", { "COLOR_TEXT=300,0,0" }, platform::Rgb(44, 0, 0) },
+        { "blanks and signs", { "COLOR_TEXT= 10, +20 ,-1" }, platform::Rgb(10, 20, 255) },
+        { "trailing text after digits", { "COLOR_TEXT=1px,2px,3px" }, platform::Rgb(1, 2, 3) },
+        { "a part without digits is 0", { "COLOR_TEXT=x,5,6" }, platform::Rgb(0, 5, 6) },
+        { "extra commas go to blue", { "COLOR_TEXT=1,2,3,4" }, platform::Rgb(1, 2, 3) },
         { "one comma keeps the default", { "COLOR_TEXT=1,2" }, white },
         { "a word keeps the default", { "COLOR_TEXT=white" }, white },
         { "an empty value keeps the default", { "COLOR_TEXT=" }, white },
@@ -81,9 +81,9 @@ TEST(SkinIni, ColourValues)
         SCOPED_TRACE(c.name);
         const CSkinIni skin = SkinWith(QStringList { "[COMMON_COLOR]" } + c.lines);
         EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_TEXT), c.expected);
-        EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_BACKGROUND), MakeColorRef(128, 128, 128));
+        EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_BACKGROUND), platform::Rgb(128, 128, 128));
     }
-    EXPECT_EQ(ColorRefToQColor(MakeColorRef(1, 2, 3)), QColor(1, 2, 3));
+    EXPECT_EQ(platform::ToQColor(platform::Rgb(1, 2, 3)), QColor(1, 2, 3));
 }
 
 TEST(SkinIni, NamesAndFontSizes)
@@ -143,7 +143,7 @@ TEST(SkinIni, FilesInEveryEncoding)
         folder.WriteFile(QStringLiteral("Skin/Skin.ini"), c.bytes);
         const CSkinIni skin = LoadedSkin(folder);
         EXPECT_EQ(skin.GetCommonTitleFont(), QStringLiteral("ＭＳ Ｐゴシック"));
-        EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_TEXT), MakeColorRef(1, 2, 3));
+        EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_TEXT), platform::Rgb(1, 2, 3));
     }
 }
 
@@ -226,7 +226,7 @@ TEST(SkinIni, FolderFileAndImagesAreFoundWhateverTheirCase)
     ASSERT_TRUE(pixel.save(folder.FilePath(QStringLiteral("skin/timeline/ICON_CAM.png"))));
     const CSkinIni skin = LoadedSkin(folder);
 
-    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_TEXT), MakeColorRef(1, 2, 3));
+    EXPECT_EQ(skin.GetColor(CSkinIni::COLOR_TEXT), platform::Rgb(1, 2, 3));
     EXPECT_EQ(skin.SkinFolder(), folder.FilePath(QStringLiteral("skin")));
     EXPECT_EQ(skin.ImageFilePath(QStringLiteral("TimeLine\\icon_cam.png")),
         folder.FilePath(QStringLiteral("skin/timeline/ICON_CAM.png")));

@@ -4,8 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <gtest/gtest.h>
+#include <atomic>
 #include <csignal>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -13,7 +16,7 @@ namespace {
 
 mode_t ModeOf(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     ::stat(QFile::encodeName(path).constData(), &info);
     return info.st_mode & 07777;
 }
@@ -59,13 +62,13 @@ TEST(AtomicFile, FailuresLeaveTheOldFile)
         std::function<bool(QIODevice&)> writer;
     };
     const Case cases[] = {
-        {"writer fails half way", target,
-         [](QIODevice& device) {
-             device.write("partial");
-             return false;
-         }},
-        {"target is a folder", temp.MakeFolder(QStringLiteral("dir.xml")), [](QIODevice&) { return true; }},
-        {"folder missing", temp.FilePath(QStringLiteral("none/x.xml")), [](QIODevice&) { return true; }},
+        { "writer fails half way", target,
+            [](QIODevice& device) {
+                device.write("partial");
+                return false;
+            } },
+        { "target is a folder", temp.MakeFolder(QStringLiteral("dir.xml")), [](QIODevice&) { return true; } },
+        { "folder missing", temp.FilePath(QStringLiteral("none/x.xml")), [](QIODevice&) { return true; } },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,7 +85,7 @@ TEST(AtomicFile, WriteErrorOfTheDiskIsReported)
     // A file-size limit makes the system refuse the write the way a full disk does.
     CTempFolder temp;
     const QString target = temp.WriteFile(QStringLiteral("t.xml"), "old");
-    struct rlimit previous {};
+    struct rlimit previous { };
     ::getrlimit(RLIMIT_FSIZE, &previous);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = previous;
@@ -99,3 +102,60 @@ TEST(AtomicFile, WriteErrorOfTheDiskIsReported)
 }
 
 } // namespace
+
+// The temporary file's name is built from the target's: names of any length up to the file
+// system's limit, multi-byte ones included, are still written.
+TEST(AtomicFile, TargetsWithTheLongestNamesAreWritten)
+{
+    const struct {
+        const char* name;
+        QString fileName;
+    } cases[] = {
+        { "248 bytes", QString(244, u'a') + ".xml" },
+        { "250 bytes", QString(246, u'b') + ".xml" },
+        { "255 bytes", QString(251, u'c') + ".xml" },
+        { "85 three-byte characters", QString(85, u'あ') },
+        { "a short name", QStringLiteral("k.ini") },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        ASSERT_LE(QFile::encodeName(c.fileName).size(), 255);
+        const QString target = temp.FilePath(c.fileName);
+        QString error;
+        ASSERT_TRUE(platform::WriteFileAtomically(target, QByteArray("first"), &error))
+            << error.toStdString();
+        ASSERT_TRUE(platform::WriteFileAtomically(target, QByteArray("second"), &error))
+            << error.toStdString();
+        EXPECT_EQ(temp.ReadFile(c.fileName), QByteArray("second"));
+        EXPECT_EQ(EntriesIn(temp.Path()), 1);
+    }
+}
+
+// Every change of the process's umask, seen through the C library's own call: a write must
+// make none, since other threads creating files at that moment would get the wrong mode.
+std::atomic<int> g_umaskChanges = 0;
+
+extern "C" mode_t umask(mode_t mask)
+{
+    using UmaskCall = mode_t (*)(mode_t);
+    static const auto real = reinterpret_cast<UmaskCall>(::dlsym(RTLD_NEXT, "umask"));
+    const mode_t previous = real(mask);
+    if (previous != mask)
+        ++g_umaskChanges;
+    return previous;
+}
+
+// The write leaves the umask alone (not even setting it for a moment), and a new target still
+// gets the mode the umask gives it.
+TEST(AtomicFile, WritesNeverChangeTheUmask)
+{
+    CTempFolder temp;
+    const mode_t previous = ::umask(027);
+    const int changesBefore = g_umaskChanges;
+    const QString target = temp.FilePath(QStringLiteral("written.ini"));
+    ASSERT_TRUE(platform::WriteFileAtomically(target, QByteArray("x")));
+    EXPECT_EQ(g_umaskChanges - changesBefore, 0);
+    ::umask(previous);
+    EXPECT_EQ(ModeOf(target), mode_t(0640));
+}

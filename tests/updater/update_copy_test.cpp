@@ -418,13 +418,15 @@ private:
             m_change();
         return m_dialogs.MessageBox(text, caption, type);
     }
-    std::optional<QString> OpenFileName(const QString& c, const QString& f, const QString& x) override
+    std::optional<QString> OpenFileName(
+        const QString& c, const QString& f, const QString& x, QString* s) override
     {
-        return m_dialogs.OpenFileName(c, f, x);
+        return m_dialogs.OpenFileName(c, f, x, s);
     }
-    std::optional<QString> SaveFileName(const QString& c, const QString& p, const QString& x) override
+    std::optional<QString> SaveFileName(
+        const QString& c, const QString& p, const QString& x, QString* s) override
     {
-        return m_dialogs.SaveFileName(c, p, x);
+        return m_dialogs.SaveFileName(c, p, x, s);
     }
     std::optional<QString> FolderName(const QString& c, const QString& f) override
     {

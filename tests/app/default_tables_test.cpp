@@ -1,0 +1,115 @@
+#include "app/kaleidra/default_tables.h"
+#include "tests/app/delivered_files.h"
+#include "tests/core/qstring_printer.h"
+
+#include "tests/fixtures/temp_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Entries(const QString& folder)
+{
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+} // namespace
+
+TEST(DefaultTables, AFirstStartInstallsBothTablesIntoANewSettingsFolder)
+{
+    CTempFolder folder;
+    const QString settings = folder.FilePath(QStringLiteral("share/Oxtrel/Kaleidra/SETTING"));
+    EXPECT_EQ(InstallDefaultTables(ProgramFolderOfBuild(), settings), QStringList());
+    EXPECT_EQ(
+        Entries(settings), (QStringList { QStringLiteral("Effect.ini"), QStringLiteral("Filter.ini") }));
+    for (const QString& name : DefaultTableNames()) {
+        SCOPED_TRACE(name.toStdString());
+        const QByteArray delivered = Bytes(DeliveredFile(name));
+        ASSERT_FALSE(delivered.isEmpty());
+        EXPECT_EQ(Bytes(QDir(settings).filePath(name)), delivered);
+        EXPECT_TRUE(QFileInfo(QDir(settings).filePath(name)).permissions().testFlag(QFile::ReadOther));
+    }
+    // A second start finds them and changes nothing.
+    EXPECT_EQ(InstallDefaultTables(ProgramFolderOfBuild(), settings), QStringList());
+    EXPECT_EQ(Entries(settings).size(), 2);
+}
+
+// Whatever the settings folder holds under a table's name, in any letter case, is the user's and
+// stays as it is; only the missing table is installed.
+TEST(DefaultTables, AUsersOwnTableIsNeverReplaced)
+{
+    struct Case {
+        const char* name;
+        const char* entry;
+        bool link;
+    };
+    const Case cases[] = {
+        { "own table", "Effect.ini", false },
+        { "other letter case", "effect.INI", false },
+        { "link to nowhere", "Effect.ini", true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder settings;
+        const QString entry = settings.FilePath(QString::fromLatin1(c.entry));
+        if (c.link)
+            ASSERT_TRUE(QFile::link(settings.FilePath(QStringLiteral("elsewhere/Effect.ini")), entry));
+        else
+            settings.WriteFile(QString::fromLatin1(c.entry), "[EFFECT]\nNo001=0\nName001=mine\n");
+
+        EXPECT_EQ(InstallDefaultTables(ProgramFolderOfBuild(), settings.Path()), QStringList());
+        QStringList expected { QString::fromLatin1(c.entry), QStringLiteral("Filter.ini") };
+        expected.sort();
+        EXPECT_EQ(Entries(settings.Path()), expected);
+        if (c.link) {
+            EXPECT_TRUE(QFileInfo(entry).isSymLink());
+            EXPECT_FALSE(QFile::exists(settings.FilePath(QStringLiteral("elsewhere"))));
+        } else {
+            EXPECT_EQ(Bytes(entry), QByteArray("[EFFECT]\nNo001=0\nName001=mine\n"));
+        }
+        EXPECT_EQ(Bytes(settings.FilePath(QStringLiteral("Filter.ini"))),
+            Bytes(DeliveredFile(QStringLiteral("Filter.ini"))));
+    }
+}
+
+TEST(DefaultTables, AMissingTableOrSettingsFolderIsReported)
+{
+    CTempFolder program;
+    program.WriteFile(QStringLiteral("Filter.ini"), "[FILTER]\nNo001=0\nName001=none\nParamCount001=0\n");
+    CTempFolder settings;
+    const QStringList problems = InstallDefaultTables(program.Path(), settings.Path());
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].startsWith(QStringLiteral("Effect.ini: not in the program folder")))
+        << problems[0].toStdString();
+    EXPECT_EQ(Entries(settings.Path()), QStringList { QStringLiteral("Filter.ini") });
+
+    // A file where the settings folder should be.
+    settings.WriteFile(QStringLiteral("blocked"), "x");
+    EXPECT_EQ(
+        InstallDefaultTables(ProgramFolderOfBuild(), settings.FilePath(QStringLiteral("blocked/SETTING")))
+            .size(),
+        2);
+}
+
+TEST(DefaultTables, ASettingsFolderTheUserCannotWriteToIsReported)
+{
+    CTempFolder settings;
+    const QString readOnly = settings.MakeFolder(QStringLiteral("read-only"));
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+    if (QFileInfo(readOnly).isWritable())
+        GTEST_SKIP() << "running with rights that ignore folder permissions";
+    const QStringList refused = InstallDefaultTables(ProgramFolderOfBuild(), readOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_EQ(refused.size(), 2);
+    EXPECT_TRUE(Entries(readOnly).isEmpty());
+}
