@@ -32,7 +32,10 @@ CDialogOwner::CDialogOwner(QWidget* window)
     g_owner = window;
 }
 
-CDialogOwner::~CDialogOwner() { g_owner = m_previous; }
+CDialogOwner::~CDialogOwner()
+{
+    g_owner = m_previous;
+}
 
 void UseQtDialogService()
 {
