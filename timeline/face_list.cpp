@@ -1,6 +1,7 @@
 #include "timeline/face_list.h"
 
 #include <algorithm>
+#include <numeric>
 #include <tuple>
 
 namespace timeline {
@@ -180,6 +181,13 @@ std::vector<int32_t> RenumberByRow(FaceList& faces)
             item.FaceNo = face.No;
     }
     return oldNumbers;
+}
+
+std::vector<int32_t> RowNumbers(size_t count)
+{
+    std::vector<int32_t> numbers(count);
+    std::iota(numbers.begin(), numbers.end(), 1);
+    return numbers;
 }
 
 int RepointLinks(FaceList& faces,

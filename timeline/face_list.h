@@ -59,6 +59,8 @@ void InsertFaceSorted(FaceList& faces, tagTL_FACE_DATA face);
 // Gives the face in row r the number r + 1 and its items that number. Returns the number every
 // row had before, in row order.
 std::vector<int32_t> RenumberByRow(FaceList& faces);
+// The numbers 1 .. count: every row's number after a renumbering.
+std::vector<int32_t> RowNumbers(size_t count);
 // Points every LINK item at the new number of the face it mirrored: its LinkFaceNo is looked up
 // in oldNumbers (skipping position skipRow, -1 for none) and takes the new number at the first
 // match. Returns the number of items changed.

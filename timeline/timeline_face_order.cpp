@@ -1,18 +1,10 @@
 #include "timeline/timeline_messages.h"
 #include "timeline/timeline_model.h"
 
-#include <numeric>
 
 using namespace timeline;
 
 namespace {
-
-std::vector<int32_t> RowNumbers(size_t count)
-{
-    std::vector<int32_t> numbers(count);
-    std::iota(numbers.begin(), numbers.end(), 1);
-    return numbers;
-}
 
 bool HasRepeatedStart(tagTL_FACE_DATA& face)
 {
@@ -42,6 +34,7 @@ int CTimeLineModel::InsertFace(int row, tagTL_FACE_DATA face)
     m_panel->ClearItem();
 
     m_faces.insert(m_faces.begin() + row, std::move(face));
+    ++m_faceListGeneration;
     const std::vector<int32_t> oldNumbers = RenumberByRow(m_faces);
     const std::vector<int32_t> newNumbers = RowNumbers(m_faces.size());
     // The new face carries a number another face had: LINKs keep following that other face.
@@ -66,6 +59,7 @@ int CTimeLineModel::CopyFace(int sourceRow, int targetRow)
     tagTL_FACE_DATA copy = m_faces[size_t(sourceRow)];
     SetFrameColor(copy, count % 10 + 1);
     m_faces.insert(m_faces.begin() + targetRow, std::move(copy));
+    ++m_faceListGeneration;
     const std::vector<int32_t> oldNumbers = RenumberByRow(m_faces);
     const std::vector<int32_t> newNumbers = RowNumbers(m_faces.size());
     // The copy carries its source's number: LINKs to the source stay with the source.
@@ -92,6 +86,7 @@ int CTimeLineModel::MoveFace(int sourceRow, int targetRow)
     m_faces.insert(m_faces.begin() + targetRow, std::move(moved));
     m_faces.erase(m_faces.begin() + (targetRow > sourceRow ? sourceRow : sourceRow + 1));
     const int movedRow = targetRow > sourceRow ? targetRow - 1 : targetRow;
+    ++m_faceListGeneration;
 
     FaceMoveInfo info;
     info.sourceRow = sourceRow;

@@ -110,7 +110,10 @@ int CTimeLineModel::DeleteSelectedItems()
     NotifyChangeGroup(1);
 
     std::vector<tagTL_FACE_ITEM_DATA> deletedSources;
+    const uint64_t generation = m_faceListGeneration;
     for (const tagTL_FACE_ITEM_DATA& item : selection) {
+        if (m_faceListGeneration != generation)
+            break; // the owner renumbered the faces: the remaining keys name other items
         if (IsFaceLocked(item.FaceNo))
             continue;
         if (IsMediaMode(item.Mode) && HasLockedSelectedLink(item.FaceNo, item.Start))
@@ -123,8 +126,11 @@ int CTimeLineModel::DeleteSelectedItems()
     }
     // LINK items of other faces that were not selected would now show nothing: they become
     // independent items of their source's kind.
-    for (const tagTL_FACE_ITEM_DATA& source : deletedSources)
+    for (const tagTL_FACE_ITEM_DATA& source : deletedSources) {
+        if (m_faceListGeneration != generation)
+            break;
         DissolveLinksTo(source);
+    }
 
     NotifyChangeGroup(0);
     ClearSelection();

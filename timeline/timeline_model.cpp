@@ -73,6 +73,7 @@ void CTimeLineModel::NotifyItemChanged(const tagTL_FACE_ITEM_DATA& before, const
 void CTimeLineModel::ResetTimeLine(bool clearClipboard)
 {
     m_faces.clear();
+    ++m_faceListGeneration;
     m_viewport.firstColumn = 0;
     m_viewport.firstRow = 0;
     ClearSelection();
@@ -150,6 +151,7 @@ int CTimeLineModel::AddFaceRecord(tagTL_FACE_DATA face)
     }
     const int32_t number = face.No;
     InsertFaceSorted(m_faces, std::move(face));
+    ++m_faceListGeneration;
     return number;
 }
 
@@ -181,8 +183,12 @@ int CTimeLineModel::DeleteFace(int32_t channel, int32_t faceNo)
     ClearSelection();
     m_panel->ClearItem();
 
-    for (const tagTL_FACE_ITEM_DATA& item : deleted.Items)
+    const uint64_t generation = m_faceListGeneration;
+    for (const tagTL_FACE_ITEM_DATA& item : deleted.Items) {
         DeleteItem(item.Channel, item.FaceNo, item.Start, item.SubNo);
+        if (m_faceListGeneration != generation)
+            return 0;
+    }
 
     // LINK items that showed the face's items lose their source: they become independent items
     // now, under the numbers the owner still knows, instead of following the renumbering to
@@ -198,21 +204,18 @@ int CTimeLineModel::DeleteFace(int32_t channel, int32_t faceNo)
     for (const tagTL_FACE_ITEM_DATA& link : orphans) {
         const tagTL_FACE_ITEM_DATA* source = FindItem(deleted, link.Start);
         DissolveLinkItem(link, source && IsMediaMode(source->Mode) ? source->Mode : 0);
+        if (m_faceListGeneration != generation)
+            return 0;
     }
 
-    // The owner may have changed the faces while it was told; find the face again.
     const auto face = std::find_if(m_faces.begin(), m_faces.end(), [&](const tagTL_FACE_DATA& f) {
         return f.Channel == channel && f.No == faceNo;
     });
-    if (face != m_faces.end()) {
-        m_faces.erase(face);
-        const std::vector<int32_t> oldNumbers = RenumberByRow(m_faces);
-        std::vector<int32_t> newNumbers(oldNumbers.size());
-        for (size_t row = 0; row < newNumbers.size(); ++row)
-            newNumbers[row] = int32_t(row + 1);
-        RepointLinks(m_faces, oldNumbers, newNumbers, -1);
-        FollowFaceNumbers(oldNumbers, -1);
-    }
+    m_faces.erase(face);
+    ++m_faceListGeneration;
+    const std::vector<int32_t> oldNumbers = RenumberByRow(m_faces);
+    RepointLinks(m_faces, oldNumbers, RowNumbers(oldNumbers.size()), -1);
+    FollowFaceNumbers(oldNumbers, -1);
     if (m_owner)
         m_owner->OnTlFaceDeleted(deleted);
     UpdateVertScrollRange();

@@ -165,6 +165,10 @@ public:
 
     // ---- Faces --------------------------------------------------------------------------------
     const timeline::FaceList& Faces() const { return m_faces; }
+    // Grows whenever faces are added, removed, reordered or renumbered; an operation that tells
+    // the owner between steps stops when the faces changed under it, as face numbers then name
+    // other faces.
+    uint64_t FaceListGeneration() const { return m_faceListGeneration; }
     int FaceCount() const { return int(m_faces.size()); }
     // Adds a face with the lowest free number, its default colour and corners; tells the owner.
     // Returns the number.
@@ -178,7 +182,8 @@ public:
     int SetFaceDisplayPosition(const tagTL_FACE_DATA& face);
     // Deletes a face: each of its items (told one by one), the face itself; the faces behind it
     // are renumbered, LINK items that showed it become independent items of their linked kind,
-    // the selection is emptied. 0 (nothing done) when there is no such face.
+    // the selection is emptied. 0 (nothing done) when there is no such face, and 0 when the owner
+    // changed the faces while it was told of the items.
     int DeleteFace(int32_t channel, int32_t faceNo);
     // The viewer's face records: channel 1 is the only one.
     int GetFaceData(int32_t channel, int32_t faceNo, tagTL_FACE_DATA& face) const override;
@@ -361,6 +366,7 @@ private:
     void RefreshPanelAfterChange(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
 
     timeline::FaceList m_faces;
+    uint64_t m_faceListGeneration = 0;
     std::vector<tagTL_FACE_ITEM_DATA> m_selection;
     std::vector<tagTL_FACE_ITEM_DATA> m_itemClipboard;
 

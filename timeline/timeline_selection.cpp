@@ -53,10 +53,13 @@ TlItemHit CTimeLineModel::HitTestItem(int x, int y) const
         if (item.Start <= t && t <= end)
             return result(item, TL_PART_BODY);
     }
+    // Outside every item: the zone just before an item counts before the zone just after one.
     for (const tagTL_FACE_ITEM_DATA& item : face->Items) {
-        const int64_t end = ItemEnd(item);
         if (item.Start - margin <= t && t < item.Start)
             return result(item, TL_PART_BEFORE);
+    }
+    for (const tagTL_FACE_ITEM_DATA& item : face->Items) {
+        const int64_t end = ItemEnd(item);
         if (end < t && t <= end + margin)
             return result(item, TL_PART_AFTER);
     }

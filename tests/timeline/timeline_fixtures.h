@@ -32,7 +32,9 @@ std::vector<std::pair<int32_t, std::vector<int32_t>>> Starts(const CTimeLineMode
 class CTimeLineFixture : public ::testing::Test {
 protected:
     CTimeLineFixture();
-    void Load(std::initializer_list<tagTL_FACE_DATA> faces);
+    // Loads faces as the view does; the invariants are checked unless the fixture breaks them on
+    // purpose.
+    void Load(std::initializer_list<tagTL_FACE_DATA> faces, bool checkInvariants = true);
     // The live item, or a default record.
     tagTL_FACE_ITEM_DATA At(int32_t faceNo, int32_t start) const;
     bool Has(int32_t faceNo, int32_t start) const;
