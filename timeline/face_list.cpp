@@ -8,14 +8,12 @@ namespace timeline {
 
 namespace {
 
-template<typename A, typename B>
-int ThreeWay(const A& a, const B& b)
+template <typename A, typename B> int ThreeWay(const A& a, const B& b)
 {
     return a < b ? -1 : (b < a ? 1 : 0);
 }
 
-template<typename Faces>
-auto* FindFaceIn(Faces& faces, int32_t channel, int32_t faceNo, int32_t subNo)
+template <typename Faces> auto* FindFaceIn(Faces& faces, int32_t channel, int32_t faceNo, int32_t subNo)
 {
     for (auto& face : faces) {
         if (face.Channel == channel && face.No == faceNo && face.SubNo == subNo)
@@ -24,8 +22,7 @@ auto* FindFaceIn(Faces& faces, int32_t channel, int32_t faceNo, int32_t subNo)
     return static_cast<decltype(&faces.front())>(nullptr);
 }
 
-template<typename Faces>
-auto* FindFaceIn(Faces& faces, int32_t channel, int32_t faceNo)
+template <typename Faces> auto* FindFaceIn(Faces& faces, int32_t channel, int32_t faceNo)
 {
     for (auto& face : faces) {
         if (face.Channel == channel && face.No == faceNo)
@@ -34,8 +31,7 @@ auto* FindFaceIn(Faces& faces, int32_t channel, int32_t faceNo)
     return static_cast<decltype(&faces.front())>(nullptr);
 }
 
-template<typename Faces>
-auto* FindFaceByNoIn(Faces& faces, int32_t faceNo)
+template <typename Faces> auto* FindFaceByNoIn(Faces& faces, int32_t faceNo)
 {
     for (auto& face : faces) {
         if (face.No == faceNo)
@@ -44,13 +40,12 @@ auto* FindFaceByNoIn(Faces& faces, int32_t faceNo)
     return static_cast<decltype(&faces.front())>(nullptr);
 }
 
-template<typename Face>
-auto* FindItemIn(Face& face, int32_t start)
+template <typename Face> auto* FindItemIn(Face& face, int32_t start)
 {
     // Items are kept in start order.
     auto& items = face.Items;
     auto found = std::lower_bound(items.begin(), items.end(), start,
-                                  [](const tagTL_FACE_ITEM_DATA& item, int32_t value) { return item.Start < value; });
+        [](const tagTL_FACE_ITEM_DATA& item, int32_t value) { return item.Start < value; });
     if (found != items.end() && found->Start == start)
         return &*found;
     // Items loaded from files before they were sorted: fall back to a scan.
@@ -70,17 +65,22 @@ int CompareFaceKey(const tagTL_FACE_DATA& a, const tagTL_FACE_DATA& b)
 
 int CompareItemKey(const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b)
 {
-    return ThreeWay(std::tie(a.Channel, a.FaceNo, a.SubNo, a.Start), std::tie(b.Channel, b.FaceNo, b.SubNo, b.Start));
+    return ThreeWay(
+        std::tie(a.Channel, a.FaceNo, a.SubNo, a.Start), std::tie(b.Channel, b.FaceNo, b.SubNo, b.Start));
 }
 
 int CompareItemKeyStartFirstDescending(const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b)
 {
-    if (const int faces = ThreeWay(std::tie(b.Channel, b.FaceNo, b.SubNo), std::tie(a.Channel, a.FaceNo, a.SubNo)))
+    if (const int faces
+        = ThreeWay(std::tie(b.Channel, b.FaceNo, b.SubNo), std::tie(a.Channel, a.FaceNo, a.SubNo)))
         return faces;
     return ThreeWay(a.Start, b.Start);
 }
 
-int CompareItemKeyDescending(const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) { return CompareItemKey(b, a); }
+int CompareItemKeyDescending(const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b)
+{
+    return CompareItemKey(b, a);
+}
 
 bool IsMediaMode(int32_t mode)
 {
@@ -88,11 +88,20 @@ bool IsMediaMode(int32_t mode)
         || mode == tagTL_FACE_ITEM_DATA::MODE_MOVIE;
 }
 
-int64_t ItemEnd(const tagTL_FACE_ITEM_DATA& item) { return int64_t(item.Start) + item.PlayTime; }
+int64_t ItemEnd(const tagTL_FACE_ITEM_DATA& item)
+{
+    return int64_t(item.Start) + item.PlayTime;
+}
 
-int64_t EntryEffectLength(const tagTL_FACE_ITEM_DATA& item) { return int64_t(item.InEndTime) - item.InStartTime; }
+int64_t EntryEffectLength(const tagTL_FACE_ITEM_DATA& item)
+{
+    return int64_t(item.InEndTime) - item.InStartTime;
+}
 
-int64_t ExitEffectLength(const tagTL_FACE_ITEM_DATA& item) { return int64_t(item.OutEndTime) - item.OutStartTime; }
+int64_t ExitEffectLength(const tagTL_FACE_ITEM_DATA& item)
+{
+    return int64_t(item.OutEndTime) - item.OutStartTime;
+}
 
 void AnchorEffects(tagTL_FACE_ITEM_DATA& item)
 {
@@ -108,7 +117,10 @@ void AnchorEffects(tagTL_FACE_ITEM_DATA& item)
     }
 }
 
-bool SameItemKey(const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) { return CompareItemKey(a, b) == 0; }
+bool SameItemKey(const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b)
+{
+    return CompareItemKey(a, b) == 0;
+}
 
 tagTL_FACE_DATA* FindFace(FaceList& faces, int32_t channel, int32_t faceNo, int32_t subNo)
 {
@@ -120,16 +132,25 @@ const tagTL_FACE_DATA* FindFace(const FaceList& faces, int32_t channel, int32_t 
     return FindFaceIn(faces, channel, faceNo, subNo);
 }
 
-tagTL_FACE_DATA* FindFace(FaceList& faces, int32_t channel, int32_t faceNo) { return FindFaceIn(faces, channel, faceNo); }
+tagTL_FACE_DATA* FindFace(FaceList& faces, int32_t channel, int32_t faceNo)
+{
+    return FindFaceIn(faces, channel, faceNo);
+}
 
 const tagTL_FACE_DATA* FindFace(const FaceList& faces, int32_t channel, int32_t faceNo)
 {
     return FindFaceIn(faces, channel, faceNo);
 }
 
-tagTL_FACE_DATA* FindFaceByNo(FaceList& faces, int32_t faceNo) { return FindFaceByNoIn(faces, faceNo); }
+tagTL_FACE_DATA* FindFaceByNo(FaceList& faces, int32_t faceNo)
+{
+    return FindFaceByNoIn(faces, faceNo);
+}
 
-const tagTL_FACE_DATA* FindFaceByNo(const FaceList& faces, int32_t faceNo) { return FindFaceByNoIn(faces, faceNo); }
+const tagTL_FACE_DATA* FindFaceByNo(const FaceList& faces, int32_t faceNo)
+{
+    return FindFaceByNoIn(faces, faceNo);
+}
 
 int FaceRow(const FaceList& faces, int32_t faceNo)
 {
@@ -140,18 +161,24 @@ int FaceRow(const FaceList& faces, int32_t faceNo)
     return -1;
 }
 
-tagTL_FACE_ITEM_DATA* FindItem(tagTL_FACE_DATA& face, int32_t start) { return FindItemIn(face, start); }
+tagTL_FACE_ITEM_DATA* FindItem(tagTL_FACE_DATA& face, int32_t start)
+{
+    return FindItemIn(face, start);
+}
 
-const tagTL_FACE_ITEM_DATA* FindItem(const tagTL_FACE_DATA& face, int32_t start) { return FindItemIn(face, start); }
+const tagTL_FACE_ITEM_DATA* FindItem(const tagTL_FACE_DATA& face, int32_t start)
+{
+    return FindItemIn(face, start);
+}
 
 bool InsertItemSorted(tagTL_FACE_DATA& face, const tagTL_FACE_ITEM_DATA& item)
 {
     if (FindItem(face, item.Start))
         return false;
     auto place = std::upper_bound(face.Items.begin(), face.Items.end(), item,
-                                  [](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
-                                      return CompareItemKey(a, b) < 0;
-                                  });
+        [](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
+            return CompareItemKey(a, b) < 0;
+        });
     face.Items.insert(place, item);
     return true;
 }
@@ -159,13 +186,15 @@ bool InsertItemSorted(tagTL_FACE_DATA& face, const tagTL_FACE_ITEM_DATA& item)
 void SortItems(tagTL_FACE_DATA& face)
 {
     std::stable_sort(face.Items.begin(), face.Items.end(),
-                     [](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) { return CompareItemKey(a, b) < 0; });
+        [](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
+            return CompareItemKey(a, b) < 0;
+        });
 }
 
 void InsertFaceSorted(FaceList& faces, tagTL_FACE_DATA face)
 {
     auto place = std::upper_bound(faces.begin(), faces.end(), face,
-                                  [](const tagTL_FACE_DATA& a, const tagTL_FACE_DATA& b) { return CompareFaceKey(a, b) < 0; });
+        [](const tagTL_FACE_DATA& a, const tagTL_FACE_DATA& b) { return CompareFaceKey(a, b) < 0; });
     faces.insert(place, std::move(face));
 }
 
@@ -191,16 +220,17 @@ std::vector<int32_t> RowNumbers(size_t count)
 }
 
 int RepointLinks(FaceList& faces,
-                 const std::vector<int32_t>& oldNumbers,
-                 const std::vector<int32_t>& newNumbers,
-                 int skipRow)
+    const std::vector<int32_t>& oldNumbers,
+    const std::vector<int32_t>& newNumbers,
+    int skipRow)
 {
     int changed = 0;
     for (tagTL_FACE_DATA& face : faces) {
         for (tagTL_FACE_ITEM_DATA& item : face.Items) {
             if (item.Mode != tagTL_FACE_ITEM_DATA::MODE_LINK)
                 continue;
-            for (size_t position = 0; position < oldNumbers.size() && position < newNumbers.size(); ++position) {
+            for (size_t position = 0; position < oldNumbers.size() && position < newNumbers.size();
+                 ++position) {
                 if (int(position) == skipRow || oldNumbers[position] != item.LinkFaceNo)
                     continue;
                 if (item.LinkFaceNo != newNumbers[position]) {

@@ -65,9 +65,9 @@ std::vector<int32_t> RowNumbers(size_t count);
 // in oldNumbers (skipping position skipRow, -1 for none) and takes the new number at the first
 // match. Returns the number of items changed.
 int RepointLinks(FaceList& faces,
-                 const std::vector<int32_t>& oldNumbers,
-                 const std::vector<int32_t>& newNumbers,
-                 int skipRow);
+    const std::vector<int32_t>& oldNumbers,
+    const std::vector<int32_t>& newNumbers,
+    int skipRow);
 
 // The item a LINK shows: the item of face LinkFaceNo that starts at the LINK's start. Null when
 // there is none, or it is not a picture, camera or movie item.

@@ -55,11 +55,14 @@ void CTimeLine::AttachScrollBars(CGdiScrollBar* horizontal, CGdiScrollBar* verti
 void CTimeLine::RecalcLayout()
 {
     const QRect client = rect();
-    CTimeLineModel::RecalcLayout(TlRect { client.left(), client.top(), client.left() + client.width(),
-                                          client.top() + client.height() });
+    CTimeLineModel::RecalcLayout(TlRect {
+        client.left(), client.top(), client.left() + client.width(), client.top() + client.height() });
 }
 
-void CTimeLine::RepaintControl() { update(); }
+void CTimeLine::RepaintControl()
+{
+    update();
+}
 
 void CTimeLine::ShowWaitCursor(bool show)
 {

@@ -1,7 +1,6 @@
 #include "timeline/timeline_messages.h"
 #include "timeline/timeline_model.h"
 
-
 using namespace timeline;
 
 namespace {
@@ -67,7 +66,8 @@ int CTimeLineModel::CopyFace(int sourceRow, int targetRow)
     FollowFaceNumbers(oldNumbers, targetRow);
 
     if (m_owner)
-        m_owner->OnTlFaceCopied(FaceCopyInfo { sourceRow, targetRow, m_faces[size_t(targetRow)], oldNumbers, newNumbers });
+        m_owner->OnTlFaceCopied(
+            FaceCopyInfo { sourceRow, targetRow, m_faces[size_t(targetRow)], oldNumbers, newNumbers });
     NotifyChangeGroup(0);
     UpdateVertScrollRange();
     RepaintControl();
@@ -105,7 +105,10 @@ int CTimeLineModel::MoveFace(int sourceRow, int targetRow)
     return 1;
 }
 
-int CTimeLineModel::GetFaceIndex(int32_t faceNo) const { return FaceRow(m_faces, faceNo); }
+int CTimeLineModel::GetFaceIndex(int32_t faceNo) const
+{
+    return FaceRow(m_faces, faceNo);
+}
 
 int CTimeLineModel::GetFaceDropRow(int y) const
 {

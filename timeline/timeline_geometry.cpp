@@ -8,9 +8,15 @@ namespace {
 constexpr std::array<int, kZoomModeCount> kUnitsPerColumn = { 1000, 500, 200, 100, 50, 20, 10 };
 }
 
-int ValidZoomMode(int zoomMode) { return zoomMode >= 0 && zoomMode < kZoomModeCount ? zoomMode : kDefaultZoomMode; }
+int ValidZoomMode(int zoomMode)
+{
+    return zoomMode >= 0 && zoomMode < kZoomModeCount ? zoomMode : kDefaultZoomMode;
+}
 
-int UnitsPerColumnOfZoom(int zoomMode) { return kUnitsPerColumn[size_t(ValidZoomMode(zoomMode))]; }
+int UnitsPerColumnOfZoom(int zoomMode)
+{
+    return kUnitsPerColumn[size_t(ValidZoomMode(zoomMode))];
+}
 
 tagTL_FACE_RECT FaceRowRect(const TlRect& client, int row)
 {
@@ -62,7 +68,10 @@ int64_t CTimeLineViewport::TimeToX(int64_t time) const
     return (time - LeftEdgeTime()) / UnitsPerPixel() + client.left + kHeaderWidth;
 }
 
-int64_t CTimeLineViewport::XToTime(int64_t trackX) const { return LeftEdgeTime() + trackX * UnitsPerPixel(); }
+int64_t CTimeLineViewport::XToTime(int64_t trackX) const
+{
+    return LeftEdgeTime() + trackX * UnitsPerPixel();
+}
 
 int64_t CTimeLineViewport::ContentX(int64_t time) const
 {
@@ -75,7 +84,10 @@ int64_t CTimeLineViewport::HorzScrollMax(int64_t projectLength) const
     return projectLength / unitsPerColumn - visibleColumns + kSpareColumns;
 }
 
-int64_t CTimeLineViewport::VertScrollMax(int64_t faceCount) const { return faceCount - visibleRows; }
+int64_t CTimeLineViewport::VertScrollMax(int64_t faceCount) const
+{
+    return faceCount - visibleRows;
+}
 
 int CTimeLineViewport::RowAt(int x, int y) const
 {
@@ -87,7 +99,10 @@ int CTimeLineViewport::RowAt(int x, int y) const
 }
 
 namespace {
-int Clamped(int64_t value) { return int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
+int Clamped(int64_t value)
+{
+    return int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
 } // namespace
 
 TlRect CTimeLineViewport::PlayMarkerRect(int64_t time) const

@@ -25,7 +25,8 @@ private:
 
 } // namespace
 
-int CTimeLineModel::CollectSelectedLinks(int32_t faceNo, int32_t start, std::vector<tagTL_FACE_ITEM_DATA>* links) const
+int CTimeLineModel::CollectSelectedLinks(
+    int32_t faceNo, int32_t start, std::vector<tagTL_FACE_ITEM_DATA>* links) const
 {
     if (!links || m_selection.empty())
         return 0;
@@ -42,7 +43,7 @@ int CTimeLineModel::HasLockedSelectedLink(int32_t faceNo, int32_t start) const
     std::vector<tagTL_FACE_ITEM_DATA> links;
     CollectSelectedLinks(faceNo, start, &links);
     return std::any_of(links.begin(), links.end(),
-                       [this](const tagTL_FACE_ITEM_DATA& link) { return IsFaceLocked(link.FaceNo); })
+               [this](const tagTL_FACE_ITEM_DATA& link) { return IsFaceLocked(link.FaceNo); })
         ? 1
         : 0;
 }
@@ -60,9 +61,10 @@ int CTimeLineModel::IsLinkGroupSelected() const
         return 0;
     if (m_selection.size() == 1)
         return IsMediaMode(m_selection.front().Mode) ? 1 : 0;
-    const auto hovered = std::find_if(m_selection.begin(), m_selection.end(), [this](const tagTL_FACE_ITEM_DATA& item) {
-        return item.FaceNo == m_hover.faceNo && item.Start == m_hover.start;
-    });
+    const auto hovered
+        = std::find_if(m_selection.begin(), m_selection.end(), [this](const tagTL_FACE_ITEM_DATA& item) {
+              return item.FaceNo == m_hover.faceNo && item.Start == m_hover.start;
+          });
     if (hovered == m_selection.end())
         return 0;
     if (IsMediaMode(hovered->Mode))

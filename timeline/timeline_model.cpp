@@ -16,8 +16,8 @@ const std::array<QString, 4> kBuiltInMessageTexts = {
 
 bool IsItemKind(int32_t kind)
 {
-    return kind == tagTL_FACE_ITEM_DATA::MODE_NONE || IsMediaMode(kind) || kind == tagTL_FACE_ITEM_DATA::MODE_SOUND
-        || kind == tagTL_FACE_ITEM_DATA::MODE_LINK;
+    return kind == tagTL_FACE_ITEM_DATA::MODE_NONE || IsMediaMode(kind)
+        || kind == tagTL_FACE_ITEM_DATA::MODE_SOUND || kind == tagTL_FACE_ITEM_DATA::MODE_LINK;
 }
 
 } // namespace
@@ -26,7 +26,10 @@ CTimeLineModel::CTimeLineModel() = default;
 
 CTimeLineModel::~CTimeLineModel() = default;
 
-void CTimeLineModel::SetItemPanel(CTimeLineItemPanel* panel) { m_panel = panel ? panel : &m_nullPanel; }
+void CTimeLineModel::SetItemPanel(CTimeLineItemPanel* panel)
+{
+    m_panel = panel ? panel : &m_nullPanel;
+}
 
 void CTimeLineModel::SetScrollBars(CTimeLineScrollBar* horizontal, CTimeLineScrollBar* vertical)
 {
@@ -196,8 +199,8 @@ int CTimeLineModel::DeleteFace(int32_t channel, int32_t faceNo)
     std::vector<tagTL_FACE_ITEM_DATA> orphans;
     for (const tagTL_FACE_DATA& face : m_faces) {
         for (const tagTL_FACE_ITEM_DATA& item : face.Items) {
-            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.Channel == channel && item.LinkFaceNo == faceNo
-                && face.No != faceNo)
+            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.Channel == channel
+                && item.LinkFaceNo == faceNo && face.No != faceNo)
                 orphans.push_back(item);
         }
     }
@@ -208,9 +211,8 @@ int CTimeLineModel::DeleteFace(int32_t channel, int32_t faceNo)
             return 0;
     }
 
-    const auto face = std::find_if(m_faces.begin(), m_faces.end(), [&](const tagTL_FACE_DATA& f) {
-        return f.Channel == channel && f.No == faceNo;
-    });
+    const auto face = std::find_if(m_faces.begin(), m_faces.end(),
+        [&](const tagTL_FACE_DATA& f) { return f.Channel == channel && f.No == faceNo; });
     m_faces.erase(face);
     ++m_faceListGeneration;
     const std::vector<int32_t> oldNumbers = RenumberByRow(m_faces);
@@ -314,9 +316,10 @@ int CTimeLineModel::DeleteItem(int32_t channel, int32_t faceNo, int32_t start, i
     tagTL_FACE_DATA* face = FindFace(m_faces, channel, faceNo, subNo);
     int deleted = 0;
     if (face) {
-        const auto item = std::find_if(face->Items.begin(), face->Items.end(), [&](const tagTL_FACE_ITEM_DATA& i) {
-            return i.Channel == channel && i.FaceNo == faceNo && i.Start == start && i.SubNo == subNo;
-        });
+        const auto item
+            = std::find_if(face->Items.begin(), face->Items.end(), [&](const tagTL_FACE_ITEM_DATA& i) {
+                  return i.Channel == channel && i.FaceNo == faceNo && i.Start == start && i.SubNo == subNo;
+              });
         if (item != face->Items.end()) {
             const tagTL_FACE_ITEM_DATA removed = *item;
             face->Items.erase(item);
@@ -344,7 +347,8 @@ void CTimeLineModel::FollowItemKey(const tagTL_FACE_ITEM_DATA& before, const tag
         m_currentItem = TlItemRef { after.FaceNo, after.Start };
 }
 
-void CTimeLineModel::RefreshPanelAfterChange(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after)
+void CTimeLineModel::RefreshPanelAfterChange(
+    const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after)
 {
     SyncPanelFaceList();
     if (!m_panel->IsCurrentItem(before.Channel, before.FaceNo, before.SubNo, before.Start))
@@ -356,11 +360,11 @@ void CTimeLineModel::RefreshPanelAfterChange(const tagTL_FACE_ITEM_DATA& before,
 }
 
 int CTimeLineModel::DropItem(DropKind kind,
-                             int32_t channel,
-                             int32_t faceNo,
-                             int32_t start,
-                             int32_t subNo,
-                             const tagTL_FACE_ITEM_DATA& source)
+    int32_t channel,
+    int32_t faceNo,
+    int32_t start,
+    int32_t subNo,
+    const tagTL_FACE_ITEM_DATA& source)
 {
     tagTL_FACE_DATA* sourceFace = FindFace(m_faces, source.Channel, source.FaceNo, source.SubNo);
     tagTL_FACE_DATA* target = FindFace(m_faces, channel, faceNo, subNo);
@@ -400,29 +404,20 @@ int CTimeLineModel::DropItem(DropKind kind,
     return 1;
 }
 
-int CTimeLineModel::DropMovedItems(int32_t channel,
-                                   int32_t faceNo,
-                                   int32_t start,
-                                   int32_t subNo,
-                                   const tagTL_FACE_ITEM_DATA& source)
+int CTimeLineModel::DropMovedItems(
+    int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source)
 {
     return DropItem(DropKind::Move, channel, faceNo, start, subNo, source);
 }
 
-int CTimeLineModel::DropItemsAsCopy(int32_t channel,
-                                    int32_t faceNo,
-                                    int32_t start,
-                                    int32_t subNo,
-                                    const tagTL_FACE_ITEM_DATA& source)
+int CTimeLineModel::DropItemsAsCopy(
+    int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source)
 {
     return DropItem(DropKind::Copy, channel, faceNo, start, subNo, source);
 }
 
-int CTimeLineModel::DropAltItems(int32_t channel,
-                                 int32_t faceNo,
-                                 int32_t start,
-                                 int32_t subNo,
-                                 const tagTL_FACE_ITEM_DATA& source)
+int CTimeLineModel::DropAltItems(
+    int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source)
 {
     return DropItem(DropKind::Link, channel, faceNo, start, subNo, source);
 }
@@ -522,8 +517,8 @@ int CTimeLineModel::ApplyItemChange(const tagTL_FACE_ITEM_DATA& oldItem, const t
     *live = newItem;
     SortItems(*face);
     for (tagTL_FACE_ITEM_DATA& selected : m_selection) {
-        if (selected.Channel == newItem.Channel && selected.FaceNo == newItem.FaceNo && selected.SubNo == newItem.SubNo
-            && selected.Start == oldItem.Start) {
+        if (selected.Channel == newItem.Channel && selected.FaceNo == newItem.FaceNo
+            && selected.SubNo == newItem.SubNo && selected.Start == oldItem.Start) {
             selected = newItem;
             break;
         }

@@ -205,12 +205,15 @@ public:
     // Moves an item to a new key (face and start); its effects follow it. Refused when the key
     // is unchanged, the target face is missing, the target start is taken or the source is not
     // there. Loads the new record into the item panel.
-    int DropMovedItems(int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source);
+    int DropMovedItems(
+        int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source);
     // Copies an item to a new key; same refusals.
-    int DropItemsAsCopy(int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source);
+    int DropItemsAsCopy(
+        int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source);
     // Makes a LINK item at the new key showing the source (a picture, camera or movie item on
     // another face); it records the source's kind as its linked kind.
-    int DropAltItems(int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source);
+    int DropAltItems(
+        int32_t channel, int32_t faceNo, int32_t start, int32_t subNo, const tagTL_FACE_ITEM_DATA& source);
     // A new start keeping the end. Refused when the start is unchanged, negative or taken, or the
     // play time would not stay above 0.
     bool MoveItemTo(int32_t faceNo, int32_t oldStart, int32_t newStart);
@@ -328,11 +331,11 @@ protected:
 private:
     enum class DropKind { Move, Copy, Link };
     int DropItem(DropKind kind,
-                 int32_t channel,
-                 int32_t faceNo,
-                 int32_t start,
-                 int32_t subNo,
-                 const tagTL_FACE_ITEM_DATA& source);
+        int32_t channel,
+        int32_t faceNo,
+        int32_t start,
+        int32_t subNo,
+        const tagTL_FACE_ITEM_DATA& source);
 
     // Notifications (nothing without an owner).
     void NotifyChangeGroup(int begin);

@@ -5,7 +5,10 @@
 using namespace timeline;
 
 namespace {
-int ToInt(int64_t value) { return int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
+int ToInt(int64_t value)
+{
+    return int(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
 } // namespace
 
 void CTimeLineModel::SyncScrollBars()
@@ -31,7 +34,10 @@ void CTimeLineModel::RecalcLayout(const TlRect& client)
     SyncScrollBars();
 }
 
-int32_t CTimeLineModel::XToTime(int trackX) const { return int32_t(std::clamp<int64_t>(m_viewport.XToTime(trackX), INT32_MIN, INT32_MAX)); }
+int32_t CTimeLineModel::XToTime(int trackX) const
+{
+    return int32_t(std::clamp<int64_t>(m_viewport.XToTime(trackX), INT32_MIN, INT32_MAX));
+}
 
 int CTimeLineModel::ScrollHorz(int columns)
 {
@@ -57,14 +63,16 @@ int CTimeLineModel::ScrollVert(int rows)
 
 void CTimeLineModel::SetHorzScrollPos(int column)
 {
-    m_viewport.firstColumn = ToInt(std::max<int64_t>(std::min<int64_t>(column, m_viewport.HorzScrollMax(m_projectLength)), 0));
+    m_viewport.firstColumn
+        = ToInt(std::max<int64_t>(std::min<int64_t>(column, m_viewport.HorzScrollMax(m_projectLength)), 0));
     UpdateScrollBarPos(m_horzBar, m_viewport.firstColumn);
     RepaintControl();
 }
 
 void CTimeLineModel::SetVertScrollPos(int row)
 {
-    m_viewport.firstRow = ToInt(std::max<int64_t>(std::min<int64_t>(row, m_viewport.VertScrollMax(FaceCount())), 0));
+    m_viewport.firstRow
+        = ToInt(std::max<int64_t>(std::min<int64_t>(row, m_viewport.VertScrollMax(FaceCount())), 0));
     UpdateScrollBarPos(m_vertBar, m_viewport.firstRow);
     RepaintControl();
 }
@@ -84,7 +92,10 @@ void CTimeLineModel::EnsurePlayPositionVisible()
     RepaintControl();
 }
 
-void CTimeLineModel::SetPlayPosition(int32_t time) { m_playPosition = time; }
+void CTimeLineModel::SetPlayPosition(int32_t time)
+{
+    m_playPosition = time;
+}
 
 void CTimeLineModel::SetPlayPositionFollow(int32_t time)
 {

@@ -95,7 +95,8 @@ void CTimeLineModel::UpdateFilterIconHover(int32_t faceNo, int32_t start, int x,
     if (row < 0 || !GetItemRecord(faceNo, start, item) || item.FilterNo <= 0)
         return;
     const QImage& icon = m_appearance.Image(CTimeLineAppearance::kSlotFilterIcon);
-    const int64_t left = (int64_t(item.Start) - m_viewport.LeftEdgeTime()) / m_viewport.UnitsPerPixel() + kHeaderWidth;
+    const int64_t left
+        = (int64_t(item.Start) - m_viewport.LeftEdgeTime()) / m_viewport.UnitsPerPixel() + kHeaderWidth;
     if (left < INT32_MIN / 2 || left > INT32_MAX / 2)
         return;
     const int top = m_viewport.rowRects[size_t(row)].rcRow.top;
@@ -151,7 +152,7 @@ bool CTimeLineModel::IsFaceLocked(int32_t faceNo) const
 bool CTimeLineModel::IsSelectionLocked() const
 {
     return std::any_of(m_selection.begin(), m_selection.end(),
-                       [this](const tagTL_FACE_ITEM_DATA& item) { return IsFaceLocked(item.FaceNo); });
+        [this](const tagTL_FACE_ITEM_DATA& item) { return IsFaceLocked(item.FaceNo); });
 }
 
 int CTimeLineModel::CursorForHover() const
@@ -212,23 +213,23 @@ void CTimeLineModel::AddToSelection(const tagTL_FACE_ITEM_DATA& item)
 void CTimeLineModel::RemoveFromSelection(int32_t faceNo, int32_t start)
 {
     std::erase_if(m_selection,
-                  [&](const tagTL_FACE_ITEM_DATA& item) { return item.FaceNo == faceNo && item.Start == start; });
+        [&](const tagTL_FACE_ITEM_DATA& item) { return item.FaceNo == faceNo && item.Start == start; });
 }
 
 bool CTimeLineModel::IsItemSelected(int32_t faceNo, int32_t start) const
 {
-    return std::any_of(m_selection.begin(), m_selection.end(), [&](const tagTL_FACE_ITEM_DATA& item) {
-        return item.FaceNo == faceNo && item.Start == start;
-    });
+    return std::any_of(m_selection.begin(), m_selection.end(),
+        [&](const tagTL_FACE_ITEM_DATA& item) { return item.FaceNo == faceNo && item.Start == start; });
 }
 
 bool CTimeLineModel::IsFaceSelected(int32_t faceNo) const
 {
     return std::any_of(m_selection.begin(), m_selection.end(),
-                       [&](const tagTL_FACE_ITEM_DATA& item) { return item.FaceNo == faceNo; });
+        [&](const tagTL_FACE_ITEM_DATA& item) { return item.FaceNo == faceNo; });
 }
 
-void CTimeLineModel::LinkedItems(const tagTL_FACE_ITEM_DATA& item, std::vector<tagTL_FACE_ITEM_DATA>& linked) const
+void CTimeLineModel::LinkedItems(
+    const tagTL_FACE_ITEM_DATA& item, std::vector<tagTL_FACE_ITEM_DATA>& linked) const
 {
     // The group that shows one content at one time: a source and every LINK that mirrors it.
     int32_t sourceFace = 0;
@@ -279,9 +280,8 @@ void CTimeLineModel::SelectItemAtTime(int32_t faceNo, int32_t time)
     if (!face)
         return;
     const int32_t lock = face->Lock;
-    const auto found = std::find_if(face->Items.begin(), face->Items.end(), [&](const tagTL_FACE_ITEM_DATA& item) {
-        return item.Start <= time && time < ItemEnd(item);
-    });
+    const auto found = std::find_if(face->Items.begin(), face->Items.end(),
+        [&](const tagTL_FACE_ITEM_DATA& item) { return item.Start <= time && time < ItemEnd(item); });
     ClearSelection();
     if (found != face->Items.end()) {
         const tagTL_FACE_ITEM_DATA item = *found;
@@ -305,4 +305,7 @@ void CTimeLineModel::SelectItem(int32_t faceNo, int32_t start)
     AddToSelection(item);
 }
 
-void CTimeLineModel::SyncPanelFaceList() { m_panel->SetFaceList(*this); }
+void CTimeLineModel::SyncPanelFaceList()
+{
+    m_panel->SetFaceList(*this);
+}

@@ -4,7 +4,10 @@ using namespace timeline;
 
 namespace {
 
-QString Key(const tagTL_FACE_ITEM_DATA& item) { return QStringLiteral("%1@%2").arg(item.FaceNo).arg(item.Start); }
+QString Key(const tagTL_FACE_ITEM_DATA& item)
+{
+    return QStringLiteral("%1@%2").arg(item.FaceNo).arg(item.Start);
+}
 
 QString NameOf(unsigned message)
 {
@@ -83,7 +86,8 @@ QStringList CRecordingOwner::Log() const
             text += QStringLiteral(" %1>%2").arg(n.copyInfo->sourceRow).arg(n.copyInfo->targetRow);
         else if (n.insertInfo)
             text += QStringLiteral(" %1").arg(n.insertInfo->row);
-        else if (n.message != WM_TL_FACES_REFRESH && n.message != WM_TL_WAIT_BEGIN && n.message != WM_TL_WAIT_END)
+        else if (n.message != WM_TL_FACES_REFRESH && n.message != WM_TL_WAIT_BEGIN
+            && n.message != WM_TL_WAIT_END)
             text += u' ' + QString::number(n.wParam);
         log << text;
     }
@@ -164,13 +168,25 @@ void CRecordingOwner::OnTlSelectFace(int32_t faceNo, const tagTL_FACE_ITEM_DATA*
     Record(n);
 }
 
-void CRecordingOwner::OnTlPlayPositionSet(int32_t time) { Record(Make(WM_TL_PLAYPOS_SET, time)); }
+void CRecordingOwner::OnTlPlayPositionSet(int32_t time)
+{
+    Record(Make(WM_TL_PLAYPOS_SET, time));
+}
 
-void CRecordingOwner::OnTlPlayPositionDrag(int32_t time) { Record(Make(WM_TL_PLAYPOS_DRAG, time)); }
+void CRecordingOwner::OnTlPlayPositionDrag(int32_t time)
+{
+    Record(Make(WM_TL_PLAYPOS_DRAG, time));
+}
 
-void CRecordingOwner::OnTlInMoved(int32_t time) { Record(Make(WM_TL_IN_MOVED, time)); }
+void CRecordingOwner::OnTlInMoved(int32_t time)
+{
+    Record(Make(WM_TL_IN_MOVED, time));
+}
 
-void CRecordingOwner::OnTlOutMoved(int32_t time) { Record(Make(WM_TL_OUT_MOVED, time)); }
+void CRecordingOwner::OnTlOutMoved(int32_t time)
+{
+    Record(Make(WM_TL_OUT_MOVED, time));
+}
 
 void CRecordingOwner::OnTlFaceMoved(const FaceMoveInfo& info)
 {
@@ -187,12 +203,27 @@ void CRecordingOwner::OnTlFaceInserted(const FaceInsertInfo& info)
     Record(Make(WM_TL_FACE_INSERTED, 0).With(&RecordedNotification::insertInfo, info));
 }
 
-void CRecordingOwner::OnTlFacesRefresh() { Record(Make(WM_TL_FACES_REFRESH, 0)); }
+void CRecordingOwner::OnTlFacesRefresh()
+{
+    Record(Make(WM_TL_FACES_REFRESH, 0));
+}
 
-void CRecordingOwner::OnTlViewerSync(int ended) { Record(Make(WM_TL_VIEWER_SYNC, ended)); }
+void CRecordingOwner::OnTlViewerSync(int ended)
+{
+    Record(Make(WM_TL_VIEWER_SYNC, ended));
+}
 
-void CRecordingOwner::OnTlWaitBegin() { Record(Make(WM_TL_WAIT_BEGIN, 1)); }
+void CRecordingOwner::OnTlWaitBegin()
+{
+    Record(Make(WM_TL_WAIT_BEGIN, 1));
+}
 
-void CRecordingOwner::OnTlWaitEnd() { Record(Make(WM_TL_WAIT_END, 0)); }
+void CRecordingOwner::OnTlWaitEnd()
+{
+    Record(Make(WM_TL_WAIT_END, 0));
+}
 
-void CRecordingOwner::OnTlChangeGroup(int begin) { Record(Make(WM_TL_CHANGE_GROUP, begin)); }
+void CRecordingOwner::OnTlChangeGroup(int begin)
+{
+    Record(Make(WM_TL_CHANGE_GROUP, begin));
+}

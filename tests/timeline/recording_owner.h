@@ -20,7 +20,7 @@ struct RecordedNotification {
     std::optional<FaceCopyInfo> copyInfo;
     std::optional<FaceInsertInfo> insertInfo;
 
-    template<typename Field, typename Value>
+    template <typename Field, typename Value>
     RecordedNotification With(std::optional<Field> RecordedNotification::*field, const Value& value) &&
     {
         this->*field = value;

@@ -16,7 +16,8 @@ tagTL_FACE_ITEM_DATA Item(int32_t faceNo, int32_t start, int32_t playTime, int32
     return item;
 }
 
-tagTL_FACE_ITEM_DATA Link(int32_t faceNo, int32_t start, int32_t playTime, int32_t linkFaceNo, int32_t linkMode)
+tagTL_FACE_ITEM_DATA Link(
+    int32_t faceNo, int32_t start, int32_t playTime, int32_t linkFaceNo, int32_t linkMode)
 {
     tagTL_FACE_ITEM_DATA item = Item(faceNo, start, playTime, tagTL_FACE_ITEM_DATA::MODE_LINK);
     item.LinkFaceNo = linkFaceNo;
@@ -43,7 +44,8 @@ QString Describe(const CTimeLineModel& model)
     for (const tagTL_FACE_DATA& face : model.Faces()) {
         QStringList items;
         for (const tagTL_FACE_ITEM_DATA& item : face.Items) {
-            QString text = QStringLiteral("%1+%2 %3").arg(item.Start).arg(item.PlayTime).arg(MediaKindName(item.Mode));
+            QString text
+                = QStringLiteral("%1+%2 %3").arg(item.Start).arg(item.PlayTime).arg(MediaKindName(item.Mode));
             if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK)
                 text += QStringLiteral(">%1").arg(item.LinkFaceNo);
             items << text;
@@ -75,7 +77,11 @@ std::vector<std::pair<int32_t, std::vector<int32_t>>> Starts(const CTimeLineMode
         for (size_t index = 0; index < face.Items.size(); ++index) {
             const tagTL_FACE_ITEM_DATA& item = face.Items[index];
             const auto where = [&] {
-                return QStringLiteral("face %1 item %2@%3: ").arg(face.No).arg(item.FaceNo).arg(item.Start).toStdString();
+                return QStringLiteral("face %1 item %2@%3: ")
+                    .arg(face.No)
+                    .arg(item.FaceNo)
+                    .arg(item.Start)
+                    .toStdString();
             };
             if (item.Channel != face.Channel || item.FaceNo != face.No || item.SubNo != face.SubNo)
                 return ::testing::AssertionFailure() << where() << "key does not match its face";
@@ -86,20 +92,23 @@ std::vector<std::pair<int32_t, std::vector<int32_t>>> Starts(const CTimeLineMode
             if (index > 0) {
                 const tagTL_FACE_ITEM_DATA& previous = face.Items[index - 1];
                 if (previous.Start >= item.Start)
-                    return ::testing::AssertionFailure() << where() << "not after the previous start " << previous.Start;
+                    return ::testing::AssertionFailure()
+                        << where() << "not after the previous start " << previous.Start;
                 if (ItemEnd(previous) > item.Start)
-                    return ::testing::AssertionFailure() << where() << "overlaps the previous item ending at "
-                                                         << ItemEnd(previous);
+                    return ::testing::AssertionFailure()
+                        << where() << "overlaps the previous item ending at " << ItemEnd(previous);
             }
-            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.LinkFaceNo != 0 && !LinkPartner(faces, item))
-                return ::testing::AssertionFailure() << where() << "LINK to face " << item.LinkFaceNo << " has no partner";
+            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.LinkFaceNo != 0
+                && !LinkPartner(faces, item))
+                return ::testing::AssertionFailure()
+                    << where() << "LINK to face " << item.LinkFaceNo << " has no partner";
         }
     }
     for (const tagTL_FACE_ITEM_DATA& selected : model.Selection()) {
         tagTL_FACE_ITEM_DATA live;
         if (!model.GetItemRecord(selected.FaceNo, selected.Start, live))
-            return ::testing::AssertionFailure() << "selected item " << selected.FaceNo << "@" << selected.Start
-                                                 << " does not exist";
+            return ::testing::AssertionFailure()
+                << "selected item " << selected.FaceNo << "@" << selected.Start << " does not exist";
     }
     return ::testing::AssertionSuccess();
 }
@@ -147,6 +156,12 @@ bool CTimeLineFixture::Has(int32_t faceNo, int32_t start) const
     return model.GetItemRecord(faceNo, start, item);
 }
 
-int CTimeLineFixture::XOf(int32_t time) const { return int(model.Viewport().TimeToX(time)); }
+int CTimeLineFixture::XOf(int32_t time) const
+{
+    return int(model.Viewport().TimeToX(time));
+}
 
-int CTimeLineFixture::YOfRow(int row) const { return kRulerHeight + kRowHeight * row + kRowHeight / 2; }
+int CTimeLineFixture::YOfRow(int row) const
+{
+    return kRulerHeight + kRowHeight * row + kRowHeight / 2;
+}

@@ -10,9 +10,11 @@
 // Small face fixtures for the timeline's tests.
 
 // An item of face `faceNo` (channel 1, sub-number 0).
-tagTL_FACE_ITEM_DATA Item(int32_t faceNo, int32_t start, int32_t playTime, int32_t mode = tagTL_FACE_ITEM_DATA::MODE_IMAGE);
+tagTL_FACE_ITEM_DATA Item(
+    int32_t faceNo, int32_t start, int32_t playTime, int32_t mode = tagTL_FACE_ITEM_DATA::MODE_IMAGE);
 // A LINK item showing the item of `linkFaceNo` at the same start.
-tagTL_FACE_ITEM_DATA Link(int32_t faceNo, int32_t start, int32_t playTime, int32_t linkFaceNo, int32_t linkMode = 1);
+tagTL_FACE_ITEM_DATA Link(
+    int32_t faceNo, int32_t start, int32_t playTime, int32_t linkFaceNo, int32_t linkMode = 1);
 // A face of channel 1 with items (their face numbers are set to the face's).
 tagTL_FACE_DATA Face(int32_t faceNo, std::vector<tagTL_FACE_ITEM_DATA> items = {}, int32_t lock = 0);
 

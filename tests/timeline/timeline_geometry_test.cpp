@@ -95,7 +95,8 @@ TEST(TimelineGeometry, ScrollMaximaAndMarkers)
 {
     CTimeLineViewport viewport;
     viewport.Layout(TlRect { 0, 0, 80, 300 });
-    EXPECT_EQ(viewport.HorzScrollMax(1234), 12 + 5) << "with no visible column the range is the project plus 5";
+    EXPECT_EQ(viewport.HorzScrollMax(1234), 12 + 5)
+        << "with no visible column the range is the project plus 5";
     viewport.Layout(TlRect { 0, 0, 1000, 300 });
     EXPECT_EQ(viewport.HorzScrollMax(3000), 30 - 92 + 5);
     EXPECT_EQ(viewport.HorzScrollMax(20000), 200 - 92 + 5);

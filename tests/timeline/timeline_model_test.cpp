@@ -15,8 +15,8 @@ TEST_F(TimelineModel, AddFaceTakesTheLowestFreeNumberWithItsColourAndCorners)
         int colourEntry;
         int offset;
     };
-    const Step steps[] = { { 3, 3, 60 }, { 5, 5, 120 }, { 6, 6, 0 }, { 7, 7, 30 }, { 8, 8, 60 },
-                           { 9, 9, 90 }, { 10, 10, 120 }, { 11, 1, 0 } };
+    const Step steps[] = { { 3, 3, 60 }, { 5, 5, 120 }, { 6, 6, 0 }, { 7, 7, 30 }, { 8, 8, 60 }, { 9, 9, 90 },
+        { 10, 10, 120 }, { 11, 1, 0 } };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.number);
         owner.Clear();
@@ -27,8 +27,12 @@ TEST_F(TimelineModel, AddFaceTakesTheLowestFreeNumberWithItsColourAndCorners)
         EXPECT_EQ(face.R, int32_t(colour & 0xFF));
         EXPECT_EQ(face.G, int32_t((colour >> 8) & 0xFF));
         EXPECT_EQ(face.B, int32_t((colour >> 16) & 0xFF));
-        EXPECT_EQ(face.X, (std::array<int32_t, 4> { 800 + step.offset, 1120 + step.offset, 1120 + step.offset, 800 + step.offset }));
-        EXPECT_EQ(face.Y, (std::array<int32_t, 4> { 450 + step.offset, 450 + step.offset, 630 + step.offset, 630 + step.offset }));
+        EXPECT_EQ(face.X,
+            (std::array<int32_t, 4> {
+                800 + step.offset, 1120 + step.offset, 1120 + step.offset, 800 + step.offset }));
+        EXPECT_EQ(face.Y,
+            (std::array<int32_t, 4> {
+                450 + step.offset, 450 + step.offset, 630 + step.offset, 630 + step.offset }));
         EXPECT_EQ(face.Status, 1);
         EXPECT_EQ(face.Lock, 0);
         ASSERT_EQ(owner.Log(), QStringList { QStringLiteral("FACE_ADDED %1").arg(step.number) });
@@ -48,7 +52,8 @@ TEST_F(TimelineModel, AddFaceRecordRefusesTakenKeysBadNumbersAndRepeatedStarts)
     EXPECT_EQ(model.AddFaceRecord(Face(0)), 0);
     EXPECT_EQ(model.AddFaceRecord(Face(7, { Item(0, 100, 10), Item(0, 100, 20) })), 0);
     EXPECT_EQ(model.AddFaceRecord(Face(1)), 1);
-    EXPECT_EQ(Describe(model), QStringLiteral("1:  | 2:  | 5: 100+10 IMAGE, 300+10 IMAGE")) << "kept in key order";
+    EXPECT_EQ(Describe(model), QStringLiteral("1:  | 2:  | 5: 100+10 IMAGE, 300+10 IMAGE"))
+        << "kept in key order";
     EXPECT_TRUE(owner.received.empty()) << "loading sends nothing";
 }
 
@@ -76,7 +81,8 @@ TEST_F(TimelineModel, AddItemFillsTheGapUpToTheNextItemOrTheProjectEnd)
         { "at another item's start", 1000, Mode::MODE_MOVIE, QString() },
         { "inside an item", 1050, Mode::MODE_MOVIE, QString() },
         { "5 before the next item", 995, Mode::MODE_MOVIE, QStringLiteral("995+5 MOVIE") },
-        { "an IMAGE stops at the default image time", 2000, Mode::MODE_IMAGE, QStringLiteral("2000+500 IMAGE") },
+        { "an IMAGE stops at the default image time", 2000, Mode::MODE_IMAGE,
+            QStringLiteral("2000+500 IMAGE") },
         { "an IMAGE in a shorter gap", 900, Mode::MODE_IMAGE, QStringLiteral("900+100 IMAGE") },
         { "to the project end", 9000, Mode::MODE_SOUND, QStringLiteral("9000+1000 SOUND") },
         { "at the project end", 10000, Mode::MODE_NONE, QString() },
@@ -113,14 +119,15 @@ TEST_F(TimelineModel, AddItemFillsTheGapUpToTheNextItemOrTheProjectEnd)
 
 TEST_F(TimelineModel, DeleteFaceRenumbersTheFacesBehindItAndTheirLinks)
 {
-    Load({ Face(1, { Link(1, 0, 100, 3), Link(1, 500, 100, 2) }), Face(2, { Item(2, 500, 100), Item(2, 900, 50) }),
-           Face(3, { Item(3, 0, 100) }) });
+    Load({ Face(1, { Link(1, 0, 100, 3), Link(1, 500, 100, 2) }),
+        Face(2, { Item(2, 500, 100), Item(2, 900, 50) }), Face(3, { Item(3, 0, 100) }) });
     model.AddToSelection(At(3, 0));
     ASSERT_EQ(model.DeleteFace(1, 2), 1);
 
     EXPECT_EQ(Describe(model), QStringLiteral("1: 0+100 LINK>2, 500+100 IMAGE | 2: 0+100 IMAGE"));
-    EXPECT_EQ(owner.Log(), (QStringList { QStringLiteral("ITEM_DELETED 2@500"), QStringLiteral("ITEM_DELETED 2@900"),
-                                          QStringLiteral("ITEM_CHANGED 1@500>1@500"), QStringLiteral("FACE_DELETED 2") }));
+    EXPECT_EQ(owner.Log(),
+        (QStringList { QStringLiteral("ITEM_DELETED 2@500"), QStringLiteral("ITEM_DELETED 2@900"),
+            QStringLiteral("ITEM_CHANGED 1@500>1@500"), QStringLiteral("FACE_DELETED 2") }));
     // The LINK that showed the deleted face is an IMAGE of its own now, pointing nowhere.
     const tagTL_FACE_ITEM_DATA dissolved = At(1, 500);
     EXPECT_EQ(dissolved.LinkFaceNo, 0);
@@ -165,18 +172,22 @@ TEST_F(TimelineModel, ItemSettersReportTheChangeAndKeepTheKeysValid)
     const QString before = QStringLiteral("1: 100+200 MOVIE, 500+200 MOVIE, 900+50 MOVIE");
     const Case cases[] = {
         { "move the start earlier keeping the end", [](auto& m) { return m.MoveItemTo(1, 500, 300); },
-          QStringLiteral("1: 100+200 MOVIE, 300+400 MOVIE, 900+50 MOVIE"), QStringLiteral("ITEM_MOVED 1@500>1@300") },
+            QStringLiteral("1: 100+200 MOVIE, 300+400 MOVIE, 900+50 MOVIE"),
+            QStringLiteral("ITEM_MOVED 1@500>1@300") },
         { "move onto another start", [](auto& m) { return m.MoveItemTo(1, 500, 100); }, before, QString() },
         { "move to the same start", [](auto& m) { return m.MoveItemTo(1, 500, 500); }, before, QString() },
         { "move before 0", [](auto& m) { return m.MoveItemTo(1, 100, -1); }, before, QString() },
         { "move to the end", [](auto& m) { return m.MoveItemTo(1, 500, 700); }, before, QString() },
         { "move a missing item", [](auto& m) { return m.MoveItemTo(1, 501, 400); }, before, QString() },
         { "resize the end", [](auto& m) { return m.ResizeItemEnd(1, 100, 250); },
-          QStringLiteral("1: 100+150 MOVIE, 500+200 MOVIE, 900+50 MOVIE"), QStringLiteral("ITEM_CHANGED 1@100>1@100") },
+            QStringLiteral("1: 100+150 MOVIE, 500+200 MOVIE, 900+50 MOVIE"),
+            QStringLiteral("ITEM_CHANGED 1@100>1@100") },
         { "resize to nothing", [](auto& m) { return m.ResizeItemEnd(1, 100, 100); }, before, QString() },
-        { "link face", [](auto& m) { return m.SetItemLinkFace(1, 900, 4); }, before, QStringLiteral("ITEM_CHANGED 1@900>1@900") },
+        { "link face", [](auto& m) { return m.SetItemLinkFace(1, 900, 4); }, before,
+            QStringLiteral("ITEM_CHANGED 1@900>1@900") },
         { "kind", [](auto& m) { return m.SetItemMode(1, 900, Mode::MODE_SOUND); },
-          QStringLiteral("1: 100+200 MOVIE, 500+200 MOVIE, 900+50 SOUND"), QStringLiteral("ITEM_CHANGED 1@900>1@900") },
+            QStringLiteral("1: 100+200 MOVIE, 500+200 MOVIE, 900+50 SOUND"),
+            QStringLiteral("ITEM_CHANGED 1@900>1@900") },
         { "kind of a missing item", [](auto& m) { return m.SetItemMode(2, 900, 1); }, before, QString() },
     };
     for (const Case& c : cases) {
@@ -184,8 +195,9 @@ TEST_F(TimelineModel, ItemSettersReportTheChangeAndKeepTheKeysValid)
         CTimeLineFixture::SetUp();
         model.ResetTimeLine(true);
         model.SetProjectLength(10000);
-        Load({ Face(1, { Item(1, 100, 200, Mode::MODE_MOVIE), Item(1, 500, 200, Mode::MODE_MOVIE),
-                         Item(1, 900, 50, Mode::MODE_MOVIE) }) });
+        Load({ Face(1,
+            { Item(1, 100, 200, Mode::MODE_MOVIE), Item(1, 500, 200, Mode::MODE_MOVIE),
+                Item(1, 900, 50, Mode::MODE_MOVIE) }) });
         EXPECT_EQ(c.edit(model), !c.log.isEmpty());
         EXPECT_EQ(Describe(model), c.after);
         EXPECT_EQ(owner.Log().join(u';'), c.log);
@@ -226,7 +238,8 @@ TEST_F(TimelineModel, EffectsFollowTheItemsEnds)
 
 TEST_F(TimelineModel, DropsRefuseTakenKeysAndLinksOntoTheSourceFace)
 {
-    Load({ Face(1, { Item(1, 100, 100), Item(1, 300, 100, Mode::MODE_SOUND) }), Face(2, { Item(2, 500, 100) }) });
+    Load({ Face(1, { Item(1, 100, 100), Item(1, 300, 100, Mode::MODE_SOUND) }),
+        Face(2, { Item(2, 500, 100) }) });
     const tagTL_FACE_ITEM_DATA image = At(1, 100);
     EXPECT_EQ(model.DropMovedItems(1, 1, 100, 0, image), 0) << "the same key sends nothing";
     EXPECT_EQ(model.DropMovedItems(1, 2, 500, 0, image), 0) << "the target start is taken";
@@ -239,11 +252,12 @@ TEST_F(TimelineModel, DropsRefuseTakenKeysAndLinksOntoTheSourceFace)
     ASSERT_EQ(model.DropItemsAsCopy(1, 2, 0, 0, image), 1);
     ASSERT_EQ(model.DropAltItems(1, 2, 100, 0, image), 1);
     EXPECT_EQ(Describe(model),
-              QStringLiteral("1: 100+100 IMAGE, 300+100 SOUND | 2: 0+100 IMAGE, 100+100 LINK>1, 500+100 IMAGE"));
+        QStringLiteral("1: 100+100 IMAGE, 300+100 SOUND | 2: 0+100 IMAGE, 100+100 LINK>1, 500+100 IMAGE"));
     EXPECT_EQ(At(2, 100).LinkMode, Mode::MODE_IMAGE) << "a LINK records the kind it shows";
-    EXPECT_EQ(owner.Log(), (QStringList { QStringLiteral("ITEM_COPIED 1@100>2@0"), QStringLiteral("ITEM_COPIED 1@100>2@100") }));
+    EXPECT_EQ(owner.Log(),
+        (QStringList { QStringLiteral("ITEM_COPIED 1@100>2@0"), QStringLiteral("ITEM_COPIED 1@100>2@100") }));
     EXPECT_EQ(panel.calls.filter(QStringLiteral("SetItem")),
-              (QStringList { QStringLiteral("SetItem 2@0"), QStringLiteral("SetItem 2@100") }));
+        (QStringList { QStringLiteral("SetItem 2@0"), QStringLiteral("SetItem 2@100") }));
     EXPECT_TRUE(TimelineInvariantsHold(model));
 }
 
@@ -287,7 +301,8 @@ TEST_F(TimelineModel, SetItemDataAndApplyItemChangeReplaceRecordsWithoutNotifyin
     tagTL_FACE_ITEM_DATA later = edited;
     later.Start = 800;
     EXPECT_EQ(model.ApplyItemChange(edited, later), 1);
-    EXPECT_EQ(Describe(model), QStringLiteral("1: 100+100 IMAGE, 600+100 IMAGE, 800+100 IMAGE")) << "kept in start order";
+    EXPECT_EQ(Describe(model), QStringLiteral("1: 100+100 IMAGE, 600+100 IMAGE, 800+100 IMAGE"))
+        << "kept in start order";
     EXPECT_EQ(model.Selection()[0], later);
     tagTL_FACE_ITEM_DATA onto = later;
     onto.Start = 100;

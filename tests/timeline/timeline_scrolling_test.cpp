@@ -48,9 +48,12 @@ TEST_F(TimelineScrolling, ScrollingStopsAtBothEndsAndSaysSo)
         int to;
     };
     const Case horizontal[] = {
-        { "one column on", 10, 1, 1, 11 },   { "back at column 0", 0, -1, 0, 0 },
-        { "on at the last column", 113, 1, 0, 113 }, { "onto the last column", 112, 1, 0, 113 },
-        { "far past the end", 50, 1000, 0, 113 }, { "far before the start", 50, -1000, 0, 0 },
+        { "one column on", 10, 1, 1, 11 },
+        { "back at column 0", 0, -1, 0, 0 },
+        { "on at the last column", 113, 1, 0, 113 },
+        { "onto the last column", 112, 1, 0, 113 },
+        { "far past the end", 50, 1000, 0, 113 },
+        { "far before the start", 50, -1000, 0, 0 },
     };
     for (const Case& c : horizontal) {
         SCOPED_TRACE(c.name);
@@ -60,7 +63,9 @@ TEST_F(TimelineScrolling, ScrollingStopsAtBothEndsAndSaysSo)
         EXPECT_EQ(horz.position, c.to);
     }
     const Case vertical[] = {
-        { "one row on", 0, 1, 1, 1 }, { "on at the last row", 3, 1, 0, 3 }, { "back at row 0", 0, -1, 0, 0 },
+        { "one row on", 0, 1, 1, 1 },
+        { "on at the last row", 3, 1, 0, 3 },
+        { "back at row 0", 0, -1, 0, 0 },
     };
     for (const Case& c : vertical) {
         SCOPED_TRACE(c.name);
@@ -113,9 +118,9 @@ TEST_F(TimelineScrolling, PlaybackRunsToTheMiddleAndThenScrollsUnderThePlayhead)
     };
     // 92 visible columns: the middle is column 46.
     const Case cases[] = {
-        { 3, 0, 4600, 100, 0 },   // up to the middle nothing scrolls
+        { 3, 0, 4600, 100, 0 }, // up to the middle nothing scrolls
         { 3, 4700, 4900, 100, 3 }, // past the middle one column per call
-        { 6, 470, 470, 10, 2 },    // two columns per call in mode 6
+        { 6, 470, 470, 10, 2 }, // two columns per call in mode 6
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << " from " << c.from);
@@ -147,7 +152,8 @@ TEST_F(TimelineScrolling, ZoomRedoesTheRangesAndClampsOnlyTheHorizontalBar)
     EXPECT_EQ(horz.maximum, 0);
     EXPECT_EQ(horz.position, 0);
     EXPECT_EQ(model.FirstColumn(), 100) << "the view brings the playhead back with EnsurePlayPositionVisible";
-    EXPECT_EQ(model.PlayMarkerRect(), (TlRect { 80 + 10 - 12, 5, 80 + 10 + 12, 20 })) << "markers follow the scale";
+    EXPECT_EQ(model.PlayMarkerRect(), (TlRect { 80 + 10 - 12, 5, 80 + 10 + 12, 20 }))
+        << "markers follow the scale";
     EXPECT_EQ(model.InMarkerRect().left, 85);
 
     model.SetZoomMode(-1);

@@ -13,9 +13,10 @@ class TimelineSelection : public CTimeLineFixture { };
 
 TEST_F(TimelineSelection, ItemPartsUnderAPoint)
 {
-    Load({ Face(1, { Item(1, 0, 100), Item(1, 100, 100), Item(1, 1000, 80), Item(1, 2000, 1000),
-                     Item(1, 4000, 500) }),
-           Face(2, { Item(2, 1000, 1000), Item(2, 2040, 500) }) });
+    Load({ Face(1,
+               { Item(1, 0, 100), Item(1, 100, 100), Item(1, 1000, 80), Item(1, 2000, 1000),
+                   Item(1, 4000, 500) }),
+        Face(2, { Item(2, 1000, 1000), Item(2, 2040, 500) }) });
     struct Case {
         const char* name;
         int row;
@@ -23,8 +24,10 @@ TEST_F(TimelineSelection, ItemPartsUnderAPoint)
         TlItemHit hit;
     };
     const Case cases[] = {
-        { "short item: 30 after the start is the body (edges of 26)", 0, 1030, { 1, 1, 1000, 1080, TL_PART_BODY } },
-        { "short item: 20 after the start is its left edge", 0, 1020, { 1, 1, 1000, 1080, TL_PART_LEFT_EDGE } },
+        { "short item: 30 after the start is the body (edges of 26)", 0, 1030,
+            { 1, 1, 1000, 1080, TL_PART_BODY } },
+        { "short item: 20 after the start is its left edge", 0, 1020,
+            { 1, 1, 1000, 1080, TL_PART_LEFT_EDGE } },
         { "adjacent items: the first one's right edge wins", 0, 100, { 1, 1, 0, 100, TL_PART_RIGHT_EDGE } },
         { "long item: left edge zone of 50", 0, 2050, { 1, 1, 2000, 3000, TL_PART_LEFT_EDGE } },
         { "long item: body", 0, 2060, { 1, 1, 2000, 3000, TL_PART_BODY } },
@@ -33,8 +36,9 @@ TEST_F(TimelineSelection, ItemPartsUnderAPoint)
         { "just after an item", 0, 4540, { 1, 1, 4000, 4500, TL_PART_AFTER } },
         { "past the zone after an item", 0, 4560, {} },
         { "covered by another item: its own part, not the zone before the next", 1, 2000,
-          { 1, 2, 1000, 2000, TL_PART_RIGHT_EDGE } },
-        { "just before one item and just after another: before wins", 1, 2010, { 1, 2, 2040, 2540, TL_PART_BEFORE } },
+            { 1, 2, 1000, 2000, TL_PART_RIGHT_EDGE } },
+        { "just before one item and just after another: before wins", 1, 2010,
+            { 1, 2, 2040, 2540, TL_PART_BEFORE } },
         { "a row without a face", 2, 1000, {} },
     };
     for (const Case& c : cases) {
@@ -86,9 +90,15 @@ TEST_F(TimelineSelection, EffectAreasAndTheirHandles)
         TlEffectHit hit;
     };
     const Case cases[] = {
-        { 1020, 20, { TL_EFFECT_ENTRY, 0 } }, { 1050, 20, { TL_EFFECT_ENTRY, 1 } }, { 1000, 20, { TL_EFFECT_ENTRY, 0 } },
-        { 1100, 20, {} },                      { 1420, 20, { TL_EFFECT_EXIT, 1 } },  { 1460, 20, { TL_EFFECT_EXIT, 0 } },
-        { 1400, 20, {} },                      { 1050, 5, {} },                       { 1050, 31, {} },
+        { 1020, 20, { TL_EFFECT_ENTRY, 0 } },
+        { 1050, 20, { TL_EFFECT_ENTRY, 1 } },
+        { 1000, 20, { TL_EFFECT_ENTRY, 0 } },
+        { 1100, 20, {} },
+        { 1420, 20, { TL_EFFECT_EXIT, 1 } },
+        { 1460, 20, { TL_EFFECT_EXIT, 0 } },
+        { 1400, 20, {} },
+        { 1050, 5, {} },
+        { 1050, 31, {} },
         { 1050, 29, { TL_EFFECT_ENTRY, 1 } },
     };
     for (const Case& c : cases) {
@@ -122,7 +132,8 @@ TEST_F(TimelineSelection, FilterIconHoverUsesTheSkinsIcon)
 
 TEST_F(TimelineSelection, LookupsByTime)
 {
-    Load({ Face(1, { Item(1, 100, 50), Item(1, 300, 50), Item(1, 500, 50) }, 1), Face(2, { Item(2, 100, 50) }) });
+    Load({ Face(1, { Item(1, 100, 50), Item(1, 300, 50), Item(1, 500, 50) }, 1),
+        Face(2, { Item(2, 100, 50) }) });
     tagTL_FACE_ITEM_DATA found;
     EXPECT_TRUE(model.FindPreviousItem(1, 300, found));
     EXPECT_EQ(found.Start, 100) << "an item starting at the time is not the previous one";
@@ -148,9 +159,10 @@ TEST_F(TimelineSelection, LookupsByTime)
 
 TEST_F(TimelineSelection, LinkedItemsAreSelectedAndDeselectedTogether)
 {
-    Load({ Face(1, { Link(1, 300, 100, 2) }), Face(2, { Item(2, 300, 100, Mode::MODE_MOVIE), Item(2, 800, 50, Mode::MODE_SOUND) }),
-           Face(5, { Link(5, 300, 10, 2), Link(5, 310, 100, 2) }) },
-         false);
+    Load({ Face(1, { Link(1, 300, 100, 2) }),
+             Face(2, { Item(2, 300, 100, Mode::MODE_MOVIE), Item(2, 800, 50, Mode::MODE_SOUND) }),
+             Face(5, { Link(5, 300, 10, 2), Link(5, 310, 100, 2) }) },
+        false);
     struct Case {
         const char* name;
         tagTL_FACE_ITEM_DATA clicked;
@@ -158,7 +170,8 @@ TEST_F(TimelineSelection, LinkedItemsAreSelectedAndDeselectedTogether)
     };
     const Case cases[] = {
         { "a source selects its LINKs at its start", At(2, 300), { { 1, 300 }, { 5, 300 }, { 2, 300 } } },
-        { "a LINK selects its source and the other LINKs", At(5, 300), { { 2, 300 }, { 1, 300 }, { 5, 300 } } },
+        { "a LINK selects its source and the other LINKs", At(5, 300),
+            { { 2, 300 }, { 1, 300 }, { 5, 300 } } },
         { "a SOUND links nothing", At(2, 800), { { 2, 800 } } },
         { "a LINK without a source item", At(5, 310), { { 5, 310 } } },
     };
@@ -197,9 +210,9 @@ TEST_F(TimelineSelection, TheViewerSelectsTheItemUnderATime)
     };
     const Case cases[] = {
         { "an item with its LINK", 1, 150, { { 2, 100 }, { 1, 100 } },
-          { QStringLiteral("SetFaceList"), QStringLiteral("SetItem 1@100"), QStringLiteral("SetLock 0") } },
+            { QStringLiteral("SetFaceList"), QStringLiteral("SetItem 1@100"), QStringLiteral("SetLock 0") } },
         { "an item of a locked face locks the pages", 2, 100, { { 1, 100 }, { 2, 100 } },
-          { QStringLiteral("SetFaceList"), QStringLiteral("SetItem 2@100"), QStringLiteral("SetLock 1") } },
+            { QStringLiteral("SetFaceList"), QStringLiteral("SetItem 2@100"), QStringLiteral("SetLock 1") } },
         { "between items", 1, 300, {}, { QStringLiteral("ClearItem") } },
         { "face 0", 0, 100, {}, { QStringLiteral("ClearItem") } },
         { "an item's end is not in it", 1, 600, {}, { QStringLiteral("ClearItem") } },
@@ -265,8 +278,18 @@ TEST_F(TimelineSelection, CursorFollowsTheHoverAndTheDrag)
 TEST(TimelineFiles, KindOfAFileByItsExtension)
 {
     const std::pair<const char*, int32_t> cases[] = {
-        { "/a/b/photo.JPG", 1 }, { "x.jpeg", 1 }, { "x.bmp", 1 }, { "x.Png", 1 }, { "clip.mov", 3 }, { "clip.MP4", 3 },
-        { "song.mp3", 6 },        { "song.wav", 6 }, { "x.gif", 0 },  { "noext", 0 },  { "dot.", 0 },      { "dir.mp4/x", 0 },
+        { "/a/b/photo.JPG", 1 },
+        { "x.jpeg", 1 },
+        { "x.bmp", 1 },
+        { "x.Png", 1 },
+        { "clip.mov", 3 },
+        { "clip.MP4", 3 },
+        { "song.mp3", 6 },
+        { "song.wav", 6 },
+        { "x.gif", 0 },
+        { "noext", 0 },
+        { "dot.", 0 },
+        { "dir.mp4/x", 0 },
     };
     for (const auto& [path, kind] : cases)
         EXPECT_EQ(CTimeLineModel::GetMediaKindFromFile(QString::fromUtf8(path)), kind) << path;
