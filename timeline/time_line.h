@@ -24,6 +24,7 @@ public:
     void AttachScrollBars(CGdiScrollBar* horizontal, CGdiScrollBar* vertical);
     // Lays the rows out again after the view resized the control.
     void RecalcLayout();
+    using CTimeLineModel::RecalcLayout;
 
 protected:
     void RepaintControl() override;
