@@ -1,5 +1,7 @@
 #include "timeline/timeline_model.h"
 
+#include "project/quicktime_media.h"
+
 #include <algorithm>
 
 using namespace timeline;

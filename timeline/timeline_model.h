@@ -13,6 +13,7 @@
 
 #include <QString>
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -69,6 +70,8 @@ struct TlItemRef {
 //
 // Invariants the operations keep: faces sorted by (channel, number, sub-number); each face's
 // items sorted by start with no two on one start.
+class CQuickTimeMedia;
+
 class CTimeLineModel : public CTimeLineFaceAccess {
 public:
     CTimeLineModel();
@@ -323,6 +326,100 @@ public:
     // Makes the item current and refreshes the panel with it; clears the panel when it is gone.
     void SetItemLink(int32_t channel, int32_t faceNo, int32_t subNo, int32_t start);
 
+    // ---- Item drag commit ---------------------------------------------------------------------
+    // Whether the item, with its play time, may lie on the face from `start`. An item that would
+    // start inside another and run past its end may move to that item's end (when the snap is on
+    // and the drag is no link drag); with trimToFit an item that would run into the next one is
+    // shortened to the gap. `start` and `item` change only when the answer is 1. With
+    // skipSelected the item's own record and the selected items are no obstacles.
+    int CanPlaceItem(int32_t channel,
+                     int32_t faceNo,
+                     int32_t subNo,
+                     int32_t& start,
+                     tagTL_FACE_ITEM_DATA& item,
+                     bool skipSelected,
+                     bool trimToFit) const;
+    // Off while a paste runs: an item that would overlap another is left out, not pushed behind it.
+    bool SnapAfterOverlap() const { return m_snapAfterOverlap; }
+    // Commits the item drag of mouse state 2 (move), 15 (copy) or 18 (link) released at (x, y):
+    // the selected items land on the face and time under the point, keeping their arrangement;
+    // `grabbed` is the item held at the press and grabOffsetPx the distance in pixels from its
+    // left end to the cursor. All or nothing: when any item has no face or does not fit, nothing
+    // changes and the selection stays (result 0).
+    int CommitItemDrag(int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed);
+
+    // ---- Editing the selected items -------------------------------------------------------------
+    // Mode 0 aligns the starts to the earliest selected start, 1 to the latest; items that cannot
+    // move without overlapping a neighbour stay.
+    void AlignStartTime(int mode);
+    // Mode 2 aligns the play times to the shortest, 3 to the longest; items whose effects would
+    // not fit, or that would run into the next item, stay.
+    void AlignDuration(int mode);
+    // Closes the smallest gap before the selected items of each face (forward) or after them
+    // (backward).
+    void PackItemsForward();
+    void PackItemsBackward();
+    // Splits every selected item that the playhead lies strictly inside into two.
+    void SplitItemAtPlayPosition();
+    // Sets the lengths of an item's effects after an effect edge was dragged.
+    int SetItemEffectTimes(int32_t faceNo, int32_t start, int32_t entryLength, int32_t exitLength);
+    // Adds the items of faces firstFaceNo..lastFaceNo (0 or less: to the last face) that meet the
+    // time span, with their linked items.
+    void SelectItemsInRange(int32_t firstFaceNo, int32_t lastFaceNo, int32_t startTime, int32_t endTime);
+
+    // ---- Clipboards -----------------------------------------------------------------------------
+    const std::vector<tagTL_FACE_ITEM_DATA>& ItemClipboard() const { return m_itemClipboard; }
+    // Copies the selected items; the number copied.
+    int CopySelectedItems();
+    // Pastes the clipboard with its first item on the face at the time, keeping the items'
+    // arrangement; items that would fall off the faces or the project, or overlap, are left out.
+    void PasteItems(int32_t faceNo, int32_t time);
+    // On the current face at the playhead.
+    void PasteItemsAtPlayPosition();
+    // The effects and filter of the current item, for pasting on the selected items.
+    int CopyItemEffect();
+    int PasteItemEffect();
+    // Mask 1 clears the entry effects, 2 the exit effects, 3 both.
+    int ClearItemEffects(int mask);
+    int CopyItemFilter();
+    int PasteItemFilter();
+    int ClearItemFilters();
+    bool HasEffectBuffer() const { return m_effectBuffer.has_value(); }
+    bool HasFilterBuffer() const { return m_filterBuffer.has_value(); }
+    bool HasPositionBuffer() const { return m_positionBuffer.has_value(); }
+    // The corners of the current face, for pasting on another face.
+    int CopyFaceDisplayPosition();
+    int PasteFaceDisplayPosition();
+    // Switches the drawing of effect bars.
+    void ToggleEffectDisplay();
+    int EffectDisplay() const { return m_effectDisplay; }
+    // The thumbnail file of a pasted picture or movie item; 1 when written.
+    int CreateItemThumbnail(const tagTL_FACE_ITEM_DATA& item);
+    // Whether the effect table allows the effect for items of that kind (never for a LINK).
+    int IsEffectUsableForMode(int32_t effectNo, int32_t mode) const;
+    // The media access used for thumbnails and dropped files.
+    CQuickTimeMedia& Media();
+
+    // ---- Pop-up menu and its commands -------------------------------------------------------
+    // A right-button release at (x, y): selects what lies under it and remembers the face and
+    // time. True when the pop-up menu may be shown (a project is open and no drag runs).
+    bool OnRButtonUp(int x, int y, bool ctrl);
+    // The pop-up menu with the language texts, greyed and checked for what was clicked.
+    timeline::MenuEntry BuildContextMenu() const;
+    // Runs a command of the pop-up menu (or the view's FACE add); false for an unknown id.
+    bool RunCommand(int commandId);
+    void OnFaceAdd();
+    void OnFaceDelete();
+    void OnFaceInsert();
+    void OnFacePositionClear();
+    void OnItemAdd(int32_t kind);
+    void OnItemDelete();
+    void OnItemDeleteSelected();
+    void OnItemPaste();
+    void OnItemSelectAllInFace();
+    // Shows the item panel with page 0 (properties), 1 (effects) or 2 (filter).
+    void ShowPanelPage(int tab);
+
 protected:
     // Hooks for the widget: repaint the control, show the wait cursor.
     virtual void RepaintControl() { }
@@ -365,6 +462,28 @@ private:
     void SetFrameColor(tagTL_FACE_DATA& face, int entry) const;
 
     tagTL_FACE_ITEM_DATA* FindLiveItem(int32_t faceNo, int32_t start);
+    int PlaceItem(const tagTL_FACE_DATA& face,
+                  int32_t& start,
+                  tagTL_FACE_ITEM_DATA& item,
+                  bool skipSelected,
+                  bool trimToFit,
+                  bool snap) const;
+    // The frame of the commands on the selected items: refused (false) when nothing is selected
+    // or a selected item lies on a locked face; else opens the change group.
+    bool BeginSelectionCommand();
+    void EndSelectionCommand();
+    // Items of a locked face never change; the refusal is silent.
+    bool HasLockedSelection() const { return IsSelectionLocked(); }
+    // The LINK check: each LINK of the set without another item of the set on its face at its
+    // start with its play time takes its linked kind.
+    void ApplyLinkCheck(const std::vector<tagTL_FACE_ITEM_DATA>& items);
+    // LINK items left without the item they show after items moved away from `vacated` keys or
+    // were made at `made` keys become independent items of their linked kind.
+    void ReleaseOrphanLinks(const std::vector<tagTL_FACE_ITEM_DATA>& vacated,
+                            const std::vector<tagTL_FACE_ITEM_DATA>& made);
+    // Stores a changed item of a selection command, tells the owner and refreshes the panel.
+    void WriteChangedItem(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
+    bool AskYesNo(const QString& text) const;
     void LinkedItems(const tagTL_FACE_ITEM_DATA& item, std::vector<tagTL_FACE_ITEM_DATA>& linked) const;
     void RefreshPanelAfterChange(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
 
@@ -372,6 +491,21 @@ private:
     uint64_t m_faceListGeneration = 0;
     std::vector<tagTL_FACE_ITEM_DATA> m_selection;
     std::vector<tagTL_FACE_ITEM_DATA> m_itemClipboard;
+    // The entry and exit effect (pattern, direction, start, end each) of the copied item.
+    std::optional<std::array<int32_t, 8>> m_effectBuffer;
+    struct FilterBuffer {
+        int32_t filterNo = 0;
+        std::array<int32_t, tagTL_FACE_ITEM_DATA::FILTER_PARAMS> params {};
+    };
+    std::optional<FilterBuffer> m_filterBuffer;
+    struct PositionBuffer {
+        std::array<int32_t, 4> x {};
+        std::array<int32_t, 4> y {};
+    };
+    std::optional<PositionBuffer> m_positionBuffer;
+    bool m_snapAfterOverlap = true;
+    int m_effectDisplay = 0;
+    std::unique_ptr<CQuickTimeMedia> m_media;
 
     CTimeLineOwner* m_owner = nullptr;
     CNullTimeLineItemPanel m_nullPanel;
