@@ -1,4 +1,5 @@
 #include "core/constant_tables.h"
+#include "tests/core/qstring_printer.h"
 #include "tests/fixtures/temp_folder.h"
 #include "timeline/timeline_appearance.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "tests/core/qstring_printer.h"
 #include "tests/timeline/recording_owner.h"
 #include "tests/timeline/recording_panel.h"
 #include "timeline/timeline_model.h"

@@ -1,3 +1,4 @@
+#include "tests/core/qstring_printer.h"
 #include "timeline/timeline_geometry.h"
 
 #include <gtest/gtest.h>
