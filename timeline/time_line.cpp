@@ -4,6 +4,7 @@
 #include "timeline/timeline_messages.h"
 
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPainter>
 
 // One of the view's scroll bars as the model drives it.
@@ -21,6 +22,29 @@ public:
 private:
     CGdiScrollBar* m_bar;
 };
+
+void FillContextMenu(QMenu& menu, const timeline::MenuEntry& entry)
+{
+    using Kind = timeline::MenuEntry::Kind;
+    for (const timeline::MenuEntry& child : entry.entries) {
+        switch (child.kind) {
+        case Kind::Separator:
+            menu.addSeparator();
+            break;
+        case Kind::Popup:
+            FillContextMenu(*menu.addMenu(child.text), child);
+            break;
+        case Kind::Command: {
+            QAction* action = menu.addAction(child.text);
+            action->setData(child.commandId);
+            action->setEnabled(child.enabled);
+            action->setCheckable(child.checked);
+            action->setChecked(child.checked);
+            break;
+        }
+        }
+    }
+}
 
 CTimeLine::CTimeLine(QWidget* parent)
     : QWidget(parent)
@@ -50,6 +74,15 @@ void CTimeLine::AttachScrollBars(CGdiScrollBar* horizontal, CGdiScrollBar* verti
     m_horzLink = horizontal ? std::make_unique<CScrollBarLink>(horizontal) : nullptr;
     m_vertLink = vertical ? std::make_unique<CScrollBarLink>(vertical) : nullptr;
     SetScrollBars(m_horzLink.get(), m_vertLink.get());
+}
+
+void CTimeLine::ShowContextMenu(const QPoint& screenPoint)
+{
+    QMenu menu(this);
+    FillContextMenu(menu, BuildContextMenu());
+    setCursor(Qt::ArrowCursor);
+    if (const QAction* chosen = menu.exec(screenPoint))
+        RunCommand(chosen->data().toInt());
 }
 
 void CTimeLine::RecalcLayout()

@@ -13,7 +13,8 @@ namespace {
 // Pictures, cameras and movies, and LINKs that show one: the items that carry a filter.
 bool TakesFilter(const tagTL_FACE_ITEM_DATA& item)
 {
-    return IsMediaMode(item.Mode) || (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && IsMediaMode(item.LinkMode));
+    return IsMediaMode(item.Mode)
+        || (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && IsMediaMode(item.LinkMode));
 }
 
 // Those and sounds carry effects.
@@ -41,11 +42,16 @@ int CTimeLineModel::CopySelectedItems()
         return 0;
     m_itemClipboard = m_selection;
     std::stable_sort(m_itemClipboard.begin(), m_itemClipboard.end(),
-                     [](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) { return CompareItemKey(a, b) < 0; });
+        [](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
+            return CompareItemKey(a, b) < 0;
+        });
     return int(m_itemClipboard.size());
 }
 
-void CTimeLineModel::PasteItemsAtPlayPosition() { PasteItems(m_currentFace, m_playPosition); }
+void CTimeLineModel::PasteItemsAtPlayPosition()
+{
+    PasteItems(m_currentFace, m_playPosition);
+}
 
 void CTimeLineModel::PasteItems(int32_t faceNo, int32_t time)
 {
@@ -66,11 +72,12 @@ void CTimeLineModel::PasteItems(int32_t faceNo, int32_t time)
         tagTL_FACE_ITEM_DATA item = copied;
         const int64_t targetFace = item.FaceNo + faceOffset;
         const int64_t start = item.Start + timeOffset;
-        const tagTL_FACE_DATA* face = targetFace > 0 && targetFace <= INT32_MAX ? FindFace(m_faces, 1, int32_t(targetFace))
-                                                                                 : nullptr;
+        const tagTL_FACE_DATA* face
+            = targetFace > 0 && targetFace <= INT32_MAX ? FindFace(m_faces, 1, int32_t(targetFace)) : nullptr;
         if (!face || face->Lock == 1 || start < 0 || start > m_projectLength)
             continue;
-        if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK) {
+        // A LINK not yet pointed at a face stays so.
+        if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.LinkFaceNo != 0) {
             const int64_t linkFace = item.LinkFaceNo + faceOffset;
             if (linkFace > FaceCount() || linkFace <= 0) {
                 item.Mode = item.LinkMode;
@@ -123,20 +130,24 @@ void CTimeLineModel::PasteItems(int32_t faceNo, int32_t time)
 int CTimeLineModel::CreateItemThumbnail(const tagTL_FACE_ITEM_DATA& item)
 {
     const int32_t kind = item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK ? item.LinkMode : item.Mode;
-    if ((kind != tagTL_FACE_ITEM_DATA::MODE_IMAGE && kind != tagTL_FACE_ITEM_DATA::MODE_MOVIE) || item.FilePath.isEmpty()
-        || m_projectFolder.isEmpty() || !platform::IsSafeComponent(m_projectName))
+    if ((kind != tagTL_FACE_ITEM_DATA::MODE_IMAGE && kind != tagTL_FACE_ITEM_DATA::MODE_MOVIE)
+        || item.FilePath.isEmpty() || m_projectFolder.isEmpty() || !platform::IsSafeComponent(m_projectName))
         return 0;
-    const QString thumbnail = platform::JoinPath(
-        platform::JoinPath(m_projectFolder, m_projectName),
-        QStringLiteral("Channel_%1/Face_%2/thumbnail_%3.jpg").arg(item.Channel).arg(item.FaceNo).arg(item.Start));
+    const QString thumbnail = platform::JoinPath(platform::JoinPath(m_projectFolder, m_projectName),
+        QStringLiteral("Channel_%1/Face_%2/thumbnail_%3.jpg")
+            .arg(item.Channel)
+            .arg(item.FaceNo)
+            .arg(item.Start));
     ThumbnailWriter writer;
     if (kind == tagTL_FACE_ITEM_DATA::MODE_IMAGE)
         return writer.WriteFile(item.FilePath, thumbnail);
     CQuickTimeMedia& media = Media();
     if (!media.OpenMovie(item.FilePath))
         return 0;
-    const int64_t frameMs = item.ThumbnailTime >= 0 ? int64_t(item.ThumbnailTime) * 10 : media.MovieDuration() / 2;
-    const int written = writer.WriteBitmap(media.GetFrameBitmap(int32_t(std::min<int64_t>(frameMs, INT32_MAX))), thumbnail);
+    const int64_t frameMs
+        = item.ThumbnailTime >= 0 ? int64_t(item.ThumbnailTime) * 10 : media.MovieDuration() / 2;
+    const int written
+        = writer.WriteBitmap(media.GetFrameBitmap(int32_t(std::min<int64_t>(frameMs, INT32_MAX))), thumbnail);
     media.CloseMovie();
     return written;
 }
@@ -155,10 +166,11 @@ int CTimeLineModel::IsEffectUsableForMode(int32_t effectNo, int32_t mode) const
 int CTimeLineModel::CopyItemEffect()
 {
     tagTL_FACE_ITEM_DATA item;
-    if (!m_projectOpen || !GetItemRecord(m_currentItem.faceNo, m_currentItem.start, item) || !TakesEffects(item))
+    if (!m_projectOpen || !GetItemRecord(m_currentItem.faceNo, m_currentItem.start, item)
+        || !TakesEffects(item))
         return 0;
-    m_effectBuffer = std::array<int32_t, 8> { item.InPattern,  item.InDirection,  item.InStartTime,  item.InEndTime,
-                                              item.OutPattern, item.OutDirection, item.OutStartTime, item.OutEndTime };
+    m_effectBuffer = std::array<int32_t, 8> { item.InPattern, item.InDirection, item.InStartTime,
+        item.InEndTime, item.OutPattern, item.OutDirection, item.OutStartTime, item.OutEndTime };
     return 0;
 }
 
@@ -227,7 +239,8 @@ int CTimeLineModel::ClearItemEffects(int mask)
 int CTimeLineModel::CopyItemFilter()
 {
     tagTL_FACE_ITEM_DATA item;
-    if (!m_projectOpen || !GetItemRecord(m_currentItem.faceNo, m_currentItem.start, item) || !TakesFilter(item))
+    if (!m_projectOpen || !GetItemRecord(m_currentItem.faceNo, m_currentItem.start, item)
+        || !TakesFilter(item))
         return 0;
     m_filterBuffer = FilterBuffer { item.FilterNo, item.Param };
     return 0;

@@ -16,8 +16,8 @@ constexpr int kTextDeleteItem = 2;
 constexpr int kTextDeleteItems = 3;
 
 // The commands that change a face or its items, greyed on a locked face.
-constexpr std::initializer_list<int> kItemAddCommands
-    = { ID_ITEM_ADD_NONE, ID_ITEM_ADD_IMAGE, ID_ITEM_ADD_CAMERA, ID_ITEM_ADD_MOVIE, ID_ITEM_ADD_SOUND, ID_ITEM_ADD_LINK };
+constexpr std::initializer_list<int> kItemAddCommands = { ID_ITEM_ADD_NONE, ID_ITEM_ADD_IMAGE,
+    ID_ITEM_ADD_CAMERA, ID_ITEM_ADD_MOVIE, ID_ITEM_ADD_SOUND, ID_ITEM_ADD_LINK };
 
 QString Filled(const QString& text, qint64 number)
 {
@@ -51,9 +51,10 @@ bool CTimeLineModel::OnRButtonUp(int x, int y, bool ctrl)
             m_currentFace = face.No;
             m_clickedTime = XToTime(x - track.left);
             const int64_t time = m_clickedTime;
-            const auto found = std::find_if(face.Items.begin(), face.Items.end(), [time](const tagTL_FACE_ITEM_DATA& item) {
-                return item.Start < time && time <= ItemEnd(item);
-            });
+            const auto found = std::find_if(
+                face.Items.begin(), face.Items.end(), [time](const tagTL_FACE_ITEM_DATA& item) {
+                    return item.Start < time && time <= ItemEnd(item);
+                });
             if (found != face.Items.end()) {
                 const tagTL_FACE_ITEM_DATA item = *found;
                 const bool selected = IsItemSelected(item.FaceNo, item.Start);
@@ -99,29 +100,33 @@ MenuEntry CTimeLineModel::BuildContextMenu() const
     const bool onFace = m_currentFace >= 0;
     const bool onItem = m_currentItem.IsSet();
     if (!onFace)
-        DisableCommands(menu, { ID_FACE_DELETE, ID_FACE_INSERT, ID_FACE_POSITION_COPY, ID_FACE_POSITION_PASTE,
-                                ID_FACE_POSITION_CLEAR, ID_ITEM_SELECT_ALL_IN_FACE, ID_ITEM_PASTE });
+        DisableCommands(menu,
+            { ID_FACE_DELETE, ID_FACE_INSERT, ID_FACE_POSITION_COPY, ID_FACE_POSITION_PASTE,
+                ID_FACE_POSITION_CLEAR, ID_ITEM_SELECT_ALL_IN_FACE, ID_ITEM_PASTE });
     if (!onItem) {
-        DisableCommands(menu, { ID_ITEM_DELETE_SELECTED, ID_ITEM_DELETE, ID_ITEM_COPY, ID_ITEM_PACK_FORWARD,
-                                ID_ITEM_PACK_BACKWARD, ID_ALIGN_START_EARLIEST, ID_ALIGN_START_LATEST,
-                                ID_ALIGN_DURATION_SHORTEST, ID_ALIGN_DURATION_LONGEST, ID_EFFECT_CLEAR_IN_OUT,
-                                ID_EFFECT_CLEAR_IN, ID_EFFECT_CLEAR_OUT, ID_FILTER_CLEAR, ID_EFFECT_COPY,
-                                ID_EFFECT_PASTE, ID_FILTER_COPY, ID_FILTER_PASTE });
+        DisableCommands(menu,
+            { ID_ITEM_DELETE_SELECTED, ID_ITEM_DELETE, ID_ITEM_COPY, ID_ITEM_PACK_FORWARD,
+                ID_ITEM_PACK_BACKWARD, ID_ALIGN_START_EARLIEST, ID_ALIGN_START_LATEST,
+                ID_ALIGN_DURATION_SHORTEST, ID_ALIGN_DURATION_LONGEST, ID_EFFECT_CLEAR_IN_OUT,
+                ID_EFFECT_CLEAR_IN, ID_EFFECT_CLEAR_OUT, ID_FILTER_CLEAR, ID_EFFECT_COPY, ID_EFFECT_PASTE,
+                ID_FILTER_COPY, ID_FILTER_PASTE });
     } else if (HasLockedSelectedLink(m_currentItem.faceNo, m_currentItem.start)) {
-        DisableCommands(menu, { ID_ITEM_DELETE_SELECTED, ID_ITEM_DELETE, ID_ITEM_PACK_FORWARD, ID_ITEM_PACK_BACKWARD,
-                                ID_ALIGN_START_EARLIEST, ID_ALIGN_START_LATEST, ID_ALIGN_DURATION_SHORTEST,
-                                ID_ALIGN_DURATION_LONGEST, ID_EFFECT_CLEAR_IN_OUT, ID_EFFECT_CLEAR_IN,
-                                ID_EFFECT_CLEAR_OUT, ID_FILTER_CLEAR });
+        DisableCommands(menu,
+            { ID_ITEM_DELETE_SELECTED, ID_ITEM_DELETE, ID_ITEM_PACK_FORWARD, ID_ITEM_PACK_BACKWARD,
+                ID_ALIGN_START_EARLIEST, ID_ALIGN_START_LATEST, ID_ALIGN_DURATION_SHORTEST,
+                ID_ALIGN_DURATION_LONGEST, ID_EFFECT_CLEAR_IN_OUT, ID_EFFECT_CLEAR_IN, ID_EFFECT_CLEAR_OUT,
+                ID_FILTER_CLEAR });
     }
     if (!onFace || onItem || m_clickedTime >= m_projectLength)
         DisableCommands(menu, kItemAddCommands);
     if (onFace && IsFaceLocked(m_currentFace)) {
         DisableCommands(menu, kItemAddCommands);
-        DisableCommands(menu, { ID_FACE_DELETE, ID_FACE_POSITION_COPY, ID_FACE_POSITION_PASTE, ID_FACE_POSITION_CLEAR,
-                                ID_ITEM_DELETE_SELECTED, ID_ITEM_DELETE, ID_EFFECT_CLEAR_IN_OUT, ID_EFFECT_CLEAR_IN,
-                                ID_EFFECT_CLEAR_OUT, ID_FILTER_CLEAR, ID_ITEM_PASTE, ID_ITEM_PACK_FORWARD,
-                                ID_ITEM_PACK_BACKWARD, ID_ALIGN_START_EARLIEST, ID_ALIGN_START_LATEST,
-                                ID_ALIGN_DURATION_SHORTEST, ID_ALIGN_DURATION_LONGEST });
+        DisableCommands(menu,
+            { ID_FACE_DELETE, ID_FACE_POSITION_COPY, ID_FACE_POSITION_PASTE, ID_FACE_POSITION_CLEAR,
+                ID_ITEM_DELETE_SELECTED, ID_ITEM_DELETE, ID_EFFECT_CLEAR_IN_OUT, ID_EFFECT_CLEAR_IN,
+                ID_EFFECT_CLEAR_OUT, ID_FILTER_CLEAR, ID_ITEM_PASTE, ID_ITEM_PACK_FORWARD,
+                ID_ITEM_PACK_BACKWARD, ID_ALIGN_START_EARLIEST, ID_ALIGN_START_LATEST,
+                ID_ALIGN_DURATION_SHORTEST, ID_ALIGN_DURATION_LONGEST });
     }
     if (m_itemClipboard.empty())
         DisableCommands(menu, { ID_ITEM_PASTE });
@@ -132,8 +137,9 @@ MenuEntry CTimeLineModel::BuildContextMenu() const
     if (!m_positionBuffer)
         DisableCommands(menu, { ID_FACE_POSITION_PASTE });
     if (!m_panel->IsEffectsTabEnabled())
-        DisableCommands(menu, { ID_EFFECT_DISPLAY, ID_EFFECT_CLEAR_IN_OUT, ID_EFFECT_CLEAR_IN, ID_EFFECT_CLEAR_OUT,
-                                ID_EFFECT_COPY, ID_EFFECT_PASTE });
+        DisableCommands(menu,
+            { ID_EFFECT_DISPLAY, ID_EFFECT_CLEAR_IN_OUT, ID_EFFECT_CLEAR_IN, ID_EFFECT_CLEAR_OUT,
+                ID_EFFECT_COPY, ID_EFFECT_PASTE });
     if (!m_panel->IsFilterTabEnabled())
         DisableCommands(menu, { ID_FILTER_CLEAR, ID_FILTER_COPY, ID_FILTER_PASTE });
     return menu;
@@ -327,8 +333,9 @@ void CTimeLineModel::OnItemDeleteSelected()
 {
     if (m_selection.empty())
         return;
-    const QString question = m_selection.size() > 1 ? Filled(MessageText(kTextDeleteItems), qint64(m_selection.size()))
-                                                     : MessageText(kTextDeleteItem);
+    const QString question = m_selection.size() > 1
+        ? Filled(MessageText(kTextDeleteItems), qint64(m_selection.size()))
+        : MessageText(kTextDeleteItem);
     if (AskYesNo(question))
         DeleteSelectedItems();
 }

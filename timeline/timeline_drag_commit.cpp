@@ -7,26 +7,26 @@
 using namespace timeline;
 
 int CTimeLineModel::CanPlaceItem(int32_t channel,
-                                 int32_t faceNo,
-                                 int32_t subNo,
-                                 int32_t& start,
-                                 tagTL_FACE_ITEM_DATA& item,
-                                 bool skipSelected,
-                                 bool trimToFit) const
+    int32_t faceNo,
+    int32_t subNo,
+    int32_t& start,
+    tagTL_FACE_ITEM_DATA& item,
+    bool skipSelected,
+    bool trimToFit) const
 {
     const tagTL_FACE_DATA* face = FindFace(m_faces, channel, faceNo, subNo);
     if (!face)
         return 0;
     return PlaceItem(*face, start, item, skipSelected, trimToFit,
-                     m_snapAfterOverlap && m_mouseState != TL_MOUSE_ITEM_LINK);
+        m_snapAfterOverlap && m_mouseState != TL_MOUSE_ITEM_LINK);
 }
 
 int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
-                              int32_t& start,
-                              tagTL_FACE_ITEM_DATA& item,
-                              bool skipSelected,
-                              bool trimToFit,
-                              bool snap) const
+    int32_t& start,
+    tagTL_FACE_ITEM_DATA& item,
+    bool skipSelected,
+    bool trimToFit,
+    bool snap) const
 {
     if (face.Lock == 1 || start < 0 || item.PlayTime <= 0)
         return 0;
@@ -69,7 +69,8 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
 
 int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed)
 {
-    if (mouseState != TL_MOUSE_ITEM_MOVE && mouseState != TL_MOUSE_ITEM_COPY && mouseState != TL_MOUSE_ITEM_LINK)
+    if (mouseState != TL_MOUSE_ITEM_MOVE && mouseState != TL_MOUSE_ITEM_COPY
+        && mouseState != TL_MOUSE_ITEM_LINK)
         return 0;
     const bool link = mouseState == TL_MOUSE_ITEM_LINK;
     const TlFaceRowHit target = HitTestFaceRow(x, y);
@@ -79,9 +80,10 @@ int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetP
         newStart = m_playPosition;
     if (target.channel < 0 || target.faceNo < 0 || target.subNo < 0 || target.time < 0)
         return 0;
-    const auto grabbedItem = std::find_if(m_selection.begin(), m_selection.end(), [&](const tagTL_FACE_ITEM_DATA& item) {
-        return item.FaceNo == grabbed.faceNo && item.Start == grabbed.start;
-    });
+    const auto grabbedItem
+        = std::find_if(m_selection.begin(), m_selection.end(), [&](const tagTL_FACE_ITEM_DATA& item) {
+              return item.FaceNo == grabbed.faceNo && item.Start == grabbed.start;
+          });
     if (grabbedItem == m_selection.end())
         return 0;
     const tagTL_FACE_ITEM_DATA grabbedRecord = *grabbedItem;
@@ -96,13 +98,14 @@ int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetP
     const int grabbedRow = FaceRow(m_faces, grabbedRecord.FaceNo);
     const int64_t shift = newStart - grabbedRecord.Start;
     std::vector<tagTL_FACE_ITEM_DATA> work = m_selection;
-    std::stable_sort(work.begin(), work.end(), [&](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
-        const int rowA = FaceRow(m_faces, a.FaceNo);
-        const int rowB = FaceRow(m_faces, b.FaceNo);
-        if (rowA != rowB)
-            return grabbedRow >= targetRow ? rowA < rowB : rowA > rowB;
-        return shift > 0 ? a.Start > b.Start : a.Start < b.Start;
-    });
+    std::stable_sort(
+        work.begin(), work.end(), [&](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
+            const int rowA = FaceRow(m_faces, a.FaceNo);
+            const int rowB = FaceRow(m_faces, b.FaceNo);
+            if (rowA != rowB)
+                return grabbedRow >= targetRow ? rowA < rowB : rowA > rowB;
+            return shift > 0 ? a.Start > b.Start : a.Start < b.Start;
+        });
 
     struct Placement {
         tagTL_FACE_ITEM_DATA item;
@@ -187,9 +190,11 @@ int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetP
             vacated.push_back(pair.before);
         if (m_faceListGeneration != generation || pair.after.Mode != tagTL_FACE_ITEM_DATA::MODE_LINK || link)
             continue;
-        const auto partner = std::find_if(committed.begin(), committed.end(), [&](const ItemRecordPair& other) {
-            return other.before.FaceNo == pair.before.LinkFaceNo && other.before.Start == pair.before.Start;
-        });
+        const auto partner
+            = std::find_if(committed.begin(), committed.end(), [&](const ItemRecordPair& other) {
+                  return other.before.FaceNo == pair.before.LinkFaceNo
+                      && other.before.Start == pair.before.Start;
+              });
         if (partner == committed.end())
             continue;
         if (partner->after.Start == pair.after.Start && partner->after.FaceNo != partner->before.FaceNo)

@@ -9,19 +9,23 @@ namespace {
 
 std::vector<tagTL_FACE_ITEM_DATA> Sorted(std::vector<tagTL_FACE_ITEM_DATA> items, bool descending)
 {
-    std::stable_sort(items.begin(), items.end(), [descending](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
-        return descending ? CompareItemKeyDescending(a, b) < 0 : CompareItemKey(a, b) < 0;
-    });
+    std::stable_sort(items.begin(), items.end(),
+        [descending](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
+            return descending ? CompareItemKeyDescending(a, b) < 0 : CompareItemKey(a, b) < 0;
+        });
     return items;
 }
 
-int64_t NonNegative(int64_t value) { return std::max<int64_t>(value, 0); }
+int64_t NonNegative(int64_t value)
+{
+    return std::max<int64_t>(value, 0);
+}
 
 // Notes an item moved to a new start: its old key was left, its new record made.
 void Moved(const tagTL_FACE_ITEM_DATA& item,
-           int32_t start,
-           std::vector<tagTL_FACE_ITEM_DATA>& vacated,
-           std::vector<tagTL_FACE_ITEM_DATA>& made)
+    int32_t start,
+    std::vector<tagTL_FACE_ITEM_DATA>& vacated,
+    std::vector<tagTL_FACE_ITEM_DATA>& made)
 {
     vacated.push_back(item);
     made.push_back(item);
@@ -59,22 +63,28 @@ void CTimeLineModel::ApplyLinkCheck(const std::vector<tagTL_FACE_ITEM_DATA>& ite
 {
     std::vector<tagTL_FACE_ITEM_DATA> unpaired;
     for (const tagTL_FACE_ITEM_DATA& item : items) {
-        if (item.Mode != tagTL_FACE_ITEM_DATA::MODE_LINK || item.LinkMode == 0)
+        if (item.Mode != tagTL_FACE_ITEM_DATA::MODE_LINK || item.LinkFaceNo == 0)
             continue;
-        const bool hasPartner = std::any_of(items.begin(), items.end(), [&](const tagTL_FACE_ITEM_DATA& other) {
-            return &other != &item && other.FaceNo == item.LinkFaceNo && other.Start == item.Start
-                && other.PlayTime == item.PlayTime;
-        });
+        const bool hasPartner
+            = std::any_of(items.begin(), items.end(), [&](const tagTL_FACE_ITEM_DATA& other) {
+                  return &other != &item && other.FaceNo == item.LinkFaceNo && other.Start == item.Start
+                      && other.PlayTime == item.PlayTime;
+              });
         if (!hasPartner)
             unpaired.push_back(item);
     }
     // The owner is told of each change: the set is not looked at any more meanwhile.
-    for (const tagTL_FACE_ITEM_DATA& link : unpaired)
-        SetItemMode(link.FaceNo, link.Start, link.LinkMode);
+    // A LINK of unknown kind cannot stand alone: it only forgets the face it pointed at.
+    for (const tagTL_FACE_ITEM_DATA& link : unpaired) {
+        if (link.LinkMode != 0)
+            SetItemMode(link.FaceNo, link.Start, link.LinkMode);
+        else
+            SetItemLinkFace(link.FaceNo, link.Start, 0);
+    }
 }
 
-void CTimeLineModel::ReleaseOrphanLinks(const std::vector<tagTL_FACE_ITEM_DATA>& vacated,
-                                        const std::vector<tagTL_FACE_ITEM_DATA>& made)
+void CTimeLineModel::ReleaseOrphanLinks(
+    const std::vector<tagTL_FACE_ITEM_DATA>& vacated, const std::vector<tagTL_FACE_ITEM_DATA>& made)
 {
     // The LINKs to look at: those made or moved by the command, and those that showed an item
     // that left its place.
@@ -130,7 +140,8 @@ void CTimeLineModel::AlignStartTime(int mode)
                     continue;
             } else {
                 // Moving later: not into the next item nor past the project's end.
-                const int64_t limit = FindNextItem(item.FaceNo, item.Start, neighbour) ? neighbour.Start : m_projectLength;
+                const int64_t limit
+                    = FindNextItem(item.FaceNo, item.Start, neighbour) ? neighbour.Start : m_projectLength;
                 if (target + item.PlayTime > limit)
                     continue;
             }
@@ -152,7 +163,8 @@ void CTimeLineModel::AlignDuration(int mode)
     const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection, false);
     int64_t target = work.front().PlayTime;
     for (const tagTL_FACE_ITEM_DATA& item : work)
-        target = mode == 2 ? std::min<int64_t>(target, item.PlayTime) : std::max<int64_t>(target, item.PlayTime);
+        target
+            = mode == 2 ? std::min<int64_t>(target, item.PlayTime) : std::max<int64_t>(target, item.PlayTime);
 
     const uint64_t generation = m_faceListGeneration;
     for (const tagTL_FACE_ITEM_DATA& selected : work) {
@@ -192,7 +204,8 @@ void CTimeLineModel::PackItemsForward()
         if (!measured.emplace(std::tuple(item.Channel, item.FaceNo, item.SubNo), true).second)
             continue;
         tagTL_FACE_ITEM_DATA previous;
-        const int64_t previousEnd = FindPreviousItem(item.FaceNo, item.Start, previous) ? ItemEnd(previous) : 0;
+        const int64_t previousEnd
+            = FindPreviousItem(item.FaceNo, item.Start, previous) ? ItemEnd(previous) : 0;
         shift = std::min<int64_t>(shift, item.Start - previousEnd);
     }
     const uint64_t generation = m_faceListGeneration;
@@ -203,9 +216,11 @@ void CTimeLineModel::PackItemsForward()
         if (m_faceListGeneration != generation || !GetItemRecord(selected.FaceNo, selected.Start, item))
             continue;
         tagTL_FACE_ITEM_DATA previous;
-        const int64_t previousEnd = FindPreviousItem(item.FaceNo, item.Start, previous) ? ItemEnd(previous) : 0;
+        const int64_t previousEnd
+            = FindPreviousItem(item.FaceNo, item.Start, previous) ? ItemEnd(previous) : 0;
         const int64_t start = std::max<int64_t>(item.Start - shift, previousEnd);
-        if (start != item.Start && DropMovedItems(item.Channel, item.FaceNo, int32_t(start), item.SubNo, item))
+        if (start != item.Start
+            && DropMovedItems(item.Channel, item.FaceNo, int32_t(start), item.SubNo, item))
             Moved(item, int32_t(start), vacated, made);
     }
     if (m_faceListGeneration == generation)
@@ -247,7 +262,8 @@ void CTimeLineModel::PackItemsBackward()
         int64_t start = item.Start + shift;
         if (start + item.PlayTime > limit)
             start = limit - item.PlayTime;
-        if (start != item.Start && DropMovedItems(item.Channel, item.FaceNo, int32_t(start), item.SubNo, item))
+        if (start != item.Start
+            && DropMovedItems(item.Channel, item.FaceNo, int32_t(start), item.SubNo, item))
             Moved(item, int32_t(start), vacated, made);
     }
     if (m_faceListGeneration == generation)
@@ -286,7 +302,8 @@ void CTimeLineModel::SplitItemAtPlayPosition()
         if (second.OutStartTime < playhead)
             second.OutPattern = second.OutDirection = second.OutStartTime = second.OutEndTime = 0;
         const bool movie = item.Mode == tagTL_FACE_ITEM_DATA::MODE_MOVIE
-            || (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.LinkMode == tagTL_FACE_ITEM_DATA::MODE_MOVIE);
+            || (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK
+                && item.LinkMode == tagTL_FACE_ITEM_DATA::MODE_MOVIE);
         if (movie && item.PlayMode == 0) {
             // The second part plays on from where the first one stops in the movie.
             second.InTime = item.InTime + offset;
@@ -342,7 +359,8 @@ int CTimeLineModel::SetItemEffectTimes(int32_t faceNo, int32_t start, int32_t en
     return 1;
 }
 
-void CTimeLineModel::SelectItemsInRange(int32_t firstFaceNo, int32_t lastFaceNo, int32_t startTime, int32_t endTime)
+void CTimeLineModel::SelectItemsInRange(
+    int32_t firstFaceNo, int32_t lastFaceNo, int32_t startTime, int32_t endTime)
 {
     std::vector<tagTL_FACE_ITEM_DATA> found;
     for (const tagTL_FACE_DATA& face : m_faces) {

@@ -13,8 +13,8 @@
 
 #include <QString>
 #include <array>
-#include <memory>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -333,12 +333,12 @@ public:
     // shortened to the gap. `start` and `item` change only when the answer is 1. With
     // skipSelected the item's own record and the selected items are no obstacles.
     int CanPlaceItem(int32_t channel,
-                     int32_t faceNo,
-                     int32_t subNo,
-                     int32_t& start,
-                     tagTL_FACE_ITEM_DATA& item,
-                     bool skipSelected,
-                     bool trimToFit) const;
+        int32_t faceNo,
+        int32_t subNo,
+        int32_t& start,
+        tagTL_FACE_ITEM_DATA& item,
+        bool skipSelected,
+        bool trimToFit) const;
     // Off while a paste runs: an item that would overlap another is left out, not pushed behind it.
     bool SnapAfterOverlap() const { return m_snapAfterOverlap; }
     // Commits the item drag of mouse state 2 (move), 15 (copy) or 18 (link) released at (x, y):
@@ -463,11 +463,11 @@ private:
 
     tagTL_FACE_ITEM_DATA* FindLiveItem(int32_t faceNo, int32_t start);
     int PlaceItem(const tagTL_FACE_DATA& face,
-                  int32_t& start,
-                  tagTL_FACE_ITEM_DATA& item,
-                  bool skipSelected,
-                  bool trimToFit,
-                  bool snap) const;
+        int32_t& start,
+        tagTL_FACE_ITEM_DATA& item,
+        bool skipSelected,
+        bool trimToFit,
+        bool snap) const;
     // The frame of the commands on the selected items: refused (false) when nothing is selected
     // or a selected item lies on a locked face; else opens the change group.
     bool BeginSelectionCommand();
@@ -479,8 +479,8 @@ private:
     void ApplyLinkCheck(const std::vector<tagTL_FACE_ITEM_DATA>& items);
     // LINK items left without the item they show after items moved away from `vacated` keys or
     // were made at `made` keys become independent items of their linked kind.
-    void ReleaseOrphanLinks(const std::vector<tagTL_FACE_ITEM_DATA>& vacated,
-                            const std::vector<tagTL_FACE_ITEM_DATA>& made);
+    void ReleaseOrphanLinks(
+        const std::vector<tagTL_FACE_ITEM_DATA>& vacated, const std::vector<tagTL_FACE_ITEM_DATA>& made);
     // Stores a changed item of a selection command, tells the owner and refreshes the panel.
     void WriteChangedItem(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
     bool AskYesNo(const QString& text) const;

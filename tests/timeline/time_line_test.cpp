@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QImage>
+#include <QMenu>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -78,6 +79,30 @@ TEST(TimeLineControl, TheWaitCursorIsShownWhileTheSelectionIsDeleted)
     ASSERT_EQ(timeline.DeleteSelectedItems(), 1);
     EXPECT_TRUE(owner.waitCursor);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "and gone afterwards";
+}
+
+TEST(TimeLineControl, TheMenuDataBecomesAQMenu)
+{
+    CTimeLine timeline;
+    timeline.SetProjectOpen(true);
+    timeline.RecalcLayout(TlRect { 0, 0, 1000, 300 });
+    timeline.AddFaceRecord(Face(1));
+    ASSERT_TRUE(timeline.OnRButtonUp(500, 40, false));
+    QMenu menu;
+    FillContextMenu(menu, timeline.BuildContextMenu());
+    const QList<QAction*> top = menu.actions();
+    ASSERT_EQ(top.size(), 7);
+    EXPECT_TRUE(top[1]->isSeparator());
+    ASSERT_NE(top[2]->menu(), nullptr);
+    EXPECT_EQ(top[2]->menu()->title(), QStringLiteral("FACE"));
+    const QAction* add = top[2]->menu()->actions()[0];
+    EXPECT_EQ(add->data().toInt(), timeline::ID_FACE_ADD);
+    EXPECT_TRUE(add->isEnabled());
+    const QAction* paste = top[2]->menu()->actions()[5];
+    EXPECT_EQ(paste->data().toInt(), timeline::ID_FACE_POSITION_PASTE);
+    EXPECT_FALSE(paste->isEnabled()) << "nothing copied yet";
+    EXPECT_EQ(top[6]->menu()->actions()[1]->menu()->actions()[1]->data().toInt(),
+        timeline::ID_ALIGN_DURATION_LONGEST);
 }
 
 } // namespace

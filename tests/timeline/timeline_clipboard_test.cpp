@@ -29,15 +29,17 @@ protected:
     // An effect table: 0 none, 1 for every kind but sound, 2 for sound only.
     void UseEffectTable()
     {
-        const QString text = QStringLiteral("[EFFECT]\r\n"
-                                            "No001=0\r\nName001=なし\r\nMODE_IMAGE001=1\r\nMODE_CAMERA001=1\r\nMODE_MOVIE001=1\r\nMODE_SOUND001=1\r\n"
-                                            "No002=1\r\nName002=フェード\r\nMODE_IMAGE002=1\r\nMODE_CAMERA002=1\r\nMODE_MOVIE002=1\r\n"
-                                            "No003=2\r\nName003=音\r\nMODE_SOUND003=1\r\n");
+        const QString text = QStringLiteral(
+            "[EFFECT]\r\n"
+            "No001=0\r\nName001=なし\r\nMODE_IMAGE001=1\r\nMODE_CAMERA001=1\r\nMODE_MOVIE001=1\r\nMODE_"
+            "SOUND001=1\r\n"
+            "No002=1\r\nName002=フェード\r\nMODE_IMAGE002=1\r\nMODE_CAMERA002=1\r\nMODE_MOVIE002=1\r\n"
+            "No003=2\r\nName003=音\r\nMODE_SOUND003=1\r\n");
         ASSERT_TRUE(m_effects.Load(m_folder.WriteFile(QStringLiteral("Effect.ini"), text.toUtf8())));
         panel.effectTable = &m_effects;
     }
-    static tagTL_FACE_ITEM_DATA WithEffects(tagTL_FACE_ITEM_DATA item, int32_t entryPattern, int32_t entry,
-                                           int32_t exitPattern, int32_t exit)
+    static tagTL_FACE_ITEM_DATA WithEffects(
+        tagTL_FACE_ITEM_DATA item, int32_t entryPattern, int32_t entry, int32_t exitPattern, int32_t exit)
     {
         item.InPattern = entryPattern;
         item.InDirection = 1;
@@ -64,18 +66,23 @@ TEST_F(TimelineClipboard, PastedItemsKeepTheirArrangement)
         int added;
     };
     const Case cases[] = {
-        { "faces 5 and 6 at 1000 and 1200", 5, 1000, QStringLiteral("5: 1000+100 IMAGE | 6: 1200+50 MOVIE"), 2 },
+        { "faces 5 and 6 at 1000 and 1200", 5, 1000, QStringLiteral("5: 1000+100 IMAGE | 6: 1200+50 MOVIE"),
+            2 },
         { "face 6 only exists for the first", 6, 1000, QStringLiteral("5:  | 6: 1000+100 IMAGE"), 1 },
-        { "an item already covers the time", 5, 9000, QStringLiteral("5: 8900+200 SOUND | 6: 9200+50 MOVIE"), 1 },
+        { "an item already covers the time", 5, 9000, QStringLiteral("5: 8900+200 SOUND | 6: 9200+50 MOVIE"),
+            1 },
         { "past the project's end", 5, 9990, QStringLiteral("5: 8900+200 SOUND, 9990+100 IMAGE | 6: "), 1 },
         { "before 0", 5, -150, QStringLiteral("5:  | 6: 50+50 MOVIE"), 1 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const bool sound = c.time == 9000 || c.time == 9990;
-        Reload({ Face(1), Face(2, { Item(2, 100, 100) }), Face(3, { Item(3, 300, 50, Mode::MODE_MOVIE) }), Face(4),
-                 Face(5, sound ? std::vector { Item(5, 8900, 200, Mode::MODE_SOUND) } : std::vector<tagTL_FACE_ITEM_DATA> {}),
-                 Face(6) });
+        Reload({ Face(1), Face(2, { Item(2, 100, 100) }), Face(3, { Item(3, 300, 50, Mode::MODE_MOVIE) }),
+            Face(4),
+            Face(5,
+                sound ? std::vector { Item(5, 8900, 200, Mode::MODE_SOUND) }
+                      : std::vector<tagTL_FACE_ITEM_DATA> {}),
+            Face(6) });
         Select({ { 3, 300 }, { 2, 100 } });
         EXPECT_EQ(model.CopySelectedItems(), 2);
         EXPECT_EQ(model.ItemClipboard()[0].FaceNo, 2) << "the clipboard is in key order";
@@ -85,7 +92,7 @@ TEST_F(TimelineClipboard, PastedItemsKeepTheirArrangement)
         EXPECT_EQ(int(owner.Of(WM_TL_ITEM_ADDED).size()), c.added);
         EXPECT_EQ(owner.Log().first(), QStringLiteral("CHANGE_GROUP 1"));
         EXPECT_EQ(owner.Log().mid(owner.Log().size() - 2),
-                  (QStringList { QStringLiteral("CHANGE_GROUP 0"), QStringLiteral("WAIT_END") }));
+            (QStringList { QStringLiteral("CHANGE_GROUP 0"), QStringLiteral("WAIT_END") }));
         EXPECT_EQ(int(model.Selection().size()), c.added) << "the pasted items are selected";
         EXPECT_TRUE(TimelineInvariantsHold(model));
     }
@@ -105,15 +112,17 @@ TEST_F(TimelineClipboard, PastedLinksNeedTheirSourceAlongside)
     };
     const Case cases[] = {
         { "the LINK with its source: it shows the pasted source", { { 1, 100 }, { 2, 100 } }, 3, 500,
-          QStringLiteral("1: 100+100 IMAGE | 2: 100+100 LINK>1 | 3: 500+100 IMAGE | 4: 500+100 LINK>3 | 5: ") },
+            QStringLiteral(
+                "1: 100+100 IMAGE | 2: 100+100 LINK>1 | 3: 500+100 IMAGE | 4: 500+100 LINK>3 | 5: ") },
         { "the LINK alone, same time, other face: it becomes an IMAGE", { { 2, 100 } }, 4, 100,
-          QStringLiteral("1: 100+100 IMAGE | 2: 100+100 LINK>1 | 3:  | 4: 100+100 IMAGE | 5: ") },
+            QStringLiteral("1: 100+100 IMAGE | 2: 100+100 LINK>1 | 3:  | 4: 100+100 IMAGE | 5: ") },
         { "its face shifted off the faces", { { 2, 100 } }, 1, 700,
-          QStringLiteral("1: 100+100 IMAGE, 700+100 IMAGE | 2: 100+100 LINK>1 | 3:  | 4:  | 5: ") },
+            QStringLiteral("1: 100+100 IMAGE, 700+100 IMAGE | 2: 100+100 LINK>1 | 3:  | 4:  | 5: ") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Reload({ Face(1, { Item(1, 100, 100) }), Face(2, { Link(2, 100, 100, 1) }), Face(3), Face(4), Face(5) });
+        Reload(
+            { Face(1, { Item(1, 100, 100) }), Face(2, { Link(2, 100, 100, 1) }), Face(3), Face(4), Face(5) });
         Select(c.copied);
         model.CopySelectedItems();
         model.PasteItems(c.face, c.time);
@@ -131,7 +140,8 @@ TEST_F(TimelineClipboard, APasteNeverLandsOnTheSelection)
     model.CopySelectedItems();
     Select({ { 1, 1000 } });
     model.PasteItems(1, 1200);
-    EXPECT_EQ(Describe(model), QStringLiteral("1: 100+100 IMAGE, 1000+500 IMAGE")) << "not pushed behind it either";
+    EXPECT_EQ(Describe(model), QStringLiteral("1: 100+100 IMAGE, 1000+500 IMAGE"))
+        << "not pushed behind it either";
     model.SetCurrentFace(1);
     model.SetPlayPosition(2000);
     model.PasteItemsAtPlayPosition();
@@ -160,7 +170,8 @@ TEST_F(TimelineClipboard, PastingAPictureWritesItsThumbnail)
     QImageReader reader(project.FilePath(QStringLiteral("Show/Channel_1/Face_2/thumbnail_400.jpg")));
     EXPECT_EQ(reader.format(), QByteArray("jpeg"));
     EXPECT_EQ(reader.size(), QSize(48, 27));
-    EXPECT_FALSE(QFileInfo::exists(project.FilePath(QStringLiteral("Show/Channel_1/Face_2/thumbnail_600.jpg"))))
+    EXPECT_FALSE(
+        QFileInfo::exists(project.FilePath(QStringLiteral("Show/Channel_1/Face_2/thumbnail_600.jpg"))))
         << "a sound has no thumbnail";
     EXPECT_EQ(model.CreateItemThumbnail(Item(2, 5, 5, Mode::MODE_CAMERA)), 0);
 
@@ -177,9 +188,11 @@ TEST_F(TimelineClipboard, PastingAPictureWritesItsThumbnail)
 TEST_F(TimelineClipboard, EffectsArePastedWhereTheTableAllowsThemAndTheyFit)
 {
     UseEffectTable();
-    Load({ Face(1, { WithEffects(Item(1, 0, 1000), 1, 200, 1, 200), Item(1, 2000, 300), Item(1, 3000, 500, Mode::MODE_SOUND),
-                     Link(1, 4000, 500, 2), Item(1, 5000, 500, Mode::MODE_NONE), Item(1, 6000, 500) }),
-           Face(2, { Item(2, 4000, 500), Item(2, 6000, 500) }, 1) });
+    Load({ Face(1,
+               { WithEffects(Item(1, 0, 1000), 1, 200, 1, 200), Item(1, 2000, 300),
+                   Item(1, 3000, 500, Mode::MODE_SOUND), Link(1, 4000, 500, 2),
+                   Item(1, 5000, 500, Mode::MODE_NONE), Item(1, 6000, 500) }),
+        Face(2, { Item(2, 4000, 500), Item(2, 6000, 500) }, 1) });
     model.SetCurrentItem({ 1, 5000 });
     model.CopyItemEffect();
     EXPECT_FALSE(model.HasEffectBuffer()) << "a NONE item has no effects to copy";
@@ -193,7 +206,8 @@ TEST_F(TimelineClipboard, EffectsArePastedWhereTheTableAllowsThemAndTheyFit)
     Select({ { 1, 2000 }, { 1, 3000 }, { 1, 4000 }, { 1, 6000 }, { 2, 6000 } });
     owner.Clear();
     EXPECT_EQ(model.PasteItemEffect(), 1);
-    EXPECT_EQ(owner.Log().filter(QStringLiteral("ITEM_")), QStringList { QStringLiteral("ITEM_CHANGED 1@6000>1@6000") })
+    EXPECT_EQ(owner.Log().filter(QStringLiteral("ITEM_")),
+        QStringList { QStringLiteral("ITEM_CHANGED 1@6000>1@6000") })
         << "300 is too short for 200 + 200, a SOUND and a LINK may not take it, face 2 is locked";
     const tagTL_FACE_ITEM_DATA pasted = At(1, 6000);
     EXPECT_EQ(pasted.InStartTime, 6000);
@@ -223,7 +237,9 @@ TEST_F(TimelineClipboard, ClearingEffectsReportsOnlyTheItemsThatHadOne)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mask);
-        Reload({ Face(1, { WithEffects(Item(1, 0, 500), 1, 100, 1, 100), WithEffects(Item(1, 1000, 500), 0, 0, 1, 100) }) });
+        Reload({ Face(1,
+            { WithEffects(Item(1, 0, 500), 1, 100, 1, 100),
+                WithEffects(Item(1, 1000, 500), 0, 0, 1, 100) }) });
         Select({ { 1, 0 }, { 1, 1000 } });
         model.ClearItemEffects(c.mask);
         EXPECT_EQ(owner.Log().filter(QStringLiteral("ITEM_")), c.changed);
@@ -241,7 +257,7 @@ TEST_F(TimelineClipboard, FiltersGoToPicturesCamerasMoviesAndTheirLinks)
     tagTL_FACE_ITEM_DATA sound = Item(1, 200, 100, Mode::MODE_SOUND);
     sound.FilterNo = 2;
     Load({ Face(1, { filtered, sound, Item(1, 400, 100, Mode::MODE_MOVIE), Link(1, 600, 100, 2) }),
-           Face(2, { Item(2, 600, 100) }) });
+        Face(2, { Item(2, 600, 100) }) });
     model.SetCurrentItem({ 1, 200 });
     model.CopyItemFilter();
     EXPECT_FALSE(model.HasFilterBuffer()) << "a SOUND has no filter to copy";
@@ -258,7 +274,7 @@ TEST_F(TimelineClipboard, FiltersGoToPicturesCamerasMoviesAndTheirLinks)
     Select({ { 1, 0 }, { 1, 600 }, { 2, 600 } });
     EXPECT_EQ(model.ClearItemFilters(), 1);
     EXPECT_EQ(owner.Log().filter(QStringLiteral("ITEM_")),
-              (QStringList { QStringLiteral("ITEM_CHANGED 1@0>1@0"), QStringLiteral("ITEM_CHANGED 1@600>1@600") }));
+        (QStringList { QStringLiteral("ITEM_CHANGED 1@0>1@0"), QStringLiteral("ITEM_CHANGED 1@600>1@600") }));
     EXPECT_EQ(At(1, 0).Param[9], 0);
 }
 

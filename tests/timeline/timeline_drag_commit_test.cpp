@@ -93,29 +93,29 @@ TEST_F(TimelineDragCommit, MovedItemsLandOnTheFaceAndTimeUnderThePointer)
     };
     const Case cases[] = {
         { "one item to another face", { { 1, 1000 } }, { 1, 1000 }, 3000, 2, 1,
-          QStringLiteral("1: 2000+500 IMAGE | 2: 1000+500 IMAGE | 3: 3000+500 IMAGE | 4: ") },
+            QStringLiteral("1: 2000+500 IMAGE | 2: 1000+500 IMAGE | 3: 3000+500 IMAGE | 4: ") },
         { "starting inside an item: placed at its end", { { 1, 2000 } }, { 1, 2000 }, 1200, 1, 1,
-          QStringLiteral("1: 1000+500 IMAGE | 2: 1000+500 IMAGE, 1500+500 IMAGE | 3:  | 4: ") },
+            QStringLiteral("1: 1000+500 IMAGE | 2: 1000+500 IMAGE, 1500+500 IMAGE | 3:  | 4: ") },
         { "ending inside a later item: nothing moves", { { 1, 2000 } }, { 1, 2000 }, 600, 1, 0,
-          QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
+            QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
         { "two faces down together", { { 1, 1000 }, { 2, 1000 } }, { 1, 1000 }, 1000, 2, 1,
-          QStringLiteral("1: 2000+500 IMAGE | 2:  | 3: 1000+500 IMAGE | 4: 1000+500 IMAGE") },
-        { "the second face falls off the faces: nothing moves", { { 1, 1000 }, { 2, 1000 } }, { 1, 1000 }, 1000, 3, 0,
-          QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
+            QStringLiteral("1: 2000+500 IMAGE | 2:  | 3: 1000+500 IMAGE | 4: 1000+500 IMAGE") },
+        { "the second face falls off the faces: nothing moves", { { 1, 1000 }, { 2, 1000 } }, { 1, 1000 },
+            1000, 3, 0, QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
         { "two items later by less than their gap", { { 1, 1000 }, { 1, 2000 } }, { 1, 1000 }, 1400, 0, 1,
-          QStringLiteral("1: 1400+500 IMAGE, 2400+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
+            QStringLiteral("1: 1400+500 IMAGE, 2400+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
         { "two items earlier by less than their gap", { { 1, 1000 }, { 1, 2000 } }, { 1, 2000 }, 1700, 0, 1,
-          QStringLiteral("1: 700+500 IMAGE, 1700+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
-        { "later onto the start of the next selected item", { { 1, 1000 }, { 1, 2000 } }, { 1, 1000 }, 2000, 0, 1,
-          QStringLiteral("1: 2000+500 IMAGE, 3000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
-        { "earlier onto the start of the previous selected item", { { 1, 1000 }, { 1, 2000 } }, { 1, 2000 }, 1000, 0, 1,
-          QStringLiteral("1: 0+500 IMAGE, 1000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
+            QStringLiteral("1: 700+500 IMAGE, 1700+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
+        { "later onto the start of the next selected item", { { 1, 1000 }, { 1, 2000 } }, { 1, 1000 }, 2000,
+            0, 1, QStringLiteral("1: 2000+500 IMAGE, 3000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
+        { "earlier onto the start of the previous selected item", { { 1, 1000 }, { 1, 2000 } }, { 1, 2000 },
+            1000, 0, 1, QStringLiteral("1: 0+500 IMAGE, 1000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
         { "a face up onto the face above", { { 2, 1000 } }, { 2, 1000 }, 3000, 0, 1,
-          QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE, 3000+500 IMAGE | 2:  | 3:  | 4: ") },
+            QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE, 3000+500 IMAGE | 2:  | 3:  | 4: ") },
         { "two items held at 0 refuse the move", { { 1, 1000 }, { 1, 2000 } }, { 1, 2000 }, 0, 2, 0,
-          QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
+            QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
         { "released off the faces", { { 1, 1000 } }, { 1, 1000 }, 1000, 5, 0,
-          QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
+            QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: ") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -123,7 +123,8 @@ TEST_F(TimelineDragCommit, MovedItemsLandOnTheFaceAndTimeUnderThePointer)
         model.ResetTimeLine(true);
         model.SetProjectLength(10000);
         model.SetPlayPosition(9000);
-        Load({ Face(1, { Item(1, 1000, 500), Item(1, 2000, 500) }), Face(2, { Item(2, 1000, 500) }), Face(3), Face(4) });
+        Load({ Face(1, { Item(1, 1000, 500), Item(1, 2000, 500) }), Face(2, { Item(2, 1000, 500) }), Face(3),
+            Face(4) });
         Select(c.selected);
         const auto before = model.Selection();
         EXPECT_EQ(Drop(TL_MOUSE_ITEM_MOVE, c.grabbed, c.time, c.row), c.result);
@@ -149,7 +150,8 @@ TEST_F(TimelineDragCommit, AnItemDroppedJustAfterThePlayheadStartsOnIt)
     ASSERT_EQ(Drop(TL_MOUSE_ITEM_MOVE, { 1, 0 }, 3090, 1), 1);
     EXPECT_TRUE(Has(2, 3000));
     Select({ { 2, 3000 } });
-    ASSERT_EQ(Drop(TL_MOUSE_ITEM_MOVE, { 2, 3000 }, 3100, 1), 1) << "a column after the playhead is not snapped";
+    ASSERT_EQ(Drop(TL_MOUSE_ITEM_MOVE, { 2, 3000 }, 3100, 1), 1)
+        << "a column after the playhead is not snapped";
     EXPECT_TRUE(Has(2, 3100));
 }
 
@@ -158,27 +160,31 @@ TEST_F(TimelineDragCommit, ACopyLeavesTheItemsAndNeedsRoomBesideThem)
     Load({ Face(1, { Item(1, 1000, 500), Item(1, 2000, 500) }), Face(2) });
     Select({ { 1, 1000 }, { 1, 2000 } });
     EXPECT_EQ(Drop(TL_MOUSE_ITEM_COPY, { 1, 1000 }, 1000, 0), 0) << "onto the items' own places";
-    EXPECT_EQ(Drop(TL_MOUSE_ITEM_COPY, { 1, 1000 }, 700, 0), 0) << "running into the selected items that stay";
+    EXPECT_EQ(Drop(TL_MOUSE_ITEM_COPY, { 1, 1000 }, 700, 0), 0)
+        << "running into the selected items that stay";
     EXPECT_TRUE(owner.received.empty());
     ASSERT_EQ(Drop(TL_MOUSE_ITEM_COPY, { 1, 1000 }, 1000, 1), 1);
-    EXPECT_EQ(Describe(model), QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE, 2000+500 IMAGE"));
+    EXPECT_EQ(Describe(model),
+        QStringLiteral("1: 1000+500 IMAGE, 2000+500 IMAGE | 2: 1000+500 IMAGE, 2000+500 IMAGE"));
     EXPECT_EQ(owner.Of(WM_TL_ITEM_COPIED).size(), 2u);
 }
 
 TEST_F(TimelineDragCommit, ALinkDragMakesOneLinkAtTheItemsOwnStart)
 {
-    Load({ Face(1, { Item(1, 1000, 500, Mode::MODE_MOVIE), Item(1, 3000, 500) }), Face(2, { Item(2, 1200, 100) }),
-           Face(3), Face(4, { Link(4, 1000, 500, 1, Mode::MODE_MOVIE) }) });
+    Load({ Face(1, { Item(1, 1000, 500, Mode::MODE_MOVIE), Item(1, 3000, 500) }),
+        Face(2, { Item(2, 1200, 100) }), Face(3), Face(4, { Link(4, 1000, 500, 1, Mode::MODE_MOVIE) }) });
     Select({ { 1, 1000 }, { 1, 3000 } });
     model.SetMouseState(TL_MOUSE_ITEM_LINK);
     EXPECT_EQ(Drop(TL_MOUSE_ITEM_LINK, { 1, 1000 }, 7000, 0), 0) << "no LINK onto the source's own face";
     EXPECT_EQ(Drop(TL_MOUSE_ITEM_LINK, { 1, 1000 }, 7000, 1), 0) << "face 2 has an item in the way";
     ASSERT_EQ(Drop(TL_MOUSE_ITEM_LINK, { 1, 1000 }, 7000, 2), 1);
-    EXPECT_EQ(Describe(model), QStringLiteral("1: 1000+500 MOVIE, 3000+500 IMAGE | 2: 1200+100 IMAGE | "
-                                              "3: 1000+500 LINK>1 | 4: 1000+500 LINK>1"))
+    EXPECT_EQ(Describe(model),
+        QStringLiteral("1: 1000+500 MOVIE, 3000+500 IMAGE | 2: 1200+100 IMAGE | "
+                       "3: 1000+500 LINK>1 | 4: 1000+500 LINK>1"))
         << "moved nothing in time, and the other selected item is ignored";
     EXPECT_EQ(At(3, 1000).LinkMode, Mode::MODE_MOVIE) << "the LINK records the kind it shows";
-    EXPECT_EQ(owner.Log().filter(QStringLiteral("ITEM_")), QStringList { QStringLiteral("ITEM_COPIED 1@1000>3@1000") });
+    EXPECT_EQ(owner.Log().filter(QStringLiteral("ITEM_")),
+        QStringList { QStringLiteral("ITEM_COPIED 1@1000>3@1000") });
 
     // Grabbing a LINK links its source; the face of that source refuses.
     model.DeleteItem(1, 3, 1000, 0);
@@ -200,14 +206,14 @@ TEST_F(TimelineDragCommit, LinksFollowTheirSourceOrBecomeItemsOfTheirKind)
         QString faces;
     };
     const Case cases[] = {
-        { "source and LINK moved down together: the LINK follows", { { 1, 1000 }, { 2, 1000 } }, { 1, 1000 }, 1000, 1,
-          QStringLiteral("1: 3000+100 IMAGE | 2: 1000+500 IMAGE | 3: 1000+500 LINK>2 | 4: ") },
+        { "source and LINK moved down together: the LINK follows", { { 1, 1000 }, { 2, 1000 } }, { 1, 1000 },
+            1000, 1, QStringLiteral("1: 3000+100 IMAGE | 2: 1000+500 IMAGE | 3: 1000+500 LINK>2 | 4: ") },
         { "source and LINK in time: both keep showing", { { 1, 1000 }, { 2, 1000 } }, { 1, 1000 }, 5000, 0,
-          QStringLiteral("1: 3000+100 IMAGE, 5000+500 IMAGE | 2: 5000+500 LINK>1 | 3:  | 4: ") },
+            QStringLiteral("1: 3000+100 IMAGE, 5000+500 IMAGE | 2: 5000+500 LINK>1 | 3:  | 4: ") },
         { "the LINK alone: it becomes an IMAGE", { { 2, 1000 } }, { 2, 1000 }, 5000, 1,
-          QStringLiteral("1: 1000+500 IMAGE, 3000+100 IMAGE | 2: 5000+500 IMAGE | 3:  | 4: ") },
+            QStringLiteral("1: 1000+500 IMAGE, 3000+100 IMAGE | 2: 5000+500 IMAGE | 3:  | 4: ") },
         { "the source alone: its LINK becomes an IMAGE", { { 1, 1000 } }, { 1, 1000 }, 5000, 3,
-          QStringLiteral("1: 3000+100 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: 5000+500 IMAGE") },
+            QStringLiteral("1: 3000+100 IMAGE | 2: 1000+500 IMAGE | 3:  | 4: 5000+500 IMAGE") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -215,7 +221,8 @@ TEST_F(TimelineDragCommit, LinksFollowTheirSourceOrBecomeItemsOfTheirKind)
         model.ResetTimeLine(true);
         model.SetProjectLength(10000);
         model.SetPlayPosition(9000);
-        Load({ Face(1, { Item(1, 1000, 500), Item(1, 3000, 100) }), Face(2, { Link(2, 1000, 500, 1) }), Face(3), Face(4) });
+        Load({ Face(1, { Item(1, 1000, 500), Item(1, 3000, 100) }), Face(2, { Link(2, 1000, 500, 1) }),
+            Face(3), Face(4) });
         Select(c.selected);
         ASSERT_EQ(Drop(TL_MOUSE_ITEM_MOVE, c.grabbed, c.time, c.row), 1);
         EXPECT_EQ(Describe(model), c.faces);
@@ -228,7 +235,7 @@ TEST_F(TimelineDragCommit, ACopiedLinkWithItsSourceShowsTheCopy)
     Select({ { 1, 1000 }, { 2, 1000 } });
     ASSERT_EQ(Drop(TL_MOUSE_ITEM_COPY, { 1, 1000 }, 1000, 2), 1);
     EXPECT_EQ(Describe(model),
-              QStringLiteral("1: 1000+500 IMAGE | 2: 1000+500 LINK>1 | 3: 1000+500 IMAGE | 4: 1000+500 LINK>3"));
+        QStringLiteral("1: 1000+500 IMAGE | 2: 1000+500 LINK>1 | 3: 1000+500 IMAGE | 4: 1000+500 LINK>3"));
 }
 
 } // namespace

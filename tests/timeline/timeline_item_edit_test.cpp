@@ -46,19 +46,22 @@ TEST_F(TimelineItemEdit, AligningStartsMovesWhatHasRoom)
     };
     const Case cases[] = {
         { "to the earliest: face 3's neighbour ends after it", 0,
-          QStringLiteral("1: 1000+200 IMAGE | 2: 1000+300 IMAGE | 3: 0+1200 IMAGE, 1500+100 IMAGE"),
-          { QStringLiteral("CHANGE_GROUP 1"), QStringLiteral("WAIT_BEGIN"), QStringLiteral("ITEM_MOVED 2@2000>2@1000"),
-            QStringLiteral("WAIT_END"), QStringLiteral("CHANGE_GROUP 0") } },
+            QStringLiteral("1: 1000+200 IMAGE | 2: 1000+300 IMAGE | 3: 0+1200 IMAGE, 1500+100 IMAGE"),
+            { QStringLiteral("CHANGE_GROUP 1"), QStringLiteral("WAIT_BEGIN"),
+                QStringLiteral("ITEM_MOVED 2@2000>2@1000"), QStringLiteral("WAIT_END"),
+                QStringLiteral("CHANGE_GROUP 0") } },
         { "to the latest", 1,
-          QStringLiteral("1: 2000+200 IMAGE | 2: 2000+300 IMAGE | 3: 0+1200 IMAGE, 2000+100 IMAGE"),
-          { QStringLiteral("CHANGE_GROUP 1"), QStringLiteral("WAIT_BEGIN"), QStringLiteral("ITEM_MOVED 3@1500>3@2000"),
-            QStringLiteral("ITEM_MOVED 1@1000>1@2000"), QStringLiteral("WAIT_END"), QStringLiteral("CHANGE_GROUP 0") } },
-        { "another mode", 2, QStringLiteral("1: 1000+200 IMAGE | 2: 2000+300 IMAGE | 3: 0+1200 IMAGE, 1500+100 IMAGE"), {} },
+            QStringLiteral("1: 2000+200 IMAGE | 2: 2000+300 IMAGE | 3: 0+1200 IMAGE, 2000+100 IMAGE"),
+            { QStringLiteral("CHANGE_GROUP 1"), QStringLiteral("WAIT_BEGIN"),
+                QStringLiteral("ITEM_MOVED 3@1500>3@2000"), QStringLiteral("ITEM_MOVED 1@1000>1@2000"),
+                QStringLiteral("WAIT_END"), QStringLiteral("CHANGE_GROUP 0") } },
+        { "another mode", 2,
+            QStringLiteral("1: 1000+200 IMAGE | 2: 2000+300 IMAGE | 3: 0+1200 IMAGE, 1500+100 IMAGE"), {} },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Reload({ Face(1, { Item(1, 1000, 200) }), Face(2, { Item(2, 2000, 300) }),
-                 Face(3, { Item(3, 0, 1200), Item(3, 1500, 100) }) });
+            Face(3, { Item(3, 0, 1200), Item(3, 1500, 100) }) });
         Select({ { 1, 1000 }, { 2, 2000 }, { 3, 1500 } });
         model.AlignStartTime(c.mode);
         EXPECT_EQ(Describe(model), c.faces);
@@ -73,22 +76,25 @@ TEST_F(TimelineItemEdit, AligningToALatestStartPastTheProjectMovesNothing)
     model.SetProjectLength(9800);
     Select({ { 1, 1000 }, { 2, 9900 } });
     model.AlignStartTime(1);
-    EXPECT_EQ(owner.Log(), (QStringList { QStringLiteral("CHANGE_GROUP 1"), QStringLiteral("WAIT_BEGIN"),
-                                          QStringLiteral("WAIT_END"), QStringLiteral("CHANGE_GROUP 0") }));
+    EXPECT_EQ(owner.Log(),
+        (QStringList { QStringLiteral("CHANGE_GROUP 1"), QStringLiteral("WAIT_BEGIN"),
+            QStringLiteral("WAIT_END"), QStringLiteral("CHANGE_GROUP 0") }));
 }
 
 TEST_F(TimelineItemEdit, AligningKeepsLinksWithTheirSource)
 {
     // The IMAGE and its LINK move together; the other LINK stays behind without its source.
-    Load({ Face(1, { Item(1, 2000, 300) }), Face(2, { Link(2, 2000, 300, 1) }), Face(3, { Link(3, 2000, 300, 1) }),
-           Face(4, { Item(4, 1000, 300) }) });
+    Load({ Face(1, { Item(1, 2000, 300) }), Face(2, { Link(2, 2000, 300, 1) }),
+        Face(3, { Link(3, 2000, 300, 1) }), Face(4, { Item(4, 1000, 300) }) });
     Select({ { 1, 2000 }, { 2, 2000 }, { 4, 1000 } });
     model.AlignStartTime(0);
-    EXPECT_EQ(Describe(model), QStringLiteral("1: 1000+300 IMAGE | 2: 1000+300 LINK>1 | 3: 2000+300 IMAGE | 4: 1000+300 IMAGE"));
+    EXPECT_EQ(Describe(model),
+        QStringLiteral("1: 1000+300 IMAGE | 2: 1000+300 LINK>1 | 3: 2000+300 IMAGE | 4: 1000+300 IMAGE"));
     EXPECT_TRUE(TimelineInvariantsHold(model));
 
     // A LINK moved away from its source becomes an item of its kind.
-    Reload({ Face(1, { Item(1, 2000, 300) }), Face(2, { Link(2, 2000, 300, 1) }), Face(4, { Item(4, 1000, 300) }) });
+    Reload({ Face(1, { Item(1, 2000, 300) }), Face(2, { Link(2, 2000, 300, 1) }),
+        Face(4, { Item(4, 1000, 300) }) });
     Select({ { 2, 2000 }, { 4, 1000 } });
     model.AlignStartTime(0);
     EXPECT_EQ(Describe(model), QStringLiteral("1: 2000+300 IMAGE | 2: 1000+300 IMAGE | 4: 1000+300 IMAGE"));
@@ -106,16 +112,16 @@ TEST_F(TimelineItemEdit, AligningPlayTimesKeepsRoomForEffectsAndNeighbours)
     // Face 1: 100 + 100 of effects; face 2: a next item 400 after; face 3: free behind.
     const Case cases[] = {
         { "shortest 150: the item with 200 of effects stays", 2, 150,
-          QStringLiteral("1: 0+300 IMAGE | 2: 0+150 IMAGE, 400+100 IMAGE | 3: 0+150 IMAGE") },
+            QStringLiteral("1: 0+300 IMAGE | 2: 0+150 IMAGE, 400+100 IMAGE | 3: 0+150 IMAGE") },
         { "shortest 200: everything shortened", 2, 200,
-          QStringLiteral("1: 0+200 IMAGE | 2: 0+200 IMAGE, 400+100 IMAGE | 3: 0+200 IMAGE") },
+            QStringLiteral("1: 0+200 IMAGE | 2: 0+200 IMAGE, 400+100 IMAGE | 3: 0+200 IMAGE") },
         { "longest: face 2 would run into its next item", 3, 600,
-          QStringLiteral("1: 0+600 IMAGE | 2: 0+250 IMAGE, 400+100 IMAGE | 3: 0+600 IMAGE") },
+            QStringLiteral("1: 0+600 IMAGE | 2: 0+250 IMAGE, 400+100 IMAGE | 3: 0+600 IMAGE") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Reload({ Face(1, { WithEffects(Item(1, 0, 300), 100, 100) }), Face(2, { Item(2, 0, 250), Item(2, 400, 100) }),
-                 Face(3, { Item(3, 0, c.target) }) });
+        Reload({ Face(1, { WithEffects(Item(1, 0, 300), 100, 100) }),
+            Face(2, { Item(2, 0, 250), Item(2, 400, 100) }), Face(3, { Item(3, 0, c.target) }) });
         Select({ { 1, 0 }, { 2, 0 }, { 3, 0 } });
         model.AlignDuration(c.mode);
         EXPECT_EQ(Describe(model), c.faces);
@@ -141,22 +147,27 @@ TEST_F(TimelineItemEdit, PackingClosesTheSmallestGap)
     };
     const Case cases[] = {
         { "forward behind the neighbour", true, { { 1, 500 } },
-          QStringLiteral("1: 0+300 IMAGE, 300+100 IMAGE, 1000+100 IMAGE | 2: 200+100 IMAGE, 5000+100 IMAGE") },
+            QStringLiteral(
+                "1: 0+300 IMAGE, 300+100 IMAGE, 1000+100 IMAGE | 2: 200+100 IMAGE, 5000+100 IMAGE") },
         { "forward without a neighbour", true, { { 2, 200 } },
-          QStringLiteral("1: 0+300 IMAGE, 500+100 IMAGE, 1000+100 IMAGE | 2: 0+100 IMAGE, 5000+100 IMAGE") },
+            QStringLiteral(
+                "1: 0+300 IMAGE, 500+100 IMAGE, 1000+100 IMAGE | 2: 0+100 IMAGE, 5000+100 IMAGE") },
         { "forward by the smallest gap of all faces", true, { { 1, 500 }, { 1, 1000 }, { 2, 200 } },
-          QStringLiteral("1: 0+300 IMAGE, 300+100 IMAGE, 800+100 IMAGE | 2: 0+100 IMAGE, 5000+100 IMAGE") },
+            QStringLiteral("1: 0+300 IMAGE, 300+100 IMAGE, 800+100 IMAGE | 2: 0+100 IMAGE, 5000+100 IMAGE") },
         { "backward to the next item", false, { { 1, 500 } },
-          QStringLiteral("1: 0+300 IMAGE, 900+100 IMAGE, 1000+100 IMAGE | 2: 200+100 IMAGE, 5000+100 IMAGE") },
+            QStringLiteral(
+                "1: 0+300 IMAGE, 900+100 IMAGE, 1000+100 IMAGE | 2: 200+100 IMAGE, 5000+100 IMAGE") },
         { "backward to the project's end", false, { { 2, 5000 } },
-          QStringLiteral("1: 0+300 IMAGE, 500+100 IMAGE, 1000+100 IMAGE | 2: 200+100 IMAGE, 9900+100 IMAGE") },
+            QStringLiteral(
+                "1: 0+300 IMAGE, 500+100 IMAGE, 1000+100 IMAGE | 2: 200+100 IMAGE, 9900+100 IMAGE") },
         { "backward by the smallest gap", false, { { 1, 500 }, { 1, 1000 }, { 2, 200 } },
-          QStringLiteral("1: 0+300 IMAGE, 5200+100 IMAGE, 5700+100 IMAGE | 2: 4900+100 IMAGE, 5000+100 IMAGE") },
+            QStringLiteral(
+                "1: 0+300 IMAGE, 5200+100 IMAGE, 5700+100 IMAGE | 2: 4900+100 IMAGE, 5000+100 IMAGE") },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Reload({ Face(1, { Item(1, 0, 300), Item(1, 500, 100), Item(1, 1000, 100) }),
-                 Face(2, { Item(2, 200, 100), Item(2, 5000, 100) }) });
+            Face(2, { Item(2, 200, 100), Item(2, 5000, 100) }) });
         Select(c.selected);
         if (c.forward)
             model.PackItemsForward();
@@ -209,9 +220,10 @@ TEST_F(TimelineItemEdit, SplittingAtThePlayhead)
         EXPECT_EQ(Describe(model), c.faces);
         EXPECT_EQ(model.Selection().size(), c.selected);
     }
-    EXPECT_EQ(owner.Log(), (QStringList { QStringLiteral("CHANGE_GROUP 1"), QStringLiteral("ITEM_CHANGED 1@100>1@100"),
-                                          QStringLiteral("ITEM_COPIED 1@100>1@250"), QStringLiteral("ITEM_CHANGED 1@250>1@250"),
-                                          QStringLiteral("WAIT_END"), QStringLiteral("CHANGE_GROUP 0") }));
+    EXPECT_EQ(owner.Log(),
+        (QStringList { QStringLiteral("CHANGE_GROUP 1"), QStringLiteral("ITEM_CHANGED 1@100>1@100"),
+            QStringLiteral("ITEM_COPIED 1@100>1@250"), QStringLiteral("ITEM_CHANGED 1@250>1@250"),
+            QStringLiteral("WAIT_END"), QStringLiteral("CHANGE_GROUP 0") }));
     EXPECT_EQ(model.Selection()[0], At(1, 100)) << "the first part comes first";
 }
 
@@ -269,8 +281,10 @@ TEST_F(TimelineItemEdit, RefusedEditsChangeAndSayNothing)
 {
     Load({ Face(1, { Item(1, 500, 100) }), Face(2, { Item(2, 500, 100) }, 1) });
     const std::function<void()> edits[] = {
-        [this] { model.AlignStartTime(0); },  [this] { model.AlignDuration(3); },
-        [this] { model.PackItemsForward(); }, [this] { model.PackItemsBackward(); },
+        [this] { model.AlignStartTime(0); },
+        [this] { model.AlignDuration(3); },
+        [this] { model.PackItemsForward(); },
+        [this] { model.PackItemsBackward(); },
         [this] { model.SplitItemAtPlayPosition(); },
     };
     model.SetPlayPosition(550);
@@ -286,8 +300,8 @@ TEST_F(TimelineItemEdit, RefusedEditsChangeAndSayNothing)
 
 TEST_F(TimelineItemEdit, EffectLengthsAndRangeSelection)
 {
-    Load({ Face(1, { WithEffects(Item(1, 1000, 1000), 100, 100), Item(1, 3000, 100) }), Face(2, { Link(2, 1000, 1000, 1) }),
-           Face(3, { Item(3, 2500, 100) }) });
+    Load({ Face(1, { WithEffects(Item(1, 1000, 1000), 100, 100), Item(1, 3000, 100) }),
+        Face(2, { Link(2, 1000, 1000, 1) }), Face(3, { Item(3, 2500, 100) }) });
     model.AddToSelection(At(1, 1000));
     panel.SetItem(At(1, 1000));
     ASSERT_EQ(model.SetItemEffectTimes(1, 1000, 250, 50), 1);
@@ -296,7 +310,8 @@ TEST_F(TimelineItemEdit, EffectLengthsAndRangeSelection)
     EXPECT_EQ(item.OutStartTime, 1950);
     EXPECT_EQ(model.Selection()[0], item);
     EXPECT_EQ(panel.shown, item);
-    EXPECT_EQ(owner.Log(), QStringList { QStringLiteral("ITEM_CHANGED 1@1000>1@1000") }) << "no group of its own";
+    EXPECT_EQ(owner.Log(), QStringList { QStringLiteral("ITEM_CHANGED 1@1000>1@1000") })
+        << "no group of its own";
     EXPECT_EQ(model.SetItemEffectTimes(1, 1001, 1, 1), 0);
 
     model.ClearSelection();

@@ -44,6 +44,17 @@ protected:
         return true;
     }
 
+    // A few random items with their linked items.
+    void SelectSome()
+    {
+        model.ClearSelection();
+        for (int count = Random(1, 3); count > 0; --count) {
+            if (const auto item = RandomItem()) {
+                model.SelectLinkedItems(*item);
+                model.AddToSelection(*item);
+            }
+        }
+    }
     void Step(int operation);
 
     std::mt19937 m_random { 20240611 };
@@ -144,6 +155,46 @@ void TimelineRandom::Step(int operation)
         if (const tagTL_FACE_DATA* face = RandomFace())
             model.SelectItemAtTime(face->No, Random(0, 10000));
         break;
+    case 17:
+    case 18: { // an item drag: move, copy or link
+        SelectSome();
+        if (model.Selection().empty())
+            break;
+        const int states[] = { TL_MOUSE_ITEM_MOVE, TL_MOUSE_ITEM_COPY, TL_MOUSE_ITEM_LINK };
+        const tagTL_FACE_ITEM_DATA grabbed
+            = model.Selection()[size_t(Random(0, int(model.Selection().size()) - 1))];
+        model.SetVertScrollPos(0);
+        const int row = Random(0, std::max(0, std::min(model.FaceCount(), model.VisibleRows()) - 1));
+        model.CommitItemDrag(states[Random(0, 2)], Random(81, 999), kRulerHeight + kRowHeight * row + 5,
+            Random(0, 20), { grabbed.FaceNo, grabbed.Start });
+        break;
+    }
+    case 19:
+        SelectSome();
+        model.AlignStartTime(Random(0, 1));
+        break;
+    case 20:
+        SelectSome();
+        model.AlignDuration(Random(2, 3));
+        break;
+    case 21:
+        SelectSome();
+        if (Random(0, 1))
+            model.PackItemsForward();
+        else
+            model.PackItemsBackward();
+        break;
+    case 22:
+        SelectSome();
+        model.SetPlayPosition(Random(0, 10000));
+        model.SplitItemAtPlayPosition();
+        break;
+    case 23:
+        SelectSome();
+        model.CopySelectedItems();
+        if (const tagTL_FACE_DATA* face = RandomFace())
+            model.PasteItems(face->No, Random(-500, 10500));
+        break;
     default: {
         tagTL_FACE_DATA face;
         if (const tagTL_FACE_DATA* found = RandomFace()) {
@@ -159,7 +210,6 @@ void TimelineRandom::Step(int operation)
 
 TEST_F(TimelineRandom, InvariantsHoldAfterEveryOperation)
 {
-    Load({ Face(1, { Item(1, 0, 500), Item(1, 1000, 300, Mode::MODE_MOVIE) }), Face(2), Face(3) });
     // The owner reads the model back while it is told, as the view does.
     int notifications = 0;
     owner.onNotification = [&](const RecordedNotification&) {
@@ -168,17 +218,24 @@ TEST_F(TimelineRandom, InvariantsHoldAfterEveryOperation)
         model.GetFaceNumbers(1, numbers);
         EXPECT_EQ(int(numbers.size()), model.FaceCount());
     };
-    for (int step = 0; step < 4000; ++step) {
-        const int operation = Random(0, 16);
-        Step(operation);
-        ASSERT_TRUE(TimelineInvariantsHold(model))
-            << "step " << step << ", operation " << operation << ": " << Describe(model).toStdString();
-        for (int row = 0; row < model.FaceCount(); ++row)
-            ASSERT_EQ(model.Faces()[size_t(row)].No, row + 1)
-                << "faces are numbered by row after step " << step;
-        owner.Clear();
+    for (const unsigned seed : { 20240611u, 7u, 99991u }) {
+        SCOPED_TRACE(seed);
+        m_random.seed(seed);
+        model.ResetTimeLine(true);
+        model.SetProjectLength(10000);
+        Load({ Face(1, { Item(1, 0, 500), Item(1, 1000, 300, Mode::MODE_MOVIE) }), Face(2), Face(3) });
+        for (int step = 0; step < 4000; ++step) {
+            const int operation = Random(0, 23);
+            Step(operation);
+            ASSERT_TRUE(TimelineInvariantsHold(model))
+                << "step " << step << ", operation " << operation << ": " << Describe(model).toStdString();
+            for (int row = 0; row < model.FaceCount(); ++row)
+                ASSERT_EQ(model.Faces()[size_t(row)].No, row + 1)
+                    << "faces are numbered by row after step " << step;
+            owner.Clear();
+        }
     }
-    EXPECT_GT(notifications, 1000) << "the sequence did change the model";
+    EXPECT_GT(notifications, 3000) << "the sequences did change the model";
 }
 
 } // namespace
