@@ -180,9 +180,7 @@ int CTimeLineModel::PasteItemEffect()
         return 0;
     const std::array<int32_t, 8> buffer = *m_effectBuffer;
     const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
-    NotifyChangeGroup(1);
-    if (selection.size() >= 2)
-        NotifyWaitBegin();
+    BeginSelectionCommand(false);
     const int64_t entryLength = int64_t(buffer[3]) - buffer[2];
     const int64_t exitLength = int64_t(buffer[7]) - buffer[6];
     const uint64_t generation = m_faceListGeneration;
@@ -205,9 +203,7 @@ int CTimeLineModel::PasteItemEffect()
         after.OutEndTime = int32_t(ItemEnd(item));
         WriteChangedItem(item, after);
     }
-    NotifyWaitEnd();
-    NotifyChangeGroup(0);
-    RepaintControl();
+    EndSelectionCommand();
     return 1;
 }
 
@@ -252,9 +248,7 @@ int CTimeLineModel::PasteItemFilter()
         return 0;
     const FilterBuffer buffer = *m_filterBuffer;
     const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
-    NotifyChangeGroup(1);
-    if (selection.size() >= 2)
-        NotifyWaitBegin();
+    BeginSelectionCommand(false);
     const uint64_t generation = m_faceListGeneration;
     for (const tagTL_FACE_ITEM_DATA& selected : selection) {
         tagTL_FACE_ITEM_DATA item;

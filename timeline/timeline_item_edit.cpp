@@ -34,9 +34,9 @@ void Moved(const tagTL_FACE_ITEM_DATA& item,
 
 } // namespace
 
-bool CTimeLineModel::BeginSelectionCommand()
+bool CTimeLineModel::BeginSelectionCommand(bool refuseLocked)
 {
-    if (m_selection.empty() || IsSelectionLocked())
+    if (m_selection.empty() || (refuseLocked && IsSelectionLocked()))
         return false;
     NotifyChangeGroup(1);
     if (m_selection.size() >= 2)

@@ -469,11 +469,10 @@ private:
         bool trimToFit,
         bool snap) const;
     // The frame of the commands on the selected items: refused (false) when nothing is selected
-    // or a selected item lies on a locked face; else opens the change group.
-    bool BeginSelectionCommand();
+    // or, unless the command skips them itself, a selected item lies on a locked face; else opens
+    // the change group (and the wait window for two or more items).
+    bool BeginSelectionCommand(bool refuseLocked = true);
     void EndSelectionCommand();
-    // Items of a locked face never change; the refusal is silent.
-    bool HasLockedSelection() const { return IsSelectionLocked(); }
     // The LINK check: each LINK of the set without another item of the set on its face at its
     // start with its play time takes its linked kind.
     void ApplyLinkCheck(const std::vector<tagTL_FACE_ITEM_DATA>& items);
