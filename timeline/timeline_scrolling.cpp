@@ -16,7 +16,8 @@ void CTimeLineModel::SyncScrollBars()
     if (m_vertBar) {
         const int maximum = ToInt(std::max<int64_t>(m_viewport.VertScrollMax(FaceCount()), 0));
         m_vertBar->SetScrollRange(maximum);
-        if (m_vertBar->GetScrollPos() > maximum)
+        // The bar clamps its own position; the first row shown follows the new range too.
+        if (m_viewport.firstRow > maximum)
             SetVertScrollPos(maximum);
     }
     if (m_horzBar) {
