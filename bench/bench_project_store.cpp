@@ -105,6 +105,26 @@ void BM_WriteProjectItemByItem(benchmark::State& state)
     state.counters["item_saves"] = kFaces * kItems;
 }
 
+// 10,000 items of one face written as one batch: one replacement of the face file.
+void BM_WriteFaceItemsAsOneBatch(benchmark::State& state)
+{
+    std::vector<ItemXmlRecord> items;
+    for (int i = 0; i < 10000; ++i)
+        items.push_back(MakeItem(i));
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        const QString data = dir.path() + QStringLiteral("/show");
+        CProjectFolderStore store;
+        if (!QDir().mkpath(data + QStringLiteral("/Channel_1/Face_1"))
+            || !store.CreateProject(data + QStringLiteral("/show.xml"), dir.path(), 360000))
+            state.SkipWithError("creating the project failed");
+        store.SetFolder(dir.path());
+        if (!store.OpenProject(data + QStringLiteral("/show.xml"), 1) || !store.AddFace(MakeFace(1))
+            || !store.SetItems(1, items))
+            state.SkipWithError("writing the items failed");
+    }
+}
+
 void BM_OpenProject(benchmark::State& state)
 {
     const QString folder = SharedProject();
@@ -206,6 +226,7 @@ void BM_UnZipProject(benchmark::State& state)
 }
 
 BENCHMARK(BM_WriteProjectItemByItem)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_WriteFaceItemsAsOneBatch)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_OpenProject)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PugixmlLoadFaceFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XmlDataLoadFaceFiles)->Unit(benchmark::kMillisecond);

@@ -2,18 +2,25 @@
 
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
+#include "platform/text_codec.h"
 
 #include <QByteArray>
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <charconv>
+#include <cstring>
+#include <optional>
+#include <string_view>
 
 namespace {
 
 constexpr int kMaxErrorTextLength = 1023;
-constexpr unsigned kParseOptions
-    = pugi::parse_default | pugi::parse_declaration | pugi::parse_ws_pcdata_single;
+// Comments, processing instructions and the document type are kept, so that a rewrite in place
+// gives them back; text outside the root is kept too (as a fragment), so that the load can see
+// and refuse it rather than drop it.
+constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
+    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single | pugi::parse_fragment;
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 // Streams pugixml's output into a device and remembers whether every write went through.
@@ -34,6 +41,141 @@ private:
     QIODevice& m_device;
     bool m_ok = true;
 };
+
+bool StartsWith(std::string_view bytes, std::string_view prefix)
+{
+    return bytes.substr(0, prefix.size()) == prefix;
+}
+
+// The encoding named by the XML declaration at the start of 8-bit text; empty without one. The
+// declaration's pseudo-attributes are read by name, as the parser reads them.
+QByteArray DeclaredEncoding(std::string_view bytes)
+{
+    if (!StartsWith(bytes, "<?xml"))
+        return {};
+    std::string_view declaration = bytes.substr(0, std::min<size_t>(bytes.size(), 1024));
+    const size_t close = declaration.find("?>");
+    if (close == std::string_view::npos)
+        return {};
+    declaration = declaration.substr(5, close - 5);
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    size_t at = 0;
+    while (true) {
+        while (at < declaration.size() && isBlank(declaration[at]))
+            ++at;
+        const size_t nameStart = at;
+        while (at < declaration.size() && !isBlank(declaration[at]) && declaration[at] != '=')
+            ++at;
+        const std::string_view name = declaration.substr(nameStart, at - nameStart);
+        while (at < declaration.size() && isBlank(declaration[at]))
+            ++at;
+        if (name.empty() || at >= declaration.size() || declaration[at] != '=')
+            return {};
+        ++at;
+        while (at < declaration.size() && isBlank(declaration[at]))
+            ++at;
+        if (at >= declaration.size() || (declaration[at] != '"' && declaration[at] != '\''))
+            return {};
+        const char quote = declaration[at++];
+        const size_t end = declaration.find(quote, at);
+        if (end == std::string_view::npos)
+            return {};
+        if (name == "encoding")
+            return QByteArray(declaration.data() + at, qsizetype(end - at));
+        at = end + 1;
+    }
+}
+
+// Encodings whose characters take two or four bytes: an 8-bit file that names one of them
+// names it wrongly (such a file came out of a tool that kept the declaration of a string).
+bool IsWideEncodingName(const QByteArray& name)
+{
+    const QByteArray upper = name.toUpper();
+    return upper.startsWith("UTF-16") || upper.startsWith("UTF-32") || upper.startsWith("UCS-")
+        || upper.startsWith("ISO-10646-UCS");
+}
+
+// A NUL byte, or a character reference ("&#...;") to a code point that no text can hold (NUL,
+// a surrogate, beyond U+10FFFF): the parser would end the text at the NUL or turn the reference
+// into bytes that are not UTF-8, and the text would be lost. (Other control characters read and
+// write back as references, without loss.)
+bool HasUnreadableCharacter(std::string_view text)
+{
+    if (text.find('\0') != std::string_view::npos)
+        return true;
+    for (size_t at = text.find("&#"); at != std::string_view::npos; at = text.find("&#", at + 2)) {
+        size_t i = at + 2;
+        const bool hex = i < text.size() && text[i] == 'x';
+        i += hex;
+        uint64_t value = 0;
+        size_t digits = 0;
+        for (; i < text.size(); ++i, ++digits) {
+            const char c = text[i];
+            int digit = -1;
+            if (c >= '0' && c <= '9')
+                digit = c - '0';
+            else if (hex && c >= 'a' && c <= 'f')
+                digit = c - 'a' + 10;
+            else if (hex && c >= 'A' && c <= 'F')
+                digit = c - 'A' + 10;
+            if (digit < 0)
+                break;
+            value = std::min<uint64_t>(value * (hex ? 16 : 10) + uint64_t(digit), 0x110000);
+        }
+        if (digits == 0 || i >= text.size() || text[i] != ';')
+            continue; // not a reference: the parser keeps the text as it stands
+        if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)
+            return true;
+    }
+    return false;
+}
+
+// The file's text as UTF-8 for the parser: UTF-8 is taken as it is, UTF-16 and UTF-32 (by
+// their byte order mark or their first character) and the encoding an 8-bit file declares
+// are converted. Nothing when the text cannot be read as it was written: no declaration and
+// bytes that are not UTF-8, an encoding that is unknown or that the bytes do not follow, a
+// NUL or a reference to a character no text can hold. Such a file is refused, never loaded with
+// replacement characters that the next save would write for good.
+std::optional<QByteArray> DocumentText(QByteArray bytes)
+{
+    const std::string_view view(bytes.constData(), size_t(bytes.size()));
+    const char* wide = nullptr;
+    qsizetype bom = 0;
+    if (StartsWith(view, std::string_view("\xFF\xFE\0\0", 4))) {
+        wide = "UTF-32LE";
+        bom = 4;
+    } else if (StartsWith(view, std::string_view("\0\0\xFE\xFF", 4))) {
+        wide = "UTF-32BE";
+        bom = 4;
+    } else if (StartsWith(view, "\xFF\xFE")) {
+        wide = "UTF-16LE";
+        bom = 2;
+    } else if (StartsWith(view, "\xFE\xFF")) {
+        wide = "UTF-16BE";
+        bom = 2;
+    } else if (StartsWith(view, std::string_view("<\0", 2))) {
+        wide = "UTF-16LE";
+    } else if (StartsWith(view, std::string_view("\0<", 2))) {
+        wide = "UTF-16BE";
+    }
+    std::optional<QByteArray> utf8;
+    if (wide) {
+        utf8 = platform::ConvertToUtf8(bytes.mid(bom), wide);
+    } else {
+        const qsizetype utf8Bom = StartsWith(view, "\xEF\xBB\xBF") ? 3 : 0;
+        const QByteArray declared = DeclaredEncoding(view.substr(size_t(utf8Bom)));
+        if (utf8Bom || declared.isEmpty() || declared.compare("UTF-8", Qt::CaseInsensitive) == 0
+            || IsWideEncodingName(declared)) {
+            if (platform::IsValidUtf8(QByteArrayView(bytes).sliced(utf8Bom)))
+                utf8 = std::move(bytes);
+        } else {
+            utf8 = platform::ConvertToUtf8(bytes, declared);
+        }
+    }
+    if (utf8 && HasUnreadableCharacter(std::string_view(utf8->constData(), size_t(utf8->size()))))
+        utf8.reset();
+    return utf8;
+}
 
 bool IsNameStart(unsigned char c)
 {
@@ -90,6 +232,34 @@ bool HasOneRoot(const pugi::xml_document& document)
     return roots == 1;
 }
 
+// What the parser lets through but no save could write back readably: text outside the root, a
+// declaration after the start, a document type after the root, more than one root.
+bool IsWellFormedDocument(const pugi::xml_document& document)
+{
+    int roots = 0;
+    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling()) {
+        switch (child.type()) {
+        case pugi::node_declaration:
+            if (child != document.first_child())
+                return false;
+            break;
+        case pugi::node_doctype:
+            if (roots)
+                return false;
+            break;
+        case pugi::node_element:
+            ++roots;
+            break;
+        case pugi::node_comment:
+        case pugi::node_pi:
+            break;
+        default:
+            return false;
+        }
+    }
+    return roots == 1;
+}
+
 // The file is always written as UTF-8: a declaration that names another encoding (a file
 // read from UTF-16) is made to say so, or readers would decode the bytes wrongly.
 void DeclareUtf8(pugi::xml_document& document)
@@ -101,18 +271,37 @@ void DeclareUtf8(pugi::xml_document& document)
         encoding.set_value("UTF-8");
 }
 
-// Replaces every child of the element by one text node.
-void PutText(pugi::xml_node element, const QByteArray& utf8)
+// Replaces the element's text by the value, as the DOM's text property does: its text and its
+// child elements go and one text node holds the value. Comments and processing instructions in
+// it stay, as everywhere in an in-place rewrite.
+void PutText(pugi::xml_node element, const char* value)
 {
     pugi::xml_node first = element.first_child();
     if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
-        first.set_value(utf8.constData());
+        if (*value)
+            first.set_value(value);
+        else
+            element.remove_child(first);
         return;
     }
-    while (pugi::xml_node child = element.first_child())
-        element.remove_child(child);
-    if (!utf8.isEmpty())
-        element.append_child(pugi::node_pcdata).set_value(utf8.constData());
+    pugi::xml_node text;
+    for (pugi::xml_node child = first, next; child; child = next) {
+        next = child.next_sibling();
+        if (child.type() == pugi::node_comment || child.type() == pugi::node_pi)
+            continue;
+        if (!text && child.type() == pugi::node_pcdata)
+            text = child;
+        else
+            element.remove_child(child);
+    }
+    if (!*value) {
+        if (text)
+            element.remove_child(text);
+    } else if (text) {
+        text.set_value(value);
+    } else {
+        element.append_child(pugi::node_pcdata).set_value(value);
+    }
 }
 
 // Numbers are written often (every field of every item on each save): formatted without
@@ -122,14 +311,19 @@ void PutInt(pugi::xml_node element, int32_t value)
     char buffer[16];
     const auto end = std::to_chars(buffer, buffer + sizeof(buffer) - 1, value).ptr;
     *end = '\0';
-    pugi::xml_node first = element.first_child();
-    if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
-        first.set_value(buffer);
-        return;
+    PutText(element, buffer);
+}
+
+// Text of the document, which is UTF-8: a U+FEFF at its start is a character of the text, not a
+// byte order mark, which QString::fromUtf8 would drop.
+QString FromUtf8Text(const char* utf8)
+{
+    QString text;
+    while (std::strncmp(utf8, "\xEF\xBB\xBF", 3) == 0) {
+        text.append(QChar(0xFEFF));
+        utf8 += 3;
     }
-    while (pugi::xml_node child = element.first_child())
-        element.remove_child(child);
-    element.append_child(pugi::node_pcdata).set_value(buffer);
+    return text.isEmpty() ? QString::fromUtf8(utf8) : text + QString::fromUtf8(utf8);
 }
 
 void AppendTextOf(pugi::xml_node node, QByteArray& text)
@@ -201,13 +395,19 @@ bool CXmlData::LoadXmlData(const QString& path)
     QFile file(path);
     bool loaded = false;
     if (file.open(QIODevice::ReadOnly)) {
-        const qint64 size = file.size();
-        void* buffer = size > 0 ? pugi::get_memory_allocation_function()(size_t(size)) : nullptr;
-        if (buffer && file.read(static_cast<char*>(buffer), size) == size) {
-            // The document takes the buffer over and parses in place.
-            loaded = document->load_buffer_inplace_own(buffer, size_t(size), kParseOptions);
-        } else if (buffer) {
-            pugi::get_memory_deallocation_function()(buffer);
+        QByteArray bytes = file.readAll();
+        const bool read = file.error() == QFileDevice::NoError;
+        std::optional<QByteArray> text = read ? DocumentText(std::move(bytes)) : std::nullopt;
+        if (text) {
+            // The document takes a buffer of its own over and parses it in place.
+            const size_t size = size_t(text->size());
+            void* buffer = size > 0 ? pugi::get_memory_allocation_function()(size) : nullptr;
+            if (buffer) {
+                std::memcpy(buffer, text->constData(), size);
+                text.reset();
+                loaded = document->load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8)
+                    && IsWellFormedDocument(*document);
+            }
         }
     }
     m_result = loaded ? S_OK : E_FAIL;
@@ -341,7 +541,7 @@ bool CXmlData::SetNodeText(pugi::xml_node element, const char* path, const QStri
     pugi::xml_node node = FindNode(element, path, "SetNodeText");
     if (!node || !CheckWritable(node, IsXmlText(text), "SetNodeText"))
         return false;
-    PutText(node, text.toUtf8());
+    PutText(node, text.toUtf8().constData());
     return true;
 }
 
@@ -356,9 +556,10 @@ bool CXmlData::SetNodeInt(pugi::xml_node element, const char* path, int32_t valu
 
 bool CXmlData::SetThisNodeText(pugi::xml_node element, const QString& text)
 {
-    if (!CheckElement(element, "SetThisNodeText") || !CheckWritable(element, IsXmlText(text), "SetThisNodeText"))
+    if (!CheckElement(element, "SetThisNodeText")
+        || !CheckWritable(element, IsXmlText(text), "SetThisNodeText"))
         return false;
-    PutText(element, text.toUtf8());
+    PutText(element, text.toUtf8().constData());
     return true;
 }
 
@@ -421,10 +622,10 @@ QString CXmlData::ThisNodeText(pugi::xml_node element)
     if (!first)
         return QString();
     if ((first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata) && !first.next_sibling())
-        return QString::fromUtf8(first.value());
+        return FromUtf8Text(first.value());
     QByteArray text;
     AppendTextOf(element, text);
-    return QString::fromUtf8(text);
+    return FromUtf8Text(text.constData());
 }
 
 int32_t CXmlData::ThisNodeInt(pugi::xml_node element)

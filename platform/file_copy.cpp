@@ -95,6 +95,17 @@ int OpenSource(const QString& source, const QString& root)
     return file;
 }
 
+// Makes a rename in the folder durable, as every atomic write does: without it a crash may
+// leave the old file, or no file, once the copy was reported done.
+void SyncFolder(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 bool TargetMayBeReplaced(const QByteArray& target)
 {
     struct stat status { };
@@ -152,6 +163,8 @@ bool CopyFileReplacing(const QString& source, const QString& target, const CopyO
         && ::rename(temporaryPath.constData(), targetPath.constData()) == 0;
     if (!written)
         ::unlink(temporaryPath.constData());
+    else
+        SyncFolder(targetInfo.absolutePath());
     return written;
 }
 

@@ -5,8 +5,10 @@
 namespace platform {
 namespace {
 
-template <typename CharAt>
-int32_t ParseLikeWToI(qsizetype length, CharAt charAt)
+// Leading blanks, an optional sign, digits up to the first other character; saturates at the
+// limits of Result.
+template <typename Result, typename CharAt>
+Result ParseLikeWToI(qsizetype length, CharAt charAt)
 {
     qsizetype i = 0;
     while (i < length) {
@@ -20,32 +22,34 @@ int32_t ParseLikeWToI(qsizetype length, CharAt charAt)
         negative = charAt(i) == '-';
         ++i;
     }
-    int64_t value = 0;
-    constexpr int64_t kLimit = int64_t(std::numeric_limits<int32_t>::max()) + 1;
+    // The magnitude grows in 64 bits unsigned and stops growing once it is past every limit.
+    constexpr uint64_t kLimit = uint64_t(std::numeric_limits<Result>::max()) + 1;
+    uint64_t magnitude = 0;
     while (i < length && charAt(i) >= '0' && charAt(i) <= '9') {
-        if (value <= kLimit)
-            value = value * 10 + (charAt(i) - '0');
+        if (magnitude <= kLimit)
+            magnitude = magnitude > kLimit / 10 ? kLimit + 1 : magnitude * 10 + uint64_t(charAt(i) - '0');
         ++i;
     }
     if (negative)
-        value = -value;
-    if (value > std::numeric_limits<int32_t>::max())
-        return std::numeric_limits<int32_t>::max();
-    if (value < std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::min();
-    return int32_t(value);
+        return magnitude >= kLimit ? std::numeric_limits<Result>::min() : -Result(magnitude);
+    return magnitude >= kLimit ? std::numeric_limits<Result>::max() : Result(magnitude);
 }
 
 } // namespace
 
 int32_t WToI(QStringView text)
 {
-    return ParseLikeWToI(text.size(), [&](qsizetype i) { return char32_t(text[i].unicode()); });
+    return ParseLikeWToI<int32_t>(text.size(), [&](qsizetype i) { return char32_t(text[i].unicode()); });
 }
 
 int32_t AToI(std::string_view text)
 {
-    return ParseLikeWToI(qsizetype(text.size()), [&](qsizetype i) { return char32_t(uchar(text[size_t(i)])); });
+    return ParseLikeWToI<int32_t>(qsizetype(text.size()), [&](qsizetype i) { return char32_t(uchar(text[size_t(i)])); });
+}
+
+int64_t AToI64(std::string_view text)
+{
+    return ParseLikeWToI<int64_t>(qsizetype(text.size()), [&](qsizetype i) { return char32_t(uchar(text[size_t(i)])); });
 }
 
 QString FormatInt(int64_t value) { return QString::number(value); }

@@ -13,6 +13,9 @@ namespace platform {
 int32_t WToI(QStringView text);
 int32_t AToI(std::string_view text);
 
+// The same in 64 bits, as _atoi64 does: saturates at INT64_MIN / INT64_MAX.
+int64_t AToI64(std::string_view text);
+
 // "%d" of a 32-bit value.
 QString FormatInt(int64_t value);
 

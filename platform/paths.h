@@ -15,6 +15,10 @@ QString FileNameOf(QStringView path);
 QString DataFilePathToLocal(QStringView path);
 
 bool IsRegularFile(const QString& path);
+// Opens the file for reading only when it is a regular file, checked on the opened file itself:
+// never through a symbolic link, and never blocking on a pipe or reading a device that took the
+// file's place. -1 when it is not, or cannot be opened; the caller closes the descriptor.
+int OpenRegularFileForReading(const QString& path);
 bool IsDirectory(const QString& path);
 
 // True when the name is one plain path component: not empty, not "." or "..", no '/', '\', ':'

@@ -6,13 +6,17 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace platform {
 namespace {
 
+// The owner of the dialogs (CDialogOwner); the GUI thread's alone.
+QPointer<QWidget> g_owner;
+
 QWidget* ActiveWindow()
 {
-    return QApplication::activeWindow();
+    return g_owner ? g_owner.data() : QApplication::activeWindow();
 }
 
 std::optional<QString> NonEmpty(const QString& path)
@@ -21,6 +25,17 @@ std::optional<QString> NonEmpty(const QString& path)
 }
 
 } // namespace
+
+CDialogOwner::CDialogOwner(QWidget* window)
+    : m_previous(g_owner)
+{
+    g_owner = window;
+}
+
+CDialogOwner::~CDialogOwner()
+{
+    g_owner = m_previous;
+}
 
 void UseQtDialogService()
 {

@@ -2,6 +2,8 @@
 
 #include "platform/dialog_service.h"
 
+class QWidget;
+
 namespace platform {
 
 // Shows real Qt dialogs. Message texts are shown as plain text: a path or a message that holds
@@ -24,5 +26,19 @@ public:
 
 // Makes the Qt dialogs the program's default service. Window programs call it once at start.
 void UseQtDialogService();
+
+// While it lives, the Qt dialogs belong to this window: they are modal to it and centred on it,
+// whichever window is active (a window closed from the task bar is not). Without one they
+// belong to the active window. Scopes nest; the innermost holds.
+class CDialogOwner {
+public:
+    explicit CDialogOwner(QWidget* window);
+    ~CDialogOwner();
+    CDialogOwner(const CDialogOwner&) = delete;
+    CDialogOwner& operator=(const CDialogOwner&) = delete;
+
+private:
+    QWidget* m_previous;
+};
 
 } // namespace platform

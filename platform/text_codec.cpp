@@ -1,7 +1,7 @@
 #include "platform/text_codec.h"
 
-#include <QStringDecoder>
 #include <QStringEncoder>
+#include <cctype>
 #include <cerrno>
 #include <iconv.h>
 
@@ -54,14 +54,79 @@ QString FromUtf16Bytes(const QByteArray& bytes, bool bigEndian)
     return text;
 }
 
-bool IsValidUtf8(const QByteArray& bytes)
+// An encoding name as XML allows it ([A-Za-z][A-Za-z0-9._-]*), so that nothing but a name
+// reaches iconv (no "//" suffixes, no paths).
+bool IsEncodingName(const QByteArray& name)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    (void)QString(decoder.decode(bytes));
-    return !decoder.hasError();
+    if (name.isEmpty() || name.size() > 64 || !std::isalpha(uchar(name[0])))
+        return false;
+    for (const char c : name) {
+        if (!std::isalnum(uchar(c)) && c != '.' && c != '_' && c != '-')
+            return false;
+    }
+    return true;
 }
 
 } // namespace
+
+bool IsValidUtf8(QByteArrayView bytes)
+{
+    const auto* c = reinterpret_cast<const uchar*>(bytes.data());
+    const auto* end = c + bytes.size();
+    while (c < end) {
+        if (*c < 0x80) {
+            ++c;
+            continue;
+        }
+        int length = 0;
+        char32_t value = 0;
+        char32_t minimum = 0;
+        if ((*c & 0xE0) == 0xC0) {
+            length = 2;
+            value = *c & 0x1F;
+            minimum = 0x80;
+        } else if ((*c & 0xF0) == 0xE0) {
+            length = 3;
+            value = *c & 0x0F;
+            minimum = 0x800;
+        } else if ((*c & 0xF8) == 0xF0) {
+            length = 4;
+            value = *c & 0x07;
+            minimum = 0x10000;
+        } else {
+            return false;
+        }
+        if (end - c < length)
+            return false;
+        for (int i = 1; i < length; ++i) {
+            if ((c[i] & 0xC0) != 0x80)
+                return false;
+            value = (value << 6) | (c[i] & 0x3F);
+        }
+        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
+            return false;
+        c += length;
+    }
+    return true;
+}
+
+std::optional<QByteArray> ConvertToUtf8(const QByteArray& bytes, const QByteArray& encodingName)
+{
+    if (!IsEncodingName(encodingName))
+        return std::nullopt;
+    QByteArray name = encodingName.toUpper();
+    static const QByteArray kShiftJisNames[]
+        = { "SHIFT_JIS", "SHIFT-JIS", "SJIS", "X-SJIS", "MS_KANJI", "CSSHIFTJIS", "WINDOWS-31J", "MS932" };
+    for (const QByteArray& alias : kShiftJisNames) {
+        if (name == alias)
+            name = "CP932";
+    }
+    auto utf8 = Convert(name.constData(), "UTF-8", bytes);
+    // iconv passes some invalid input of lax encodings through; what comes out must be UTF-8.
+    if (utf8 && !IsValidUtf8(*utf8))
+        return std::nullopt;
+    return utf8;
+}
 
 QString DecodeCp932(const QByteArray& bytes)
 {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 
@@ -26,5 +27,15 @@ std::optional<QByteArray> EncodeText(const QString& text, TextEncoding encoding,
 
 // CP932 bytes (file names of Windows-made archives) to text.
 QString DecodeCp932(const QByteArray& bytes);
+
+// True when the bytes are well-formed UTF-8: no stray or missing continuation bytes, overlong
+// forms, surrogates or values past U+10FFFF.
+bool IsValidUtf8(QByteArrayView bytes);
+
+// Converts text in the named encoding (an IANA name as XML declarations give it; Shift_JIS and
+// its aliases are read as CP932, the superset Windows writes under that name) to UTF-8. Nothing
+// when the name is unknown or malformed or a byte sequence is not valid in the encoding: the
+// caller refuses such text rather than guess at it.
+std::optional<QByteArray> ConvertToUtf8(const QByteArray& bytes, const QByteArray& encodingName);
 
 } // namespace platform

@@ -33,7 +33,7 @@ bool CFaceListXml::LoadFaceXml(const QString& path)
 bool CFaceListXml::ReadFace(pugi::xml_node element, FaceXmlRecord& entry)
 {
     ReadInt(element, "No", entry.No);
-    if (!ReadText(element, "FilePath", entry.FilePath))
+    if (!ReadFileName(element, "FilePath", entry.FilePath))
         return false;
     ReadInt(element, "Status", entry.Status);
     ReadInt(element, "Lock", entry.Lock);

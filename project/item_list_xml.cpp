@@ -303,6 +303,20 @@ bool CItemListXml::AppendItem(pugi::xml_node root, const ItemXmlRecord& entry)
     return true;
 }
 
+bool CItemListXml::SetItems(std::span<const ItemXmlRecord> items)
+{
+    std::map<int32_t, ItemXmlRecord> previous = m_items;
+    const int32_t previousCount = m_count;
+    for (const ItemXmlRecord& item : items)
+        m_items.insert_or_assign(item.Start, item);
+    m_count = int32_t(m_items.size());
+    if (SaveItemXml())
+        return true;
+    m_items = std::move(previous);
+    m_count = previousCount;
+    return false;
+}
+
 bool CItemListXml::SaveItemXml()
 {
     if (!m_xml.IsLoaded())

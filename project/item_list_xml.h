@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <map>
+#include <span>
 
 // The store of one face file ("Face_%d.xml"): its item entries keyed by start time. Saving
 // rewrites the items already in the file in place (keeping their element order and any
@@ -19,6 +20,11 @@ public:
     // Removes the entry that starts at the time and saves; TRUE without writing when none does.
     bool DeleteItem(int32_t start);
     bool SaveItemXml();
+    // The batch write: stores every entry under its start time (adding it, or replacing the
+    // entry of that start; a later entry of the batch wins over an earlier one of the same
+    // start), sets the count to the number of entries and saves the file once. All or nothing:
+    // on failure the entries are as before and the file is unchanged.
+    bool SetItems(std::span<const ItemXmlRecord> items);
 
     // The entry stored under the start time; a zeroed entry is inserted when it is absent.
     ItemXmlRecord& Item(int32_t start) { return m_items[start]; }

@@ -12,6 +12,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -132,18 +133,59 @@ int64_t CMovieDecoder::FrameStep() const
 
 int64_t CMovieDecoder::FrameCount() const
 {
-    const auto listed = StreamSampleCount(*m_input->streams[m_streamIndex]);
-    if (listed > 0)
-        return listed;
+    const AVStream& stream = *m_input->streams[m_streamIndex];
+    if (stream.nb_frames > 0)
+        return stream.nb_frames;
+    // Some containers index key frames only (Matroska's cues): the index counts the frames only
+    // where it lists every one, that is where it lists a frame that is no key frame, or as many
+    // as the stream's length holds.
     const auto step = FrameStep();
-    return step > 0 ? Duration() / step : 0;
+    const int64_t estimate = step > 0 ? Duration() / step : 0;
+    const int entries = avformat_index_get_entries_count(&stream);
+    bool onlyKeyFrames = true;
+    for (int i = 0; i < entries && onlyKeyFrames; ++i)
+        onlyKeyFrames = avformat_index_get_entry(const_cast<AVStream*>(&stream), i)->flags & AVINDEX_KEYFRAME;
+    if (entries > 0 && (!onlyKeyFrames || estimate == 0 || entries >= estimate - 1))
+        return entries;
+    return estimate;
 }
 
 QImage CMovieDecoder::FrameAt(int64_t time)
 {
     const int64_t target = m_startTime + time;
-    if (NeedsSeek(target) && !Seek(target))
-        return {};
+    if (NeedsSeek(target))
+        SeekTo(target);
+    else
+        DecodeTo(target);
+    return m_hasShown ? Convert(*m_shown) : QImage();
+}
+
+void CMovieDecoder::SeekTo(int64_t target)
+{
+    // A seek can land after the target (an index that is not exact, a container without one) or
+    // on a frame that does not decode (an index that calls frames key frames that are not): the
+    // first frame then starts after the target, or none comes. The seek is made again from
+    // further back, twice as far each time, and at last from the stream's start, whose first
+    // frame shows for every earlier time.
+    int64_t from = target;
+    int64_t back = std::max<int64_t>(1, int64_t(TimeScale()));
+    while (true) {
+        const bool fromStart = from <= m_startTime;
+        if (!Seek(fromStart ? m_startTime : from)) {
+            m_hasShown = false;
+            return;
+        }
+        DecodeTo(target);
+        if (fromStart || (m_hasShown && m_shownTime <= target))
+            return;
+        from = std::min(from, target);
+        from = from - m_startTime > back ? from - back : m_startTime;
+        back = back < std::numeric_limits<int64_t>::max() / 2 ? back * 2 : back;
+    }
+}
+
+void CMovieDecoder::DecodeTo(int64_t target)
+{
     while (true) {
         if (m_hasAhead) {
             if (m_hasShown && m_aheadTime > target)
@@ -157,7 +199,6 @@ QImage CMovieDecoder::FrameAt(int64_t time)
         if (m_endOfStream || !DecodeNext())
             break;
     }
-    return m_hasShown ? Convert(*m_shown) : QImage();
 }
 
 bool CMovieDecoder::NeedsSeek(int64_t target) const

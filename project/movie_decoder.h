@@ -43,6 +43,11 @@ public:
 private:
     CMovieDecoder() = default;
     bool Seek(int64_t target);
+    // Seeks and decodes forward to the target, falling back to earlier key frames where the
+    // seek lands after it.
+    void SeekTo(int64_t target);
+    // Decodes forward until the frame shown is the last one starting at or before the target.
+    void DecodeTo(int64_t target);
     bool NeedsSeek(int64_t target) const;
     // Decodes the next frame into m_ahead; false at the end of the stream or on an error.
     bool DecodeNext();

@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 
+#include <QFile>
 #include <optional>
 
 namespace {
@@ -83,18 +84,23 @@ bool CProjectFolderStore::CreateProject(
     const QString previousFolder = m_folder;
     if (folder.isEmpty() || folder.size() > kMaxPathLength || !SetProjectName(projectFilePath))
         return false;
-    if (!m_projectXml.CreateProjectXml(projectFilePath, playTime))
-        return false;
-    // The channel file lies in the given folder; the store's own folder is set by SetFolder.
+    // The channel file lies in the given folder; the store's own folder is set by SetFolder. Its
+    // path is checked before anything is created, so that a refusal leaves nothing behind.
     m_folder = folder;
     const QString channelFolder = ChannelFolderPath(1);
     m_folder = previousFolder;
-    if (channelFolder.isEmpty())
+    const QString channelFile = channelFolder.isEmpty()
+        ? QString()
+        : Fitting(platform::JoinPath(channelFolder, ChannelFolderName(1) + QStringLiteral(".xml")));
+    if (channelFile.isEmpty() || !m_projectXml.CreateProjectXml(projectFilePath, playTime))
         return false;
-    const QString channelFile
-        = Fitting(platform::JoinPath(channelFolder, ChannelFolderName(1) + QStringLiteral(".xml")));
     CXmlData xml;
-    return !channelFile.isEmpty() && xml.CreateXmlData(channelFile, QStringLiteral("Channel"));
+    if (xml.CreateXmlData(channelFile, QStringLiteral("Channel")))
+        return true;
+    // The project XML made above would stand without its channel: nothing half made stays.
+    QFile::remove(projectFilePath);
+    m_projectXml = CProjectXml();
+    return false;
 }
 
 bool CProjectFolderStore::OpenProject(const QString& projectFilePath, int32_t channel)
@@ -234,6 +240,12 @@ bool CProjectFolderStore::SetItem(int32_t faceNo, const ItemXmlRecord& item)
     if (!saved)
         items.SetCount(previousCount);
     return saved;
+}
+
+bool CProjectFolderStore::SetItems(int32_t faceNo, std::span<const ItemXmlRecord> items)
+{
+    const auto found = m_faceItems.find(faceNo);
+    return found != m_faceItems.end() && found->second.SetItems(items);
 }
 
 bool CProjectFolderStore::DeleteItem(int32_t faceNo, int32_t start)

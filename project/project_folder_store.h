@@ -8,6 +8,7 @@
 #include <QString>
 #include <cstdint>
 #include <map>
+#include <span>
 
 // The in-memory image of one channel of a project on disk: the project XML, the channel file
 // and one face file per face. Every change is written to its file at once; destroying the
@@ -43,6 +44,10 @@ public:
     bool AddFace(const FaceXmlRecord& face);
     bool UpdateFace(const FaceXmlRecord& face);
     bool SetItem(int32_t faceNo, const ItemXmlRecord& item);
+    // Sets many items of one face with one replacement of its face file (CItemListXml::SetItems):
+    // the package and paste flows write a face's items this way. FALSE, with nothing changed,
+    // when the face has no loaded face file or the write fails.
+    bool SetItems(int32_t faceNo, std::span<const ItemXmlRecord> items);
     bool DeleteItem(int32_t faceNo, int32_t start);
 
     // The face's item list; an empty one is inserted when the face has none.

@@ -96,7 +96,7 @@ bool CProjectXml::LoadProjectXml(const QString& path)
         ++m_channelCount;
         ChannelXmlRecord channel;
         xml_fields::ReadInt(element, "No", channel.No);
-        if (!xml_fields::ReadText(element, "FilePath", channel.FilePath))
+        if (!xml_fields::ReadFileName(element, "FilePath", channel.FilePath))
             loaded = Fail(QStringLiteral("LoadProjectXml FilePath文字数エラー"));
         xml_fields::ReadInt(element, "Status", channel.Status);
         m_channels.insert_or_assign(channel.No, std::move(channel));

@@ -61,11 +61,22 @@ void CQuickTimeMedia::ShowFailure(const QString& text, const char* call) const
 
 int64_t CQuickTimeMedia::MovieTimeOf(int32_t timeMs, double timeScale, uint32_t frameStep)
 {
-    // The time is taken to the thousandth of a frame, as the frame step and time scale give it.
-    if (frameStep == 0)
-        return static_cast<int64_t>(std::trunc(timeScale * timeMs / 1000.0));
-    const double step = frameStep;
-    return static_cast<int64_t>(std::trunc(std::trunc(timeScale / step * timeMs) * (step * 0.001)));
+    // A step of -1 read unsigned (a movie whose second sample time could not be read) keeps the
+    // formula of the thousandths of a frame: every realistic time maps to the first frame.
+    if (frameStep == std::numeric_limits<uint32_t>::max()) {
+        const double step = frameStep;
+        return static_cast<int64_t>(std::trunc(std::trunc(timeScale / step * timeMs) * (step * 0.001)));
+    }
+    // Where the step divides the time scale evenly, the formula trunc(trunc(scale / step * t) *
+    // (step * 0.001)) is exactly t * scale / 1000. Where it does not (variable frame rates,
+    // whose step is an average), the formula falls up to a thousandth of a frame short, and at
+    // the exact start of a frame shows the frame before: the time is mapped exactly instead, in
+    // integers where the time scale is whole.
+    if (timeScale == std::trunc(timeScale) && std::abs(timeScale) < 9.0e15) {
+        const __int128 units = static_cast<__int128>(timeMs) * static_cast<int64_t>(timeScale);
+        return static_cast<int64_t>(units / 1000);
+    }
+    return static_cast<int64_t>(std::trunc(static_cast<long double>(timeScale) * timeMs / 1000.0L));
 }
 
 bool CQuickTimeMedia::OpenMovie(const QString& path)

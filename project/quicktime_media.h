@@ -15,7 +15,8 @@ class CMovieDecoder;
 //
 // Times: durations and frame times are milliseconds; the movie's time scale (units per second)
 // and frame step are those of its first video stream's time base, and a frame time t is taken
-// to the movie time trunc(trunc(scale / step * t) * (step * 0.001)).
+// to the movie time t * scale / 1000, truncated: where the step divides the scale evenly that
+// is trunc(trunc(scale / step * t) * (step * 0.001)), the time to the thousandth of a frame.
 class CQuickTimeMedia {
 public:
     // The movie's frame rectangle: the frames are `right` wide and `bottom` high.

@@ -26,6 +26,21 @@ bool ReadText(pugi::xml_node parent, const char* name, QString& text)
     return true;
 }
 
+bool ReadFileName(pugi::xml_node parent, const char* name, QString& text)
+{
+    if (!ReadText(parent, name, text))
+        return false;
+    const auto isBlank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; };
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && isBlank(text[first]))
+        ++first;
+    while (last > first && isBlank(text[last - 1]))
+        --last;
+    text = text.mid(first, last - first);
+    return true;
+}
+
 void ReadPoints(pugi::xml_node parent, int32_t* xs, int32_t* ys, int capacity)
 {
     int x = 0;

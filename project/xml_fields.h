@@ -15,6 +15,9 @@ void ReadInt(pugi::xml_node parent, const char* name, int32_t& value);
 // False when the text is longer than an entry's field (it is never cut); a missing child
 // leaves the text as it was.
 bool ReadText(pugi::xml_node parent, const char* name, QString& text);
+// A file name the loaders follow (a channel's or a face's file): like ReadText, without the XML
+// blanks (space, tab, line ends) that a hand-edited or pretty-printed file puts around it.
+bool ReadFileName(pugi::xml_node parent, const char* name, QString& text);
 // Reads the "X" and "Y" children in order into the arrays, at most `capacity` of each.
 void ReadPoints(pugi::xml_node parent, int32_t* xs, int32_t* ys, int capacity);
 

@@ -143,8 +143,16 @@ int CGdiListCtrl::InsertColumn(int column, const QString& heading, int format, i
     }
     m_header->SetText(column, heading);
     m_header->SetTextAlign(column, format);
-    m_header->resizeSection(column, width);
+    m_header->resizeSection(column, width >= 0 ? width : m_header->defaultSectionSize());
     return column;
+}
+
+int CGdiListCtrl::InsertColumn(int column, const LVCOLUMN& record)
+{
+    // The sub-item number only tells a Windows list which data goes in the column: here a
+    // column's cells are always its own.
+    return InsertColumn(column, (record.mask & LVCF_TEXT) ? record.pszText : QString(),
+        (record.mask & LVCF_FMT) ? record.fmt : 0, (record.mask & LVCF_WIDTH) ? record.cx : -1);
 }
 
 bool CGdiListCtrl::SetItem(int row, int column, const QString& text)

@@ -6,6 +6,18 @@
 #include <QTreeWidget>
 #include <map>
 
+// Which fields of a column record hold a value.
+enum : unsigned { LVCF_FMT = 0x1, LVCF_WIDTH = 0x2, LVCF_TEXT = 0x4, LVCF_SUBITEM = 0x8 };
+
+// A column of a report list as one record: only the fields its mask names are read.
+struct LVCOLUMN {
+    unsigned mask = 0;
+    int fmt = 0; // format flags: centre 2, right 1
+    int cx = 0; // width in pixels
+    QString pszText; // heading
+    int iSubItem = 0;
+};
+
 // An owner-drawn report list: alternating row colours, a selection colour, grid lines, a fixed
 // row height and sorting by a clicked column as text, number or dotted IPv4 address.
 class CGdiListCtrl : public QTreeWidget {
@@ -41,9 +53,11 @@ public:
     void SetSortFlag(int column, int kind) { m_sortKinds[column] = kind; }
     int SortKindOf(int column) const;
 
-    // Inserts a column with its heading, format flags (centre 2, right 1) and width in pixels;
-    // returns its index.
+    // Inserts a column with its heading, format flags (centre 2, right 1) and width in pixels
+    // (-1 keeps the header's default); returns its index. Columns at and after it move along.
     int InsertColumn(int column, const QString& heading, int format, int width);
+    // The same from a column record.
+    int InsertColumn(int column, const LVCOLUMN& record);
 
     // Sets a cell; a row one past the last is added first. False for any other missing row or
     // column.

@@ -11,10 +11,12 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
+#include <algorithm>
 
 using controls::Rgb;
 using controls::ToQColor;
@@ -47,7 +49,8 @@ void SetTextColours(QLabel& label, const QColor& text, const std::optional<QColo
 } // namespace
 
 // The server's threads hand each report over as a copy, queued to the window's thread; a report
-// that arrives after the window has gone is dropped by Qt with the window.
+// that arrives after the window has gone is dropped by Qt with the window. A frame stays held
+// until the window has handled it (or dropped it), which paces the client's reader.
 void CKaleidraRemoteView::CServerBridge::RemoteAccepted(
     int slotIndex, const RemoteClientSlot& client, int connectedCount)
 {
@@ -60,11 +63,17 @@ void CKaleidraRemoteView::CServerBridge::RemoteAccepted(
         Qt::QueuedConnection);
 }
 
-void CKaleidraRemoteView::CServerBridge::RemoteReceived(int number, const RemoteEvent& event)
+void CKaleidraRemoteView::CServerBridge::RemoteReceived(
+    int number, const RemoteEvent& event, RemoteFrameHold hold)
 {
     CKaleidraRemoteView* view = &m_view;
     QMetaObject::invokeMethod(
-        view, [view, number, event] { view->OnRemoteReceive(number, event); }, Qt::QueuedConnection);
+        view,
+        [view, number, event, hold = std::move(hold)]() mutable {
+            view->OnRemoteReceive(number, event);
+            hold.Release();
+        },
+        Qt::QueuedConnection);
 }
 
 void CKaleidraRemoteView::CServerBridge::RemoteServerFailed(const QString& reason)
@@ -81,7 +90,7 @@ void CKaleidraRemoteView::CServerSender::Broadcast(std::string_view code, int64_
 
 void CKaleidraRemoteView::CServerSender::SendTo(uint64_t clientId, std::string_view code, int64_t value)
 {
-    m_server.SendTo(code, value, clientId, kRemoteSendWaitSeconds);
+    m_server.SendTo(code, value, clientId);
 }
 
 CKaleidraRemoteView::CKaleidraRemoteView(
@@ -162,6 +171,7 @@ void CKaleidraRemoteView::CreateControls()
     QLabel* projectLabel = label(IDC_PROJECTTIME_LABEL, QString(), captionAlignment);
     m_nowTime = timeEdit(IDC_NOWTIME);
     m_nowTime->installEventFilter(this);
+    connect(m_nowTime, &QLineEdit::textEdited, this, [this] { m_nowTimeEdited = true; });
     m_playTime = timeEdit(IDC_PLAYTIME);
     m_playTime->setReadOnly(true);
     m_projectTime = timeEdit(IDC_PROJECTTIME);
@@ -264,15 +274,22 @@ QString CKaleidraRemoteView::StatusText() const
 
 void CKaleidraRemoteView::UpdateDisplay()
 {
+    const bool playing = m_rules.IsPlaying();
     m_ipAddress->setText(m_server.GetLocalAddress());
-    m_nowTime->SetWindowTime(m_rules.CurrentTime());
+    // A time the user is still typing stays until the field is left; playing drops it.
+    if (playing)
+        m_nowTimeEdited = false;
+    if (!m_nowTimeEdited)
+        m_nowTime->SetWindowTime(m_rules.CurrentTime());
     m_playTime->SetWindowTime(m_rules.PlayTime());
     m_projectTime->SetWindowTime(m_rules.ProjectTime());
-    const bool playing = m_rules.IsPlaying();
     m_nowTime->setReadOnly(playing);
     m_slider->setEnabled(!playing);
-    // Times are held within 0 to 2147483647, so they fit the slider's int.
-    m_slider->setRange(0, static_cast<int>(m_rules.PlayTime()));
+    // Times are held within 0 to 2147483647, so they fit the slider's int. A click on the track
+    // moves a fifth of the play time, as a track bar's page does by default.
+    const int playTime = static_cast<int>(m_rules.PlayTime());
+    m_slider->setRange(0, playTime);
+    m_slider->setPageStep(std::max(1, playTime / 5));
     m_slider->setValue(static_cast<int>(m_rules.CurrentTime()));
     m_status->setText(StatusText());
 }
@@ -333,6 +350,7 @@ void CKaleidraRemoteView::OnStartServer()
 void CKaleidraRemoteView::OnKillFocusNowTime()
 {
     // A refused time is dropped: the field shows the current time again.
+    m_nowTimeEdited = false;
     m_rules.TypeCurrentTime(controls::remote::CMskEdit::ConvertWindowTime(m_nowTime->text()));
     UpdateDisplay();
 }
@@ -411,8 +429,13 @@ bool CKaleidraRemoteView::eventFilter(QObject* watched, QEvent* event)
             return true;
         break;
     case QEvent::FocusOut:
-        if (watched == m_nowTime)
-            OnKillFocusNowTime();
+        // Qt reports pop-up menus and the menu bar taking the keyboard as a focus-out, which
+        // the user never meant as leaving the field; and a field left unchanged seeks nothing.
+        if (watched == m_nowTime && m_nowTimeEdited) {
+            const Qt::FocusReason reason = static_cast<const QFocusEvent&>(*event).reason();
+            if (reason != Qt::PopupFocusReason && reason != Qt::MenuBarFocusReason)
+                OnKillFocusNowTime();
+        }
         break;
     case QEvent::MouseButtonRelease:
         if (watched == m_status)

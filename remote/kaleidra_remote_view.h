@@ -45,6 +45,7 @@ public:
     void OnLoop();
     void OnScreen();
     void OnStartServer();
+    // Takes the time the user typed into the current-time field.
     void OnKillFocusNowTime();
     void OnShowConnectList();
 
@@ -76,7 +77,7 @@ private:
         {
         }
         void RemoteAccepted(int slotIndex, const RemoteClientSlot& client, int connectedCount) override;
-        void RemoteReceived(int number, const RemoteEvent& event) override;
+        void RemoteReceived(int number, const RemoteEvent& event, RemoteFrameHold hold) override;
         void RemoteServerFailed(const QString& reason) override;
 
     private:
@@ -126,6 +127,7 @@ private:
     CRemoteControlRules m_rules { m_clock, m_sender };
     bool m_serverRunning = false;
     bool m_layoutReady = false;
+    bool m_nowTimeEdited = false; // the user changed the current-time field since it was taken
 
     std::map<int, QImage> m_images;
     QImage m_empty;

@@ -1,6 +1,7 @@
 #include "remote/main_frame.h"
 
 #include "platform/dialog_service.h"
+#include "platform/qt_dialog_service.h"
 #include "remote/about_dlg.h"
 #include "remote/kaleidra_remote_view.h"
 #include "remote/language_ini.h"
@@ -52,6 +53,7 @@ void CMainFrame::OnAppAbout()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
+    const platform::CDialogOwner owner(this);
     const int answer = platform::DialogService().MessageBox(m_language.GetText(ASK_EXIT),
         QStringLiteral("KaleidraRemote"), platform::MB_YESNO | platform::MB_ICONQUESTION);
     if (answer == platform::IDNO) {

@@ -25,6 +25,8 @@ void CRemoteControlRules::RestartClock(int64_t from)
 
 void CRemoteControlRules::StartPause()
 {
+    // Play starts where the slider was put: its seek goes out first, never after.
+    SeekTick();
     m_playing = !m_playing;
     if (m_playing) {
         RestartClock(m_currentTime);
@@ -40,6 +42,7 @@ void CRemoteControlRules::Top()
 {
     m_currentTime = 0;
     m_playing = false;
+    m_pendingSeek = -1; // the seek to 0 replaces it
     m_sender.Broadcast(remote_code::kSeek, 0);
 }
 
@@ -66,6 +69,7 @@ bool CRemoteControlRules::TypeCurrentTime(int64_t time)
     if (m_playing || time < 0 || time >= m_playTime)
         return false;
     m_currentTime = time;
+    m_pendingSeek = -1; // the typed time replaces it
     m_sender.Broadcast(remote_code::kSeek, time);
     return true;
 }

@@ -25,7 +25,7 @@ class CRemoteControlRules {
 public:
     CRemoteControlRules(const RemoteTickClock& clock, RemoteFrameSender& sender);
 
-    // Buttons and keys.
+    // Buttons and keys. TOP replaces a slider seek not yet sent; START/PAUSE sends it first.
     void StartPause();
     void Top();
     void ToggleGuide();
@@ -33,7 +33,8 @@ public:
     void ToggleScreen();
 
     // A time typed into the current-time field: taken while stopped and within 0 to the play
-    // time (exclusive); false when refused, and the field should show the current time again.
+    // time (exclusive), replacing a slider seek not yet sent; false when refused, and the field
+    // should show the current time again.
     bool TypeCurrentTime(int64_t time);
 
     // The user moved the slider. The seek goes out on the next SeekTick, so a drag sends at most

@@ -20,14 +20,16 @@ RemotePacket FormatRemotePacket(std::string_view code, int64_t value)
     return packet;
 }
 
-std::optional<RemoteFrame> ParseRemotePacket(std::span<const char, kRemotePacketSize> bytes)
+std::optional<RemoteFrame> ParseRemotePacket(
+    std::span<const char, kRemotePacketSize> bytes, RemoteValueWidth width)
 {
     const std::string_view text(bytes.data(), bytes.size());
     if (text.find(',') != static_cast<size_t>(kRemoteCodeLength))
         return std::nullopt;
     RemoteFrame frame;
     frame.code = std::string(text.substr(0, kRemoteCodeLength));
-    frame.value = platform::AToI(text.substr(kRemoteValueOffset, kRemoteValueLength));
+    const std::string_view value = text.substr(kRemoteValueOffset, kRemoteValueLength);
+    frame.value = width == RemoteValueWidth::Bits64 ? platform::AToI64(value) : platform::AToI(value);
     return frame;
 }
 

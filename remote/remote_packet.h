@@ -18,19 +18,25 @@ inline constexpr int kRemoteValueLength = 12;
 inline constexpr uint16_t kRemotePort = 8213;
 
 using RemotePacket = std::array<char, kRemotePacketSize>;
+static_assert(sizeof(RemotePacket) == kRemotePacketSize, "frames lie back to back in an array");
 
 // "%s,%012d" of the code and the low 32 bits of the value. The code must be six characters.
 RemotePacket FormatRemotePacket(std::string_view code, int64_t value);
 
 struct RemoteFrame {
     std::string code;
-    int64_t value = 0; // the 32-bit number of the frame, widened with its sign
+    int64_t value = 0;
 };
 
-// Reads one frame: nothing when its first comma is not at index 6. The value is read as a
-// 32-bit decimal number: an optional sign, digits up to the first other character, 0 without
-// digits, saturating at the 32-bit limits.
-std::optional<RemoteFrame> ParseRemotePacket(std::span<const char, kRemotePacketSize> bytes);
+// How the value of a frame is read: the remote reads a 32-bit number and widens it with its
+// sign; the editor reads it as a 64-bit number.
+enum class RemoteValueWidth { Bits32, Bits64 };
+
+// Reads one frame: nothing when its first comma is not at index 6. The value is a decimal
+// number: an optional sign, digits up to the first other character, 0 without digits,
+// saturating at the limits of the width.
+std::optional<RemoteFrame> ParseRemotePacket(
+    std::span<const char, kRemotePacketSize> bytes, RemoteValueWidth width = RemoteValueWidth::Bits32);
 
 // Cuts a byte stream into frames by count alone: the protocol has no marker to find a frame's
 // start again, so a lost byte shifts every later frame (which then fails the comma test).

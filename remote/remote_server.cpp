@@ -1,6 +1,7 @@
 #include "remote/remote_server.h"
 
 #include "remote/remote_codes.h"
+#include "remote/remote_send.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -15,20 +16,45 @@
 #include <system_error>
 #include <unistd.h>
 
-// One accepted socket. Whoever drops the last reference closes it, after every thread that
-// used it is done; the readers are woken by shutdown(), never by closing under them.
+// What a client's reader has reported and the owner not yet handled. The reader waits while
+// the count is at its limit; a hold released by the owner, or the end of the connection, wakes it.
+struct RemoteServer::Inbox {
+    std::mutex lock;
+    std::condition_variable room;
+    int unhandled = 0;
+    bool closing = false;
+
+    void Close()
+    {
+        {
+            std::lock_guard guard(lock);
+            closing = true;
+        }
+        room.notify_all();
+    }
+};
+
+// One accepted socket with its writer. Whoever drops the last reference closes it, after every
+// thread that used it is done; the threads are woken by shutdown(), never by closing under them.
 struct RemoteServer::Connection {
-    Connection(int socketIn, uint64_t idIn)
+    Connection(int socketIn, uint64_t idIn, const RemoteFrameWriterOptions& writerOptions)
         : socket(socketIn)
         , id(idIn)
+        , writer(socketIn, writerOptions)
     {
     }
-    ~Connection() { ::close(socket); }
+    ~Connection()
+    {
+        writer.Stop();
+        ::close(socket);
+    }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
     const int socket;
     const uint64_t id;
+    CRemoteFrameWriter writer;
+    const std::shared_ptr<Inbox> inbox = std::make_shared<Inbox>();
 };
 
 namespace {
@@ -81,11 +107,6 @@ int DefaultAccept(int listenSocket, sockaddr_in& peer)
 {
     socklen_t length = sizeof peer;
     return ::accept4(listenSocket, reinterpret_cast<sockaddr*>(&peer), &length, SOCK_CLOEXEC);
-}
-
-long DefaultSend(int socket, const char* bytes, size_t length)
-{
-    return ::send(socket, bytes, length, MSG_NOSIGNAL);
 }
 
 } // namespace
@@ -184,8 +205,12 @@ void RemoteServer::StopThreads()
     {
         std::lock_guard guard(m_lock);
         for (size_t i = 0; i < m_slots.size(); ++i) {
-            if (m_slots[i].connection)
+            if (m_slots[i].connection) {
                 ::shutdown(m_slots[i].connection->socket, SHUT_RDWR);
+                // A reader waiting for the owner to handle its frames must not wait for the
+                // owner's thread, which is here, joining it.
+                m_slots[i].connection->inbox->Close();
+            }
             readers[i] = std::move(m_slots[i].reader);
         }
     }
@@ -276,8 +301,8 @@ void RemoteServer::TakeClient(int socket, const sockaddr_in& peer)
         }
     }
     if (slotIndex < 0) {
-        const RemotePacket refusal = FormatRemotePacket(remote_code::kRefused, REMOTE_MAX_CLIENTS);
-        SendBytes(refusal.data(), socket, kRemotePacketSize, kRemoteSendWaitSeconds);
+        SendRemoteFrame(socket, FormatRemotePacket(remote_code::kRefused, REMOTE_MAX_CLIENTS),
+            m_options.writer.wait, m_options.writer.send);
         ::close(socket);
         return;
     }
@@ -285,7 +310,7 @@ void RemoteServer::TakeClient(int socket, const sockaddr_in& peer)
     if (finishedReader.joinable())
         finishedReader.join();
 
-    auto connection = std::make_shared<Connection>(socket, ++m_lastClientId);
+    auto connection = std::make_shared<Connection>(socket, ++m_lastClientId, m_options.writer);
     RemoteClientSlot client;
     client.clientId = connection->id;
     client.address = DottedAddress(peer.sin_addr);
@@ -314,7 +339,8 @@ void RemoteServer::ReceiveLoop(int slotIndex, std::shared_ptr<Connection> connec
 {
     CRemoteFrameAccumulator accumulator;
     std::array<char, CRemoteFrameAccumulator::kReadSize> readBuffer {};
-    for (;;) {
+    bool reading = true;
+    while (reading) {
         pollfd waitFor { connection->socket, POLLIN, 0 };
         if (::poll(&waitFor, 1, -1) < 0) {
             if (errno == EINTR)
@@ -327,8 +353,12 @@ void RemoteServer::ReceiveLoop(int slotIndex, std::shared_ptr<Connection> connec
         if (received <= 0)
             break;
         accumulator.Append(std::span<const char>(readBuffer.data(), static_cast<size_t>(received)),
-            [&](std::span<const char, kRemotePacketSize> frame) { HandleFrame(frame, event); });
+            [&](std::span<const char, kRemotePacketSize> frame) {
+                reading = reading && HandleFrame(frame, event, connection->inbox);
+            });
     }
+    // The connection ends: its writer stops sending, whoever closes it.
+    ::shutdown(connection->socket, SHUT_RDWR);
     {
         std::lock_guard guard(m_lock);
         if (m_slots[slotIndex].connection == connection) {
@@ -339,20 +369,37 @@ void RemoteServer::ReceiveLoop(int slotIndex, std::shared_ptr<Connection> connec
     connection.reset();
     event.value = 0;
     if (m_owner != nullptr)
-        m_owner->RemoteReceived(kReceiveClientGone, event);
+        m_owner->RemoteReceived(kReceiveClientGone, event, RemoteFrameHold());
 }
 
-void RemoteServer::HandleFrame(std::span<const char, kRemotePacketSize> bytes, RemoteEvent& event)
+bool RemoteServer::HandleFrame(
+    std::span<const char, kRemotePacketSize> bytes, RemoteEvent& event, const std::shared_ptr<Inbox>& inbox)
 {
     const std::optional<RemoteFrame> frame = ParseRemotePacket(bytes);
     if (!frame)
-        return;
+        return true;
     const std::optional<int> number = RemoteReceiveNumberOf(frame->code);
     if (!number)
-        return;
+        return true;
+    {
+        std::unique_lock guard(inbox->lock);
+        inbox->room.wait(guard, [&] { return inbox->unhandled < kRemoteUnhandledFrames || inbox->closing; });
+        if (inbox->closing)
+            return false;
+        ++inbox->unhandled;
+    }
+    // The hold's last copy gives the place back and wakes the reader.
+    RemoteFrameHold hold(std::shared_ptr<void>(inbox.get(), [inbox](void*) {
+        {
+            std::lock_guard guard(inbox->lock);
+            --inbox->unhandled;
+        }
+        inbox->room.notify_all();
+    }));
     event.value = frame->value;
     if (m_owner != nullptr)
-        m_owner->RemoteReceived(*number, event);
+        m_owner->RemoteReceived(*number, event, std::move(hold));
+    return true;
 }
 
 int RemoteServer::CountClientsLocked() const
@@ -404,64 +451,21 @@ int RemoteServer::Broadcast(std::string_view code, int64_t value)
     if (!m_running.load())
         return 1;
     const RemotePacket packet = FormatRemotePacket(code, value);
-    std::array<std::shared_ptr<Connection>, kRemoteSlotCount> targets;
-    {
-        std::lock_guard guard(m_lock);
-        for (size_t i = 0; i < m_slots.size(); ++i) {
-            if (m_slots[i].info.kind == 0)
-                targets[i] = m_slots[i].connection;
-        }
-    }
-    for (const auto& target : targets) {
-        if (target)
-            SendPacket(target, packet, kRemoteSendWaitSeconds);
+    std::lock_guard guard(m_lock);
+    for (const Slot& slot : m_slots) {
+        if (slot.connection && slot.info.kind == 0)
+            slot.connection->writer.Push(packet);
     }
     return 1;
 }
 
-int RemoteServer::SendTo(std::string_view code, int64_t value, uint64_t clientId, int waitSeconds)
+int RemoteServer::SendTo(std::string_view code, int64_t value, uint64_t clientId)
 {
-    std::shared_ptr<Connection> target;
-    {
-        std::lock_guard guard(m_lock);
-        for (const Slot& slot : m_slots) {
-            if (slot.connection && slot.connection->id == clientId)
-                target = slot.connection;
-        }
+    const RemotePacket packet = FormatRemotePacket(code, value);
+    std::lock_guard guard(m_lock);
+    for (const Slot& slot : m_slots) {
+        if (slot.connection && slot.connection->id == clientId)
+            return slot.connection->writer.Push(packet) ? 1 : 0;
     }
-    if (!target)
-        return 0;
-    return SendPacket(target, FormatRemotePacket(code, value), waitSeconds) > 0 ? 1 : 0;
-}
-
-int RemoteServer::SendPacket(
-    const std::shared_ptr<Connection>& connection, const RemotePacket& packet, int waitSeconds)
-{
-    const int sent = SendBytes(packet.data(), connection->socket, kRemotePacketSize, waitSeconds);
-    // A frame cut short would shift every later frame on this connection for good: end it.
-    // A frame that went out not at all is only dropped.
-    if (sent > 0 && sent < kRemotePacketSize)
-        ::shutdown(connection->socket, SHUT_RDWR);
-    return sent;
-}
-
-int RemoteServer::SendBytes(const char* bytes, int socket, int length, int waitSeconds) const
-{
-    const auto send = m_options.send ? m_options.send : DefaultSend;
-    int sent = 0;
-    while (sent < length && socket >= 0) {
-        pollfd waitFor { socket, POLLOUT, 0 };
-        const int ready = ::poll(&waitFor, 1, waitSeconds * 1000);
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0 || (waitFor.revents & POLLOUT) == 0)
-            break;
-        const long result = send(socket, bytes + sent, static_cast<size_t>(length - sent));
-        if (result < 0 && errno == EINTR)
-            continue;
-        if (result <= 0)
-            break;
-        sent += static_cast<int>(result);
-    }
-    return sent;
+    return 0;
 }

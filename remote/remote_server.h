@@ -1,5 +1,6 @@
 #pragma once
 
+#include "remote/remote_frame_writer.h"
 #include "remote/remote_packet.h"
 
 #include <QString>
@@ -19,8 +20,9 @@ struct sockaddr_in;
 
 inline constexpr int REMOTE_MAX_CLIENTS = 4;
 inline constexpr int kRemoteSlotCount = 10;
-inline constexpr int kRemoteSendWaitSeconds = 10;
 inline constexpr int kRemoteListenBacklog = 10;
+// Frames of one client reported to the owner and not yet handled; at this many its reader waits.
+inline constexpr int kRemoteUnhandledFrames = 8;
 
 // One accepted editor. clientId 0 marks a free slot; ids are never reused, so a frame meant
 // for a client that has gone never reaches the next one in its slot.
@@ -40,6 +42,23 @@ struct RemoteEvent {
     int64_t value = 0;
 };
 
+// Keeps a reported frame counted against its client until the owner has handled it: the
+// client's reader reads on only while fewer than kRemoteUnhandledFrames of its frames are held,
+// so a client that sends faster than the owner handles is slowed down by TCP itself instead of
+// piling its frames up in memory. Copies share one count; the last one to go releases it.
+class RemoteFrameHold {
+public:
+    RemoteFrameHold() = default;
+    explicit RemoteFrameHold(std::shared_ptr<void> token)
+        : m_token(std::move(token))
+    {
+    }
+    void Release() { m_token.reset(); }
+
+private:
+    std::shared_ptr<void> m_token;
+};
+
 // Receives the server's events. The calls come on the server's own threads, one at a time per
 // client and in the order things happened; an implementation hands copies to its own thread and
 // returns without waiting for them to be handled.
@@ -50,8 +69,9 @@ public:
     // A client took a slot; connectedCount counts it and every other client connected then.
     virtual void RemoteAccepted(int slotIndex, const RemoteClientSlot& client, int connectedCount) = 0;
 
-    // A frame of a code the remote takes (number 1 to 3, 11 to 17) or the end of a client (100).
-    virtual void RemoteReceived(int number, const RemoteEvent& event) = 0;
+    // A frame of a code the remote takes (number 1 to 3, 11 to 17), held until `hold` and its
+    // copies are gone, or the end of a client (100), which holds nothing.
+    virtual void RemoteReceived(int number, const RemoteEvent& event, RemoteFrameHold hold) = 0;
 
     // Accepting failed for good: the server no longer runs.
     virtual void RemoteServerFailed(const QString& reason) = 0;
@@ -62,13 +82,14 @@ struct RemoteServerOptions {
     uint16_t port = kRemotePort;
     // accept(2) in place for tests: returns the new socket, or -1 with errno set.
     std::function<int(int listenSocket, sockaddr_in& peer)> accept;
-    // send(2) in place for tests: returns the bytes sent, or -1 with errno set.
-    std::function<long(int socket, const char* bytes, size_t length)> send;
+    // How each client's frames are sent: the wait for room, the queue, send(2) (see
+    // CRemoteFrameWriter).
+    RemoteFrameWriterOptions writer;
 };
 
-// The TCP server of KaleidraRemote: at most four editors, one receive thread each, frames sent
-// to one editor or to all. Start, the senders, the queries and destruction belong to the
-// owner's thread.
+// The TCP server of KaleidraRemote: at most four editors, each with a thread that reads its
+// frames and one that writes them, so that senders never wait for an editor. Start, the
+// senders, the queries and destruction belong to the owner's thread.
 class RemoteServer {
 public:
     explicit RemoteServer(RemoteServerOptions options = {});
@@ -89,19 +110,16 @@ public:
     int GetClientIpList(QStringList& list) const;
     uint16_t ListeningPort() const; // the bound port, for a server started on port 0
 
-    // Sends the frame to every client in slot order; nothing while the server does not run.
+    // Queues the frame for every client in slot order; nothing while the server does not run.
     int Broadcast(std::string_view code, int64_t value);
 
-    // Sends the frame to one client; nonzero when at least one byte went out.
-    int SendTo(
-        std::string_view code, int64_t value, uint64_t clientId, int waitSeconds = kRemoteSendWaitSeconds);
-
-    // Sends the bytes, waiting up to waitSeconds for room before each part; returns how many went
-    // out. Never raises SIGPIPE.
-    int SendBytes(const char* bytes, int socket, int length, int waitSeconds) const;
+    // Queues the frame for one client; nonzero when it was queued. A client whose queue is full
+    // has fallen too far behind: its connection is ended.
+    int SendTo(std::string_view code, int64_t value, uint64_t clientId);
 
 private:
     struct Connection;
+    struct Inbox;
     struct Slot {
         RemoteClientSlot info;
         std::shared_ptr<Connection> connection;
@@ -111,11 +129,12 @@ private:
     void AcceptLoop(int listenSocket);
     void TakeClient(int socket, const sockaddr_in& peer);
     void ReceiveLoop(int slotIndex, std::shared_ptr<Connection> connection, RemoteEvent event);
-    void HandleFrame(std::span<const char, kRemotePacketSize> bytes, RemoteEvent& event);
+    // False when the reader is to stop: the connection ends while it waits for room.
+    bool HandleFrame(std::span<const char, kRemotePacketSize> bytes,
+        RemoteEvent& event,
+        const std::shared_ptr<Inbox>& inbox);
     bool PauseAfterAcceptError();
     void FailWhileAccepting(int listenSocket, int error);
-    int SendPacket(
-        const std::shared_ptr<Connection>& connection, const RemotePacket& packet, int waitSeconds);
     int CountClientsLocked() const;
     void StopThreads();
 

@@ -3,6 +3,7 @@
 #include "platform/file_version.h"
 #include "platform/paths.h"
 #include "updater/dlg_progress.h"
+#include "updater/product_names.h"
 #include "updater/version_text.h"
 
 #include <QDir>
@@ -10,28 +11,14 @@
 
 namespace {
 
-const QString kProductFolder = QStringLiteral("Kaleidra");
-const QString kMainProgram = QStringLiteral("Kaleidra");
-const QString kUninstaller = QStringLiteral("uninstaller");
-const QString kDisplayName = QStringLiteral("Kaleidra");
-const QString kUninstallKey
-    = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kaleidra");
+using product::BinFile;
+using product::kDisplayName;
+using product::kMainProgram;
+using product::kUninstaller;
+const QString& kProductFolder = product::kFolderName;
 // Used when the installed program carries no version, and when the entry has no package version.
 const QString kUnknownInstalledVersion = QStringLiteral("1.2.1.2");
 const QString kFirstPackageVersion = QStringLiteral("1.0");
-
-enum { kInstallList, kSettingsList, kDocumentsList };
-
-QString BinFile(const QString& folder, const QString& name)
-{
-    return platform::JoinPath(platform::JoinPath(folder, u"bin"), name);
-}
-
-bool IsInside(const QString& path, const QString& folder)
-{
-    const QString cleanFolder = QDir::cleanPath(folder);
-    return QDir::cleanPath(path).startsWith(cleanFolder + u'/');
-}
 
 // The pointer waits while the package is listed, which can take a moment on slow media.
 class CWaitCursor {
@@ -45,7 +32,7 @@ public:
 CUpdateCtrl::CUpdateCtrl(CUpdateEnvironment& environment)
     : m_environment(environment)
     , m_title(QStringLiteral("%1 更新プログラム").arg(kDisplayName))
-    , m_uninstallKey(kUninstallKey)
+    , m_uninstallKey(product::kUninstallKey)
 {
     const QString packageFolder = QFileInfo(environment.UpdaterProgramFile()).absolutePath();
     const QString data = platform::JoinPath(packageFolder, u"Data");
@@ -54,6 +41,7 @@ CUpdateCtrl::CUpdateCtrl(CUpdateEnvironment& environment)
     m_lists[kSettingsList].sourceRoot = platform::JoinPath(data, u"ProgramData/OXTREL");
     m_lists[kDocumentsList].sourceRoot
         = platform::JoinPath(platform::JoinPath(data, u"Document"), kProductFolder);
+    m_lists[kProgramList].sourceRoot = m_lists[kInstallList].sourceRoot;
 }
 
 int CUpdateCtrl::CompareVersion(const QString& installed, const QString& newer, int parts)
@@ -68,20 +56,12 @@ QString CUpdateCtrl::GetFileVersionText(const QString& path, int parts) const
     return version ? FormatFileVersion(*version, parts) : QString();
 }
 
-std::optional<platform::FileOwner> CUpdateCtrl::DesktopOwnerOf(const QString& path) const
-{
-    const auto user = m_environment.DesktopUser();
-    if (user && IsInside(path, user->home))
-        return user->owner;
-    return std::nullopt;
-}
-
 QString CUpdateCtrl::ReadUninstallValue(const QString& key, const QString& valueName) const
 {
     platform::CRegistryStore& hive = m_environment.MachineRegistry();
     // A hive in the desktop user's home is reached with their rights, not through their links
     // with root's.
-    const platform::CActAsFileOwner actAsOwner(DesktopOwnerOf(hive.File()));
+    const platform::CActAsFileOwner actAsOwner(DesktopOwnerOf(m_environment, hive.File()));
     if (!actAsOwner.Ok())
         return QString();
     return hive.ReadString(key, valueName).value_or(QString());
@@ -90,7 +70,7 @@ QString CUpdateCtrl::ReadUninstallValue(const QString& key, const QString& value
 bool CUpdateCtrl::WriteUninstallValue(const QString& key, const QString& valueName, const QString& text)
 {
     platform::CRegistryStore& hive = m_environment.MachineRegistry();
-    const platform::CActAsFileOwner actAsOwner(DesktopOwnerOf(hive.File()));
+    const platform::CActAsFileOwner actAsOwner(DesktopOwnerOf(m_environment, hive.File()));
     return actAsOwner.Ok() && hive.WriteString(key, valueName, text);
 }
 
@@ -118,12 +98,18 @@ bool CUpdateCtrl::Run()
     bool anyFiles = false;
     {
         const CWaitCursor waitCursor;
-        for (FileList& list : m_lists) {
-            EnumFiles(list.sourceRoot, list.files, true);
-            list.copied = 0;
-            anyFiles = anyFiles || !list.files.isEmpty();
+        for (const int index : { kInstallList, kSettingsList, kDocumentsList }) {
+            EnumFiles(m_lists[index].sourceRoot, m_lists[index].files, true);
+            anyFiles = anyFiles || !m_lists[index].files.isEmpty();
         }
     }
+    // The program file is copied last of all (see m_lists).
+    m_lists[kProgramList].files.clear();
+    const QString packagedProgram = BinFile(m_lists[kInstallList].sourceRoot, kMainProgram);
+    if (m_lists[kInstallList].files.removeOne(packagedProgram))
+        m_lists[kProgramList].files.append(packagedProgram);
+    for (FileList& list : m_lists)
+        list.copied = 0;
     if (!anyFiles) {
         Message(QStringLiteral("インストールファイルが見つかりませんでした"), platform::MB_ICONINFORMATION);
         return true;
@@ -219,5 +205,16 @@ void CUpdateCtrl::SetTargets(const QString& programFile)
     // Files made for the desktop user in their own folders belong to them, not to root.
     if (const auto user = m_environment.DesktopUser())
         m_lists[kDocumentsList].owner = user->owner;
-    m_lists[kSettingsList].owner = DesktopOwnerOf(m_lists[kSettingsList].target);
+    m_lists[kSettingsList].owner = DesktopOwnerOf(m_environment, m_lists[kSettingsList].target);
+
+    // The program file goes where the other install files go.
+    m_lists[kProgramList].target = m_lists[kInstallList].target;
+    m_lists[kProgramList].owner = m_lists[kInstallList].owner;
+}
+
+int RunUpdater(CUpdateEnvironment& environment)
+{
+    CUpdateCtrl control(environment);
+    const bool ended = control.Run();
+    return ended && !control.UpdateFailed() ? 0 : 1;
 }

@@ -22,6 +22,10 @@ public:
     // false on a refusal (no rights, installation not found, package mismatch).
     bool Run();
 
+    // True once the copy phase has ended without completing the update: a file could not be
+    // copied, or the new version could not be recorded.
+    bool UpdateFailed() const { return m_updateFailed; }
+
     // 2 equal, 1 installed older, 3 installed newer, 0 a text without exactly `parts` parts.
     static int CompareVersion(const QString& installed, const QString& newer, int parts);
     // "%d.%d" or "%d.%d.%d.%d" of the file's version; an empty path is the updater itself;
@@ -34,7 +38,8 @@ public:
     QString GetCommonAppDataFolder() const { return m_environment.CommonAppDataFolder(); }
 
     // One step of the copy phase, run on a worker thread: copies the next file (install files,
-    // then settings, then documents) or, when all are copied, records the new version.
+    // then settings, then documents, then the program file) or, when all are copied, records the
+    // new version.
     UpdateStepResult UpdateThread();
 
     // Appends the full path of every regular file below the folder; links and special files
@@ -55,6 +60,8 @@ public:
     static QString SettingsTargetIn(const QString& commonAppData);
 
 private:
+    enum ListIndex { kInstallList, kSettingsList, kDocumentsList, kProgramList };
+
     struct FileList {
         QString sourceRoot;
         QString target;
@@ -65,24 +72,30 @@ private:
     };
 
     int Message(const QString& text, unsigned type);
-    // The desktop user when the path lies in their home, whose files are reached as theirs.
-    std::optional<platform::FileOwner> DesktopOwnerOf(const QString& path) const;
     // Checks the installation the uninstall entry names, or the one the user picks; sets the
     // program file and uninstaller paths. Nothing when the user cancelled the picker.
     std::optional<bool> FindInstallation(QString& programFile, QString& uninstaller);
     void SetTargets(const QString& programFile);
     int CopiedTotal() const;
-    UpdateStepResult CopyFailure(int listIndex, const QString& targetPath) const;
+    UpdateStepResult CopyFailure(int listIndex, const QString& targetPath);
     UpdateStepResult RecordVersion();
 
     CUpdateEnvironment& m_environment;
     bool m_started = false;
     QString m_title;
-    FileList m_lists[3]; // install, settings, documents
+    // Install, settings and documents files, and last of all the installed program whose
+    // version tells which version is installed: it changes only once everything else is in
+    // place, so that an update that failed can be run again.
+    FileList m_lists[4];
     QString m_binFolder;
     QString m_uninstallKey;
     QString m_newVersion;
     QString m_packageVersion;
     QString m_updateDate;
     QString m_updateVersion;
+    bool m_updateFailed = false;
 };
+
+// One run of the updater as its process: the exit status is 0 when the flow ended normally and
+// any update it began was completed, 1 otherwise.
+int RunUpdater(CUpdateEnvironment& environment);

@@ -4,6 +4,7 @@
 #include "platform/paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace {
 
@@ -53,4 +54,12 @@ QString CSystemUpdateEnvironment::DocumentsFolder() const
 QString CSystemUpdateEnvironment::CommonAppDataFolder() const
 {
     return CommonAppDataOf(m_desktopUser);
+}
+
+std::optional<platform::FileOwner> DesktopOwnerOf(const CUpdateEnvironment& environment, const QString& path)
+{
+    const auto user = environment.DesktopUser();
+    if (user && QDir::cleanPath(path).startsWith(QDir::cleanPath(user->home) + u'/'))
+        return user->owner;
+    return std::nullopt;
 }

@@ -29,6 +29,10 @@ public:
     virtual platform::CDialogService& Dialogs() = 0;
 };
 
+// The desktop user when the path lies in their home: files there are reached as theirs, with
+// their rights, so that no link of theirs leads a program running as root elsewhere.
+std::optional<platform::FileOwner> DesktopOwnerOf(const CUpdateEnvironment& environment, const QString& path);
+
 // The machine itself: the running program, effective user id 0 as administrator rights, and
 // the folders and machine hive of the desktop user who started it through sudo or pkexec.
 class CSystemUpdateEnvironment final : public CUpdateEnvironment {

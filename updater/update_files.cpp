@@ -78,7 +78,7 @@ int CUpdateCtrl::CopiedTotal() const
 
 UpdateStepResult CUpdateCtrl::UpdateThread()
 {
-    for (int index = 0; index < 3; ++index) {
+    for (int index = 0; index < int(std::size(m_lists)); ++index) {
         FileList& list = m_lists[index];
         if (!list.HasFilesLeft())
             continue;
@@ -94,9 +94,11 @@ UpdateStepResult CUpdateCtrl::UpdateThread()
     return RecordVersion();
 }
 
-UpdateStepResult CUpdateCtrl::CopyFailure(int listIndex, const QString& targetPath) const
+UpdateStepResult CUpdateCtrl::CopyFailure(int listIndex, const QString& targetPath)
 {
-    const CopyError& error = kCopyErrors[listIndex];
+    m_updateFailed = true;
+    // The program file is one of the install files.
+    const CopyError& error = kCopyErrors[listIndex == kProgramList ? kInstallList : listIndex];
     const QString& target = m_lists[listIndex].target;
     const bool folderExists = QFileInfo(target).isDir();
     const QString text = QString::fromUtf16(folderExists ? error.fileFailed : error.folderMissing)
@@ -120,6 +122,7 @@ UpdateStepResult CUpdateCtrl::RecordVersion()
             recorded = WriteUninstallValue(m_uninstallKey, name, value) && recorded;
     }
     // Files in place while the entry still names the old version is not plain success.
+    m_updateFailed = !recorded;
     if (!recorded)
         return { true, CopiedTotal(),
             QStringLiteral("アップデート処理は完了しましたが、バージョン情報を記録できませんでした。"),

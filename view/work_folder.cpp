@@ -1,17 +1,35 @@
 #include "view/work_folder.h"
 
 #include "platform/known_folders.h"
+#include "platform/registry_store.h"
 #include "view/kaleidra_doc.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
-// The folder with every link resolved; empty when it does not exist.
-QString Canonical(const QString& folder)
+// The absolute path with every link resolved, as far as it exists: a folder that is not made yet
+// (the documents folder before the first start) is its nearest existing folder, resolved, with
+// the rest of the path after it. Empty for an empty or relative text.
+QString Resolved(const QString& path)
 {
-    return folder.isEmpty() ? QString() : QFileInfo(folder).canonicalFilePath();
+    if (path.isEmpty() || QDir::isRelativePath(path))
+        return QString();
+    QString existing = QDir::cleanPath(path);
+    QString rest;
+    while (!QFileInfo::exists(existing)) {
+        const QString parent = QFileInfo(existing).path();
+        if (parent == existing)
+            return QDir::cleanPath(path);
+        rest = QFileInfo(existing).fileName() + (rest.isEmpty() ? QString() : QLatin1Char('/') + rest);
+        existing = parent;
+    }
+    const QString canonical = QFileInfo(existing).canonicalFilePath();
+    if (canonical.isEmpty())
+        return QDir::cleanPath(path);
+    return rest.isEmpty() ? canonical : QDir::cleanPath(canonical + QLatin1Char('/') + rest);
 }
 
 bool IsSameOrInside(const QString& inner, const QString& outer)
@@ -22,6 +40,29 @@ bool IsSameOrInside(const QString& inner, const QString& outer)
     return inner.startsWith(prefix);
 }
 
+// Folders of the system: neither they nor anything inside them may be emptied.
+bool IsSystemFolder(const QString& work, const QString& home)
+{
+    static const char* const kSystem[]
+        = { "/bin", "/boot", "/dev", "/etc", "/lib", "/lib32", "/lib64", "/libx32", "/lost+found", "/opt",
+              "/proc", "/root", "/run", "/sbin", "/snap", "/srv", "/sys", "/usr", "/var" };
+    // Shared roots: the folders inside them belong to someone, the roots themselves to all.
+    static const char* const kSharedRoots[] = { "/home", "/media", "/mnt", "/tmp", "/var/tmp" };
+    for (const char* root : kSharedRoots) {
+        if (work == QLatin1String(root))
+            return true;
+    }
+    for (const char* system : kSystem) {
+        const QString folder = QString::fromLatin1(system);
+        // A temporary folder of the system and a home that lies below a system folder (root's
+        // own) are the user's to use.
+        if (IsSameOrInside(work, folder) && !IsSameOrInside(work, QStringLiteral("/var/tmp/"))
+            && !(IsSameOrInside(home, folder) && IsSameOrInside(work, home) && work != home))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool IsAcceptableWorkFolder(const QString& folder)
@@ -29,24 +70,36 @@ bool IsAcceptableWorkFolder(const QString& folder)
     // A relative path would name another folder for every start folder of the editor.
     if (folder.isEmpty() || folder.size() > kMaxWorkFolderLength || QDir::isRelativePath(folder))
         return false;
-    const QFileInfo info(folder);
-    if (!info.isDir())
+    if (!QFileInfo(folder).isDir())
         return false;
-    const QString work = Canonical(folder);
+    const QString work = QFileInfo(folder).canonicalFilePath();
     if (work.isEmpty() || QDir(work).isRoot())
         return false;
-    // The product's documents folder keeps the user's saved projects, and the settings folder
-    // the settings file itself: emptying either would lose them.
-    const QString protectedFolders[] = {
+    const QString home = Resolved(platform::HomeFolder());
+    if (IsSystemFolder(work, home))
+        return false;
+    // The hidden folders of the home hold the user's keys and settings.
+    if (!home.isEmpty() && IsSameOrInside(work, home) && work != home
+        && work.mid(home.size() + (home.endsWith(QLatin1Char('/')) ? 0 : 1)).startsWith(QLatin1Char('.')))
+        return false;
+    // Emptying any of these, or a folder that holds one, would lose the user's projects, settings
+    // or data. (The runtime folder lies below /run.)
+    const QString kept[] = {
         platform::HomeFolder(),
         platform::DocumentsFolder(),
         CKaleidraDoc::GetDocumentsFolder(),
         platform::ProgramFolder(),
         platform::SettingsFolder(),
+        platform::CommonAppDataFolder(),
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation),
+        QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation),
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation),
+        QFileInfo(platform::CRegistryStore::HiveFile(platform::RegistryHive::CurrentUser)).path(),
+        QFileInfo(platform::CRegistryStore::HiveFile(platform::RegistryHive::LocalMachine)).path(),
     };
-    for (const QString& kept : protectedFolders) {
-        const QString canonical = Canonical(kept);
-        if (!canonical.isEmpty() && IsSameOrInside(canonical, work))
+    for (const QString& folderKept : kept) {
+        const QString resolved = Resolved(folderKept);
+        if (!resolved.isEmpty() && IsSameOrInside(resolved, work))
             return false;
     }
     return true;

@@ -3,11 +3,16 @@
 #include <QString>
 
 // The work folder is emptied at every project close, so only a folder that holds nothing else
-// of the user's may serve: an existing folder named by an absolute path, not longer than a path
-// field, and neither the file-system root, the home folder, the documents folder (nor the
-// product's folder in it), the program folder, the settings folder nor a folder that contains
-// one of them.
+// of the user's or of the system's may serve: an existing folder named by an absolute path not
+// longer than its field, that is
+// - not the file-system root, a system folder or a folder inside one (/etc, /usr, /var, ...),
+//   nor a shared root that holds other people's files (/home, /tmp, /media, ...);
+// - not a hidden folder of the home (~/.ssh, ~/.config, ...) or a folder inside one;
+// - not the home, the documents folder (nor the product's folder in it), the program folder,
+//   the settings folder, the user's configuration, data or cache folder, the common
+//   application data folder or a folder of the registry store, nor a folder that contains one of
+//   them, whether they exist yet or not.
 bool IsAcceptableWorkFolder(const QString& folder);
 
-// Longest work folder path, in UTF-16 units.
-inline constexpr int kMaxWorkFolderLength = 259;
+// Longest work folder path, in UTF-16 units: the settings file's value as the editor reads it.
+inline constexpr int kMaxWorkFolderLength = 260;

@@ -13,6 +13,5 @@ int main(int argc, char** argv)
     platform::LoadQtTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("Kaleidra Updater"));
     CSystemUpdateEnvironment environment;
-    CUpdateCtrl control(environment);
-    return control.Run() ? 0 : 1;
+    return RunUpdater(environment);
 }

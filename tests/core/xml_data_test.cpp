@@ -295,6 +295,136 @@ TEST(XmlData, FilesReadInAnotherEncodingAreSavedAsDeclaredUtf8)
     }
 }
 
+TEST(XmlData, DeclaredEncodingsAreDecodedAndSavedAsUtf8)
+{
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const QString body = QStringLiteral("<Face><Item>映像ﾃｽﾄ①</Item></Face>");
+    const auto declared = [&](const char* encoding) {
+        return QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>\r\n").arg(QLatin1String(encoding))
+            + body;
+    };
+    const Case cases[] = {
+        // Older Windows tools name the Windows code page Shift_JIS (① is one of its extensions).
+        { "Shift_JIS", Cp932(declared("Shift_JIS")) },
+        { "shift_jis in single quotes",
+            Cp932(QStringLiteral("<?xml version='1.0' encoding='shift_jis' ?>") + body) },
+        { "windows-31j", Cp932(declared("windows-31j")) },
+        { "UTF-8 declared as UTF-16 by a tool that kept a string's declaration",
+            declared("UTF-16").toUtf8() },
+        { "UTF-16 LE without a byte order mark", Utf16LeWithBom(declared("UTF-16")).mid(2) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        CXmlData xml;
+        const QString path = Loaded(xml, temp, "f.xml", c.bytes);
+        QString text;
+        ASSERT_TRUE(xml.GetNodeText(xml.Root(), "Item", text));
+        EXPECT_EQ(text, QStringLiteral("映像ﾃｽﾄ①"));
+        ASSERT_TRUE(xml.SaveXmlData(path));
+        const QByteArray saved = temp.ReadFile(QStringLiteral("f.xml"));
+        EXPECT_TRUE(saved.toUpper().startsWith("<?XML VERSION=\"1.0\" ENCODING=\"UTF-8\""))
+            << saved.constData();
+        EXPECT_TRUE(saved.contains(QStringLiteral("<Item>映像ﾃｽﾄ①</Item>").toUtf8())) << saved.constData();
+    }
+}
+
+TEST(XmlData, TextThatCannotBeReadAsWrittenIsRefused)
+{
+    struct Case {
+        const char* name;
+        QByteArray bytes;
+    };
+    const QString body = QStringLiteral("<Face><Item>映像</Item></Face>");
+    const Case cases[] = {
+        { "CP932 bytes without a declaration", Cp932(body) },
+        { "CP932 bytes declared UTF-8",
+            Cp932(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>") + body) },
+        { "an unknown encoding", QByteArray("<?xml version=\"1.0\" encoding=\"x-nothing\"?><Face/>") },
+        { "a name that is no encoding name",
+            QByteArray(
+                "<?xml version=\"1.0\" encoding=\"UTF-8//IGNORE\"?><Face><Item>\x93\xfa</Item></Face>") },
+        { "bytes that Shift_JIS does not have",
+            QByteArray("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><Face><Item>\x85\x40</Item></Face>") },
+        { "a cut-off Shift_JIS pair",
+            QByteArray("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><Face><Item>A</Item></Face>\x93") },
+        { "an unpaired surrogate in UTF-16", QByteArray("\xff\xfe<\0F\0/\0>\0\x00\xd8", 12) },
+        { "a reference to NUL", QByteArray("<Face><Item>a&#0;b</Item></Face>") },
+        { "a NUL byte", QByteArray("<Face><Item>a\0b</Item></Face>", 27) },
+        { "text outside the root", QByteArray("zx<Face/>") },
+        { "a declaration after the start",
+            QByteArray("<!-- c --><?xml version=\"1.0\" encoding=\"UTF-8\"?><Face/>") },
+        { "two roots", QByteArray("<Face/><Face/>") },
+        { "a name ending in \"encoding\" is no encoding: CP932 bytes read as UTF-8",
+            Cp932(QStringLiteral("<?xml version=\"1.0\" xencoding=\"Shift_JIS\"?>") + body) },
+        { "a reference to a surrogate", QByteArray("<Face><Item>&#xD800;</Item></Face>") },
+        { "a reference past the last code point", QByteArray("<Face><Item>&#1114112;</Item></Face>") },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        CXmlData xml;
+        const QString earlier = Loaded(xml, temp, "earlier.xml", kEmptyProject);
+        const QString path = temp.WriteFile(QStringLiteral("f.xml"), c.bytes);
+        EXPECT_FALSE(xml.LoadXmlData(path));
+        EXPECT_EQ(xml.ErrorText(), QStringLiteral("LoadXmlData loadエラー"));
+        EXPECT_STREQ(xml.Root().name(), "Project") << "the earlier document stays loaded";
+        EXPECT_EQ(temp.ReadFile(QStringLiteral("f.xml")), c.bytes);
+    }
+    // References to other characters are read, control characters too, which a save writes back
+    // as references: the text survives the round trip.
+    CTempFolder temp;
+    CXmlData xml;
+    const QString path = Loaded(xml, temp, "ok.xml",
+        "<Face>\x15<Item>&#x6620;&#20687;&#9;&#x1F600;&#x14;\x01</Item>"
+        "<Mark>\xEF\xBB\xBF\xEF\xBB\xBF"
+        "a</Mark></Face>");
+    const QString expected = QStringLiteral("映像\t😀\x14\x01");
+    // A U+FEFF at the start of a text is a character like any other.
+    const QString marks = QStringLiteral("\uFEFF\uFEFFa");
+    QString text;
+    ASSERT_TRUE(xml.GetNodeText(xml.Root(), "Item", text));
+    EXPECT_EQ(text, expected);
+    ASSERT_TRUE(xml.GetNodeText(xml.Root(), "Mark", text));
+    EXPECT_EQ(text, marks);
+    ASSERT_TRUE(xml.SetNodeText(xml.Root(), "Mark", QStringLiteral("\uFEFF")));
+    ASSERT_TRUE(xml.SaveXmlData(path));
+    CXmlData again;
+    ASSERT_TRUE(again.LoadXmlData(path)) << temp.ReadFile(QStringLiteral("ok.xml")).constData();
+    ASSERT_TRUE(again.GetNodeText(again.Root(), "Item", text));
+    EXPECT_EQ(text, expected);
+    ASSERT_TRUE(again.GetNodeText(again.Root(), "Mark", text));
+    EXPECT_EQ(text, QStringLiteral("\uFEFF"));
+}
+
+TEST(XmlData, CommentsAndProcessingInstructionsSurviveARewrite)
+{
+    CTempFolder temp;
+    CXmlData xml;
+    const QString path = Loaded(xml, temp, "f.xml",
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- made by hand -->\n<?editor keep?>\n"
+        "<Face><!-- first item --><Item><Start>0</Start><FilePath><!-- media -->a.png</FilePath>"
+        "<?note x?></Item></Face>");
+    ASSERT_TRUE(xml.SetNodeText(xml.Root(), "Item/FilePath", QStringLiteral("b.png")));
+    ASSERT_TRUE(xml.SetNodeInt(xml.Root(), "Item/Start", 100));
+    ASSERT_TRUE(xml.SaveXmlData(path));
+    const QByteArray saved = temp.ReadFile(QStringLiteral("f.xml"));
+    for (const char* kept : { "<!-- made by hand -->", "<?editor keep?>", "<!-- first item -->",
+             "<!-- media -->", "<?note x?>", "b.png", ">100<" }) {
+        SCOPED_TRACE(kept);
+        EXPECT_TRUE(saved.contains(kept)) << saved.constData();
+    }
+    EXPECT_FALSE(saved.contains("a.png"));
+    CXmlData again;
+    Loaded(again, temp, "f.xml", saved);
+    QString text;
+    ASSERT_TRUE(again.GetNodeText(again.Root(), "Item/FilePath", text));
+    EXPECT_EQ(text, QStringLiteral("b.png"));
+}
+
 TEST(XmlData, FailedSaveLeavesTheOldFile)
 {
     // A file-size limit makes the system refuse the write the way a full disk does.

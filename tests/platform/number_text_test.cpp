@@ -39,6 +39,30 @@ TEST(NumberText, ParsesLikeTheWindowsRuntime)
     }
 }
 
+TEST(NumberText, Parses64BitNumbersLikeTheWindowsRuntime)
+{
+    struct Case {
+        const char* text;
+        int64_t expected;
+    };
+    const Case cases[] = {
+        {"", 0},
+        {"  -12x", -12},
+        {"999999999999", 999999999999LL},
+        {"-00000000005", -5},
+        {"2147483648", 2147483648LL},
+        {"9223372036854775807", std::numeric_limits<int64_t>::max()},
+        {"9223372036854775808", std::numeric_limits<int64_t>::max()},
+        {"-9223372036854775808", std::numeric_limits<int64_t>::min()},
+        {"-9223372036854775809", std::numeric_limits<int64_t>::min()},
+        {"99999999999999999999999999", std::numeric_limits<int64_t>::max()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(platform::AToI64(c.text), c.expected);
+    }
+}
+
 TEST(NumberText, StopsAtFullWidthDigitsAndBlanks)
 {
     // Full-width digits and the ideographic space are not ASCII: no number.

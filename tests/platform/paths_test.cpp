@@ -3,6 +3,8 @@
 
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -14,13 +16,13 @@ TEST(Paths, JoinsWithOneSeparator)
         const char16_t* expected;
     };
     const Case cases[] = {
-        {u"/a/b", u"c.xml", u"/a/b/c.xml"},
-        {u"/a/b/", u"c.xml", u"/a/b/c.xml"},
-        {u"/a/b\\", u"\\c.xml", u"/a/b/c.xml"},
-        {u"/", u"etc", u"/etc"},
-        {u"", u"c.xml", u"c.xml"},
-        {u"/a", u"", u"/a"},
-        {u"rel", u"sub/x", u"rel/sub/x"},
+        { u"/a/b", u"c.xml", u"/a/b/c.xml" },
+        { u"/a/b/", u"c.xml", u"/a/b/c.xml" },
+        { u"/a/b\\", u"\\c.xml", u"/a/b/c.xml" },
+        { u"/", u"etc", u"/etc" },
+        { u"", u"c.xml", u"c.xml" },
+        { u"/a", u"", u"/a" },
+        { u"rel", u"sub/x", u"rel/sub/x" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(QString::fromUtf16(c.expected).toStdString());
@@ -45,18 +47,11 @@ TEST(Paths, SafeComponentTable)
         bool safe;
     };
     const Case cases[] = {
-        {QStringLiteral("Face_1.xml"), true},
-        {QStringLiteral("展示プロジェクト"), true},
-        {QString(), false},
-        {QStringLiteral("."), false},
-        {QStringLiteral(".."), false},
-        {QStringLiteral("a/b"), false},
-        {QStringLiteral("a\\b"), false},
-        {QStringLiteral("C:x"), false},
-        {QStringLiteral("tab\there"), false},
-        {QString(256, QLatin1Char('a')), false},
-        {QString(255, QLatin1Char('a')), true},
-        {QString(86, QChar(0x3042)), false}, // 258 bytes in UTF-8
+        { QStringLiteral("Face_1.xml"), true }, { QStringLiteral("展示プロジェクト"), true },
+        { QString(), false }, { QStringLiteral("."), false }, { QStringLiteral(".."), false },
+        { QStringLiteral("a/b"), false }, { QStringLiteral("a\\b"), false }, { QStringLiteral("C:x"), false },
+        { QStringLiteral("tab\there"), false }, { QString(256, QLatin1Char('a')), false },
+        { QString(255, QLatin1Char('a')), true }, { QString(86, QChar(0x3042)), false }, // 258 bytes in UTF-8
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name.toStdString());
@@ -74,6 +69,28 @@ TEST(Paths, RegularFileAndFolder)
     EXPECT_FALSE(platform::IsRegularFile(temp.FilePath(QStringLiteral("missing"))));
     EXPECT_TRUE(platform::IsDirectory(folder));
     EXPECT_FALSE(platform::IsDirectory(file));
+}
+
+TEST(Paths, OnlyRegularFilesAreOpenedForReading)
+{
+    CTempFolder temp;
+    const QString file = temp.WriteFile(QStringLiteral("f.txt"), "x");
+    const QString pipe = temp.FilePath(QStringLiteral("pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString link = temp.FilePath(QStringLiteral("link"));
+    ASSERT_TRUE(QFile::link(file, link));
+    const int fd = platform::OpenRegularFileForReading(file);
+    ASSERT_GE(fd, 0);
+    char byte = 0;
+    EXPECT_EQ(::read(fd, &byte, 1), 1);
+    EXPECT_EQ(byte, 'x');
+    ::close(fd);
+    // A pipe is refused at once, without waiting for a writer; a link is not followed.
+    for (const QString& refused :
+        { pipe, link, temp.MakeFolder(QStringLiteral("sub")), temp.FilePath(QStringLiteral("missing")) }) {
+        SCOPED_TRACE(refused.toStdString());
+        EXPECT_EQ(platform::OpenRegularFileForReading(refused), -1);
+    }
 }
 
 } // namespace

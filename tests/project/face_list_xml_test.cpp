@@ -104,7 +104,9 @@ TEST(FaceListXml, LoadTolerance)
     EXPECT_EQ(faces.GetFaceByIndex(1, &out), 2); // ascending numbers, whatever the file order
     EXPECT_EQ(out.X, (std::array<int32_t, 4> { 1, 2, 3, 4 }));
     EXPECT_EQ(out.Y, (std::array<int32_t, 4> { 7, 0, 0, 0 }));
-    EXPECT_EQ(out.R + out.G + out.B, 0);
+    EXPECT_EQ(out.R, 0);
+    EXPECT_EQ(out.G, 0);
+    EXPECT_EQ(out.B, 0);
     EXPECT_EQ(faces.GetFaceByIndex(3, &out), -1);
     out.No = 4;
     ASSERT_TRUE(faces.GetFace(&out));

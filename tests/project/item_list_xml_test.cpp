@@ -128,7 +128,11 @@ TEST(ItemListXml, LoadToleratesMissingElementsAndDuplicates)
     EXPECT_EQ(first.CameraID, 0); // entries carry no record defaults
     EXPECT_EQ(first.Volume, 0);
     EXPECT_EQ(first.ThumbnailTime, 0);
-    EXPECT_EQ(first.MaskX + first.MaskY + first.W + first.H + first.PNUM, 0);
+    EXPECT_EQ(first.MaskX, 0);
+    EXPECT_EQ(first.MaskY, 0);
+    EXPECT_EQ(first.W, 0);
+    EXPECT_EQ(first.H, 0);
+    EXPECT_EQ(first.PNUM, 0);
     const ItemXmlRecord& second = items.Items().at(20);
     EXPECT_EQ(second.X[15], 16);
     EXPECT_EQ(second.MaskX, 1);

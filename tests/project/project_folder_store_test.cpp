@@ -116,6 +116,40 @@ TEST(ProjectFolderStore, SetAndMoveItems)
     EXPECT_EQ(reread.Items().at(300).PlayTime, 999);
 }
 
+TEST(ProjectFolderStore, AFacesItemsAreWrittenAsOneBatch)
+{
+    CNewProject project;
+    CProjectFolderStore& store = project.store;
+    ASSERT_TRUE(project.AddFace(1));
+    ASSERT_TRUE(store.SetItem(1, Entry(100)));
+    const QString faceFile = QStringLiteral("show/Channel_1/Face_1/Face_1.xml");
+
+    ItemXmlRecord changed = Entry(100);
+    changed.PlayTime = 999;
+    ItemXmlRecord later = Entry(200);
+    later.PlayTime = 7;
+    const std::vector<ItemXmlRecord> batch = { changed, Entry(200), Entry(50), later };
+    ASSERT_TRUE(store.SetItems(1, batch));
+    EXPECT_EQ(store.GetItemCount(1), 3);
+    CItemListXml reread;
+    ASSERT_TRUE(reread.LoadItemXml(project.temp.FilePath(faceFile)));
+    ASSERT_EQ(reread.Items().size(), 3u);
+    EXPECT_EQ(reread.Items().at(50), AsStored(Entry(50)));
+    EXPECT_EQ(reread.Items().at(100).PlayTime, 999);
+    EXPECT_EQ(reread.Items().at(200).PlayTime, 7) << "the later entry of one start wins";
+
+    // All or nothing: one entry that cannot be written keeps the others out of the file too.
+    const QByteArray before = project.temp.ReadFile(faceFile);
+    ItemXmlRecord tooLong = Entry(400);
+    tooLong.FilePath = QString(kMaxEntryTextLength + 1, QLatin1Char('f'));
+    const std::vector<ItemXmlRecord> refused = { Entry(300), tooLong };
+    EXPECT_FALSE(store.SetItems(1, refused));
+    EXPECT_EQ(project.temp.ReadFile(faceFile), before);
+    EXPECT_EQ(store.GetItemCount(1), 3);
+    EXPECT_FALSE(store.GetFaceItems(1).Items().count(300));
+    EXPECT_FALSE(store.SetItems(9, batch)) << "a face without a face file";
+}
+
 TEST(ProjectFolderStore, MissingFaceFileLeavesTheFaceOut)
 {
     CNewProject project;
@@ -268,16 +302,88 @@ TEST(ProjectFolderStore, FileNamesFromTheFilesMustBeBareNames)
     }
 }
 
+TEST(ProjectFolderStore, FileNamesWithBlanksAroundThemAreFound)
+{
+    CNewProject project;
+    ASSERT_TRUE(project.AddFace(1));
+    ASSERT_TRUE(project.store.SetItem(1, Entry(10)));
+    PlantName(project.temp, QStringLiteral("show/show.xml"), "Channel_1.xml",
+        QStringLiteral("\n\tChannel_1.xml "), "Channel");
+    PlantName(project.temp, QStringLiteral("show/Channel_1/Channel_1.xml"), "Face_1.xml",
+        QStringLiteral(" Face_1.xml\r\n"), "Face");
+
+    CProjectFolderStore store;
+    store.SetFolder(project.temp.Path());
+    ASSERT_TRUE(store.OpenProject(project.projectXml, 1));
+    ChannelXmlRecord channel;
+    ASSERT_TRUE(store.GetProjectXml().GetChannel(1, &channel));
+    EXPECT_EQ(channel.FilePath, QStringLiteral("Channel_1.xml"));
+    ASSERT_TRUE(store.HasFaceItems(1));
+    EXPECT_EQ(store.GetItemCount(1), 1);
+    FaceXmlRecord face;
+    face.No = 1;
+    ASSERT_TRUE(store.GetFaceData(&face));
+    EXPECT_EQ(face.FilePath, QStringLiteral("Face_1.xml"));
+    // Blanks inside a name, and blanks around other texts, stay as they are.
+    PlantName(project.temp, QStringLiteral("show/Channel_1/Channel_1.xml"), " Face_1.xml\r\n",
+        QStringLiteral("Face 1.xml"), "Face");
+    CProjectFolderStore inner;
+    inner.SetFolder(project.temp.Path());
+    ASSERT_TRUE(inner.OpenProject(project.projectXml, 1));
+    EXPECT_FALSE(inner.HasFaceItems(1));
+}
+
+// A folder of exactly `length` UTF-16 units inside the temp folder, made of components the file
+// system takes.
+QString FolderOfLength(const CTempFolder& temp, int length)
+{
+    QString relative;
+    const int room = length - int(temp.Path().size()) - 1;
+    while (relative.size() < room) {
+        const int part = std::min<int>(200, room - int(relative.size()) - (relative.isEmpty() ? 0 : 1));
+        if (!relative.isEmpty())
+            relative += QLatin1Char('/');
+        relative += QString(std::max(part, 1), QLatin1Char('d'));
+    }
+    const QString folder = temp.MakeFolder(relative);
+    EXPECT_EQ(folder.size(), length);
+    return folder;
+}
+
 TEST(ProjectFolderStore, TextsThatDoNotFitTheStoreAreRefused)
 {
     CTempFolder temp;
     CProjectFolderStore store;
     store.SetFolder(QString(CProjectFolderStore::kMaxPathLength + 1, QLatin1Char('a')));
     EXPECT_TRUE(store.GetFolder().isEmpty());
+
+    // The store's own path limit, on paths the file system itself takes: the channel file path
+    // "<folder>/show/Channel_1/Channel_1.xml" may be 1023 units long, not 1024. A refused
+    // project leaves nothing behind.
+    const int channelFileTail = int(QStringLiteral("/show/Channel_1/Channel_1.xml").size());
+    for (const int length :
+        { CProjectFolderStore::kMaxPathLength, CProjectFolderStore::kMaxPathLength + 1 }) {
+        SCOPED_TRACE(length);
+        CTempFolder deep;
+        const QString folder = FolderOfLength(deep, length - channelFileTail);
+        QDir(folder).mkpath(QStringLiteral("show/Channel_1"));
+        const QString xml = folder + QStringLiteral("/show/show.xml");
+        CProjectFolderStore fitting;
+        const bool fits = length <= CProjectFolderStore::kMaxPathLength;
+        EXPECT_EQ(fitting.CreateProject(xml, folder, 100), fits);
+        EXPECT_EQ(QFileInfo::exists(xml), fits);
+        EXPECT_EQ(QFileInfo::exists(folder + QStringLiteral("/show/Channel_1/Channel_1.xml")), fits);
+        fitting.SetFolder(folder);
+        EXPECT_EQ(fitting.OpenProject(xml, 1), fits);
+    }
+
+    // A project name longer than the store's field is refused before anything is tried (no file
+    // system takes such a name, so the wrapper's error text tells who refused).
     const QString longName = QString(CProjectFolderStore::kMaxProjectNameLength + 1, QLatin1Char('n'));
-    temp.MakeFolder(longName.left(200) + QStringLiteral("/Channel_1"));
     EXPECT_FALSE(store.CreateProject(temp.FilePath(longName + QStringLiteral(".xml")), temp.Path(), 100));
-    EXPECT_FALSE(QFileInfo::exists(temp.FilePath(longName + QStringLiteral(".xml"))));
+    EXPECT_TRUE(store.GetProjectXml().Xml().ErrorText().isEmpty());
+    EXPECT_TRUE(store.GetProjectName().isEmpty());
+
     // The project is named after its XML's file title; the folder is needed to find the channel.
     temp.MakeFolder(QStringLiteral("show/Channel_1"));
     const QString xml = temp.FilePath(QStringLiteral("show/show.xml"));
@@ -287,6 +393,13 @@ TEST(ProjectFolderStore, TextsThatDoNotFitTheStoreAreRefused)
     store.SetFolder(temp.Path());
     EXPECT_TRUE(store.OpenProject(xml, 1));
     EXPECT_FALSE(store.LoadChannel(2));
+
+    // Without its channel folder a new project is not made at all.
+    CProjectFolderStore orphan;
+    temp.MakeFolder(QStringLiteral("lone"));
+    const QString loneXml = temp.FilePath(QStringLiteral("lone/lone.xml"));
+    EXPECT_FALSE(orphan.CreateProject(loneXml, temp.Path(), 100));
+    EXPECT_FALSE(QFileInfo::exists(loneXml));
 }
 
 } // namespace

@@ -28,6 +28,22 @@ protected:
         // NTSC rate: 30000/1001 frames a second in its own time scale of 30000.
         ASSERT_TRUE(MakeGreyRampMovie(path("ntsc.mp4"), "30000/1001", 30,
             { "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "30000" }));
+        // NTSC rate in a time scale of 90000, which the step of 3003 does not divide evenly.
+        ASSERT_TRUE(MakeGreyRampMovie(path("ntsc90k.mp4"), "30000/1001", 60,
+            { "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "90000" }));
+        // A variable frame rate: frames last 24 and 20 units of 600 by turns (1/25 and 1/30 s),
+        // so the average step (22) does not divide the time scale evenly.
+        ASSERT_TRUE(MakeGreyRampMovie(path("vfr.mov"), "30", 60,
+            { "-vf", "settb=1/600,setpts='floor(N/2)*44+mod(N,2)*24'", "-fps_mode", "passthrough",
+                "-enc_time_base", "1/600", "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "600" }));
+        // Matroska indexes key frames only.
+        ASSERT_TRUE(MakeGreyRampMovie(
+            path("keys.mkv"), "25", 50, { "-c:v", "libx264", "-qp", "4", "-bf", "2", "-g", "12" }));
+        // An index that calls every frame a key frame (the list of key frames renamed away): a seek
+        // lands on frames that do not decode by themselves.
+        QByteArray mp4 = s_folder->ReadFile(QStringLiteral("ramp25.mp4"));
+        ASSERT_EQ(mp4.count("stss"), 1);
+        s_folder->WriteFile(QStringLiteral("false_keys.mp4"), mp4.replace("stss", "free"));
         // Non-square pixels (4:3) in a picture of 66 x 50 coded pixels.
         ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i", "color=c=white:s=66x50:r=25,format=yuv420p,setsar=4/3",
             "-frames:v", "5", "-c:v", "mpeg4", "-q:v", "1", path("wide_pixels.mov") }));
@@ -88,6 +104,9 @@ TEST_F(QuickTimeMediaTest, MovieFactsFollowTheStreamTimeBase)
         { "ramp30.mov", 20, 600, 2000, 60 },
         { "ramp25.mp4", 3600, 90000, 2000, 50 },
         { "ntsc.mp4", 1001, 30000, 1001, 30 },
+        { "ntsc90k.mp4", 3003, 90000, 2002, 60 },
+        { "vfr.mov", 22, 600, 2200, 60 },
+        { "keys.mkv", 40, 1000, 2000, 50 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -119,9 +138,17 @@ TEST(QuickTimeMediaTime, MillisecondsMapOntoMovieTime)
         { 1000, 600, 20, 600 }, // 30 frames a second: truncate(truncate(30 * 1000) * 0.02)
         { 1033, 600, 20, 619 }, // still frame 30
         { 1034, 600, 20, 620 }, // frame 31
-        { 1000, 90000, 3600, 90000 }, { 1001, 30000, 1001, 30030 },
+        { 1000, 90000, 3600, 90000 },
+        { 1001, 30000, 1001, 30030 },
         { 5000, 600, 0xFFFFFFFFu, 0 }, // an unreadable step shows the first frame
         { 250, 44100, 0, 11025 }, // no step known: plain scaling
+        // A step that does not divide the scale: exactly t * scale / 1000, where the thousandths
+        // of a frame would give 23 and 155, the frame before.
+        { 40, 600, 22, 24 },
+        { 260, 600, 22, 156 },
+        { 1001, 90000, 3003, 90090 },
+        { -100, 600, 22, -60 },
+        { 2147483647, 90000, 3003, 193273528230 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ms);
@@ -145,6 +172,13 @@ TEST_F(QuickTimeMediaTest, RendersTheFrameShownAtATimeForwardAndBackward)
                 { 1967, 59 }, { 5000, 59 } } },
         { "ramp25.mp4",
             { { 0, 0 }, { 39, 0 }, { 40, 1 }, { 470, 11 }, { 480, 12 }, { 1000, 25 }, { 1999, 49 } } },
+        // Frames start at 0, 24, 44, 68, ... units of 600: frame 1 at 40 ms, frame 7 at 260 ms.
+        { "vfr.mov",
+            { { 0, 0 }, { 39, 0 }, { 40, 1 }, { 73, 1 }, { 74, 2 }, { 259, 6 }, { 260, 7 }, { 1999, 54 },
+                { 2020, 55 }, { 5000, 59 } } },
+        { "ntsc90k.mp4", { { 0, 0 }, { 1000, 29 }, { 1001, 30 }, { 1968, 58 }, { 1969, 59 } } },
+        { "keys.mkv", { { 0, 0 }, { 480, 12 }, { 1000, 25 }, { 1999, 49 } } },
+        { "false_keys.mp4", { { 0, 0 }, { 1000, 25 }, { 1300, 32 }, { 1999, 49 } } },
     };
     for (const auto& movie : movies) {
         SCOPED_TRACE(movie.file);

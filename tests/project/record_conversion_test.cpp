@@ -20,7 +20,10 @@ void ExpectNewItemValues(const tagTL_FACE_ITEM_DATA& item)
     ItemXmlRecord entry;
     ASSERT_TRUE(ToItemXmlRecord(zeroed, entry));
     EXPECT_EQ(entry, ItemXmlRecord());
-    EXPECT_EQ(zeroed.Channel + zeroed.FaceNo + zeroed.SubNo + zeroed.LinkMode, 0);
+    EXPECT_EQ(zeroed.Channel, 0);
+    EXPECT_EQ(zeroed.FaceNo, 0);
+    EXPECT_EQ(zeroed.SubNo, 0);
+    EXPECT_EQ(zeroed.LinkMode, 0);
 }
 
 TEST(FaceRecords, NewAndClearedItemsHoldTheDefaults)

@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zip.h>
 
 namespace {
@@ -25,29 +28,64 @@ struct RawEntry {
     QByteArray name;
     QByteArray data;
     bool link = false;
+    bool windows = false; // made by a Windows archiver
+    bool stored = false;
 };
 
+bool IsNonAsciiUtf8(const QByteArray& name)
+{
+    bool ascii = true;
+    for (const char c : name)
+        ascii = ascii && uchar(c) < 0x80;
+    return !ascii && QString::fromUtf8(name).toUtf8() == name;
+}
+
 // An archive written entry by entry with the names' bytes exactly as given and no UTF-8 flag,
-// as a Windows archiver (or a hostile one) writes them.
+// as a Windows archiver (or a hostile one) writes them. The library takes no such name that
+// reads as UTF-8: those are written as a placeholder of their length and put in place after.
 void WriteRawArchive(const QString& path, const std::vector<RawEntry>& entries)
 {
     int error = 0;
     zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     ASSERT_NE(archive, nullptr);
+    std::vector<std::pair<QByteArray, QByteArray>> placeholders;
     for (const RawEntry& entry : entries) {
+        QByteArray name = entry.name;
+        if (IsNonAsciiUtf8(name)) {
+            QByteArray placeholder(name.size(), char('A' + placeholders.size() % 26));
+            if (name.endsWith('/'))
+                placeholder.back() = '/';
+            placeholders.emplace_back(placeholder, name);
+            name = placeholder;
+        }
         zip_int64_t index = -1;
-        if (entry.name.endsWith('/')) {
-            index = zip_dir_add(archive, entry.name.constData(), ZIP_FL_ENC_CP437);
+        if (name.endsWith('/')) {
+            index = zip_dir_add(archive, name.constData(), ZIP_FL_ENC_CP437);
         } else {
             zip_source_t* source
                 = zip_source_buffer(archive, entry.data.constData(), zip_uint64_t(entry.data.size()), 0);
-            index = zip_file_add(archive, entry.name.constData(), source, ZIP_FL_ENC_CP437);
+            index = zip_file_add(archive, name.constData(), source, ZIP_FL_ENC_CP437);
         }
         ASSERT_GE(index, 0) << entry.name.constData();
+        if (entry.stored)
+            zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0);
+        if (entry.windows)
+            zip_file_set_external_attributes(archive, zip_uint64_t(index), 0, ZIP_OPSYS_DOS, 0);
         if (entry.link)
             zip_file_set_external_attributes(archive, zip_uint64_t(index), 0, ZIP_OPSYS_UNIX, 0120777u << 16);
     }
     ASSERT_EQ(zip_close(archive), 0);
+    if (placeholders.empty())
+        return;
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    for (const auto& [placeholder, name] : placeholders) {
+        ASSERT_EQ(bytes.count(placeholder), 2); // the local and the central header
+        bytes.replace(placeholder, name);
+    }
+    file.seek(0);
+    file.write(bytes);
 }
 
 TEST(ZipFile, JapaneseNamedProjectRoundTrips)
@@ -147,6 +185,187 @@ TEST(ZipFile, UnflaggedUtf8NamesFromOtherArchiversAreUnderstood)
     ASSERT_TRUE(zip.UnZip(zipPath, out)) << zip.ErrorText().toStdString();
     EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像ショー/ソフト.xml")), QByteArray("<Project/>"));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("out/映像ショー/サムネイル.jpg")), QByteArray("jpg"));
+}
+
+// Replaces the bytes in the archive file (a name of the same length, a size field).
+void Patch(
+    const CTempFolder& temp, const QString& name, const QByteArray& from, const QByteArray& to, int times)
+{
+    QByteArray bytes = temp.ReadFile(name);
+    ASSERT_EQ(bytes.count(from), times) << from.toHex().constData();
+    temp.WriteFile(name, bytes.replace(from, to));
+}
+
+QByteArray LittleEndian32(uint32_t value)
+{
+    QByteArray bytes(4, '\0');
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = char((value >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+// Sets the declared (uncompressed) size of every entry in the local and central headers.
+void DeclareSize(const CTempFolder& temp, const QString& name, uint32_t size)
+{
+    QByteArray bytes = temp.ReadFile(name);
+    for (const auto& [signature, offset] :
+        { std::pair<QByteArray, int>("PK\x03\x04", 22), { "PK\x01\x02", 24 } }) {
+        for (qsizetype at = bytes.indexOf(signature); at >= 0; at = bytes.indexOf(signature, at + 4))
+            bytes.replace(at + offset, 4, LittleEndian32(size));
+    }
+    temp.WriteFile(name, bytes);
+}
+
+TEST(ZipFile, NamesThatEveryEntryAgreesOnAreReadInThatEncoding)
+{
+    // "ﾃｽﾄｱ" in the Windows code page is C3 BD C4 B1, which is also valid UTF-8 ("ýı"): a
+    // Windows archiver's name of half-width katakana pairs must not be read as UTF-8.
+    const QString katakana = QStringLiteral("ﾃｽﾄｱ");
+    ASSERT_EQ(Cp932(katakana), QByteArray("\xC3\xBD\xC4\xB1"));
+    // UTF-8 Japanese is mostly valid in the Windows code page too.
+    const QByteArray utf8Name = QStringLiteral("ショー").toUtf8();
+    struct Case {
+        const char* name;
+        std::vector<RawEntry> entries;
+        QStringList expected;
+    };
+    const Case cases[] = {
+        { "Windows archiver, katakana pairs",
+            { { Cp932(katakana + "/"), {}, false, true },
+                { Cp932(katakana + "/" + katakana + ".xml"), "x", false, true } },
+            { katakana + "/", katakana + "/" + katakana + ".xml" } },
+        { "Windows archiver, katakana pairs beside a name only the code page reads",
+            { { Cp932(katakana + "/" + katakana + ".xml"), "x" }, { Cp932(katakana + "/映像.jpg"), "j" } },
+            { katakana + "/" + katakana + ".xml", katakana + "/映像.jpg" } },
+        { "another system's archiver, UTF-8 without the flag",
+            { { utf8Name + "/" + utf8Name + ".xml", "x" } }, { QStringLiteral("ショー/ショー.xml") } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        const QString zipPath = temp.FilePath(QStringLiteral("a.kdp"));
+        WriteRawArchive(zipPath, c.entries);
+        CZipFile zip;
+        QStringList entries;
+        ASSERT_TRUE(zip.ReadZipFile(zipPath, entries));
+        EXPECT_EQ(entries, c.expected);
+        const QString out = temp.MakeFolder(QStringLiteral("out"));
+        ASSERT_TRUE(zip.UnZip(zipPath, out)) << zip.ErrorText().toStdString();
+        EXPECT_TRUE(QFileInfo::exists(out + "/" + c.expected.back()));
+    }
+}
+
+TEST(ZipFile, EntriesThatUnpackToAnotherSizeThanDeclaredAreRefused)
+{
+    struct Case {
+        const char* name;
+        QByteArray data;
+        bool stored;
+        uint32_t declared;
+    };
+    const Case cases[] = {
+        { "16 bytes declared as 4294967294", QByteArray(16, 'a'), true, 4294967294u },
+        { "16 bytes declared as 17", QByteArray(16, 'a'), true, 17 },
+        { "1 MiB declared as 64", QByteArray(1 << 20, '\0'), false, 64 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        const QString zipPath = temp.FilePath(QStringLiteral("size.zip"));
+        WriteRawArchive(zipPath, { { "proj/data.bin", c.data, false, false, c.stored } });
+        DeclareSize(temp, QStringLiteral("size.zip"), c.declared);
+        const QString out = temp.MakeFolder(QStringLiteral("out"));
+        CZipFile zip;
+        EXPECT_FALSE(zip.UnZip(zipPath, out));
+        EXPECT_FALSE(zip.ErrorText().isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("/proj/data.bin")));
+        EXPECT_TRUE(QDir(out + QStringLiteral("/proj")).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    }
+}
+
+TEST(ZipFile, EntriesThatWouldLandOnOneFileAreRefused)
+{
+    struct Case {
+        const char* name;
+        QByteArray first;
+        QByteArray second;
+    };
+    // The second name is written as a placeholder of its length and put in place afterwards:
+    // the library refuses to write two entries of one name itself.
+    const Case cases[] = {
+        { "one name twice", "proj/a.xml", "proj/a.xml" },
+        { "letter case", "proj/a.xml", "proj/A.XML" },
+        { "doubled separator", "proj/a.xml", "proj//a.xml" },
+        { "backslash", "proj/a.xml", "proj\\a.xml" },
+        { "a \".\" step", "proj/a.xml", "proj/./a.xml" },
+        { "composed and decomposed characters", QStringLiteral("proj/が.xml").toUtf8(),
+            QStringLiteral("proj/か\u3099.xml").toUtf8() },
+        { "a file needed as a folder", "proj/a", "proj/a/b.xml" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        const QString zipPath = temp.FilePath(QStringLiteral("dup.zip"));
+        const QByteArray placeholder(c.second.size(), 'p');
+        WriteRawArchive(
+            zipPath, { { "proj/fine.txt", "fine" }, { c.first, "first" }, { placeholder, "second" } });
+        Patch(temp, QStringLiteral("dup.zip"), placeholder, c.second, 2);
+        const QString out = temp.MakeFolder(QStringLiteral("out"));
+        CZipFile zip;
+        QStringList entries;
+        ASSERT_TRUE(zip.ReadZipFile(zipPath, entries));
+        ASSERT_EQ(entries.size(), 3);
+        EXPECT_FALSE(zip.UnZip(zipPath, out));
+        EXPECT_FALSE(zip.ErrorText().isEmpty());
+        EXPECT_TRUE(TreeOf(out).isEmpty());
+    }
+}
+
+TEST(ZipFile, ArchivesThatDoNotFitTheFreeSpaceAreRefused)
+{
+    CTempFolder temp;
+    const QString out = temp.MakeFolder(QStringLiteral("out"));
+    const qint64 free = QStorageInfo(out).bytesAvailable();
+    ASSERT_GT(free, 0);
+    // Entries of one byte that declare almost 4 GiB each, together more than the disk holds.
+    const int count = int(free / 4294967294LL) + 2;
+    ASSERT_LT(count, 100000) << "a disk this large needs declared sizes of another kind";
+    std::vector<RawEntry> entries = { { "proj/fine.txt", "fine" } };
+    for (int i = 0; i < count; ++i)
+        entries.push_back({ QByteArray("proj/big_") + QByteArray::number(i), "b", false, false, true });
+    const QString zipPath = temp.FilePath(QStringLiteral("big.zip"));
+    WriteRawArchive(zipPath, entries);
+    DeclareSize(temp, QStringLiteral("big.zip"), 4294967294u);
+    CZipFile zip;
+    EXPECT_FALSE(zip.UnZip(zipPath, out));
+    EXPECT_FALSE(zip.ErrorText().isEmpty());
+    EXPECT_TRUE(TreeOf(out).isEmpty()) << "nothing is unpacked at all";
+}
+
+TEST(ZipFile, PackingTakesRegularFilesAndFoldersButNotTheArchiveItself)
+{
+    CTempFolder temp;
+    temp.WriteFile(QStringLiteral("show/show.xml"), "<Project/>");
+    temp.MakeFolder(QStringLiteral("show/Channel_1"));
+    const QString pipe = temp.FilePath(QStringLiteral("show/Channel_1/pipe"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    const QString inside = temp.FilePath(QStringLiteral("show/show.kdp"));
+    const QString link = temp.FilePath(QStringLiteral("link.kdp"));
+    ASSERT_TRUE(QFile::link(inside, link));
+    const QStringList expected
+        = { QStringLiteral("show/"), QStringLiteral("show/Channel_1/"), QStringLiteral("show/show.xml") };
+    // Written into the folder it packs, directly and through a link, twice each: the previous
+    // archive is never packed into the new one.
+    for (const QString& target : { inside, inside, link, link }) {
+        SCOPED_TRACE(target.toStdString());
+        CZipFile zip;
+        ASSERT_TRUE(zip.Zip(temp.FilePath(QStringLiteral("show")), target)) << zip.ErrorText().toStdString();
+        QStringList entries;
+        ASSERT_TRUE(zip.ReadZipFile(inside, entries));
+        entries.sort();
+        EXPECT_EQ(entries, expected);
+    }
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link stays a link";
 }
 
 TEST(ZipFile, HostileArchivesExtractNothing)

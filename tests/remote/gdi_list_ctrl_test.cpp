@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -63,6 +64,51 @@ TEST_F(GdiListCtrlTest, SetItemAddsOnlyTheRowAfterTheLast)
     list.DeleteAllItems();
     EXPECT_EQ(list.GetItemCount(), 0);
     EXPECT_EQ(list.GetText(0, 2), QString());
+}
+
+TEST(GdiListCtrlColumns, AColumnRecordInsertsWhatItsMaskNames)
+{
+    const auto record = [](unsigned mask, int format, int width, const char* heading) {
+        LVCOLUMN column;
+        column.mask = mask;
+        column.fmt = format;
+        column.cx = width;
+        column.pszText = QString::fromUtf8(heading);
+        return column;
+    };
+    struct Case {
+        const char* name;
+        LVCOLUMN column;
+        QString heading;
+        int align;
+        std::optional<int> width; // nothing: the header's default
+    };
+    const unsigned all = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    const Case cases[] = {
+        { "every field", record(all, CGdiHeaderCtrl::kFormatCenter, 172, "IPアドレス"),
+            QStringLiteral("IPアドレス"), CGdiHeaderCtrl::AlignCenter, 172 },
+        { "right-aligned", record(all, CGdiHeaderCtrl::kFormatRight, 60, "No"), QStringLiteral("No"),
+            CGdiHeaderCtrl::AlignRight, 60 },
+        { "heading alone", record(LVCF_TEXT, CGdiHeaderCtrl::kFormatCenter, 90, "Name"),
+            QStringLiteral("Name"), CGdiHeaderCtrl::AlignLeft, std::nullopt },
+        { "fields outside the mask are not read",
+            record(LVCF_WIDTH, CGdiHeaderCtrl::kFormatRight, 33, "unread"), QString(),
+            CGdiHeaderCtrl::AlignLeft, 33 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CGdiListCtrl list;
+        list.InsertColumn(0, QStringLiteral("first"), CGdiHeaderCtrl::kFormatCenter, 40);
+        list.SetItem(0, 0, QStringLiteral("cell"));
+        // Put before the first column, which moves along with its cells.
+        EXPECT_EQ(list.InsertColumn(0, c.column), 0);
+        EXPECT_EQ(list.Header().GetText(0), c.heading);
+        EXPECT_EQ(list.Header().GetTextAlign(0), c.align);
+        EXPECT_EQ(list.Header().sectionSize(0), c.width.value_or(list.Header().defaultSectionSize()));
+        EXPECT_EQ(list.Header().GetText(1), QStringLiteral("first"));
+        EXPECT_EQ(list.Header().sectionSize(1), 40);
+        EXPECT_EQ(list.GetText(0, 1), QStringLiteral("cell"));
+    }
 }
 
 TEST(GdiListCtrlCompare, ComparesAsTextNumberOrAddress)

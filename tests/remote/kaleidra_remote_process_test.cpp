@@ -1,8 +1,10 @@
 #include "tests/fixtures/temp_folder.h"
 #include "tests/remote/raw_client.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <thread>
@@ -22,6 +24,12 @@ protected:
         // An empty program folder: no language file, so every text is the built-in one.
         environment.insert(QStringLiteral("KALEIDRA_PROGRAM_DIR"), folder.Path());
         environment.insert(QStringLiteral("KALEIDRA_REMOTE_TEST_LISTEN"), QStringLiteral("127.0.0.1:0"));
+        // A build with AddressSanitizer keeps up to 256 MB of freed memory aside, which would
+        // read as growth of the program; a small quarantine still catches its faults.
+        const QString sanitizerOptions = environment.value(QStringLiteral("ASAN_OPTIONS"));
+        environment.insert(QStringLiteral("ASAN_OPTIONS"),
+            (sanitizerOptions.isEmpty() ? QString() : sanitizerOptions + u':')
+                + QStringLiteral("quarantine_size_mb=4"));
         program.setProcessEnvironment(environment);
         program.setProcessChannelMode(QProcess::SeparateChannels);
         // Into a file: a pipe that nobody reads while the test waits on its sockets would fill
@@ -48,6 +56,19 @@ protected:
             program.kill();
             program.waitForFinished(5000);
         }
+    }
+
+    // The program's resident memory in kilobytes, from the kernel's view of it.
+    int64_t ResidentKilobytes()
+    {
+        QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+        }
+        return -1;
     }
 
     CTempFolder folder;
@@ -127,6 +148,85 @@ TEST_F(KaleidraRemoteProcessTest, ServesEditorsThroughTheProtocol)
         }
     }
     EXPECT_TRUE(askedAgain);
+}
+
+TEST_F(KaleidraRemoteProcessTest, AFloodingEditorNeitherSwellsTheProgramNorKeepsOthersWaiting)
+{
+    CRawClient flooder(port);
+    ASSERT_TRUE(flooder.IsConnected());
+    for (const char* opening : { "PM_R10,000000000000", "PM_R04,000000000000", "PM_R03,000000000000" })
+        ASSERT_EQ(flooder.ReadFrame(), opening);
+    ASSERT_TRUE(flooder.SendFrame("PM_S02", 6000));
+    ASSERT_EQ(flooder.SendFrame("PM_S51", 0), true);
+    ASSERT_EQ(flooder.ReadFrame(), "PM_R51,000000006000");
+
+    // Queries as fast as the remote takes them, every answer read.
+    const int64_t before = ResidentKilobytes();
+    ASSERT_GT(before, 0);
+    int64_t peak = before;
+    const int64_t frames
+        = flooder.Flood("PM_S50,000000000000", 2500ms, [&] { peak = std::max(peak, ResidentKilobytes()); });
+    peak = std::max(peak, ResidentKilobytes());
+
+    // What the flood left unanswered must not hold up an editor that connects now.
+    const auto connected = std::chrono::steady_clock::now();
+    CRawClient next(port);
+    ASSERT_TRUE(next.IsConnected());
+    // Answers to the flood reach every editor: look past them, for a while.
+    std::optional<std::string> frame;
+    const auto giveUp = DeadlineIn(20s);
+    do
+        frame = next.ReadFrame(20s);
+    while (frame && *frame != "PM_R51,000000006000" && std::chrono::steady_clock::now() < giveUp);
+    const auto waited
+        = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - connected);
+    std::printf("flood: %lld frames; resident %lld kB before, %lld kB at most; a new editor waited %lld ms\n",
+        static_cast<long long>(frames), static_cast<long long>(before), static_cast<long long>(peak),
+        static_cast<long long>(waited.count()));
+
+    EXPECT_GT(frames, 10000) << "the flood did not get going";
+    EXPECT_LT(peak - before, 48 * 1024) << "kilobytes the program grew by";
+    EXPECT_EQ(frame, "PM_R51,000000006000");
+    EXPECT_LT(waited, 2s);
+}
+
+TEST_F(KaleidraRemoteProcessTest, AnEditorThatStopsReadingHoldsUpNoAnswerToTheOthers)
+{
+    CRawClient stuck(port, 4096); // reads nothing once it has set the play time
+    ASSERT_TRUE(stuck.IsConnected());
+    for (const char* opening : { "PM_R10,000000000000", "PM_R04,000000000000", "PM_R03,000000000000" })
+        ASSERT_EQ(stuck.ReadFrame(), opening);
+    ASSERT_TRUE(stuck.SendFrame("PM_S02", 6000));
+    ASSERT_TRUE(stuck.SendFrame("PM_S51", 0));
+    ASSERT_EQ(stuck.ReadFrame(), "PM_R51,000000006000");
+    CRawClient editor(port);
+    ASSERT_EQ(editor.ReadFrame(), "PM_R51,000000006000");
+
+    // Every answer goes to both editors, so the stuck one's buffers fill up at some point; the
+    // other keeps asking and must be answered at once all along.
+    std::string questions;
+    for (int i = 0; i < 1000; ++i)
+        questions += "PM_S54,000000000000";
+    auto slowest = std::chrono::steady_clock::duration::zero();
+    int answered = 0;
+    bool waitedTooLong = false;
+    for (int round = 0; round < 250 && !waitedTooLong; ++round) {
+        const auto asked = std::chrono::steady_clock::now();
+        ASSERT_TRUE(editor.Write(questions));
+        for (int i = 0; i < 1000 && !waitedTooLong; ++i) {
+            const auto answer = editor.ReadFrame(3s);
+            waitedTooLong = !answer.has_value();
+            if (answer) {
+                ASSERT_EQ(answer, "PM_R54,000000000000") << answered;
+                ++answered;
+            }
+        }
+        slowest = std::max(slowest, std::chrono::steady_clock::now() - asked);
+    }
+    std::printf("%d answers; the slowest thousand took %lld ms\n", answered,
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(slowest).count()));
+    EXPECT_FALSE(waitedTooLong) << "no answer for 3 s after " << answered;
+    EXPECT_LT(slowest, 2s);
 }
 
 } // namespace

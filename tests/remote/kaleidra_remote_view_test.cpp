@@ -12,10 +12,17 @@
 #include "tests/fixtures/temp_folder.h"
 #include "tests/remote/raw_client.h"
 
+#include "platform/qt_dialog_service.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -196,6 +203,79 @@ TEST_F(KaleidraRemoteViewTest, TypedTimesAndSliderMovesSeek)
     EXPECT_TRUE(StaysQuiet(editor, 50));
 }
 
+TEST_F(KaleidraRemoteViewTest, TheTimeFieldSeeksOnlyForATimeTheUserTyped)
+{
+    CRawClient editor = ConnectFirstEditor(360000, 1000, 250);
+    auto* nowTime = Control<QLineEdit>(IDC_NOWTIME);
+    QWidget* startPause = Control<QWidget>(IDC_START_PAUSE);
+    // The window may lose the activation to a closing pop-up: take it back first.
+    const auto focusOn = [&](QWidget* widget) {
+        view->activateWindow();
+        widget->setFocus(Qt::OtherFocusReason);
+        return QTest::qWaitFor([&] { return widget->hasFocus(); });
+    };
+    // Opens a pop-up menu, which tells the focused control it lost the focus to a pop-up though
+    // it keeps it, and checks that no seek goes out while the menu is open.
+    const auto popUpAMenu = [&] {
+        QMenu menu(view.get());
+        menu.addAction(QStringLiteral("コピー"));
+        menu.popup(view->mapToGlobal(QPoint(20, 20)));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return menu.isVisible(); }));
+        EXPECT_TRUE(StaysQuiet(editor)) << "a pop-up menu took the field's time";
+        menu.close();
+    };
+    const auto menuBarTakesTheFocus = [&] {
+        QFocusEvent focusOut(QEvent::FocusOut, Qt::MenuBarFocusReason);
+        QApplication::sendEvent(nowTime, &focusOut);
+    };
+
+    // Nothing typed: a pop-up, the menu bar or another control taking the focus seeks nothing.
+    ASSERT_TRUE(focusOn(nowTime));
+    popUpAMenu();
+    ASSERT_TRUE(focusOn(nowTime));
+    menuBarTakesTheFocus();
+    ASSERT_TRUE(focusOn(startPause));
+    EXPECT_TRUE(StaysQuiet(editor)) << "a focus-out without an edit sent a seek";
+
+    // Typed: the menu bar and a pop-up keep the edit, leaving the field takes it. (Here the
+    // closing pop-up leaves no window active, which is a way of leaving the field too.)
+    ASSERT_TRUE(focusOn(nowTime));
+    nowTime->selectAll();
+    QTest::keyClicks(nowTime, QStringLiteral("0:00:05:00"));
+    editor.SendFrame("PM_S03", 350000); // a report shown meanwhile leaves the typing alone
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Text(IDC_PROJECTTIME) == QStringLiteral("0:58:20:00"); }));
+    menuBarTakesTheFocus();
+    EXPECT_TRUE(StaysQuiet(editor));
+    EXPECT_EQ(nowTime->text(), QStringLiteral("0:00:05:00"));
+    popUpAMenu();
+    ASSERT_TRUE(focusOn(startPause));
+    EXPECT_EQ(NextFrame(editor), "PM_R05,000000000500");
+    EXPECT_EQ(view->Rules().CurrentTime(), 500);
+
+    // Taken once: leaving again without a new edit sends nothing more.
+    ASSERT_TRUE(focusOn(nowTime));
+    ASSERT_TRUE(focusOn(startPause));
+    EXPECT_TRUE(StaysQuiet(editor));
+}
+
+TEST_F(KaleidraRemoteViewTest, AClickOnTheSliderTrackMovesAFifthOfThePlayTime)
+{
+    CRawClient editor = ConnectFirstEditor(360000, 6000, 0);
+    auto* slider = Control<controls::remote::CGdiSliderCtrl>(IDC_SEEK_SLIDER);
+    QTest::mouseClick(
+        slider, Qt::LeftButton, Qt::NoModifier, QPoint(slider->width() - 4, slider->height() / 2));
+    EXPECT_EQ(slider->value(), 1200);
+    EXPECT_EQ(NextFrame(editor), "PM_R05,000000001200");
+
+    // A shorter play time gives a shorter step.
+    editor.SendFrame("PM_S02", 50);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return slider->maximum() == 50; }));
+    EXPECT_EQ(slider->pageStep(), 10);
+    editor.SendFrame("PM_S02", 3);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return slider->maximum() == 3; }));
+    EXPECT_EQ(slider->pageStep(), 1);
+}
+
 TEST_F(KaleidraRemoteViewTest, TheSliderSendsOnlyWhatTheUserMoved)
 {
     CRawClient editor = ConnectFirstEditor(360000, 1000, 990);
@@ -310,6 +390,44 @@ TEST(MainFrame, AsksBeforeClosingAndKeepsRunningOnNo)
 
     dialogs.AnswerMessageBox(platform::IDYES);
     EXPECT_TRUE(frame.close());
+}
+
+TEST(MainFrame, TheExitQuestionBelongsToTheWindowEvenWhenAnotherIsActive)
+{
+    CTempFolder folder;
+    CLanguageIni language;
+    language.SetDefaultPath(folder.FilePath(QStringLiteral("Language.Dat")));
+    language.Load(QString());
+    platform::CQtDialogService realDialogs;
+    platform::SetDialogService(&realDialogs);
+    CMainFrame frame(language, LoopbackAnyPort());
+    frame.show();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+
+    // Answer the real question with No, once it shows, noting whose it is.
+    QWidget* questionParent = nullptr;
+    QString questionText;
+    QTimer answer;
+    answer.setInterval(10);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr)
+            return;
+        answer.stop();
+        questionParent = box->parentWidget();
+        questionText = box->text();
+        box->button(QMessageBox::No)->click();
+    });
+    answer.start();
+    const bool closed = frame.close();
+    platform::SetDialogService(nullptr);
+
+    EXPECT_FALSE(closed);
+    EXPECT_EQ(questionText, QStringLiteral("終了してよろしいですか？"));
+    EXPECT_EQ(questionParent, &frame);
 }
 
 TEST(MainFrame, MenusAndTheVersionBoxTakeTheirTextsFromTheLanguageFile)

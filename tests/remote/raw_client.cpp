@@ -131,3 +131,62 @@ bool CRawClient::StaysQuiet(std::chrono::milliseconds time)
     pollfd waitFor { m_socket, POLLIN, 0 };
     return ::poll(&waitFor, 1, static_cast<int>(time.count())) == 0;
 }
+
+int64_t CRawClient::Flood(
+    const std::string& frame, std::chrono::milliseconds time, const std::function<void()>& sample)
+{
+    std::string burst;
+    for (int i = 0; i < 256; ++i)
+        burst += frame;
+    size_t offset = 0; // into the burst: a frame is never cut short between two sends
+    int64_t bytesWritten = 0;
+    const auto deadline = DeadlineIn(time);
+    auto nextSample = std::chrono::steady_clock::now();
+    while (m_socket >= 0 && !m_closedByPeer && std::chrono::steady_clock::now() < deadline) {
+        if (sample && std::chrono::steady_clock::now() >= nextSample) {
+            sample();
+            nextSample = DeadlineIn(std::chrono::milliseconds(10));
+        }
+        pollfd waitFor { m_socket, POLLIN | POLLOUT, 0 };
+        if (::poll(&waitFor, 1, 10) <= 0)
+            continue;
+        if ((waitFor.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+            char scratch[65536];
+            const ssize_t received = ::recv(m_socket, scratch, sizeof scratch, MSG_DONTWAIT);
+            if (received == 0 || (received < 0 && errno != EAGAIN && errno != EINTR))
+                m_closedByPeer = true;
+        }
+        if ((waitFor.revents & POLLOUT) != 0) {
+            const ssize_t sent
+                = ::send(m_socket, burst.data() + offset, burst.size() - offset, MSG_DONTWAIT | MSG_NOSIGNAL);
+            if (sent > 0) {
+                bytesWritten += sent;
+                offset = (offset + static_cast<size_t>(sent)) % burst.size();
+            } else if (sent < 0 && errno != EAGAIN && errno != EINTR) {
+                m_closedByPeer = true;
+            }
+        }
+    }
+    // The last burst may end inside a frame: complete it, so that the stream stays aligned.
+    if (offset % frame.size() != 0 && m_socket >= 0 && !m_closedByPeer)
+        Write(burst.substr(offset, frame.size() - offset % frame.size()));
+    return bytesWritten / static_cast<int64_t>(frame.size());
+}
+
+RemoteSendFunction CPlannedSend::Function()
+{
+    return [this](int socket, const char* bytes, size_t length) -> long {
+        ++sends;
+        switch (plan.load()) {
+        case Nothing:
+            plan = Whole;
+            errno = EAGAIN;
+            return -1;
+        case CutShort:
+            plan = Nothing;
+            return ::send(socket, bytes, std::min(length, m_cutAfter), MSG_NOSIGNAL);
+        default:
+            return ::send(socket, bytes, length, MSG_NOSIGNAL);
+        }
+    };
+}

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "remote/remote_send.h"
+
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -28,6 +32,13 @@ public:
     // True when nothing at all arrives within the time.
     bool StaysQuiet(std::chrono::milliseconds time = std::chrono::milliseconds(100));
 
+    // Plays an editor gone wild: writes the frame over and over for the given time, as fast as
+    // the peer takes it, and reads and drops whatever comes back, so that its own buffers never
+    // fill. Calls sample() about every 10 ms meanwhile. Returns the frames written; stops early
+    // when the peer closes.
+    int64_t Flood(
+        const std::string& frame, std::chrono::milliseconds time, const std::function<void()>& sample = {});
+
     void Close();
 
 private:
@@ -37,3 +48,22 @@ private:
 };
 
 std::chrono::steady_clock::time_point DeadlineIn(std::chrono::milliseconds time);
+
+// A send(2) for the protocol's senders that goes as planned: whole; not at all (then whole
+// again); or cut after `cutAfter` bytes, followed by one that sends nothing.
+class CPlannedSend {
+public:
+    enum Plan { Whole, Nothing, CutShort };
+
+    explicit CPlannedSend(size_t cutAfter)
+        : m_cutAfter(cutAfter)
+    {
+    }
+    RemoteSendFunction Function();
+
+    std::atomic<int> plan { Whole };
+    std::atomic<int> sends { 0 };
+
+private:
+    const size_t m_cutAfter;
+};

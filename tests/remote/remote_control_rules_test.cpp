@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -169,6 +170,34 @@ TEST_F(RemoteControlRulesTest, ManySliderMovesInOneTickSendOneSeek)
     rules.MoveSlider(1234);
     rules.SeekTick();
     EXPECT_TRUE(sender.Take().empty()) << "the slider takes no moves while playing";
+}
+
+TEST_F(RemoteControlRulesTest, NoSliderSeekFollowsTopATypedTimeOrStart)
+{
+    // A slider move waits for the next tick; an action in between must not be followed by it.
+    struct Case {
+        const char* name;
+        std::function<void(CRemoteControlRules&)> act;
+        std::vector<SentFrame> sent;
+    };
+    const std::vector<Case> cases = {
+        { "TOP", [](CRemoteControlRules& r) { r.Top(); }, { { 0, "PM_R05", 0 } } },
+        { "typed time", [](CRemoteControlRules& r) { r.TypeCurrentTime(700); }, { { 0, "PM_R05", 700 } } },
+        // START plays from where the slider was put: the seek goes out first.
+        { "START", [](CRemoteControlRules& r) { r.StartPause(); },
+            { { 0, "PM_R05", 300 }, { 0, "PM_R01", 300 } } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConnectEditor(5000, 100);
+        rules.MoveSlider(300);
+        c.act(rules);
+        EXPECT_EQ(rules.PendingSeek(), -1);
+        rules.SeekTick();
+        EXPECT_EQ(sender.Take(), c.sent);
+        if (rules.IsPlaying())
+            rules.StartPause();
+    }
 }
 
 TEST_F(RemoteControlRulesTest, ButtonsSendTheirFramesWithTheCurrentTime)

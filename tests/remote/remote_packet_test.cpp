@@ -49,26 +49,27 @@ TEST(RemotePacket, ParsesCodeAndValueOrDropsTheFrame)
         const char* frame;
         bool taken;
         const char* code;
-        int64_t value;
+        int64_t value; // as the remote reads it: 32 bits, widened
+        int64_t value64; // as the editor reads it
     };
     const Case cases[] = {
-        { "PM_S01,000000012345", true, "PM_S01", 12345 },
-        { "PM_R05,-00000000001", true, "PM_R05", -1 },
-        { "PM_S02,002147483647", true, "PM_S02", 2147483647 },
-        { "PM_S02,-02147483648", true, "PM_S02", -2147483648LL },
-        // Twelve digits beyond the 32-bit range saturate instead of wrapping.
-        { "PM_S02,999999999999", true, "PM_S02", 2147483647 },
-        { "PM_S02,-99999999999", true, "PM_S02", -2147483648LL },
+        { "PM_S01,000000012345", true, "PM_S01", 12345, 12345 },
+        { "PM_R05,-00000000001", true, "PM_R05", -1, -1 },
+        { "PM_S02,002147483647", true, "PM_S02", 2147483647, 2147483647 },
+        { "PM_S02,-02147483648", true, "PM_S02", -2147483648LL, -2147483648LL },
+        // Twelve digits beyond the 32-bit range saturate instead of wrapping; 64 bits hold them.
+        { "PM_S02,999999999999", true, "PM_S02", 2147483647, 999999999999LL },
+        { "PM_S02,-99999999999", true, "PM_S02", -2147483648LL, -99999999999LL },
         // Reading stops at the first character that is not a digit; no digits read as 0.
-        { "PM_S03,000000012x45", true, "PM_S03", 12 },
-        { "PM_S03,abcdefghijkl", true, "PM_S03", 0 },
-        { "PM_S03,0000000001,2", true, "PM_S03", 1 },
-        { "pm_s01,000000000001", true, "pm_s01", 1 },
+        { "PM_S03,000000012x45", true, "PM_S03", 12, 12 },
+        { "PM_S03,abcdefghijkl", true, "PM_S03", 0, 0 },
+        { "PM_S03,0000000001,2", true, "PM_S03", 1, 1 },
+        { "pm_s01,000000000001", true, "pm_s01", 1, 1 },
         // The first comma must stand at index 6.
-        { "PM_S01000000001234,", false, "", 0 },
-        { "PM_S1,0000000001234", false, "", 0 },
-        { "PM,S01,000000001234", false, "", 0 },
-        { "PM_S01;000000001234", false, "", 0 },
+        { "PM_S01000000001234,", false, "", 0, 0 },
+        { "PM_S1,0000000001234", false, "", 0, 0 },
+        { "PM,S01,000000001234", false, "", 0, 0 },
+        { "PM_S01;000000001234", false, "", 0, 0 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.frame);
@@ -78,6 +79,11 @@ TEST(RemotePacket, ParsesCodeAndValueOrDropsTheFrame)
             continue;
         EXPECT_EQ(frame->code, c.code);
         EXPECT_EQ(frame->value, c.value);
+        const std::optional<RemoteFrame> wide = ParseRemotePacket(
+            std::span<const char, kRemotePacketSize>(c.frame, kRemotePacketSize), RemoteValueWidth::Bits64);
+        ASSERT_TRUE(wide.has_value());
+        EXPECT_EQ(wide->code, c.code);
+        EXPECT_EQ(wide->value, c.value64);
     }
 }
 

@@ -6,13 +6,13 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
-#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <netinet/in.h>
-#include <pthread.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -38,8 +38,12 @@ public:
     {
         Add({ Record::Accepted, slotIndex, connectedCount, client.clientId, client.address, 0 });
     }
-    void RemoteReceived(int number, const RemoteEvent& event) override
+    void RemoteReceived(int number, const RemoteEvent& event, RemoteFrameHold hold) override
     {
+        if (keepHolds) {
+            std::lock_guard guard(m_lock);
+            m_holds.push_back(std::move(hold));
+        }
         Add({ Record::Received, number, 0, event.clientId, event.address, event.value });
     }
     void RemoteServerFailed(const QString& reason) override { Add({ Record::Failed, 0, 0, 0, reason, 0 }); }
@@ -56,6 +60,18 @@ public:
         std::lock_guard guard(m_lock);
         return m_records;
     }
+    // Handles every frame held so far.
+    void ReleaseHolds()
+    {
+        std::vector<RemoteFrameHold> holds;
+        {
+            std::lock_guard guard(m_lock);
+            holds.swap(m_holds);
+        }
+    }
+
+    // Keep each frame's hold as a window does until it has handled the frame.
+    std::atomic<bool> keepHolds { false };
 
 private:
     void Add(Record record)
@@ -68,6 +84,7 @@ private:
     std::mutex m_lock;
     std::condition_variable m_changed;
     std::vector<Record> m_records;
+    std::vector<RemoteFrameHold> m_holds;
 };
 
 RemoteServerOptions LoopbackAnyPort()
@@ -254,8 +271,8 @@ TEST_F(RemoteServerTest, StopEndsBlockedReadersAndJoinsEveryThread)
     std::vector<CRawClient> clients;
     for (int i = 0; i < 3; ++i)
         clients.push_back(Connect());
-    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threadsBefore + 4; }))
-        << "one accept and three readers";
+    EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == threadsBefore + 7; }))
+        << "one accept, and a reader and a writer for each client";
 
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(server->CloseClients(), 1);
@@ -337,65 +354,119 @@ TEST_F(RemoteServerTest, RetriesTransientAcceptErrorsAndStopsOnFatalOnes)
     EXPECT_EQ(owner.Records().back().connectedCount, 1);
 }
 
-TEST_F(RemoteServerTest, AFrameWithoutRoomIsDroppedWholeAndTheConnectionStays)
-{
-    StartServer();
-    CRawClient client(port, 4096);
-    owner.WaitFor(1);
-    const uint64_t clientId = owner.Records().at(0).clientId;
-
-    // The client reads nothing: fill its buffers until a frame finds no room at once.
-    int sentFrames = 0;
-    while (server->SendTo("PM_R05", sentFrames, clientId, 0) == 1)
-        ++sentFrames;
-    EXPECT_EQ(server->GetClientCount(), 1);
-
-    // Every frame that went out arrives whole and in order: the stream stays aligned.
-    for (int i = 0; i < sentFrames; ++i) {
-        const auto frame = client.ReadFrame();
-        ASSERT_TRUE(frame.has_value()) << i;
-        ASSERT_EQ(*frame, Frame("PM_R05", i));
-    }
-    EXPECT_EQ(server->SendTo("PM_R01", 7, clientId), 1);
-    EXPECT_EQ(client.ReadFrame(), "PM_R01,000000000007");
-}
-
 TEST_F(RemoteServerTest, AFrameCutShortEndsTheConnectionAndOneNotSentAtAllIsDropped)
 {
     // How the next frame's sends go: whole, not at all, or 7 bytes and then a failure.
-    enum Plan { Whole, Nothing, CutShort };
-    std::atomic<int> plan { Whole };
+    CPlannedSend planned(7);
     RemoteServerOptions options = LoopbackAnyPort();
-    options.send = [&](int socket, const char* bytes, size_t length) -> long {
-        switch (plan.load()) {
-        case Nothing:
-            plan = Whole;
-            errno = EAGAIN;
-            return -1;
-        case CutShort:
-            plan = Nothing;
-            return ::send(socket, bytes, std::min<size_t>(length, 7), MSG_NOSIGNAL);
-        default:
-            return ::send(socket, bytes, length, MSG_NOSIGNAL);
-        }
-    };
+    options.writer.send = planned.Function();
     StartServer(options);
     CRawClient client = Connect();
     const uint64_t clientId = owner.Records().at(0).clientId;
 
-    plan = Nothing;
-    EXPECT_EQ(server->SendTo("PM_R05", 1, clientId), 0);
+    planned.plan = CPlannedSend::Nothing;
+    EXPECT_EQ(server->SendTo("PM_R05", 1, clientId), 1);
+    EXPECT_TRUE(WaitUntil([&] { return planned.plan.load() == CPlannedSend::Whole; }));
     EXPECT_EQ(server->SendTo("PM_R05", 2, clientId), 1);
     EXPECT_EQ(client.ReadFrame(), "PM_R05,000000000002") << "the dropped frame left the stream aligned";
     EXPECT_EQ(server->GetClientCount(), 1);
 
-    plan = CutShort;
+    planned.plan = CPlannedSend::CutShort;
     server->Broadcast("PM_R05", 3);
     const auto records = owner.WaitFor(2);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[1].number, kReceiveClientGone);
     EXPECT_TRUE(client.WaitClosed());
     EXPECT_EQ(server->GetClientCount(), 0);
+}
+
+TEST_F(RemoteServerTest, AnEditorThatStopsReadingHoldsUpNobodyAndIsEndedWhenFarBehind)
+{
+    StartServer();
+    CRawClient stuck(port, 4096); // reads nothing from now on
+    owner.WaitFor(1);
+    CRawClient reading = Connect();
+    const uint64_t stuckId = owner.Records().at(0).clientId;
+
+    std::atomic<bool> done { false };
+    std::atomic<int> receivedCount { 0 };
+    std::vector<std::string> received; // the reader's until it is joined
+    std::thread reader([&] {
+        for (;;) {
+            if (const auto frame = reading.ReadFrame(50ms)) {
+                received.push_back(*frame);
+                ++receivedCount;
+            } else if (done.load()) {
+                break;
+            }
+        }
+    });
+
+    // Broadcast until the stuck editor is ended; no broadcast may wait for it. The editor that
+    // reads is given the time to keep up, as an editor on the network would.
+    auto slowest = std::chrono::steady_clock::duration::zero();
+    int sent = 0;
+    const auto giveUp = DeadlineIn(30s);
+    while (server->GetClientCount() == 2 && std::chrono::steady_clock::now() < giveUp && sent < 2'000'000) {
+        if (sent % 256 == 0 && !WaitUntil([&] { return receivedCount.load() + 512 >= sent; }))
+            break;
+        const auto before = std::chrono::steady_clock::now();
+        server->Broadcast("PM_R05", sent);
+        const auto took = std::chrono::steady_clock::now() - before;
+        slowest = std::max(slowest, took);
+        ++sent;
+        if (took > 1s)
+            break;
+    }
+    std::printf("%d broadcasts, the slowest took %lld us\n", sent,
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::microseconds>(slowest).count()));
+    EXPECT_LT(slowest, 200ms);
+    const auto records = owner.WaitFor(3);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[2].number, kReceiveClientGone);
+    EXPECT_EQ(records[2].clientId, stuckId);
+
+    // The editor that reads got every frame, in order.
+    EXPECT_TRUE(WaitUntil([&] { return receivedCount.load() >= sent; }, 10s));
+    done = true;
+    reader.join();
+    ASSERT_EQ(static_cast<int>(received.size()), sent);
+    for (int i = 0; i < sent; ++i)
+        ASSERT_EQ(received[static_cast<size_t>(i)], Frame("PM_R05", i)) << i;
+    EXPECT_EQ(server->GetClientCount(), 1);
+}
+
+TEST_F(RemoteServerTest, AClientsReaderWaitsWhileItsFramesAreUnhandled)
+{
+    owner.keepHolds = true;
+    StartServer();
+    CRawClient client = Connect();
+    std::string many;
+    for (int i = 0; i < 50; ++i)
+        many += Frame("PM_S01", i);
+    ASSERT_TRUE(client.Write(many));
+
+    // The owner handles nothing: the reader stops after a few frames and reads no further.
+    owner.WaitFor(1 + kRemoteUnhandledFrames);
+    EXPECT_EQ(owner.WaitFor(2 + kRemoteUnhandledFrames, 200ms).size(), size_t(1 + kRemoteUnhandledFrames));
+
+    // Each round of handling lets the next few frames in, in order.
+    owner.keepHolds = false;
+    owner.ReleaseHolds();
+    const auto records = owner.WaitFor(51);
+    ASSERT_EQ(records.size(), 51u);
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(records[static_cast<size_t>(i + 1)].value, i);
+
+    // Stopping does not wait for frames nobody handles.
+    owner.keepHolds = true;
+    ASSERT_TRUE(client.Write(many));
+    owner.WaitFor(51 + kRemoteUnhandledFrames);
+    const auto stopping = std::chrono::steady_clock::now();
+    EXPECT_EQ(server->CloseClients(), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 1s);
+    EXPECT_TRUE(client.WaitClosed());
+    owner.ReleaseHolds();
 }
 
 TEST(RemoteServerAddress, OwnAddressIsAnExternalIPv4AddressNeverLoopback)
@@ -414,38 +485,6 @@ TEST(RemoteServerAddress, OwnAddressIsAnExternalIPv4AddressNeverLoopback)
     EXPECT_EQ(server.GetLocalAddress(), address);
     server.CloseClients();
     EXPECT_EQ(server.GetLocalAddress(), QString());
-}
-
-TEST(RemoteServerSend, SendingToAPeerThatLeftRaisesNoSigpipe)
-{
-    int pair[2] = { -1, -1 };
-    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair), 0);
-    ::close(pair[1]);
-
-    // Blocked, a raised SIGPIPE stays pending on this thread instead of ending the test run.
-    sigset_t pipeOnly;
-    sigemptyset(&pipeOnly);
-    sigaddset(&pipeOnly, SIGPIPE);
-    sigset_t previous;
-    ASSERT_EQ(::pthread_sigmask(SIG_BLOCK, &pipeOnly, &previous), 0);
-
-    RemoteServer server(LoopbackAnyPort());
-    const RemotePacket packet = FormatRemotePacket("PM_R05", 1);
-    const int sent = server.SendBytes(packet.data(), pair[0], kRemotePacketSize, 1);
-
-    sigset_t pending;
-    sigemptyset(&pending);
-    ::sigpending(&pending);
-    const bool raised = sigismember(&pending, SIGPIPE) == 1;
-    if (raised) {
-        const timespec noWait {};
-        ::sigtimedwait(&pipeOnly, nullptr, &noWait);
-    }
-    ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    ::close(pair[0]);
-
-    EXPECT_EQ(sent, 0);
-    EXPECT_FALSE(raised);
 }
 
 } // namespace

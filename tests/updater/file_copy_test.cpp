@@ -4,6 +4,7 @@
 #include "platform/user_account.h"
 #include "tests/fixtures/scoped_env.h"
 #include "tests/fixtures/temp_folder.h"
+#include "tests/updater/sync_recorder.h"
 #include "updater/update_ctrl.h"
 
 #include <QDateTime>
@@ -112,6 +113,29 @@ TEST(FileCopyTest, CopyReplacesTheTargetAsAWholeOrNotAtAll)
                 ? QStringList { QStringLiteral("target") }
                 : QStringList {});
     }
+}
+
+TEST(FileCopyTest, ACopyIsSyncedAndThenItsFolder)
+{
+    CTempFolder folder;
+    folder.WriteFile(QStringLiteral("source"), "new");
+    folder.WriteFile(QStringLiteral("out/target"), "old");
+    const QString outFolder = QFileInfo(folder.FilePath(QStringLiteral("out"))).canonicalFilePath();
+
+    std::vector<CSyncRecorder::Sync> syncs;
+    {
+        const CSyncRecorder recorder;
+        ASSERT_TRUE(platform::CopyFileReplacing(
+            folder.FilePath(QStringLiteral("source")), folder.FilePath(QStringLiteral("out/target")), {}));
+        syncs = recorder.Syncs();
+    }
+    // The bytes first, then the folder that holds the renamed file, or a crash may leave the
+    // old file or none at all.
+    ASSERT_EQ(syncs.size(), 2u);
+    EXPECT_FALSE(syncs[0].folder);
+    EXPECT_EQ(QFileInfo(syncs[0].path).path(), outFolder);
+    EXPECT_TRUE(syncs[1].folder);
+    EXPECT_EQ(syncs[1].path, outFolder);
 }
 
 TEST(FileCopyTest, NoLinkBelowTheSourceRootIsFollowed)

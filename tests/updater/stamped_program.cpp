@@ -18,16 +18,11 @@ void WriteProgram(const QString& path, const QByteArray& bytes)
         | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
 }
 
-} // namespace
-
-void WriteStampedProgram(const QString& path, const QString& version)
+void PatchStamp(QByteArray& bytes, const QString& version)
 {
-    QFile fixture(QStringLiteral(KALEIDRA_VERSION_FIXTURE));
-    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
-    QByteArray bytes = fixture.readAll();
     // The record's bytes may also appear in the debugging information; every copy is patched.
     const QByteArray marker("KLDRFVER");
-    ASSERT_GE(bytes.indexOf(marker), 0) << "the fixture program carries no stamp";
+    ASSERT_GE(bytes.indexOf(marker), 0) << "the program carries no stamp";
     const QStringList parts = version.split(u'.');
     ASSERT_EQ(parts.size(), 4) << version.toStdString();
     for (qsizetype at = bytes.indexOf(marker); at >= 0; at = bytes.indexOf(marker, at + 1)) {
@@ -37,7 +32,27 @@ void WriteStampedProgram(const QString& path, const QString& version)
             bytes[at + 9 + 2 * index] = char(part >> 8);
         }
     }
+}
+
+} // namespace
+
+void WriteStampedProgram(const QString& path, const QString& version)
+{
+    QFile fixture(QStringLiteral(KALEIDRA_VERSION_FIXTURE));
+    ASSERT_TRUE(fixture.open(QIODevice::ReadOnly));
+    QByteArray bytes = fixture.readAll();
+    PatchStamp(bytes, version);
     WriteProgram(path, bytes);
+}
+
+void StampProgram(const QString& path, const QString& version)
+{
+    QFile program(path);
+    ASSERT_TRUE(program.open(QIODevice::ReadWrite)) << path.toStdString();
+    QByteArray bytes = program.readAll();
+    PatchStamp(bytes, version);
+    ASSERT_TRUE(program.seek(0));
+    ASSERT_EQ(program.write(bytes), bytes.size());
 }
 
 void WriteUnstampedProgram(const QString& path)

@@ -1,4 +1,5 @@
 #include "platform/file_version.h"
+#include "tests/updater/stamped_program.h"
 #include "tests/updater/update_fixture.h"
 #include "updater/update_ctrl.h"
 #include "updater/version_text.h"
@@ -53,10 +54,7 @@ QString Failure(int code, const QString& what, const QString& path = QString())
 
 TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
 {
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "giving files to the desktop user needs root";
     CUpdateSandbox sandbox;
-    sandbox.ActForDesktopUser(kDesktopOwner);
     sandbox.m_environment.documents = sandbox.Path(QStringLiteral("home/Documents/new"));
     sandbox.Write(QStringLiteral("package/Data/ProgramFiles/Kaleidra/bin/.hidden"), "hidden");
     SetMode(sandbox.Package(QStringLiteral("ProgramData/OXTREL/Kaleidra/SETTING/Effect.ini")), 0444);
@@ -96,16 +94,6 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
     EXPECT_EQ(StatusOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))).mode, mode_t(0755));
     EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"))).mode,
         mode_t(0644));
-    // What lands in the desktop user's documents is theirs, folders included; the rest is root's.
-    for (const char* path : { "home/Documents/new", "home/Documents/new/Kaleidra/Sample",
-             "home/Documents/new/Kaleidra/Sample/show.kdp" }) {
-        SCOPED_TRACE(path);
-        const Status status = StatusOf(sandbox.Path(QString::fromUtf8(path)));
-        EXPECT_EQ(status.uid, kDesktopOwner.uid);
-        EXPECT_EQ(status.gid, kDesktopOwner.gid);
-    }
-    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("home/Documents"))).uid, 0u);
-    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"))).uid, 0u);
 
     const platform::CRegistryStore& registry = sandbox.m_environment.registry;
     EXPECT_EQ(registry.ValueNames(CUpdateSandbox::kUninstallKey),
@@ -119,6 +107,32 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
         EXPECT_EQ(registry.ReadString(CUpdateSandbox::kUninstallKey, QString::fromUtf8(name)),
             QString::fromUtf8(value));
     }
+}
+
+TEST(UpdateCopyTest, WhatLandsInTheDesktopUsersDocumentsIsTheirs)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "giving files to the desktop user needs root";
+    CUpdateSandbox sandbox;
+    sandbox.ActForDesktopUser(kDesktopOwner);
+    sandbox.m_environment.documents = sandbox.Path(QStringLiteral("home/Documents/new"));
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+    sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+    EXPECT_TRUE(sandbox.Run());
+
+    EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(), Success());
+    // Folders included; the rest is root's.
+    for (const char* path : { "home/Documents/new", "home/Documents/new/Kaleidra/Sample",
+             "home/Documents/new/Kaleidra/Sample/show.kdp" }) {
+        SCOPED_TRACE(path);
+        const Status status = StatusOf(sandbox.Path(QString::fromUtf8(path)));
+        EXPECT_EQ(status.uid, kDesktopOwner.uid);
+        EXPECT_EQ(status.gid, kDesktopOwner.gid);
+    }
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("home/Documents"))).uid, 0u);
+    EXPECT_EQ(StatusOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))).uid, 0u);
+    EXPECT_EQ(StatusOf(sandbox.Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"))).uid, 0u);
 }
 
 TEST(UpdateCopyTest, SettingsInTheDesktopUsersHomeBecomeTheirs)
@@ -204,6 +218,13 @@ TEST(UpdateCopyTest, TheFirstFileThatCannotBeCopiedEndsTheUpdate)
                     s.Path(QStringLiteral("docsfile/Kaleidra")));
             },
             { install, settings }, {} },
+        { "read-only installed program",
+            [](CUpdateSandbox& s) { SetMode(s.Install(QStringLiteral("bin/Kaleidra")), 0555); },
+            [](const CUpdateSandbox& s) {
+                return Failure(101, QStringLiteral("インストールファイルの更新に失敗しました。"),
+                    s.Install(QStringLiteral("bin/Kaleidra")));
+            },
+            { install, settings, documents }, {} },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -219,8 +240,8 @@ TEST(UpdateCopyTest, TheFirstFileThatCannotBeCopiedEndsTheUpdate)
         EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(), c.message(sandbox));
         EXPECT_EQ(sandbox.m_dialogs.Requests().back().type, unsigned(platform::MB_ICONWARNING));
         EXPECT_EQ(sandbox.HiveBytes(), hiveBefore);
-        EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))),
-            c.copied.contains(install) ? u"1.6.2.0" : u"1.6.1.5");
+        EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))), u"1.6.1.5")
+            << "the program whose version is checked is copied last of all";
         if (c.copied.contains(settings)) {
             EXPECT_EQ(
                 sandbox.Read(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini")), "[EFFECT]\n");
@@ -233,6 +254,89 @@ TEST(UpdateCopyTest, TheFirstFileThatCannotBeCopiedEndsTheUpdate)
             for (const QString& file : sandbox.Tree(tree).keys())
                 EXPECT_FALSE(QFileInfo(file).fileName().startsWith(u'.')) << file.toStdString();
         }
+    }
+}
+
+TEST(UpdateCopyTest, AFailedUpdateRunsAgainOnceItsCauseIsMended)
+{
+    struct Case {
+        const char* name;
+        QString blocked; // made read-only, then writable again
+        QString message;
+    };
+    CUpdateSandbox paths;
+    const Case cases[] = {
+        { "an installed file", QStringLiteral("install/Skin/button.png"),
+            Failure(101, QStringLiteral("インストールファイルの更新に失敗しました。"),
+                paths.Install(QStringLiteral("Skin/button.png"))) },
+        { "a settings file", QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"),
+            Failure(102, QStringLiteral("設定ファイルの更新に失敗しました。")) },
+        { "a document", QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp"),
+            Failure(103, QStringLiteral("ドキュメントファイルの更新に失敗しました。"),
+                paths.Path(QStringLiteral("home/Documents/Kaleidra/Sample/show.kdp"))) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CUpdateSandbox sandbox;
+        const QString blocked = sandbox.Write(c.blocked, "old");
+        SetMode(blocked, 0444);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+        EXPECT_TRUE(sandbox.Run());
+        ASSERT_EQ(sandbox.m_dialogs.MessageTexts().size(), 2u);
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
+            QString(c.message).replace(paths.Path(QString()), sandbox.Path(QString())));
+
+        // The user mends the cause and runs the update again: it is still the old version
+        // that is installed, so the update is offered and completes.
+        SetMode(blocked, 0644);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+        EXPECT_TRUE(sandbox.Run());
+        ASSERT_EQ(sandbox.m_dialogs.MessageTexts().size(), 4u);
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts()[2],
+            Confirm(QStringLiteral("1.6.1.5"), QStringLiteral("1.6.2.0")));
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts()[3], Success());
+        EXPECT_EQ(VersionOf(sandbox.Install(QStringLiteral("bin/Kaleidra"))), u"1.6.2.0");
+        EXPECT_EQ(sandbox.m_environment.registry.ReadString(
+                      CUpdateSandbox::kUninstallKey, QStringLiteral("DisplayVersion")),
+            QStringLiteral("1.6.2.0"));
+        EXPECT_NE(sandbox.Read(c.blocked), "old");
+    }
+}
+
+TEST(UpdateCopyTest, TheProcessFailsWhenTheUpdateDidNotComplete)
+{
+    struct Case {
+        const char* name;
+        std::function<void(CUpdateSandbox&)> prepare;
+        std::vector<int> answers;
+        int exitCode;
+    };
+    const std::vector<Case> cases = {
+        { "completed", [](CUpdateSandbox&) {}, { platform::IDYES, platform::IDOK }, 0 },
+        { "declined", [](CUpdateSandbox&) {}, { platform::IDNO }, 0 },
+        { "already current",
+            [](CUpdateSandbox& s) {
+                WriteStampedProgram(s.Install(QStringLiteral("bin/Kaleidra")), QStringLiteral("1.6.2.0"));
+            },
+            { platform::IDOK }, 0 },
+        { "refused", [](CUpdateSandbox& s) { s.m_environment.administrator = false; }, { platform::IDOK },
+            1 },
+        { "a copy failed",
+            [](CUpdateSandbox& s) {
+                SetMode(s.Write(QStringLiteral("install/Skin/button.png"), "old"), 0444);
+            },
+            { platform::IDYES, platform::IDOK }, 1 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CUpdateSandbox sandbox;
+        c.prepare(sandbox);
+        for (const int answer : c.answers)
+            sandbox.m_dialogs.AnswerMessageBox(answer);
+        EXPECT_EQ(RunUpdater(sandbox.m_environment), c.exitCode);
+        EXPECT_TRUE(sandbox.m_dialogs.AllAnswersUsed());
     }
 }
 
@@ -423,6 +527,7 @@ TEST(UpdateCopyTest, AVersionThatCannotBeRecordedIsReported)
 
         CUpdateCtrl control(environment);
         EXPECT_TRUE(control.Run());
+        EXPECT_TRUE(control.UpdateFailed()) << "the process ends with a failure";
 
         EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(),
             u"アップデート処理は完了しましたが、バージョン情報を記録できませんでした。");

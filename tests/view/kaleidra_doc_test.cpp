@@ -70,9 +70,25 @@ TEST_F(KaleidraDocTest, ReadRefusesMissingFilesAndUnsafeWorkFolders)
     m_temp.MakeFolder("home/shows/work");
     m_temp.MakeFolder("home/Documents/Kaleidra");
     ASSERT_TRUE(QFile::link(m_temp.FilePath("home"), m_temp.FilePath("home-link")));
-    const QString longFolder
-        = m_temp.MakeFolder(QString(240, QLatin1Char('w')) + "/" + QString(30, QLatin1Char('v')));
-    ASSERT_GT(longFolder.size(), 259);
+    // Folders of exactly the field's length and one unit longer.
+    const auto folderOfLength = [&](int length) {
+        const QString base = m_temp.FilePath("long/");
+        const int rest = length - int(base.size());
+        return m_temp.MakeFolder(
+            "long/" + QString(rest - 101, QLatin1Char('w')) + "/" + QString(100, QLatin1Char('v')));
+    };
+    const QString fittingFolder = folderOfLength(260);
+    const QString longFolder = folderOfLength(261);
+    ASSERT_EQ(fittingFolder.size(), 260);
+    ASSERT_EQ(longFolder.size(), 261);
+    m_temp.MakeFolder("home/.config");
+    m_temp.MakeFolder("home/.ssh");
+    m_temp.MakeFolder("home/.local/share");
+    m_temp.MakeFolder("xdg/config");
+    m_temp.MakeFolder("registry");
+    m_temp.MakeFolder("later");
+    CScopedEnv configHome("XDG_CONFIG_HOME", m_temp.FilePath("xdg/config").toUtf8());
+    CScopedEnv registry("KALEIDRA_REGISTRY_HKCU", m_temp.FilePath("registry/hkcu.ini").toUtf8());
 
     struct Case {
         const char* name;
@@ -103,6 +119,20 @@ TEST_F(KaleidraDocTest, ReadRefusesMissingFilesAndUnsafeWorkFolders)
         { "folder holding the settings file", withWork(m_temp.FilePath("appdata")), 91,
             m_temp.FilePath("appdata") },
         { "longer than its field", withWork(longFolder), 91, longFolder },
+        { "home's configuration folder", withWork(m_temp.FilePath("home/.config")), 91,
+            m_temp.FilePath("home/.config") },
+        { "home's keys", withWork(m_temp.FilePath("home/.ssh")), 91, m_temp.FilePath("home/.ssh") },
+        { "inside a hidden folder of the home", withWork(m_temp.FilePath("home/.local/share")), 91,
+            m_temp.FilePath("home/.local/share") },
+        { "folder holding the configuration root", withWork(m_temp.FilePath("xdg")), 91,
+            m_temp.FilePath("xdg") },
+        { "folder holding the registry store", withWork(m_temp.FilePath("registry")), 91,
+            m_temp.FilePath("registry") },
+        { "/etc", withWork("/etc"), 91, "/etc" },
+        { "/usr", withWork("/usr"), 91, "/usr" },
+        { "inside /usr", withWork("/usr/share"), 91, "/usr/share" },
+        { "/var", withWork("/var"), 91, "/var" },
+        { "/tmp itself", withWork("/tmp"), 91, "/tmp" },
         { "relative to the start folder", withWork("."), 91, "." },
     };
     for (const auto& c : cases) {
@@ -117,11 +147,25 @@ TEST_F(KaleidraDocTest, ReadRefusesMissingFilesAndUnsafeWorkFolders)
         EXPECT_TRUE(doc.GetWorkFolder().isEmpty());
     }
 
-    // A folder inside the home folder is fine.
-    WriteSettings(withWork(m_temp.FilePath("home/shows/work")));
-    QString error;
-    EXPECT_TRUE(m_doc.ReadIniSettings(error)) << error.toStdString();
-    EXPECT_EQ(m_doc.GetWorkFolder(), m_temp.FilePath("home/shows/work"));
+    {
+        // A documents folder that is not made yet is protected all the same.
+        CScopedEnv laterDocuments("KALEIDRA_DOCUMENTS_DIR", m_temp.FilePath("later/Documents").toUtf8());
+        WriteSettings(withWork(m_temp.FilePath("later")));
+        CKaleidraDoc doc(&m_messages);
+        QString error;
+        EXPECT_FALSE(doc.ReadIniSettings(error));
+        EXPECT_EQ(error, Message(91) + "(" + m_temp.FilePath("later") + ")");
+    }
+
+    // A folder inside the home folder is fine, and so is one of the field's full length.
+    for (const QString& fine : { m_temp.FilePath("home/shows/work"), fittingFolder }) {
+        SCOPED_TRACE(fine.toStdString());
+        WriteSettings(withWork(fine));
+        QString error;
+        CKaleidraDoc doc(&m_messages);
+        EXPECT_TRUE(doc.ReadIniSettings(error)) << error.toStdString();
+        EXPECT_EQ(doc.GetWorkFolder(), fine);
+    }
 }
 
 TEST_F(KaleidraDocTest, ReadTakesValuesChecksAndFallbacks)

@@ -1,0 +1,245 @@
+#include "platform/file_version.h"
+#include "tests/fixtures/temp_folder.h"
+#include "tests/updater/stamped_program.h"
+#include "tests/updater/update_fixture.h"
+#include "updater/uninstaller.h"
+#include "updater/update_ctrl.h"
+#include "updater/version_text.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace updater_text;
+
+namespace {
+
+const QString kSourceDir = QStringLiteral(KALEIDRA_SOURCE_DIR);
+const QString kBuildDir = QStringLiteral(KALEIDRA_BUILD_DIR);
+const QStringList kPrograms = { QStringLiteral("Kaleidra"), QStringLiteral("KaleidraRemote"),
+    QStringLiteral("updater"), QStringLiteral("uninstaller") };
+
+QString VersionOf(const QString& path)
+{
+    const auto version = platform::ReadFileVersion(path);
+    return version ? FormatFileVersion(*version, 4) : QString();
+}
+
+bool IsElf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+        && file.read(4)
+        == "\x7f"
+           "ELF";
+}
+
+// Every file below the folder, relative to it.
+QStringList FilesBelow(const QString& folder)
+{
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files.append(QDir(folder).relativeFilePath(it.next()));
+    files.sort();
+    return files;
+}
+
+// The files the dynamic loader would take for the program's libraries of this build.
+std::map<QString, QString> KaleidraLibrariesOf(const QString& program)
+{
+    QProcess ldd;
+    ldd.start(QStringLiteral("ldd"), { program });
+    EXPECT_TRUE(ldd.waitForFinished(30000));
+    std::map<QString, QString> found;
+    static const QRegularExpression line(QStringLiteral(R"(^\s*(libkaleidra\S*)\s*=>\s*(\S+))"));
+    for (const QString& text : QString::fromLocal8Bit(ldd.readAllStandardOutput()).split(u'\n')) {
+        const QRegularExpressionMatch match = line.match(text);
+        if (match.hasMatch())
+            found[match.captured(1)] = match.captured(2);
+    }
+    return found;
+}
+
+// Checks that each program loads this build's libraries from the given folder.
+void ExpectLibrariesFrom(const QStringList& programs, const QString& folder)
+{
+    const QString libraryFolder = QDir(folder).canonicalPath();
+    for (const QString& program : programs) {
+        SCOPED_TRACE(program.toStdString());
+        const auto libraries = KaleidraLibrariesOf(program);
+        EXPECT_TRUE(libraries.count(QStringLiteral("libkaleidra_platform.so")));
+        for (const auto& [name, path] : libraries)
+            EXPECT_EQ(QFileInfo(path).canonicalPath(), libraryFolder)
+                << name.toStdString() << " " << path.toStdString();
+    }
+}
+
+// The machine of one installation in a temporary folder: the shared data folder and the
+// machine hive are redirected there for the scripts and programs the test starts.
+class InstallTest : public ::testing::Test {
+protected:
+    QString Path(const QString& relative) const { return folder.FilePath(relative); }
+    QString Hive() const { return Path(QStringLiteral("hive/registry.ini")); }
+
+    // Runs a script of the repository on this build; its exit status.
+    int RunScript(const QString& script, const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KALEIDRA_BUILD_DIR"), kBuildDir);
+        environment.insert(QStringLiteral("KALEIDRA_COMMON_APPDATA"), Path(QStringLiteral("common")));
+        environment.insert(QStringLiteral("KALEIDRA_REGISTRY_HKLM"), Hive());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), Path(QStringLiteral("config")));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(script, arguments);
+        EXPECT_TRUE(process.waitForFinished(120000)) << script.toStdString();
+        const QByteArray output = process.readAll();
+        if (process.exitCode() != 0)
+            ADD_FAILURE() << script.toStdString() << " said:\n" << output.constData();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString Entry(const QString& name) const
+    {
+        return platform::CRegistryStore(Hive())
+            .ReadString(CUpdateSandbox::kUninstallKey, name)
+            .value_or(QString());
+    }
+
+    CTempFolder folder;
+};
+
+TEST_F(InstallTest, AnInstallationIsUpdatedAndUninstalled)
+{
+    // Install, then move the installation: it runs from wherever it lies.
+    const QString installed = Path(QStringLiteral("opt/kaleidra"));
+    ASSERT_EQ(RunScript(kSourceDir + QStringLiteral("/scripts/install"), { installed }), 0);
+    EXPECT_EQ(Entry(QStringLiteral("DisplayIcon")), installed + QStringLiteral("/bin/Kaleidra"));
+    const QString prefix = Path(QStringLiteral("elsewhere/kaleidra"));
+    ASSERT_TRUE(QDir().mkpath(Path(QStringLiteral("elsewhere"))));
+    ASSERT_TRUE(QDir().rename(installed, prefix));
+    ASSERT_EQ(RunScript(prefix + QStringLiteral("/bin/uninstaller"), { QStringLiteral("--register") }), 0);
+
+    QStringList programs;
+    for (const QString& program : kPrograms)
+        programs.append(prefix + QStringLiteral("/bin/") + program);
+    ExpectLibrariesFrom(programs, prefix + QStringLiteral("/lib"));
+    const QString version = VersionOf(programs[0]);
+    EXPECT_EQ(version, QStringLiteral(KALEIDRA_PROJECT_VERSION));
+    // Every data file and folder beside the built programs is installed beside them.
+    for (const QFileInfo& entry :
+        QDir(kBuildDir + QStringLiteral("/bin")).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot)) {
+        SCOPED_TRACE(entry.fileName().toStdString());
+        const QString installedEntry = prefix + QStringLiteral("/bin/") + entry.fileName();
+        if (entry.isDir()) {
+            EXPECT_EQ(FilesBelow(installedEntry), FilesBelow(entry.filePath()));
+        } else if (!IsElf(entry.filePath())) {
+            EXPECT_TRUE(QFileInfo::exists(installedEntry));
+        }
+    }
+    const std::pair<QString, QString> entry[] = {
+        { QStringLiteral("DisplayIcon"), prefix + QStringLiteral("/bin/Kaleidra") },
+        { QStringLiteral("UninstallString"), prefix + QStringLiteral("/bin/uninstaller") },
+        { QStringLiteral("DisplayVersion"), version },
+        { QStringLiteral("PackageVersion"), version.section(u'.', 0, 1) },
+    };
+    for (const auto& [name, value] : entry)
+        EXPECT_EQ(Entry(name), value) << name.toStdString();
+
+    // An update package of a newer version, with a document and a settings file of its own.
+    const QString package = Path(QStringLiteral("package"));
+    ASSERT_EQ(RunScript(kSourceDir + QStringLiteral("/scripts/make-update-package"), { package }), 0);
+    const QString packaged = package + QStringLiteral("/Data/ProgramFiles/Kaleidra");
+    EXPECT_EQ(FilesBelow(packaged), FilesBelow(prefix));
+    ExpectLibrariesFrom({ package + QStringLiteral("/updater") }, packaged + QStringLiteral("/lib"));
+    const QString newer
+        = version.section(u'.', 0, 2) + u'.' + QString::number(version.section(u'.', 3).toInt() + 1);
+    StampProgram(package + QStringLiteral("/updater"), newer);
+    for (const QString& program : kPrograms)
+        StampProgram(packaged + QStringLiteral("/bin/") + program, newer);
+    folder.WriteFile(QStringLiteral("package/Data/Document/Kaleidra/Sample/readme.txt"), "sample");
+    folder.WriteFile(
+        QStringLiteral("package/Data/ProgramData/OXTREL/Kaleidra/SETTING/update.ini"), "[UPDATE]\n");
+
+    // The updater against the installation, as its process runs it, in this test's folders.
+    CScriptedDialogService dialogs;
+    CTestUpdateEnvironment machine(folder, dialogs);
+    machine.updaterProgram = package + QStringLiteral("/updater");
+    machine.registry = platform::CRegistryStore(Hive());
+    machine.documents = Path(QStringLiteral("home/Documents"));
+    machine.commonAppData = Path(QStringLiteral("common"));
+    ASSERT_TRUE(QDir().mkpath(machine.documents));
+    dialogs.AnswerMessageBox(platform::IDYES);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    EXPECT_EQ(RunUpdater(machine), 0);
+    EXPECT_EQ(dialogs.MessageTexts(), (std::vector<QString> { Confirm(version, newer), Success() }));
+
+    for (const QString& program : programs)
+        EXPECT_EQ(VersionOf(program), newer) << program.toStdString();
+    ExpectLibrariesFrom(programs, prefix + QStringLiteral("/lib"));
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("home/Documents/Kaleidra/Sample/readme.txt")), "sample");
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/update.ini")), "[UPDATE]\n");
+    const std::pair<QString, QString> updated[] = {
+        { QStringLiteral("DisplayIcon"), prefix + QStringLiteral("/bin/Kaleidra") },
+        { QStringLiteral("UninstallString"), prefix + QStringLiteral("/bin/uninstaller") },
+        { QStringLiteral("DisplayVersion"), newer },
+        { QStringLiteral("PackageVersion"), version.section(u'.', 0, 1) },
+        { QStringLiteral("UpdateDate"), machine.today.toString(u"yyyyMMdd") },
+        { QStringLiteral("UpdateVersion"), newer },
+    };
+    for (const auto& [name, value] : updated)
+        EXPECT_EQ(Entry(name), value) << name.toStdString();
+
+    // The uninstaller removes what was installed and the entry; what the user added stays, and
+    // so do the documents and settings.
+    folder.WriteFile(QStringLiteral("elsewhere/kaleidra/bin/Skin/mine.png"), "mine");
+    CScriptedDialogService uninstallDialogs;
+    CTestUpdateEnvironment uninstalling(folder, uninstallDialogs);
+    uninstalling.updaterProgram = prefix + QStringLiteral("/bin/uninstaller");
+    uninstalling.registry = platform::CRegistryStore(Hive());
+    uninstallDialogs.AnswerMessageBox(platform::IDYES);
+    uninstallDialogs.AnswerMessageBox(platform::IDOK);
+    EXPECT_EQ(CUninstaller(uninstalling).Run(), 0);
+    ASSERT_EQ(uninstallDialogs.MessageTexts().size(), 2u);
+    EXPECT_EQ(
+        uninstallDialogs.MessageTexts()[1], QStringLiteral("Kaleidra のアンインストールが完了しました。"));
+    EXPECT_EQ(FilesBelow(prefix), QStringList { QStringLiteral("bin/Skin/mine.png") });
+    EXPECT_FALSE(QFileInfo::exists(prefix + QStringLiteral("/lib")));
+    EXPECT_FALSE(platform::CRegistryStore(Hive()).KeyExists(CUpdateSandbox::kUninstallKey));
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("home/Documents/Kaleidra/Sample/readme.txt"))));
+    EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/update.ini"))));
+}
+
+TEST_F(InstallTest, TheDataBesideTheProgramsIsInstalledWhateverItIs)
+{
+    // A program folder as a build may leave it: data files and folders, programs, libraries.
+    folder.WriteFile(QStringLiteral("build/Skin/Skin.ini"), "[SKIN]\n");
+    folder.WriteFile(QStringLiteral("build/Skin/Buttons/play.png"), "png");
+    folder.WriteFile(QStringLiteral("build/Language.dat"), "[REMOTE]\n");
+    folder.WriteFile(QStringLiteral("build/Effect.ini"), "[EFFECT]\n");
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(KALEIDRA_VERSION_FIXTURE), Path(QStringLiteral("build/bench_tool"))));
+    ASSERT_TRUE(QFile::copy(kBuildDir + QStringLiteral("/bin/libkaleidra_platform.so"),
+        Path(QStringLiteral("build/libkaleidra_platform.so"))));
+
+    QProcess cmake;
+    cmake.start(QStringLiteral(KALEIDRA_CMAKE_COMMAND),
+        { QStringLiteral("-DKALEIDRA_BUILD_PROGRAM_FOLDER=") + Path(QStringLiteral("build")),
+            QStringLiteral("-DCMAKE_INSTALL_PREFIX=") + Path(QStringLiteral("installed")),
+            QStringLiteral("-P"), kSourceDir + QStringLiteral("/cmake/InstallProgramData.cmake") });
+    ASSERT_TRUE(cmake.waitForFinished(60000));
+    ASSERT_EQ(cmake.exitCode(), 0) << cmake.readAllStandardError().constData();
+
+    EXPECT_EQ(FilesBelow(Path(QStringLiteral("installed"))),
+        (QStringList { QStringLiteral("bin/Effect.ini"), QStringLiteral("bin/Language.dat"),
+            QStringLiteral("bin/Skin/Buttons/play.png"), QStringLiteral("bin/Skin/Skin.ini") }));
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("installed/bin/Skin/Buttons/play.png")), "png");
+}
+
+} // namespace

@@ -1,0 +1,190 @@
+#include "timeline/timeline_messages.h"
+#include "timeline/timeline_model.h"
+
+#include <algorithm>
+
+using namespace timeline;
+
+namespace {
+
+// Shows the wait cursor while an operation runs.
+class CWaitCursor {
+public:
+    explicit CWaitCursor(std::function<void(bool)> show)
+        : m_show(std::move(show))
+    {
+        m_show(true);
+    }
+    ~CWaitCursor() { m_show(false); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+private:
+    std::function<void(bool)> m_show;
+};
+
+} // namespace
+
+int CTimeLineModel::CollectSelectedLinks(
+    int32_t faceNo, int32_t start, std::vector<tagTL_FACE_ITEM_DATA>* links) const
+{
+    if (!links || m_selection.empty())
+        return 0;
+    links->clear();
+    for (const tagTL_FACE_ITEM_DATA& item : m_selection) {
+        if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.LinkFaceNo == faceNo && item.Start == start)
+            links->push_back(item);
+    }
+    return int(links->size());
+}
+
+int CTimeLineModel::HasLockedSelectedLink(int32_t faceNo, int32_t start) const
+{
+    std::vector<tagTL_FACE_ITEM_DATA> links;
+    CollectSelectedLinks(faceNo, start, &links);
+    return std::any_of(links.begin(), links.end(),
+               [this](const tagTL_FACE_ITEM_DATA& link) { return IsFaceLocked(link.FaceNo); })
+        ? 1
+        : 0;
+}
+
+int CTimeLineModel::IsSelectionLinkedTo(int32_t faceNo, int32_t start) const
+{
+    std::vector<tagTL_FACE_ITEM_DATA> links;
+    const int collected = CollectSelectedLinks(faceNo, start, &links);
+    return collected > 0 && collected == int(m_selection.size()) - 1 ? 1 : 0;
+}
+
+int CTimeLineModel::IsLinkGroupSelected() const
+{
+    if (m_selection.empty())
+        return 0;
+    if (m_selection.size() == 1)
+        return IsMediaMode(m_selection.front().Mode) ? 1 : 0;
+    const auto hovered
+        = std::find_if(m_selection.begin(), m_selection.end(), [this](const tagTL_FACE_ITEM_DATA& item) {
+              return item.FaceNo == m_hover.faceNo && item.Start == m_hover.start;
+          });
+    if (hovered == m_selection.end())
+        return 0;
+    if (IsMediaMode(hovered->Mode))
+        return IsSelectionLinkedTo(hovered->FaceNo, hovered->Start);
+    if (hovered->Mode == tagTL_FACE_ITEM_DATA::MODE_LINK)
+        return IsSelectionLinkedTo(hovered->LinkFaceNo, hovered->Start);
+    return 0;
+}
+
+int CTimeLineModel::FindLinkableItem(int32_t faceNo, int32_t start, tagTL_FACE_ITEM_DATA& item) const
+{
+    item = tagTL_FACE_ITEM_DATA();
+    const tagTL_FACE_DATA* face = FindFaceByNo(m_faces, faceNo);
+    const tagTL_FACE_ITEM_DATA* found = face ? FindItem(*face, start) : nullptr;
+    if (!found || !IsMediaMode(found->Mode))
+        return 0;
+    item = *found;
+    return 1;
+}
+
+void CTimeLineModel::DissolveLinksTo(const tagTL_FACE_ITEM_DATA& source)
+{
+    std::vector<tagTL_FACE_ITEM_DATA> links;
+    for (const tagTL_FACE_DATA& face : m_faces) {
+        if (face.No == source.FaceNo)
+            continue;
+        for (const tagTL_FACE_ITEM_DATA& item : face.Items) {
+            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.Start == source.Start
+                && item.LinkFaceNo == source.FaceNo)
+                links.push_back(item);
+        }
+    }
+    for (const tagTL_FACE_ITEM_DATA& link : links)
+        DissolveLinkItem(link, source.Mode);
+}
+
+int CTimeLineModel::DeleteSelectedItems()
+{
+    CWaitCursor wait([this](bool show) { ShowWaitCursor(show); });
+    if (!m_projectOpen || m_selection.empty())
+        return 0;
+    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
+    if (selection.size() >= 2)
+        NotifyWaitBegin();
+    NotifyChangeGroup(1);
+
+    std::vector<tagTL_FACE_ITEM_DATA> deletedSources;
+    const uint64_t generation = m_faceListGeneration;
+    for (const tagTL_FACE_ITEM_DATA& item : selection) {
+        if (m_faceListGeneration != generation)
+            break; // the owner renumbered the faces: the remaining keys name other items
+        if (IsFaceLocked(item.FaceNo))
+            continue;
+        if (IsMediaMode(item.Mode) && HasLockedSelectedLink(item.FaceNo, item.Start))
+            continue;
+        tagTL_FACE_ITEM_DATA live;
+        if (!GetItemRecord(item.FaceNo, item.Start, live))
+            continue;
+        if (DeleteItem(1, item.FaceNo, item.Start, 0) && IsMediaMode(live.Mode))
+            deletedSources.push_back(live);
+    }
+    // LINK items of other faces that were not selected would now show nothing: they become
+    // independent items of their source's kind.
+    for (const tagTL_FACE_ITEM_DATA& source : deletedSources) {
+        if (m_faceListGeneration != generation)
+            break;
+        DissolveLinksTo(source);
+    }
+
+    NotifyChangeGroup(0);
+    ClearSelection();
+    m_panel->ClearItem();
+    RepaintControl();
+    NotifyWaitEnd();
+    return 1;
+}
+
+int CTimeLineModel::DeleteCurrentItem()
+{
+    CWaitCursor wait([this](bool show) { ShowWaitCursor(show); });
+    const TlItemRef current = m_currentItem;
+    tagTL_FACE_ITEM_DATA item;
+    if (!m_projectOpen || !current.IsSet() || IsFaceLocked(current.faceNo)
+        || !GetItemRecord(current.faceNo, current.start, item))
+        return 0;
+    NotifyChangeGroup(1);
+    const int deleted = DeleteItem(1, item.FaceNo, item.Start, 0);
+    if (deleted && IsMediaMode(item.Mode))
+        DissolveLinksTo(item);
+    NotifyChangeGroup(0);
+    ClearSelection();
+    m_panel->ClearItem();
+    RepaintControl();
+    return deleted;
+}
+
+void CTimeLineModel::ShowItemInPanel(int32_t channel, int32_t faceNo, int32_t subNo, int32_t start)
+{
+    if (!HasItemPanel())
+        return;
+    const tagTL_FACE_DATA* face = FindFace(m_faces, channel, faceNo, subNo);
+    const tagTL_FACE_ITEM_DATA* found = face ? FindItem(*face, start) : nullptr;
+    if (!found || found->SubNo != subNo) {
+        m_panel->ClearItem();
+        return;
+    }
+    const tagTL_FACE_ITEM_DATA item = *found;
+    SyncPanelFaceList();
+    m_panel->UpdateItem(item);
+}
+
+void CTimeLineModel::SetItemLink(int32_t channel, int32_t faceNo, int32_t subNo, int32_t start)
+{
+    const tagTL_FACE_DATA* face = FindFace(m_faces, channel, faceNo, subNo);
+    const tagTL_FACE_ITEM_DATA* found = face ? FindItem(*face, start) : nullptr;
+    if (!found) {
+        m_panel->ClearItem();
+        return;
+    }
+    const tagTL_FACE_ITEM_DATA item = *found;
+    m_currentItem = TlItemRef { faceNo, start };
+    m_panel->UpdateItem(item);
+}

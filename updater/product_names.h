@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/paths.h"
+
+#include <QString>
+
+// The product's names that the updater and the uninstaller share.
+namespace product {
+
+inline const QString kDisplayName = QStringLiteral("Kaleidra");
+// The tree below "Data/ProgramFiles" and "Data/Document" of a package, and the documents folder.
+inline const QString kFolderName = QStringLiteral("Kaleidra");
+// The installed editor, whose version is the installed version.
+inline const QString kMainProgram = QStringLiteral("Kaleidra");
+inline const QString kUninstaller = QStringLiteral("uninstaller");
+// Beside the programs: every installed file, relative to the installation folder.
+inline const QString kUninstallList = QStringLiteral("uninstall.list");
+// The uninstall entry, in the machine hive.
+inline const QString kUninstallKey
+    = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kaleidra");
+
+// "<installation folder>/bin/<name>".
+inline QString BinFile(const QString& installationFolder, const QString& name)
+{
+    return platform::JoinPath(platform::JoinPath(installationFolder, u"bin"), name);
+}
+
+} // namespace product
