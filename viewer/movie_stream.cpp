@@ -130,13 +130,18 @@ public:
         SeekMedia(range.MediaOf(sequenceUs));
     }
 
-    // The next frames in sequence order (usually one; none at the end of a range that does
-    // not loop). Returns false at that end.
+    // The next frames in sequence order (usually one). False at the end of a range that does
+    // not loop. Gives nothing (and true) after a while of skipping towards a target, so that the
+    // thread can look for a new request in between.
     bool DecodeMore(std::vector<VideoFramePtr>& out, QSize displaySize)
     {
-        for (int attempts = 0; attempts < 4096; ++attempts) {
+        constexpr int kFramesPerCall = 64;
+        for (int attempts = 0; attempts < kFramesPerCall; ++attempts) {
             FramePtr frame = NextFrame();
             if (!frame) {
+                // Nothing decodes after the seek: it landed on frames that do not decode.
+                if (m_firstAfterSeek && FallBack())
+                    continue;
                 // The end of the file: the frame held back for the target is the last one.
                 if (m_candidate) {
                     out.push_back(Wrap(std::move(m_candidate), displaySize));
@@ -147,6 +152,12 @@ public:
                 continue;
             }
             const int64_t mediaUs = MediaUsOf(*frame);
+            if (m_firstAfterSeek) {
+                m_firstAfterSeek = false;
+                // The seek landed after the target: an index that is not exact.
+                if (mediaUs > m_seekTargetUs && FallBack())
+                    continue;
+            }
             if (m_range.outUs > m_range.inUs && mediaUs >= m_range.outUs) {
                 if (m_candidate) {
                     out.push_back(Wrap(std::move(m_candidate), displaySize));
@@ -168,7 +179,7 @@ public:
             out.push_back(Wrap(std::move(frame), displaySize));
             return true;
         }
-        return false;
+        return true;
     }
 
 private:
@@ -189,7 +200,29 @@ private:
         return true;
     }
 
+    // Makes the decoder's next frames lead to the media time.
     void SeekMedia(int64_t mediaUs)
+    {
+        m_seekTargetUs = mediaUs;
+        m_seekFromUs = mediaUs;
+        m_fallBackUs = 1'000'000;
+        SeekFrom(mediaUs);
+        m_skipBeforeUs = mediaUs;
+    }
+
+    // The seek again from further back, twice as far each time, at last from the stream's start
+    // (whose first frame shows for every earlier time); false when it was made from there.
+    bool FallBack()
+    {
+        if (m_seekFromUs <= 0)
+            return false;
+        m_seekFromUs = std::max<int64_t>(0, std::min(m_seekFromUs, m_seekTargetUs) - m_fallBackUs);
+        m_fallBackUs *= 2;
+        SeekFrom(m_seekFromUs);
+        return true;
+    }
+
+    void SeekFrom(int64_t mediaUs)
     {
         const int64_t target
             = av_rescale_q(mediaUs, AVRational { 1, 1000000 }, m_stream->time_base) + m_startTime;
@@ -198,7 +231,7 @@ private:
         m_draining = false;
         m_endOfFile = false;
         m_candidate.reset();
-        m_skipBeforeUs = mediaUs;
+        m_firstAfterSeek = true;
     }
 
     FramePtr NextFrame()
@@ -280,6 +313,12 @@ private:
     int64_t m_lapStartUs = 0;
     int64_t m_skipBeforeUs = INT64_MIN;
     FramePtr m_candidate;
+    // The last seek: its target, where it was made from, how much further back the next try
+    // goes, and whether a frame came since.
+    int64_t m_seekTargetUs = 0;
+    int64_t m_seekFromUs = 0;
+    int64_t m_fallBackUs = 0;
+    bool m_firstAfterSeek = false;
     bool m_draining = false;
     bool m_endOfFile = false;
 };

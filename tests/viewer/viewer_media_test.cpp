@@ -11,6 +11,7 @@
 
 #include <QDeadlineTimer>
 #include <QThread>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -97,6 +98,60 @@ TEST_F(MovieStreamTest, LoopsInsideInAndOutAheadOfTheClock)
     // Decoding is ahead of the clock across the loop.
     QThread::msleep(200);
     EXPECT_GT(stream.LeadUs(), 100'000);
+}
+
+// Movies whose indexes make seeking hard: B-frames in a 90 kHz time scale, an NTSC rate whose
+// step does not divide the time scale, a variable rate, Matroska (key frames only in its index),
+// and an index that calls every frame a key frame.
+TEST(MovieStreamKinds, EveryKindShowsTheFrameOfEachTime)
+{
+    CTempFolder temp;
+    using media_fixtures::MakeGreyRampMovie;
+    ASSERT_TRUE(MakeGreyRampMovie(temp.FilePath("ramp25.mp4"), "25", 50,
+        { "-c:v", "libx264", "-qp", "4", "-bf", "2", "-g", "12", "-video_track_timescale", "90000" }));
+    ASSERT_TRUE(MakeGreyRampMovie(temp.FilePath("ntsc90k.mp4"), "30000/1001", 60,
+        { "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "90000" }));
+    ASSERT_TRUE(MakeGreyRampMovie(temp.FilePath("vfr.mov"), "30", 60,
+        { "-vf", "settb=1/600,setpts='floor(N/2)*44+mod(N,2)*24'", "-fps_mode", "passthrough",
+            "-enc_time_base", "1/600", "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "600" }));
+    ASSERT_TRUE(MakeGreyRampMovie(
+        temp.FilePath("keys.mkv"), "25", 50, { "-c:v", "libx264", "-qp", "4", "-bf", "2", "-g", "12" }));
+    QByteArray mp4 = temp.ReadFile("ramp25.mp4");
+    ASSERT_EQ(mp4.count("stss"), 1);
+    temp.WriteFile("false_keys.mp4", mp4.replace("stss", "free"));
+
+    // Where frame n begins, in microseconds.
+    const auto rate = [](int64_t num, int64_t den) {
+        return [num, den](int n) { return int64_t(n) * den * 1'000'000 / num; };
+    };
+    const auto variable = [](int n) { return int64_t((n / 2) * 44 + (n % 2) * 24) * 1'000'000 / 600; };
+    struct Case {
+        const char* file;
+        std::function<int64_t(int)> start;
+        int frames;
+    } const cases[] = {
+        { "ramp25.mp4", rate(25, 1), 50 },
+        { "ntsc90k.mp4", rate(30000, 1001), 60 },
+        { "vfr.mov", variable, 60 },
+        { "keys.mkv", rate(25, 1), 50 },
+        { "false_keys.mp4", rate(25, 1), 50 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        CMovieStream stream(temp.FilePath(c.file));
+        ASSERT_TRUE(
+            CEditorSide::WaitUntil([&] { return stream.GetState() != CMovieStream::State::Opening; }));
+        ASSERT_EQ(stream.GetState(), CMovieStream::State::Ready);
+        ItemMediaRange range;
+        range.outUs = stream.DurationUs();
+        stream.SetRange(range);
+        // Forward, far forward, back and back again: each time in the middle of its frame.
+        for (int n : { 0, 7, 30, 5, 13, c.frames - 8, 2, c.frames - 1 }) {
+            SCOPED_TRACE(n);
+            const int64_t middle = (c.start(n) + c.start(n + 1)) / 2;
+            EXPECT_EQ(FrameNumber(FrameWhenReady(stream, middle)), n);
+        }
+    }
 }
 
 TEST(PictureLoader, ReadsOnItsThreadAndTellsFailures)

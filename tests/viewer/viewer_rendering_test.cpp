@@ -185,8 +185,8 @@ TEST_F(ViewerRendering, ALinkShowsItsSourceAndACameraWithoutSignalSaysSo)
     ASSERT_TRUE(project.AddFace(1, QPolygon({ { 0, 0 }, { 320, 0 }, { 320, 180 }, { 0, 180 } })));
     ASSERT_TRUE(project.AddFace(2, QPolygon({ { 320, 0 }, { 640, 0 }, { 640, 180 }, { 320, 180 } })));
     ASSERT_TRUE(project.AddFace(3, QPolygon({ { 0, 180 }, { 640, 180 }, { 640, 360 }, { 0, 360 } })));
-    ASSERT_TRUE(project.SetItem(
-        CShowProject::Item(1, 0, 1000, Item::MODE_IMAGE, WriteQuarterPicture(temp, "q.png", kQuarters, { 100, 100 }))));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(
+        1, 0, 1000, Item::MODE_IMAGE, WriteQuarterPicture(temp, "q.png", kQuarters, { 100, 100 }))));
     Item link = CShowProject::Item(2, 0, 1000, Item::MODE_LINK);
     link.LinkFaceNo = 1;
     // The link's own display area: the picture's right half.
