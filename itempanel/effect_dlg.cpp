@@ -8,7 +8,6 @@
 #include "itempanel/page_owner.h"
 #include "itempanel/page_rules.h"
 #include "itempanel/time_rules.h"
-#include "platform/paths.h"
 
 #include <algorithm>
 
@@ -63,10 +62,7 @@ void CEffectDlg::Create(QWidget* parent)
     setParent(parent);
     resize(kPageWidth, kPageHeight);
     CreateControls();
-    QString folder = m_settingFolder;
-    while (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
-    m_table.Load(platform::JoinPath(folder, u"Effect.ini"));
+    m_table.Load(SettingFilePath(m_settingFolder, u"Effect.ini"));
     ClearLists();
     ResetPage();
 }

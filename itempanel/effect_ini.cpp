@@ -48,18 +48,9 @@ bool CEffectIni::Load(const std::optional<QString>& path)
     m_rows.clear();
     m_directionSets.clear();
 
-    switch (itempanel::CheckTablePath(path)) {
-    case itempanel::TablePathCheck::NoPath:
-        m_lastError = m_errorTexts[kErrorNoFile];
+    if (const auto error = itempanel::TablePathError(path, m_errorTexts)) {
+        m_lastError = *error;
         return false;
-    case itempanel::TablePathCheck::Missing:
-        m_lastError = m_errorTexts[kErrorMissing] + u'\n' + *path;
-        return false;
-    case itempanel::TablePathCheck::Folder:
-        m_lastError = m_errorTexts[kErrorFolder] + u'\n' + *path;
-        return false;
-    case itempanel::TablePathCheck::File:
-        break;
     }
     m_filePath = *path;
     m_file.Load(*path);

@@ -10,7 +10,6 @@
 #include "itempanel/page_owner.h"
 #include "itempanel/page_rules.h"
 #include "platform/number_text.h"
-#include "platform/paths.h"
 
 using namespace itempanel;
 
@@ -24,10 +23,7 @@ void CFilterDlg::Create(QWidget* parent)
     setParent(parent);
     resize(kPageWidth, kPageHeight);
     CreateControls();
-    QString folder = m_settingFolder;
-    while (folder.size() > 1 && folder.endsWith(u'/'))
-        folder.chop(1);
-    m_table.Load(platform::JoinPath(folder, u"Filter.ini"));
+    m_table.Load(SettingFilePath(m_settingFolder, u"Filter.ini"));
     FillFilterList();
     ResetPage();
 }
@@ -94,10 +90,8 @@ void CFilterDlg::FillFilterList()
     m_filterList->setCurrentIndex(m_filterList->count() > 0 ? 0 : -1);
 }
 
-void CFilterDlg::HideRow(Row& row)
+void CFilterDlg::HideSlider(Row& row)
 {
-    row.caption->setText(QString());
-    row.caption->hide();
     row.slider->setValue(0);
     row.slider->hide();
     row.value->SetNumRange(0, 0);
@@ -105,6 +99,13 @@ void CFilterDlg::HideRow(Row& row)
     row.value->hide();
     row.unit->setText(QString());
     row.unit->hide();
+}
+
+void CFilterDlg::HideRow(Row& row)
+{
+    row.caption->setText(QString());
+    row.caption->hide();
+    HideSlider(row);
     row.button->SetCheckState(0);
     row.button->hide();
 }
@@ -137,13 +138,7 @@ void CFilterDlg::ShowFilterParams(int32_t filterNo)
             row.button->hide();
         } else {
             row.slider->setRange(0, 0);
-            row.slider->setValue(0);
-            row.slider->hide();
-            row.value->SetNumRange(0, 0);
-            row.value->setText(QStringLiteral("0"));
-            row.value->hide();
-            row.unit->setText(QString());
-            row.unit->hide();
+            HideSlider(row);
             row.button->show();
         }
     }

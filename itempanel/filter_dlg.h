@@ -80,6 +80,7 @@ private:
     };
 
     void CreateControls();
+    void HideSlider(Row& row);
     void HideRow(Row& row);
     void ClearRows(bool emptyValues);
     void OnFilterChosen();

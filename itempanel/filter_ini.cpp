@@ -24,18 +24,12 @@ bool CFilterIni::Load(const std::optional<QString>& path)
     m_file = platform::CProfileFile();
     m_rows.clear();
 
-    switch (itempanel::CheckTablePath(path)) {
-    case itempanel::TablePathCheck::NoPath:
-        m_lastError = QStringLiteral("ファイルが指定されていません。");
+    static const std::array<QString, 3> kErrorTexts = { QStringLiteral("ファイルが指定されていません。"),
+        QStringLiteral("指定したファイルが存在しません。"),
+        QStringLiteral("指定したファイルはフォルダです。") };
+    if (const auto error = itempanel::TablePathError(path, kErrorTexts)) {
+        m_lastError = *error;
         return false;
-    case itempanel::TablePathCheck::Missing:
-        m_lastError = QStringLiteral("指定したファイルが存在しません。\n") + *path;
-        return false;
-    case itempanel::TablePathCheck::Folder:
-        m_lastError = QStringLiteral("指定したファイルはフォルダです。\n") + *path;
-        return false;
-    case itempanel::TablePathCheck::File:
-        break;
     }
     m_filePath = *path;
     m_file.Load(*path);

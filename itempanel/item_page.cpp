@@ -6,10 +6,13 @@
 #include "core/message_catalog.h"
 #include "itempanel/item_panel_messages.h"
 #include "itempanel/item_panel_services.h"
+#include "platform/paths.h"
 
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace itempanel {
 
@@ -35,8 +38,15 @@ void CPageLabel::paintEvent(QPaintEvent*)
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
     painter.setPen(platform::ToQColor(m_textColor));
-    painter.setFont(font());
-    painter.drawText(rect().adjusted(3, 0, -3, 0), int(alignment()) | Qt::TextSingleLine, text());
+    // A caption wider than its column is drawn narrower rather than cut: the skin's fonts were
+    // chosen for a narrow UI face, and the Japanese face drawn here is wider.
+    const QRect area = rect().adjusted(3, 0, -3, 0);
+    QFont shown = font();
+    const int needed = QFontMetrics(shown).horizontalAdvance(text());
+    if (needed > area.width() && needed > 0)
+        shown.setStretch(std::max(50, 100 * area.width() / needed));
+    painter.setFont(shown);
+    painter.drawText(area, int(alignment()) | Qt::TextSingleLine, text());
 }
 
 CItemPage::CItemPage(QWidget* parent)
@@ -167,6 +177,14 @@ bool CItemPage::IsHeaderBlank() const
 void CItemPage::AddSeparatorBelow(const QWidget* control)
 {
     m_separatorsBelow.push_back(control);
+}
+
+QString CItemPage::SettingFilePath(const QString& folder, QStringView name)
+{
+    QString trimmed = folder;
+    while (trimmed.size() > 1 && trimmed.endsWith(u'/'))
+        trimmed.chop(1);
+    return platform::JoinPath(trimmed, name);
 }
 
 QString CItemPage::SkinImage(const QString& imageName) const

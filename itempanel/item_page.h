@@ -85,6 +85,8 @@ protected:
     bool IsChecking() const { return m_checking; }
 
     QString SkinImage(const QString& imageName) const;
+    // A file of the settings folder (trailing separators of the folder dropped).
+    static QString SettingFilePath(const QString& folder, QStringView name);
 
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -4,14 +4,16 @@
 
 namespace itempanel {
 
-TablePathCheck CheckTablePath(const std::optional<QString>& path)
+std::optional<QString> TablePathError(const std::optional<QString>& path, const std::array<QString, 3>& texts)
 {
     if (!path)
-        return TablePathCheck::NoPath;
+        return texts[0];
     const QFileInfo info(*path);
     if (path->isEmpty() || !info.exists())
-        return TablePathCheck::Missing;
-    return info.isDir() ? TablePathCheck::Folder : TablePathCheck::File;
+        return texts[1] + u'\n' + *path;
+    if (info.isDir())
+        return texts[2] + u'\n' + *path;
+    return std::nullopt;
 }
 
 QString TableRowKey(const char* name, int row)

@@ -44,6 +44,25 @@ Item LinkItem()
     return link;
 }
 
+// What a LINK takes of its source on every edit, and its display rectangle when the file changed.
+void FollowMedia(Item& expected, const Item& work)
+{
+    expected.PlayTime = work.PlayTime;
+    expected.PlayMode = work.PlayMode;
+    expected.CameraID = work.CameraID;
+    expected.InTime = work.InTime;
+    expected.OutTime = work.OutTime;
+}
+
+void FollowRectangle(Item& expected, const Item& work)
+{
+    expected.MaskMode = work.MaskMode;
+    expected.MaskX = work.MaskX;
+    expected.MaskY = work.MaskY;
+    expected.W = work.W;
+    expected.H = work.H;
+}
+
 TEST(LinkSync, ALinkFollowsItsSourceOrBecomesIndependent)
 {
     struct Case {
@@ -54,11 +73,7 @@ TEST(LinkSync, ALinkFollowsItsSourceOrBecomesIndependent)
     } cases[] = {
         { "same file: media and times follow, the rectangle stays", [](Item&, Item&, std::vector<Item>&) {},
             [](Item& e, const Item& w) {
-                e.PlayTime = w.PlayTime;
-                e.PlayMode = w.PlayMode;
-                e.CameraID = w.CameraID;
-                e.InTime = w.InTime;
-                e.OutTime = w.OutTime;
+                FollowMedia(e, w);
                 e.ThumbnailTime = w.ThumbnailTime;
             },
             {} },
@@ -66,16 +81,8 @@ TEST(LinkSync, ALinkFollowsItsSourceOrBecomesIndependent)
             [](Item& w, Item&, std::vector<Item>&) { w.FilePath = QStringLiteral("/m/b.png"); },
             [](Item& e, const Item& w) {
                 e.FilePath = w.FilePath;
-                e.PlayTime = w.PlayTime;
-                e.PlayMode = w.PlayMode;
-                e.CameraID = w.CameraID;
-                e.InTime = w.InTime;
-                e.OutTime = w.OutTime;
-                e.MaskMode = w.MaskMode;
-                e.MaskX = w.MaskX;
-                e.MaskY = w.MaskY;
-                e.W = w.W;
-                e.H = w.H;
+                FollowMedia(e, w);
+                FollowRectangle(e, w);
                 e.ThumbnailTime = w.ThumbnailTime;
             },
             { { kWorkThumbnail, kLinkThumbnail, false } } },
@@ -90,11 +97,7 @@ TEST(LinkSync, ALinkFollowsItsSourceOrBecomesIndependent)
         { "exactly up to the next item keeps the link",
             [](Item&, Item&, std::vector<Item>& others) { others.push_back(MakeItem(2, 1500, 10)); },
             [](Item& e, const Item& w) {
-                e.PlayTime = w.PlayTime;
-                e.PlayMode = w.PlayMode;
-                e.CameraID = w.CameraID;
-                e.InTime = w.InTime;
-                e.OutTime = w.OutTime;
+                FollowMedia(e, w);
                 e.ThumbnailTime = w.ThumbnailTime;
             },
             {} },
@@ -114,17 +117,9 @@ TEST(LinkSync, ALinkFollowsItsSourceOrBecomesIndependent)
             [](Item& e, const Item& w) {
                 e.LinkMode = Item::MODE_MOVIE;
                 e.FilePath = w.FilePath;
-                e.PlayTime = w.PlayTime;
-                e.PlayMode = w.PlayMode;
-                e.CameraID = w.CameraID;
-                e.InTime = w.InTime;
-                e.OutTime = w.OutTime;
+                FollowMedia(e, w);
                 e.Mute = w.Mute;
-                e.MaskMode = w.MaskMode;
-                e.MaskX = w.MaskX;
-                e.MaskY = w.MaskY;
-                e.W = w.W;
-                e.H = w.H;
+                FollowRectangle(e, w);
                 e.ThumbnailTime = w.ThumbnailTime;
             },
             { { kWorkThumbnail, kLinkThumbnail, true } } },
@@ -145,11 +140,7 @@ TEST(LinkSync, ALinkFollowsItsSourceOrBecomesIndependent)
                 l = WithEffects(l, 2, 200, 3, 100);
             },
             [](Item& e, const Item& w) {
-                e.PlayTime = w.PlayTime;
-                e.PlayMode = w.PlayMode;
-                e.CameraID = w.CameraID;
-                e.InTime = w.InTime;
-                e.OutTime = w.OutTime;
+                FollowMedia(e, w);
                 e.ThumbnailTime = w.ThumbnailTime;
                 e.InPattern = e.InDirection = e.InStartTime = e.InEndTime = 0;
                 e.OutPattern = e.OutDirection = e.OutStartTime = e.OutEndTime = 0;
@@ -161,11 +152,7 @@ TEST(LinkSync, ALinkFollowsItsSourceOrBecomesIndependent)
                 l.InDirection = 1;
             },
             [](Item& e, const Item& w) {
-                e.PlayTime = w.PlayTime;
-                e.PlayMode = w.PlayMode;
-                e.CameraID = w.CameraID;
-                e.InTime = w.InTime;
-                e.OutTime = w.OutTime;
+                FollowMedia(e, w);
                 e.ThumbnailTime = w.ThumbnailTime;
                 e.InStartTime = 1000;
                 e.InEndTime = 1100;

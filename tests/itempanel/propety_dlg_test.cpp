@@ -64,6 +64,15 @@ protected:
         image.save(path, "PNG");
         return path;
     }
+    // A movie item of face 1 at 1000 whose file the media access opens.
+    Item MovieItem(const QString& name, QSize size, int32_t durationMs, int32_t playTime = 1000) const
+    {
+        const QString movie = MediaFile(name);
+        m_media->movies[movie] = { size, durationMs };
+        Item film = MakeItem(1, 1000, playTime, Item::MODE_MOVIE);
+        film.FilePath = movie;
+        return film;
+    }
     QString ThumbnailFolder(int faceNo) const
     {
         return m_folder.MakeFolder(QStringLiteral("Show/Channel_1/Face_%1").arg(faceNo));
@@ -396,10 +405,7 @@ TEST_F(PropertyPageTest, ASoundThatCannotBeMeasuredChangesNothing)
 
 TEST_F(PropertyPageTest, InAndOutStayInOrderWithinTheMovie)
 {
-    const QString movie = MediaFile(QStringLiteral("m.mov"));
-    m_media->movies[movie] = { QSize(320, 180), 10000 };
-    Item film = MakeItem(1, 1000, 1000, Item::MODE_MOVIE);
-    film.FilePath = movie;
+    Item film = MovieItem(QStringLiteral("m.mov"), QSize(320, 180), 10000);
     film.InTime = 100;
     film.OutTime = 400;
     Load(film);
@@ -449,10 +455,7 @@ TEST_F(PropertyPageTest, InAndOutStayInOrderWithinTheMovie)
 
 TEST_F(PropertyPageTest, TheReplayFollowsTheClockAndStopsAtTheEnd)
 {
-    const QString movie = MediaFile(QStringLiteral("m.mov"));
-    m_media->movies[movie] = { QSize(320, 180), 10000 };
-    Item film = MakeItem(1, 1000, 1000, Item::MODE_MOVIE);
-    film.FilePath = movie;
+    Item film = MovieItem(QStringLiteral("m.mov"), QSize(320, 180), 10000);
     Load(film);
     m_page->InOutBar()->Slider()->setValue(900);
     m_nowMs = 5000;
