@@ -174,6 +174,28 @@ TEST_F(SettingPanelTest, LoadingAnItemSendsNothingAndTheSameItemIsNotLoadedAgain
     EXPECT_FALSE(m_panel.FilterPage()->Item(CFilterDlg::IDC_FILTER)->isEnabled());
 }
 
+TEST_F(SettingPanelTest, APictureThatDoesNotLoadLeavesNoEarlierPictureBehind)
+{
+    QImage image(64, 36, QImage::Format_ARGB32);
+    image.fill(Qt::blue);
+    const QString path = m_folder.FilePath(QStringLiteral("a.png"));
+    ASSERT_TRUE(image.save(path, "PNG"));
+    Item shown = MakeItem(1, 0, 500, Item::MODE_IMAGE);
+    shown.FilePath = path;
+    Item missing = MakeItem(1, 1000, 500, Item::MODE_IMAGE);
+    missing.FilePath = QStringLiteral("D:\\Show\\gone.png");
+    missing.W = 300;
+    AddFace(1, { shown, missing });
+    Select(1, 0);
+    EXPECT_FALSE(m_panel.PropertyPage()->Preview()->m_picture.isNull());
+    Select(1, 1000);
+    EXPECT_TRUE(m_panel.PropertyPage()->Preview()->m_picture.isNull());
+    Item back = m_panel.WorkItem();
+    m_panel.ReadPropertyPage(back);
+    EXPECT_EQ(back, missing);
+    EXPECT_TRUE(m_view.calls.isEmpty());
+}
+
 TEST_F(SettingPanelTest, AnEditIsReadBackAndToldInOneBatch)
 {
     AddFace(1, { MakeItem(1, 1000, 500, Item::MODE_MOVIE) });
