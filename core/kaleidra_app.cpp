@@ -131,6 +131,7 @@ bool CKaleidraApp::ProcessShellCommand(const QStringList& arguments)
     if (!m_document)
         return false;
     m_mainFrame = std::make_unique<CMainFrame>(&m_bootParamMemory);
+    m_mainFrame->OnCreate();
     QWidget* view = m_docTemplate.createView(*m_mainFrame, *m_document);
     if (!view)
         return false;
