@@ -1,6 +1,7 @@
 #include "core/main_frame.h"
 
 #include "core/boot_param.h"
+#include "core/document.h"
 #include "core/frame_view.h"
 #include "core/message_box.h"
 #include "core/product_picture.h"
@@ -8,6 +9,7 @@
 #include "core/splash_wnd.h"
 #include "platform/x11_windows.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QLoggingCategory>
 
@@ -74,6 +76,15 @@ void CMainFrame::changeEvent(QEvent* event)
         platform::MinimizeWindow(window);
     else
         platform::RestoreWindow(window);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_document && !m_document->SaveModified()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::BringToFront()

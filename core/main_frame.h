@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 
+class CDocument;
 class CFrameView;
 class CMemMapped;
 
@@ -22,6 +23,8 @@ public:
 
     // After the frame is made: shows the splash over it.
     void OnCreate();
+    // The document whose closing question runs before the frame closes.
+    void SetDocument(CDocument* document) { m_document = document; }
 
     // The view shown in the frame; the frame takes ownership. A view that implements
     // CFrameView tells the frame when it is set up and which viewer it runs.
@@ -44,6 +47,8 @@ public:
 protected:
     // Minimising and restoring the editor minimise and restore the viewer's window with it.
     void changeEvent(QEvent* event) override;
+    // The document's closing question decides whether the editor closes.
+    void closeEvent(QCloseEvent* event) override;
 
 signals:
     // The view opens the project (asking about the open one first).
@@ -53,5 +58,6 @@ private:
     CMemMapped* m_bootMemory = nullptr;
     QWidget* m_activeView = nullptr;
     CFrameView* m_frameView = nullptr;
+    CDocument* m_document = nullptr;
     QString m_lastHandedOverPath;
 };
