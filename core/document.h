@@ -10,4 +10,7 @@ public:
     virtual bool OnOpenDocument(const QString& path) = 0;
     // The question before the editor closes; false keeps it running.
     virtual bool SaveModified() = 0;
+    // The editor closes without a question (the system asked it to end): what a confirmed close
+    // does.
+    virtual void CloseWithoutQuestion() = 0;
 };

@@ -110,7 +110,7 @@ bool CKaleidraApp::InitInstance(const QStringList& arguments)
     QObject::connect(m_terminationSignals.get(), &platform::CTerminationSignals::TerminationRequested,
         m_mainFrame.get(), [frame = m_mainFrame.get()](int signalNumber) {
             qCInfo(lcKaleidraStart) << "closing on signal" << signalNumber;
-            frame->close();
+            frame->CloseOnSignal();
         });
 
     // Second starts find the editor only once its window is there.

@@ -78,11 +78,22 @@ void CMainFrame::changeEvent(QEvent* event)
         platform::RestoreWindow(window);
 }
 
+void CMainFrame::CloseOnSignal()
+{
+    m_closingOnSignal = true;
+    close();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_document && !m_document->SaveModified()) {
-        event->ignore();
-        return;
+    if (m_document) {
+        // A logout or a stop request is not held up by a question nobody may be there to answer.
+        if (m_closingOnSignal) {
+            m_document->CloseWithoutQuestion();
+        } else if (!m_document->SaveModified()) {
+            event->ignore();
+            return;
+        }
     }
     QMainWindow::closeEvent(event);
 }

@@ -37,6 +37,8 @@ public:
     int OnBootParam();
     // The view has completed its first update: a path handed over before then is taken now.
     void OnViewReady();
+    // Closes for a termination signal: the document closes without its question.
+    void CloseOnSignal();
     void BringToFront();
     // Dispatches a message of a second start.
     void OnInstanceMessage(quint32 message);
@@ -59,5 +61,6 @@ private:
     QWidget* m_activeView = nullptr;
     CFrameView* m_frameView = nullptr;
     CDocument* m_document = nullptr;
+    bool m_closingOnSignal = false;
     QString m_lastHandedOverPath;
 };

@@ -78,6 +78,7 @@ public:
 
     // The question before the editor closes. False keeps the editor running.
     bool SaveModified() override;
+    void CloseWithoutQuestion() override;
     bool OnNewDocument() { return true; }
     // A project path named on the command line; the view opens it after its set-up.
     bool OnOpenDocument(const QString& path) override;
@@ -109,6 +110,9 @@ public:
 
 private:
     CMessageCatalog& Messages();
+    // What a confirmed close does to the view: the viewer ended, positions and recent projects
+    // stored, the closing flag cleared.
+    void CloseView();
     QString CameraDefaultName() const;
     QString ErrorText(int messageId, const QString& path);
 

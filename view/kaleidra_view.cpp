@@ -103,6 +103,7 @@ CKaleidraView::CKaleidraView(CMainFrame& frame, CKaleidraDoc& document)
     connect(m_pollTimer, &QTimer::timeout, this, &CKaleidraView::OnViewerPoll);
     m_modifiers = [] { return QGuiApplication::queryKeyboardModifiers(); };
     document.SetView(this);
+    connect(&frame, &CMainFrame::ProjectPathHandedOver, this, &CKaleidraView::OpenHandedOverProject);
 }
 
 CKaleidraView::~CKaleidraView()

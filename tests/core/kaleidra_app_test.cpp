@@ -147,6 +147,7 @@ struct CTestTemplate {
             return m_owner.openSucceeds;
         }
         bool SaveModified() override { return true; }
+        void CloseWithoutQuestion() override { }
 
     private:
         CTestTemplate& m_owner;
