@@ -5,6 +5,8 @@ find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 find_package(pugixml REQUIRED)
 
+# Finding, minimising and raising the viewer's window on an X11 desktop.
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
 pkg_check_modules(SWRESAMPLE REQUIRED IMPORTED_TARGET libswresample)
