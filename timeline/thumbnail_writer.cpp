@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPainter>
 
 int ThumbnailWriter::WriteFile(const QString& imagePath, const QString& thumbnailPath) const
 {
@@ -19,9 +20,17 @@ int ThumbnailWriter::WriteBitmap(const QImage& image, const QString& thumbnailPa
 {
     if (image.isNull() || thumbnailPath.isEmpty())
         return 0;
-    const QImage scaled = image.convertToFormat(QImage::Format_ARGB32)
-                              .scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                              .convertToFormat(QImage::Format_RGB32);
+    if (width < 1 || height < 1)
+        return 0;
+    // JPEG has no transparency: a picture with transparent parts is drawn on black, the colour
+    // the empty parts of a thumbnail always had, not on whatever colour values they carry.
+    QImage scaled(width, height, QImage::Format_RGB32);
+    scaled.fill(Qt::black);
+    {
+        QPainter painter(&scaled);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRect(0, 0, width, height), image);
+    }
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

@@ -4,7 +4,8 @@
 #include <QString>
 
 // Writes item thumbnails: a picture scaled to the writer's size (48 x 27 for every user) without
-// keeping its aspect, saved as a JPEG of quality 100. The file is replaced as a whole.
+// keeping its aspect, drawn on an opaque background and saved as a JPEG of quality 100. The file
+// is replaced as a whole.
 class ThumbnailWriter {
 public:
     int width = 48;

@@ -8,6 +8,7 @@
 #include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "view/document_view.h"
+#include "view/work_folder.h"
 
 namespace {
 
@@ -59,8 +60,7 @@ QString CKaleidraDoc::GetCommonAppDataFolder()
 
 QString CKaleidraDoc::GetDocumentsFolder()
 {
-    const QString documents = platform::DocumentsFolder();
-    return documents.isEmpty() ? QString() : platform::JoinPath(documents, u"Kaleidra");
+    return ProductDocumentsFolder();
 }
 
 QString CKaleidraDoc::GetProgramFolder()

@@ -61,6 +61,8 @@ public:
     QString GetProjectName() const { return m_projectName; }
     QString GetOpenedPath() const { return m_openedPath; }
     void SetProjectFilePath(const QString& path) { m_projectFilePath = path; }
+    // The project file or package the open project came from; empty when none.
+    void SetOpenedPath(const QString& path) { m_openedPath = path; }
     void SetProjectName(const QString& name) { m_projectName = name; }
 
     // The store of channel 1, 2 or 3.

@@ -11,9 +11,12 @@
 #include "core/message_catalog.h"
 #include "core/skin_font.h"
 #include "core/skin_ini.h"
-#include "core/version_dlg.h"
 #include "core/wait_dlg.h"
+#include "itempanel/effect_dlg.h"
+#include "itempanel/propety_dlg.h"
+#include "itempanel/setting_dlg.h"
 #include "platform/dialog_service.h"
+#include "platform/known_folders.h"
 #include "platform/paths.h"
 #include "platform/win_color.h"
 #include "timeline/time_line.h"
@@ -102,6 +105,10 @@ CKaleidraView::CKaleidraView(CMainFrame& frame, CKaleidraDoc& document)
     m_pollTimer->setInterval(kTimerMs);
     connect(m_pollTimer, &QTimer::timeout, this, &CKaleidraView::OnViewerPoll);
     m_modifiers = [] { return QGuiApplication::queryKeyboardModifiers(); };
+    m_ownHandlers = MakeOwnCommandHandlers(*this);
+    m_handlers = m_ownHandlers.get();
+    m_mirror = std::make_unique<CEditMirror>(document.GetProjectStore(1), m_undo, document.Modified,
+        Messages(), static_cast<CEditMirrorHost&>(*this));
     document.SetView(this);
     connect(&frame, &CMainFrame::ProjectPathHandedOver, this, &CKaleidraView::OpenHandedOverProject);
 }
@@ -115,6 +122,7 @@ CKaleidraView::~CKaleidraView()
         m_timeLine->SetOwner(nullptr);
         m_timeLine->SetItemPanel(nullptr);
     }
+    delete m_itemPanel;
     delete m_waitDlg;
 }
 
@@ -140,6 +148,17 @@ int CKaleidraView::ShowMessage(const QString& text, unsigned type)
 {
     CModalGuard modal(*this);
     return KaleidraMessageBox(text, type);
+}
+
+void CKaleidraView::SetCommandHandlers(CViewCommandHandlers* handlers)
+{
+    m_handlers = handlers ? handlers : m_ownHandlers.get();
+}
+
+int CKaleidraView::RunModal(QDialog& dialog)
+{
+    CModalGuard modal(*this);
+    return m_modalRunner ? m_modalRunner(dialog) : dialog.exec();
 }
 
 QMenuBar* CKaleidraView::MenuBar() const
@@ -246,6 +265,7 @@ void CKaleidraView::CreateChildWindows()
         frameColors[index] = controls::Rgb(uint8_t(m_document.FrameColorR[index]),
             uint8_t(m_document.FrameColorG[index]), uint8_t(m_document.FrameColorB[index]));
     m_timeLine->SetFrameColors(frameColors);
+    m_replay = std::make_unique<CUndoReplay>(*m_timeLine, *this, static_cast<CUndoReplayHost&>(*this));
 
     // 2, 3: the timeline's scroll bars.
     m_horzScrollBar = new CGdiScrollBar(this);
@@ -281,6 +301,7 @@ void CKaleidraView::CreateChildWindows()
     m_playTimeEdit = timeEdit(kIdPlayTime, true);
     label(3, kIdProjectTimeLabel, right, language.GetTlCaptionProjecttime());
     m_projectTimeEdit = timeEdit(kIdProjectTime, false);
+    m_projectTimeEdit->installEventFilter(this);
 
     const auto button = [&](int id, std::function<QString(int)> images, bool toggle) {
         auto* widget = new CGdiButton(this);
@@ -332,7 +353,35 @@ void CKaleidraView::CreateChildWindows()
 
 void CKaleidraView::CreateItemPanel()
 {
-    // The item panel window joins here once it exists; until then there is none to place.
+    // A tool window of the view's own: it stays above the editor and goes with it.
+    m_itemPanel = new CSettingDlg(this, this);
+    m_itemPanel->m_workFolder = m_document.GetWorkFolder();
+    m_itemPanel->m_skinFolder = m_document.GetSkinFolder();
+    m_itemPanel->m_settingFolder = platform::SettingsFolder();
+    CPropetyDlg* properties = m_itemPanel->PropertyPage();
+    properties->AddCameraImgSize(-1, 0, 0);
+    if (m_document.CameraImageWidths.size() == m_document.CameraImageHeights.size()) {
+        for (size_t index = 0; index < m_document.CameraImageWidths.size(); ++index)
+            properties->AddCameraImgSize(int32_t(index) + 1, m_document.CameraImageWidths[index],
+                m_document.CameraImageHeights[index]);
+    }
+    properties->SetCameraList(m_document.CameraList);
+    properties->m_defaultImageTime = m_document.ImageDefaultTime;
+    m_itemPanel->EffectPage()->m_defaultEffectTime = m_document.EffectDefaultTime;
+    m_itemPanel->Create();
+    properties->InitComboItems();
+    m_itemPanel->SelectTab(0);
+    m_itemPanel->ClearItem();
+    const QString documents = CKaleidraDoc::GetDocumentsFolder();
+    m_itemPanel->SetLastFolders(documents, documents, documents, documents);
+    m_timeLine->SetItemPanel(m_itemPanel);
+
+    const QRect screen = ScreenOf(m_frame, false);
+    const tagWINDOW_RECT place
+        = PlaceItemPanel(m_itemPanelRect, tagWINDOW_RECT::FromQRect(m_frame.frameGeometry()),
+            m_itemPanel->size(), screen.isEmpty() ? INT_MAX : screen.right() + 1);
+    m_itemPanel->setGeometry(place.ToQRect());
+    m_itemPanel->hide();
 }
 
 void CKaleidraView::SetMainMenuTexts()
@@ -387,14 +436,7 @@ void CKaleidraView::ConnectCommands()
             OnStartPause();
     });
     onCommand(menu_command::kExit, [this] { m_frame.close(); });
-    onCommand(menu_command::kVersion, [this] {
-        // Not while the show plays.
-        if (m_timeLine && m_timeLine->IsPlaying())
-            return;
-        CModalGuard modal(*this);
-        CVersionDlg dialog(&m_frame);
-        dialog.exec();
-    });
+    ConnectEditCommands();
 }
 
 bool CKaleidraView::MapViewerChannel()
@@ -537,6 +579,16 @@ bool CKaleidraView::eventFilter(QObject* watched, QEvent* event)
                 return true;
         }
     }
+    // Enter or Tab in the project-time field takes the time typed.
+    if (watched == m_projectTimeEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            if (m_projectTimeEdit->isEnabled())
+                CommitProjectTime();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                return true;
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
@@ -595,14 +647,14 @@ int32_t CKaleidraView::ProjectTime() const
     return GetTime(m_projectTimeEdit);
 }
 
-void CKaleidraView::SetProjectTime(int64_t time)
+void CKaleidraView::SetProjectTimeField(int64_t time)
 {
     SetTime(m_projectTimeEdit, time);
 }
 
 // ---- Wait window ----------------------------------------------------------------------------------
 
-void CKaleidraView::ShowWaitWindow(int picture)
+void CKaleidraView::ShowWaitPicture(int picture)
 {
     if (!m_waitDlg)
         return;
@@ -621,7 +673,7 @@ void CKaleidraView::HideWaitWindow()
 
 void CKaleidraView::OnTlWaitBegin()
 {
-    ShowWaitWindow(CWaitDlg::kWaitPicture);
+    ShowWaitPicture(CWaitDlg::kWaitPicture);
 }
 
 void CKaleidraView::OnTlWaitEnd()

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "core/frame_view.h"
+#include "itempanel/setting_dlg_owner.h"
 #include "project/recent_projects.h"
 #include "project/window_positions.h"
 #include "timeline/timeline_owner.h"
 #include "view/document_view.h"
+#include "view/edit_mirror.h"
+#include "view/undo_history.h"
+#include "view/undo_replay.h"
 #include "view/view_placement.h"
 #include "view/viewer_channel.h"
 #include "view/viewer_keys.h"
@@ -25,10 +29,13 @@ class CLanguageData;
 class CMainFrame;
 class CMessageCatalog;
 class CMskEdit;
+class CPackageFlows;
+class CSettingDlg;
 class CSkinIni;
 class CTimeLine;
 class CViewCommandHandlers;
 class CWaitDlg;
+class QDialog;
 class QLabel;
 class QMenuBar;
 class QTimer;
@@ -36,8 +43,17 @@ class QTimer;
 // The editor's main view inside the main frame: the timeline with its scroll bars, the time
 // fields, the transport buttons and the zoom controls, the item panel beside it and the wait
 // window; the viewer program it starts and drives through the shared block; the show's play
-// state and clock; the recent projects and the windows' saved positions.
-class CKaleidraView : public QWidget, public CFrameView, public DocumentView, public CTimeLineOwner {
+// state and clock; the recent projects and the windows' saved positions. Every edit of the
+// timeline and the item panel reaches the project's files, the viewer and the undo lists
+// through its CEditMirror; undo and redo replay through the timeline (CUndoReplay); the project
+// flows create, open, save and close the one project the editor edits.
+class CKaleidraView : public QWidget,
+                      public CFrameView,
+                      public DocumentView,
+                      public CTimeLineOwner,
+                      public CSettingDlgOwner,
+                      private CEditMirrorHost,
+                      private CUndoReplayHost {
     Q_OBJECT
 public:
     // Control ids of the child windows.
@@ -85,7 +101,17 @@ public:
     // projects, start-up choice. False when the editor must end (settings or shared block
     // missing; the message was shown).
     bool OnInitialUpdate();
-    void SetCommandHandlers(CViewCommandHandlers* handlers) { m_handlers = handlers; }
+    // Replaces the view's own project flows and undo for the start-up choice, hand-overs and the
+    // viewer's keys (tests record them); null puts the view's own back.
+    void SetCommandHandlers(CViewCommandHandlers* handlers);
+    // The package flows, wired in by their own component; without them a package is neither
+    // opened nor saved.
+    void SetPackageFlows(CPackageFlows* flows) { m_packageFlows = flows; }
+    // Runs a modal dialog of the view and returns its result (QDialog::exec unless a test
+    // drives the dialog itself). A modal window of the view is open meanwhile.
+    using ModalRunner = std::function<int(QDialog&)>;
+    void SetModalRunner(ModalRunner runner) { m_modalRunner = std::move(runner); }
+    int RunModal(QDialog& dialog);
     // The menu whose texts the view sets (the main frame's).
     QMenuBar* MenuBar() const;
     // Lays the children out in the client area.
@@ -168,7 +194,7 @@ public:
     int32_t PlayTime() const;
     void SetPlayTime(int64_t time);
     int32_t ProjectTime() const;
-    void SetProjectTime(int64_t time);
+    void SetProjectTimeField(int64_t time);
 
     // Switches the editing and transport controls together.
     void EnableControls(bool enable);
@@ -184,7 +210,7 @@ public:
     CMskEdit* PlayTimeEdit() const { return m_playTimeEdit; }
     CMskEdit* ProjectTimeEdit() const { return m_projectTimeEdit; }
     CWaitDlg* WaitWindow() const { return m_waitDlg; }
-    QWidget* ItemPanel() const { return m_itemPanel; }
+    CSettingDlg* ItemPanel() const { return m_itemPanel; }
     // The child with the control id; null when there is none.
     QWidget* Control(int id) const;
 
@@ -210,7 +236,68 @@ public:
     void OnTlWaitBegin() override;
     void OnTlWaitEnd() override;
     void OnTlChangeGroup(int begin) override;
-    int ChangeGrouping() const { return m_changeGrouping; }
+    int ChangeGrouping() const { return m_undo.IsGrouping() ? 1 : 0; }
+
+    // ---- CSettingDlgOwner: the item panel's messages -----------------------------------------------
+    int OnItemChanged(const ItemRecordPair& change) override;
+    void OnRedrawPreview() override;
+    int OnItemsChanged(const ItemRecordPair& change) override;
+    void OnShowItem(const tagTL_FACE_ITEM_DATA& item) override;
+    void OnUndo() override;
+    void OnRedo() override;
+    void OnEditBatch(int open) override;
+
+    // ---- Project lifecycle ---------------------------------------------------------------------------
+    // Loads the project XML (in the folder's project folder) into the document, the timeline and
+    // the viewer block.
+    bool LoadProject(const QString& projectXmlPath, const QString& folder);
+    // Puts the view and the document back into the no-project state and empties the work folder.
+    void CloseProject();
+    bool NewProject();
+    // With a path that file is opened; without one the user picks it.
+    bool OpenProject(const QString* path);
+    // Packs the project folder into the project file it was opened from.
+    bool SaveProject();
+    bool SaveProjectAs();
+    // A path handed over by a second start: asks about a modified project, closes it, opens the
+    // path and starts the automatic play when it is set. 1 when opened.
+    int OpenProjectFile(const QString& path);
+    // The start-up dialog; 0 cancel, 1 new, 2 open, 3 the recent project in `recentPath`.
+    int RunStartupDialog(const QStringList& history, QString& recentPath);
+    // The File menu's project commands. New and Open are refused while the remote link is
+    // connected and ask about a modified project before they close it; each is true when it
+    // created, opened, saved or closed the project.
+    bool OnNewProject();
+    bool OnOpenProject(const QString* path = nullptr);
+    bool OnSaveProject();
+    bool OnSaveProjectAs();
+    bool OnCloseProject();
+    bool IsProjectOpen() const;
+
+    // ---- Undo and redo ---------------------------------------------------------------------------------
+    CUndoHistory& UndoHistory() { return m_undo; }
+    const CUndoHistory& UndoHistory() const { return m_undo; }
+    bool CanUndo() const;
+    bool CanRedo() const;
+    void Undo();
+    void Redo();
+    // Corners moved in the viewer, after the timeline took them: one undo operation.
+    void RecordFaceCorners(const FaceCornerRecord& corners);
+
+    // ---- Writers of the project's times (through the time fields and the viewer) -------------------
+    bool SetPlayRange(int32_t playTime, int32_t in, int32_t out);
+    bool SetProjectTime(int32_t time);
+    // The project-time field's value taken (Tab or Enter): 1 when it was taken.
+    int CommitProjectTime();
+
+    // ---- Edit, transport, page and help commands ---------------------------------------------------------
+    // Runs a command of the main menu by its id (menu_command); false for one the view does
+    // not carry.
+    bool RunMenuCommand(int commandId);
+    // The menu entries' enabled and checked states, as the menus show them.
+    void UpdateMenuStates();
+    // Shows the item panel (when hidden) on page 0, 1 or 2.
+    void ShowPanelPage(int tab);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -234,6 +321,28 @@ private:
     void RunStartupChoice(bool& projectOpened);
     bool OpenExistingProject(const QString& path);
 
+    // Edits: CEditMirrorHost and CUndoReplayHost.
+    CViewerChannel& ViewerChannel() override { return *m_channel; }
+    void ShowWaitWindow(bool shown) override;
+    void ShowWaitCursor(bool shown) override;
+    bool IsGuideOn() const override;
+    bool ApplyPlayRange(int32_t in, int32_t out) override;
+    bool ApplyProjectTime(int32_t time) override;
+    void SendFaceCorners(int32_t faceNo, const std::array<int32_t, 8>& corners) override;
+    int32_t FaceNumberAt(int32_t position) override;
+    QString ThumbnailPath(const tagTL_FACE_ITEM_DATA& item) override;
+    void Redraw() override;
+    // The timeline shows the faces and items of the project's files again (after a change of
+    // the faces' order could not be written).
+    void ReloadTimeLineFaces();
+    // The project's folder root: the work folder, for a package project its "<name>_Package".
+    QString ProjectRoot() const;
+    // Steps the project flows share: the viewer started and the controls and panel readied.
+    void StartViewerForProject(bool openFlow);
+    bool AskCloseModified();
+    void ReportReplay(CUndoHistory::ReplayResult result);
+    void ConnectEditCommands();
+
     // Viewer and playback helpers.
     void StartViewerPoll();
     void HandleViewerReply(const PmReplyRecord& reply);
@@ -245,13 +354,16 @@ private:
     void PauseAndTakeTime(bool follow);
     void SetStartPauseImages(bool playing);
     void FocusTimeLine();
-    void ShowWaitWindow(int picture);
+    void ShowWaitPicture(int picture);
     void HideWaitWindow();
     void OpenPendingHandOver();
 
     CMainFrame& m_frame;
     CKaleidraDoc& m_document;
+    std::unique_ptr<CViewCommandHandlers> m_ownHandlers;
     CViewCommandHandlers* m_handlers = nullptr;
+    CPackageFlows* m_packageFlows = nullptr;
+    ModalRunner m_modalRunner;
 
     // Fallback services when no application object exists (tests).
     std::unique_ptr<CSkinIni> m_ownSkin;
@@ -282,7 +394,7 @@ private:
     CGdiButton* m_zoomOutButton = nullptr;
     CGdiButton* m_zoomInButton = nullptr;
     CGdiSliderCtrl* m_zoomSlider = nullptr;
-    QWidget* m_itemPanel = nullptr;
+    CSettingDlg* m_itemPanel = nullptr;
     CWaitDlg* m_waitDlg = nullptr;
 
     CViewerProcess m_viewer;
@@ -294,7 +406,15 @@ private:
     std::function<Qt::KeyboardModifiers()> m_modifiers;
 
     int m_playState = kStopped;
-    int m_changeGrouping = 0;
     int m_modalCount = 0;
+    int m_waitCursorCount = 0;
+
+    CUndoHistory m_undo;
+    std::unique_ptr<CEditMirror> m_mirror;
+    std::unique_ptr<CUndoReplay> m_replay;
     QString m_pendingHandOver;
 };
+
+// The view's own start-up choice, project flows and undo, as the view's set-up, hand-overs and
+// the viewer's keys reach them.
+std::unique_ptr<CViewCommandHandlers> MakeOwnCommandHandlers(CKaleidraView& view);

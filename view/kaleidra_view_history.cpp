@@ -1,6 +1,7 @@
 #include "view/kaleidra_view.h"
 
 #include "core/main_frame.h"
+#include "itempanel/setting_dlg.h"
 #include "platform/registry_store.h"
 
 #include <QGuiApplication>

@@ -5,6 +5,7 @@
 #include "core/main_frame.h"
 #include "core/message_catalog.h"
 #include "core/wait_dlg.h"
+#include "itempanel/setting_dlg.h"
 #include "platform/dialog_service.h"
 #include "platform/shared_flag.h"
 #include "platform/x11_windows.h"
@@ -116,7 +117,7 @@ void CKaleidraView::RestartViewer()
     if (m_screenButton)
         m_screenButton->SetCheckState(0);
     m_channel->RaiseProjectFlag(kPmProjectLoad, CViewerChannel::kNoWait);
-    ShowWaitWindow(m_waitDlg ? m_waitDlg->ShownPicture() : CWaitDlg::kWaitPicture);
+    ShowWaitPicture(m_waitDlg ? m_waitDlg->ShownPicture() : CWaitDlg::kWaitPicture);
     StartViewer();
     if (PmParamBlock* block = m_channel->Block())
         m_channel->WaitForFlag(block->projectFlag, CViewerChannel::kWaitPasses);
@@ -242,12 +243,16 @@ void CKaleidraView::HandleViewerCorners(const PmReplyRecord& reply)
         face.X[corner] = corners.after[size_t(2 * corner)];
         face.Y[corner] = corners.after[size_t(2 * corner + 1)];
     }
-    // One operation of its own; a change group the user has open stays as it was.
-    const int grouping = std::exchange(m_changeGrouping, 1);
+    // One operation of its own (the face's change and the corners); a change group the user has
+    // open stays open and takes them.
+    const bool grouped = m_undo.IsGrouping();
+    if (!grouped)
+        m_undo.OnChangeGroup(1);
     m_timeLine->SetFaceData(face);
     if (m_handlers)
         m_handlers->RecordFaceCorners(corners);
-    m_changeGrouping = grouping;
+    if (!grouped)
+        m_undo.OnChangeGroup(0);
 }
 
 void CKaleidraView::HandleViewerKey(int32_t code)
@@ -377,9 +382,4 @@ void CKaleidraView::OnTlViewerSync(int ended)
     platform::StoreSharedFlag(block->commandFlag, 1);
     if (ended)
         m_channel->WaitForFlag(block->commandFlag, CViewerChannel::kWaitPasses);
-}
-
-void CKaleidraView::OnTlChangeGroup(int begin)
-{
-    m_changeGrouping = begin;
 }

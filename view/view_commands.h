@@ -5,9 +5,9 @@
 #include <QString>
 #include <QStringList>
 
-// The commands the view's set-up, a second start's hand-over and the viewer's keys reach but
-// that the project flows, undo and the edit commands carry out. The view calls them through
-// this interface; without an implementation installed they do nothing and answer no.
+// The commands the view's set-up, a second start's hand-over and the viewer's keys reach: the
+// start-up choice, the project flows, undo and redo. The view carries them out itself; a test
+// installs its own to see what the view asks for.
 class CViewCommandHandlers {
 public:
     virtual ~CViewCommandHandlers() = default;
@@ -25,4 +25,21 @@ public:
     virtual void Redo() = 0;
     // Corners the user moved in the viewer, after the timeline took them: one undo operation.
     virtual void RecordFaceCorners(const FaceCornerRecord& corners) = 0;
+};
+
+// The package side of the project flows, carried by the package component: a project opened
+// from a package has its media paths pointed into the package's data and mask folders, and is
+// saved back into its package.
+class CPackageFlows {
+public:
+    virtual ~CPackageFlows() = default;
+    // Points every item's media path of the project whose XML lies in `projectFolder` into the
+    // data folder and every mask path into the mask folder; false (the user was told) on failure.
+    virtual bool RebaseMediaPaths(const QString& projectXml,
+        const QString& projectFolder,
+        const QString& dataFolder,
+        const QString& maskFolder)
+        = 0;
+    // Saves the open project, which came from a package, into that package.
+    virtual bool SavePackageProject() = 0;
 };

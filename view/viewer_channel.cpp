@@ -121,6 +121,22 @@ CViewerChannel::QueryResult CViewerChannel::Query(PmQuery kind,
     return QueryResult::Answered;
 }
 
+bool CViewerChannel::SetFaceCorners(int32_t faceNo, const std::array<int32_t, 8>& corners, int passes)
+{
+    if (!m_block || !MayWrite(m_block->queryFlag))
+        return false;
+    for (int cell = 0; cell < kPmQueryCells; ++cell) {
+        std::span<char16_t> target(m_block->queryCells[cell]);
+        std::fill(target.begin(), target.end(), u'\0');
+    }
+    WritePmNumber(m_block->queryCells[0], faceNo);
+    for (size_t index = 0; index < corners.size(); ++index)
+        WritePmNumber(m_block->queryCells[kPmQueryAnswerCell + int(index)], corners[index]);
+    m_block->queryKind = kPmQuerySetCorners;
+    StoreSharedFlag(m_block->queryFlag, 1);
+    return passes == kNoWait || WaitForFlag(m_block->queryFlag, passes);
+}
+
 std::optional<PmReplyRecord> CViewerChannel::TakeReply()
 {
     if (!m_block || LoadSharedFlag(m_block->replyFlag) != 1)

@@ -66,6 +66,11 @@ public:
         std::array<int32_t, kPmQueryCells>& answers,
         int passes = kWaitPasses);
 
+    // Hands the viewer a face's corners (x1, y1, ... y4) to take over: query 2 with the face
+    // number in cell 0 and the corners in the answer cells. False when it was not written or,
+    // with a wait, not taken.
+    bool SetFaceCorners(int32_t faceNo, const std::array<int32_t, 8>& corners, int passes = kWaitPasses);
+
     // The reply that stands, copied, and the reply flag cleared; nothing when none stands.
     std::optional<PmReplyRecord> TakeReply();
     // Drops a reply a viewer that has gone left behind.

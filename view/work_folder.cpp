@@ -1,8 +1,8 @@
 #include "view/work_folder.h"
 
 #include "platform/known_folders.h"
+#include "platform/paths.h"
 #include "platform/registry_store.h"
-#include "view/kaleidra_doc.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -65,6 +65,12 @@ bool IsSystemFolder(const QString& work, const QString& home)
 
 } // namespace
 
+QString ProductDocumentsFolder()
+{
+    const QString documents = platform::DocumentsFolder();
+    return documents.isEmpty() ? QString() : platform::JoinPath(documents, u"Kaleidra");
+}
+
 bool IsAcceptableWorkFolder(const QString& folder)
 {
     // A relative path would name another folder for every start folder of the editor.
@@ -87,7 +93,7 @@ bool IsAcceptableWorkFolder(const QString& folder)
     const QString kept[] = {
         platform::HomeFolder(),
         platform::DocumentsFolder(),
-        CKaleidraDoc::GetDocumentsFolder(),
+        ProductDocumentsFolder(),
         platform::ProgramFolder(),
         platform::SettingsFolder(),
         platform::CommonAppDataFolder(),

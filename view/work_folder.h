@@ -14,5 +14,9 @@
 //   them, whether they exist yet or not.
 bool IsAcceptableWorkFolder(const QString& folder);
 
+// The user's documents folder of the product ("Kaleidra" in the documents folder); empty when
+// the system names no documents folder.
+QString ProductDocumentsFolder();
+
 // Longest work folder path, in UTF-16 units: the settings file's value as the editor reads it.
 inline constexpr int kMaxWorkFolderLength = 260;

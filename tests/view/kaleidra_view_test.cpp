@@ -170,11 +170,10 @@ TEST_F(ViewFixture, EveryKeyCodeOfTheViewer)
 {
     ASSERT_TRUE(MakeView());
     StartFakeViewer();
+    OpenTestProject(5000);
     AddFace(1, { 0, 0, 100, 0, 100, 100, 0, 100 }, 100, 500);
-    view->TimeLine()->SetProjectLength(5000);
     view->TimeLine()->SetInOutPosition(100, 2100);
     view->SetPlayTime(2000);
-    document->ProjectOpen = 1;
     const auto key = [&](int32_t code, Qt::KeyboardModifiers held) {
         modifiers = held;
         Reply(kPmReplyKey, { QString::number(code) });

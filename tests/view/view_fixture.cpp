@@ -1,6 +1,8 @@
 #include "tests/view/view_fixture.h"
 
+#include "project/record_conversion.h"
 #include "timeline/time_line.h"
+#include "view/folder_tree.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -169,6 +171,18 @@ void ViewFixture::Reply(int32_t kind, const QStringList& cells)
     view->OnViewerPoll();
 }
 
+void ViewFixture::OpenTestProject(int32_t projectTime)
+{
+    const QString work = temp.FilePath(QStringLiteral("work"));
+    const QString xml = work + QStringLiteral("/Show/Show.xml");
+    ASSERT_TRUE(MakeFolderPath(work + QStringLiteral("/Show/Channel_1")));
+    CProjectFolderStore store;
+    ASSERT_TRUE(store.CreateProject(xml, work, projectTime));
+    ASSERT_TRUE(view->LoadProject(xml, work));
+    document->ProjectOpen = 1;
+    document->SetProjectFilePath(xml);
+}
+
 void ViewFixture::AddFace(int32_t faceNo, std::array<int32_t, 8> corners, int32_t itemStart, int32_t itemTime)
 {
     tagTL_FACE_DATA face;
@@ -187,4 +201,12 @@ void ViewFixture::AddFace(int32_t faceNo, std::array<int32_t, 8> corners, int32_
     item.PlayTime = itemTime;
     item.Mode = tagTL_FACE_ITEM_DATA::MODE_IMAGE;
     ASSERT_TRUE(view->TimeLine()->AddItemRecord(item));
+    if (document->ProjectOpen) {
+        CProjectFolderStore& store = document->GetProjectStore(1);
+        ItemXmlRecord entry;
+        ASSERT_TRUE(MakeFolderPath(store.FaceFolderPath(faceNo)));
+        ASSERT_TRUE(store.AddFace(ToFaceXmlRecord(face)));
+        ASSERT_TRUE(ToItemXmlRecord(item, entry));
+        ASSERT_TRUE(store.SetItem(faceNo, entry));
+    }
 }

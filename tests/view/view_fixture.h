@@ -115,7 +115,10 @@ protected:
     PmParamBlock& Block() { return *view->Channel()->Block(); }
     // Puts a reply into the block as the viewer does and runs one pass of the poll.
     void Reply(int32_t kind, const QStringList& cells);
-    // A face with corners and an item, in the timeline.
+    // A project "Show" of the length made in the work folder and loaded into the view, as a new
+    // project is (the viewer is not started).
+    void OpenTestProject(int32_t projectTime = 6000);
+    // A face with corners and an item, in the timeline and, with a project open, in its files.
     void AddFace(
         int32_t faceNo, std::array<int32_t, 8> corners, int32_t itemStart = 100, int32_t itemTime = 500);
 

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Project names and paths as every project flow reads them, so that the file a dialog asks
+// about is the file a flow writes.
+
+// A project's name: the text before its first '.' (the whole text without one).
+QString CutAtFirstDot(const QString& name);
+
+// Whether a name (already cut) can name a project's folder and files: one safe path component.
+bool IsUsableProjectName(const QString& name);
+
+// A project file or package path as the open flow takes it: the title is the file name up to its
+// first '.', and it is a package when the file name's last extension is "kdpp" in any letter
+// case ("show.kdp.bak" is a project file).
+struct ProjectPathParts {
+    QString title;
+    bool isPackage = false;
+};
+ProjectPathParts SplitProjectPath(const QString& path);
+
+// The project name the archive's first entry names: the top folder of its path (before the
+// first '\' or, failing that, the first '/'), less a trailing "_Package". Empty when the archive
+// cannot be read, is empty or starts with a file at its top level.
+QString GetPackageProjectName(const QString& archive);
