@@ -9,6 +9,7 @@
 #include "timeline/time_line.h"
 #include "view/kaleidra_doc.h"
 #include "view/main_menu.h"
+#include "view/web_address.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -90,9 +91,8 @@ bool CKaleidraView::RunMenuCommand(int commandId)
     }
     case c::kSupport: {
         // Only a web address is handed on: the language file is no place to run programs from.
-        const QUrl address(Language().GetSupportUrlPro().trimmed(), QUrl::StrictMode);
-        const QString scheme = address.scheme().toLower();
-        if (address.isValid() && !address.host().isEmpty() && (scheme == u"http" || scheme == u"https"))
+        const QUrl address = SupportPageAddress(Language().GetSupportUrlPro());
+        if (!address.isEmpty())
             QDesktopServices::openUrl(address);
         return true;
     }

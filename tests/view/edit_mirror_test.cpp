@@ -25,7 +25,8 @@ QString Thumbnail(const CProjectSession& session, int32_t faceNo, int32_t start)
 }
 
 // A picture file and an item that shows it.
-tagTL_FACE_ITEM_DATA PictureItem(const CTempFolder& temp, int32_t faceNo, int32_t start, Qt::GlobalColor colour)
+tagTL_FACE_ITEM_DATA PictureItem(
+    const CTempFolder& temp, int32_t faceNo, int32_t start, Qt::GlobalColor colour)
 {
     QImage picture(64, 36, QImage::Format_RGB32);
     picture.fill(colour);
@@ -231,7 +232,8 @@ TEST_F(ThreeFaces, RenumberedFacesMoveTheirFoldersAndLinksOnDiskAndComeBackWithU
             EXPECT_EQ(LinkOf(face, itemStart), link) << "face " << face << " item " << itemStart;
         ASSERT_FALSE(s.undo.UndoList().empty());
         EXPECT_EQ(s.undo.UndoList()[0].Kind, c.kind);
-        EXPECT_TRUE(QDir(s.WorkFolder() + QStringLiteral("/Show")).entryList({ "tmp*" }, QDir::Dirs).isEmpty())
+        EXPECT_TRUE(
+            QDir(s.WorkFolder() + QStringLiteral("/Show")).entryList({ "tmp*" }, QDir::Dirs).isEmpty())
             << "no backup is left";
         const CProjectSession::DiskState after = s.ReadDisk();
         const timeline::FaceList facesAfter = s.timeline.Faces();
@@ -258,7 +260,8 @@ TEST_F(ThreeFaces, ARenumberingThatFailsPutsTheChannelBackFromItsBackup)
     const QByteArray channelFile = ReadBytes(s.ChannelFolder() + QStringLiteral("/Channel_1.xml"));
     ASSERT_TRUE(s.timeline.MoveFace(2, 0));
     EXPECT_EQ(s.failedRenumberings, 1);
-    EXPECT_EQ(dialogs.MessageTexts(), std::vector<QString> { QStringLiteral("FACEデータの読込みに失敗しました。 Face3") });
+    EXPECT_EQ(dialogs.MessageTexts(),
+        std::vector<QString> { QStringLiteral("FACEデータの読込みに失敗しました。 Face3") });
     EXPECT_EQ(s.ChannelTree(), tree);
     EXPECT_EQ(ReadBytes(s.ChannelFolder() + QStringLiteral("/Channel_1.xml")), channelFile);
     EXPECT_TRUE(QDir(s.WorkFolder() + QStringLiteral("/Show")).entryList({ "tmp*" }, QDir::Dirs).isEmpty());
@@ -297,11 +300,14 @@ TEST_F(ThreeFaces, EveryRecordKindIsUndoneAndRedone)
             } },
         { "add item", tagCKD_UNDO_INFO::kAddItem,
             [](CProjectSession& s) { s.timeline.AddItem(2, 3000, tagTL_FACE_ITEM_DATA::MODE_MOVIE); } },
-        { "delete item", tagCKD_UNDO_INFO::kDeleteItem, [](CProjectSession& s) { s.timeline.DeleteItem(1, 1, 0, 0); } },
+        { "delete item", tagCKD_UNDO_INFO::kDeleteItem,
+            [](CProjectSession& s) { s.timeline.DeleteItem(1, 1, 0, 0); } },
         { "update item", tagCKD_UNDO_INFO::kUpdateItem,
             [](CProjectSession& s) { s.timeline.ResizeItemEnd(2, 100, 250); } },
-        { "play range", tagCKD_UNDO_INFO::kPlayRange, [](CProjectSession& s) { s.ApplyPlayRange(100, 4000); } },
-        { "project time", tagCKD_UNDO_INFO::kProjectTime, [](CProjectSession& s) { s.ApplyProjectTime(9000); } },
+        { "play range", tagCKD_UNDO_INFO::kPlayRange,
+            [](CProjectSession& s) { s.ApplyPlayRange(100, 4000); } },
+        { "project time", tagCKD_UNDO_INFO::kProjectTime,
+            [](CProjectSession& s) { s.ApplyProjectTime(9000); } },
         { "face corners", tagCKD_UNDO_INFO::kFaceCorners,
             [&](CProjectSession& s) {
                 tagTL_FACE_DATA face = face1(s);

@@ -36,7 +36,8 @@ struct TreeFixture : ::testing::Test {
         outside = temp.WriteFile(QStringLiteral("outside/keep.txt"), "keep");
         Link(temp.FilePath(QStringLiteral("outside")), temp.FilePath(QStringLiteral("tree/sub/to_outside")));
         Link(outside, temp.FilePath(QStringLiteral("tree/to_file")));
-        ASSERT_EQ(::mkfifo(QFile::encodeName(temp.FilePath(QStringLiteral("tree/pipe"))).constData(), 0600), 0);
+        ASSERT_EQ(
+            ::mkfifo(QFile::encodeName(temp.FilePath(QStringLiteral("tree/pipe"))).constData(), 0600), 0);
     }
     CTempFolder temp;
     QString outside;
@@ -69,22 +70,26 @@ TEST_F(TreeFixture, CopyTakesRegularFilesAndFoldersOnly)
         SCOPED_TRACE(left);
         EXPECT_FALSE(Exists(temp.FilePath(QString::fromLatin1(left))));
     }
-    EXPECT_FALSE(CopyFolderTree(temp.FilePath(QStringLiteral("missing")), temp.FilePath(QStringLiteral("x"))));
+    EXPECT_FALSE(
+        CopyFolderTree(temp.FilePath(QStringLiteral("missing")), temp.FilePath(QStringLiteral("x"))));
     // A link where the target folder should be is not followed.
     Link(temp.FilePath(QStringLiteral("outside")), temp.FilePath(QStringLiteral("into_outside")));
-    EXPECT_FALSE(CopyFolderTree(temp.FilePath(QStringLiteral("tree")), temp.FilePath(QStringLiteral("into_outside"))));
+    EXPECT_FALSE(
+        CopyFolderTree(temp.FilePath(QStringLiteral("tree")), temp.FilePath(QStringLiteral("into_outside"))));
     EXPECT_FALSE(QFileInfo::exists(temp.FilePath(QStringLiteral("outside/a.txt"))));
 }
 
 TEST_F(TreeFixture, MoveRenamesOrMergesAndLeavesNoSource)
 {
-    ASSERT_TRUE(MoveFolderTree(temp.FilePath(QStringLiteral("tree")), temp.FilePath(QStringLiteral("moved"))));
+    ASSERT_TRUE(
+        MoveFolderTree(temp.FilePath(QStringLiteral("tree")), temp.FilePath(QStringLiteral("moved"))));
     EXPECT_FALSE(Exists(temp.FilePath(QStringLiteral("tree"))));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("moved/sub/b.txt")), QByteArray("b"));
 
     temp.WriteFile(QStringLiteral("merge/kept.txt"), "kept");
     temp.WriteFile(QStringLiteral("second/a.txt"), "second");
-    ASSERT_TRUE(MoveFolderTree(temp.FilePath(QStringLiteral("second")), temp.FilePath(QStringLiteral("merge"))));
+    ASSERT_TRUE(
+        MoveFolderTree(temp.FilePath(QStringLiteral("second")), temp.FilePath(QStringLiteral("merge"))));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("merge/kept.txt")), QByteArray("kept"));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("merge/a.txt")), QByteArray("second"));
     EXPECT_FALSE(Exists(temp.FilePath(QStringLiteral("second"))));
@@ -97,9 +102,11 @@ TEST_F(TreeFixture, RenameReplacesAndListingTakesRegularFiles)
 {
     temp.WriteFile(QStringLiteral("r/from.xml"), "new");
     temp.WriteFile(QStringLiteral("r/to.xml"), "old");
-    EXPECT_TRUE(RenameFileRetry(temp.FilePath(QStringLiteral("r/from.xml")), temp.FilePath(QStringLiteral("r/to.xml"))));
+    EXPECT_TRUE(RenameFileRetry(
+        temp.FilePath(QStringLiteral("r/from.xml")), temp.FilePath(QStringLiteral("r/to.xml"))));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("r/to.xml")), QByteArray("new"));
-    EXPECT_FALSE(RenameFileRetry(temp.FilePath(QStringLiteral("r/from.xml")), temp.FilePath(QStringLiteral("r/x.xml"))));
+    EXPECT_FALSE(RenameFileRetry(
+        temp.FilePath(QStringLiteral("r/from.xml")), temp.FilePath(QStringLiteral("r/x.xml"))));
 
     QStringList files { QStringLiteral("stale") };
     EXPECT_EQ(ListFolderFiles(temp.FilePath(QStringLiteral("tree/")), files), 1);
@@ -130,6 +137,7 @@ TEST_F(TreeFixture, TheWorkFolderIsEmptiedOnlyWhereItMayBe)
     // Every file of the work folder goes, also what is not part of a project; links go as links.
     temp.WriteFile(QStringLiteral("tree/.dotfile"), "x");
     ASSERT_TRUE(ClearWorkFolder(temp.FilePath(QStringLiteral("tree"))));
-    EXPECT_TRUE(QDir(temp.FilePath(QStringLiteral("tree"))).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
+    EXPECT_TRUE(QDir(temp.FilePath(QStringLiteral("tree")))
+                    .isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("outside/keep.txt")), QByteArray("keep"));
 }

@@ -181,14 +181,16 @@ int32_t CProjectSession::FaceNumberAt(int32_t position)
 
 void PrintTo(const CProjectSession::DiskState& state, std::ostream* out)
 {
-    *out << "times " << state.projectTime << " " << state.start << "-" << state.end << " (" << state.playTime << ")";
+    *out << "times " << state.projectTime << " " << state.start << "-" << state.end << " (" << state.playTime
+         << ")";
     for (const auto& [number, face] : state.faces)
-        *out << "\n  face " << number << " " << face.FilePath.toStdString() << " lock " << face.Lock << " colour "
-             << face.R << "," << face.G << "," << face.B << " x0 " << face.X[0] << " y0 " << face.Y[0];
+        *out << "\n  face " << number << " " << face.FilePath.toStdString() << " lock " << face.Lock
+             << " colour " << face.R << "," << face.G << "," << face.B << " x0 " << face.X[0] << " y0 "
+             << face.Y[0];
     for (const auto& [number, items] : state.items) {
         for (const auto& [start, item] : items)
-            *out << "\n  item " << number << "@" << start << " mode " << item.Mode << " link " << item.LinkFaceNo
-                 << " time " << item.PlayTime << " thumb " << item.ThumbnailTime;
+            *out << "\n  item " << number << "@" << start << " mode " << item.Mode << " link "
+                 << item.LinkFaceNo << " time " << item.PlayTime << " thumb " << item.ThumbnailTime;
     }
     *out << "\n  files " << state.files.join(QLatin1Char(' ')).toStdString();
 }

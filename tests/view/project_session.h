@@ -11,9 +11,9 @@
 #include "view/viewer_channel.h"
 
 #include <QStringList>
-#include <ostream>
 #include <map>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 // A project on disk edited without windows: the timeline's model tells this owner of every
@@ -62,7 +62,10 @@ public:
     // CTimeLineOwner, routed as the view routes it.
     int OnTlFaceAdded(const tagTL_FACE_DATA& face) override { return mirror->AddFaceData(face, 1) ? 0 : -1; }
     int OnTlFaceDeleted(const tagTL_FACE_DATA& face) override;
-    int OnTlItemAdded(const tagTL_FACE_ITEM_DATA& item) override { return mirror->AddItemData(item, 1) ? 0 : -1; }
+    int OnTlItemAdded(const tagTL_FACE_ITEM_DATA& item) override
+    {
+        return mirror->AddItemData(item, 1) ? 0 : -1;
+    }
     int OnTlItemDeleted(const tagTL_FACE_ITEM_DATA& item) override
     {
         return mirror->DeleteItemData(item, 1) ? 0 : -1;

@@ -103,17 +103,18 @@ TEST(UndoHistory, FiveGroupedRecordsAreUndoneAndRedoneAsOne)
 
     ASSERT_EQ(history.Undo(replayer), CUndoHistory::ReplayResult::Done);
     EXPECT_EQ(replayer.replayed,
-        (std::vector<std::pair<bool, int32_t>> { { true, 500 }, { true, 400 }, { true, 300 }, { true, 200 },
-            { true, 100 } }))
+        (std::vector<std::pair<bool, int32_t>> {
+            { true, 500 }, { true, 400 }, { true, 300 }, { true, 200 }, { true, 100 } }))
         << "newest first";
     EXPECT_EQ(Starts(history.UndoList()), std::vector<int32_t> { 1 });
     replayer.replayed.clear();
     ASSERT_EQ(history.Redo(replayer), CUndoHistory::ReplayResult::Done);
     EXPECT_EQ(replayer.replayed,
-        (std::vector<std::pair<bool, int32_t>> { { false, 100 }, { false, 200 }, { false, 300 }, { false, 400 },
-            { false, 500 } }));
+        (std::vector<std::pair<bool, int32_t>> {
+            { false, 100 }, { false, 200 }, { false, 300 }, { false, 400 }, { false, 500 } }));
     EXPECT_EQ(Starts(history.UndoList()), (std::vector<int32_t> { 500, 400, 300, 200, 100, 1 }));
-    EXPECT_EQ(OpNumbers(history.UndoList()), (std::vector<int32_t> { 2, 2, 2, 2, 2, 1 })) << "their own number";
+    EXPECT_EQ(OpNumbers(history.UndoList()), (std::vector<int32_t> { 2, 2, 2, 2, 2, 1 }))
+        << "their own number";
 }
 
 TEST(UndoHistory, PushesDuringAReplayRecordNothing)

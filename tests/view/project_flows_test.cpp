@@ -1,0 +1,603 @@
+// The project flows of the view on real folders, from the new-project dialog to the project file
+// and back: new, edits, save, close, open, save as; undo and redo through the view; the edit
+// and help commands.
+#include "controls/gdi_button.h"
+#include "controls/msk_edit.h"
+#include "itempanel/setting_dlg.h"
+#include "platform/dialog_service.h"
+#include "project/record_conversion.h"
+#include "project/zip_file.h"
+#include "tests/core/qstring_printer.h"
+#include "tests/fixtures/scripted_dialog_service.h"
+#include "tests/view/view_fixture.h"
+#include "timeline/thumbnail_writer.h"
+#include "timeline/time_line.h"
+#include "view/add_new_dlg.h"
+#include "view/folder_tree.h"
+#include "view/main_menu.h"
+#include "view/startup_dlg.h"
+#include "view/web_address.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDir>
+#include <QImage>
+#include <QImageReader>
+#include <QMenuBar>
+#include <QTest>
+#include <QUrl>
+
+using platform::LoadSharedFlag;
+
+namespace {
+
+// Records the addresses handed to the desktop.
+class CUrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void Open(const QUrl& url) { opened << url; }
+};
+
+QString PicturePath(const CTempFolder& temp, const QString& name, Qt::GlobalColor colour)
+{
+    QImage picture(160, 90, QImage::Format_RGB32);
+    picture.fill(colour);
+    const QString path = temp.FilePath(QStringLiteral("media/") + name);
+    QDir().mkpath(QFileInfo(path).path());
+    EXPECT_TRUE(picture.save(path));
+    return path;
+}
+
+} // namespace
+
+// A view with its own project flows, whose modal dialogs are filled in as a user would.
+class ProjectFlows : public ViewFixture {
+protected:
+    void SetUp() override
+    {
+        ViewFixture::SetUp();
+        ASSERT_TRUE(MakeView());
+        view->SetCommandHandlers(nullptr);
+        viewer = std::make_unique<CFakeViewer>(Block());
+        view->Viewer().SetProgram(
+            QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QStringLiteral("exec sleep 60") });
+        shows = temp.MakeFolder(QStringLiteral("shows"));
+        view->SetModalRunner([this](QDialog& dialog) {
+            if (auto* addNew = qobject_cast<CAddNewDlg*>(&dialog)) {
+                addNew->show();
+                addNew->FolderEdit()->setText(shows);
+                addNew->NameEdit()->setText(typedName);
+                addNew->OnBnClickedOk();
+                addNew->hide();
+                return addNew->result();
+            }
+            if (auto* startup = qobject_cast<CStartupDlg*>(&dialog)) {
+                startup->show();
+                startup->OnNewProject();
+                return startup->result();
+            }
+            ADD_FAILURE() << "an unexpected dialog";
+            return int(QDialog::Rejected);
+        });
+    }
+    // A new project through the File menu's command, its viewer ended when it quits.
+    bool NewProject(const QString& name)
+    {
+        typedName = name;
+        const bool made = view->OnNewProject();
+        if (view->ViewerProcessId())
+            viewer->EndOnQuit(view->ViewerProcessId());
+        return made;
+    }
+    bool Open(const QString& path)
+    {
+        const bool opened = view->OnOpenProject(&path);
+        if (view->ViewerProcessId())
+            viewer->EndOnQuit(view->ViewerProcessId());
+        return opened;
+    }
+    QString Work(const QString& relative = {}) const
+    {
+        return temp.FilePath(QStringLiteral("work/") + relative);
+    }
+    QStringList WorkEntries() const
+    {
+        return QDir(Work()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+    CTimeLine& TimeLine() { return *view->TimeLine(); }
+    tagTL_FACE_ITEM_DATA Item(int32_t faceNo, int32_t start)
+    {
+        tagTL_FACE_ITEM_DATA item;
+        EXPECT_TRUE(TimeLine().GetItemRecord(faceNo, start, item));
+        return item;
+    }
+    // The item panel's edit of an item, as the panel reports it.
+    void PanelEdit(
+        const tagTL_FACE_ITEM_DATA& before, const std::function<void(tagTL_FACE_ITEM_DATA&)>& change)
+    {
+        tagTL_FACE_ITEM_DATA after = before;
+        change(after);
+        view->OnEditBatch(1);
+        EXPECT_EQ(view->OnItemChanged({ before, after }), 0);
+        view->OnEditBatch(0);
+    }
+
+    QString shows;
+    QString typedName;
+};
+
+TEST_F(ProjectFlows, NewEditSaveCloseAndOpenAgainGiveTheSameProject)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show.old")));
+    const QString projectFile = shows + QStringLiteral("/show.kdp");
+    EXPECT_TRUE(QFileInfo(projectFile).isFile()) << "named before its first dot";
+    EXPECT_TRUE(QFileInfo(Work(QStringLiteral("show/show.xml"))).isFile());
+    EXPECT_TRUE(QFileInfo(Work(QStringLiteral("show/Channel_1/Channel_1.xml"))).isFile());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kaleidra Pro - show"));
+    EXPECT_TRUE(view->IsProjectOpen());
+    EXPECT_TRUE(view->ItemPanel()->isVisible());
+    EXPECT_TRUE(view->StartPauseButton()->isEnabled());
+    EXPECT_NE(view->ViewerProcessId(), 0);
+    EXPECT_EQ(view->History().back(), projectFile);
+    EXPECT_EQ(TimeLine().ProjectLength(), 18000) << "the project default time";
+    EXPECT_EQ(view->ProjectTime(), 18000);
+
+    // Edits: faces, items, a panel edit, the play range and the project time.
+    TimeLine().OnFaceAdd();
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(TimeLine().AddItem(1, 0, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    ASSERT_TRUE(TimeLine().AddItem(2, 1000, tagTL_FACE_ITEM_DATA::MODE_MOVIE));
+    PanelEdit(Item(1, 0), [](tagTL_FACE_ITEM_DATA& item) {
+        item.Volume = 40;
+        item.FilterNo = 3;
+    });
+    view->OnTlInMoved(100);
+    view->ProjectTimeEdit()->SetWindowTime(int64_t(12000));
+    EXPECT_EQ(view->CommitProjectTime(), 1);
+    EXPECT_EQ(TimeLine().OutPosition(), 12000) << "OUT follows a shorter project";
+    EXPECT_EQ(document->Modified, 1);
+    const timeline::FaceList faces = TimeLine().Faces();
+    ASSERT_EQ(faces.size(), 2u);
+
+    ASSERT_TRUE(view->OnSaveProject());
+    EXPECT_EQ(document->Modified, 0);
+
+    ASSERT_TRUE(view->OnCloseProject());
+    EXPECT_FALSE(view->IsProjectOpen());
+    EXPECT_TRUE(WorkEntries().isEmpty()) << "the work folder is emptied";
+    EXPECT_EQ(TimeLine().FaceCount(), 0);
+    EXPECT_FALSE(view->ItemPanel()->isVisible());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kaleidra Pro"));
+    EXPECT_EQ(view->ViewerProcessId(), 0);
+    EXPECT_FALSE(view->StartPauseButton()->isEnabled());
+
+    ASSERT_TRUE(Open(projectFile));
+    EXPECT_EQ(TimeLine().Faces(), faces);
+    EXPECT_EQ(TimeLine().InPosition(), 100);
+    EXPECT_EQ(TimeLine().OutPosition(), 12000);
+    EXPECT_EQ(TimeLine().ProjectLength(), 12000);
+    EXPECT_EQ(view->PlayTime(), 11900);
+    EXPECT_EQ(Item(1, 0).Volume, 40);
+    EXPECT_EQ(document->Modified, 0);
+    EXPECT_FALSE(view->CanUndo()) << "a project opened starts without undo";
+}
+
+TEST_F(ProjectFlows, AModifiedProjectIsClosedOnlyWhenTheUserSaysSo)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    TimeLine().OnFaceAdd();
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDNO);
+    EXPECT_FALSE(view->OnCloseProject());
+    EXPECT_TRUE(view->IsProjectOpen());
+    EXPECT_EQ(dialogs.MessageTexts(),
+        std::vector<QString> { QStringLiteral("現在編集中のプロジェクトを閉じます。よろしいですか？") });
+    // A hand-over asks too; No keeps the project.
+    dialogs.AnswerMessageBox(platform::IDNO);
+    EXPECT_EQ(view->OpenProjectFile(shows + QStringLiteral("/show.kdp")), 0);
+    EXPECT_TRUE(view->IsProjectOpen());
+    dialogs.AnswerMessageBox(platform::IDYES);
+    EXPECT_TRUE(view->OnCloseProject());
+    EXPECT_FALSE(view->IsProjectOpen());
+    // Every file of the work folder goes, not only the project's.
+    temp.WriteFile(QStringLiteral("work/stray.txt"), "x");
+    ASSERT_TRUE(Open(shows + QStringLiteral("/show.kdp")));
+    EXPECT_EQ(TimeLine().FaceCount(), 0) << "the unsaved face was not kept";
+    EXPECT_TRUE(view->OnCloseProject());
+    EXPECT_TRUE(WorkEntries().isEmpty());
+}
+
+TEST_F(ProjectFlows, SaveAsWritesTheNewFileAndKeepsTheWorkCopyUntilItIsLoaded)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("first")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(view->OnSaveProject());
+    TimeLine().OnFaceAdd();
+
+    // The open name, in any letters or with a dot, is refused by the dialog.
+    {
+        CScriptedDialogService dialogs;
+        dialogs.AnswerMessageBox(platform::IDOK);
+        typedName = QStringLiteral("FIRST.v2");
+        EXPECT_FALSE(view->OnSaveProjectAs());
+        EXPECT_EQ(dialogs.MessageTexts(),
+            std::vector<QString> { QStringLiteral("現在開いているプロジェクト名と同名は指定できません。") });
+        EXPECT_TRUE(QFileInfo(Work(QStringLiteral("first/first.xml"))).isFile());
+    }
+    typedName = QStringLiteral("second");
+    ASSERT_TRUE(view->OnSaveProjectAs());
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Kaleidra Pro - second"));
+    EXPECT_EQ(WorkEntries(), QStringList { QStringLiteral("second") });
+    EXPECT_TRUE(QFileInfo(Work(QStringLiteral("second/second.xml"))).isFile());
+    EXPECT_EQ(document->GetOpenedPath(), shows + QStringLiteral("/second.kdp"));
+    EXPECT_EQ(TimeLine().FaceCount(), 2);
+    EXPECT_EQ(document->Modified, 1) << "left as it was";
+    QStringList entries;
+    ASSERT_TRUE(CZipFile().ReadZipFile(shows + QStringLiteral("/second.kdp"), entries));
+    EXPECT_TRUE(entries.contains(QStringLiteral("second/second.xml")));
+    EXPECT_TRUE(entries.contains(QStringLiteral("second/Channel_1/Face_2/Face_2.xml")));
+    // The first project file is as it was saved: one face.
+    ASSERT_TRUE(CZipFile().ReadZipFile(shows + QStringLiteral("/first.kdp"), entries));
+    EXPECT_FALSE(entries.contains(QStringLiteral("first/Channel_1/Face_2/Face_2.xml")));
+    // Editing goes on in the new work copy.
+    TimeLine().OnFaceAdd();
+    EXPECT_TRUE(QFileInfo(Work(QStringLiteral("second/Channel_1/Face_3/Face_3.xml"))).isFile());
+}
+
+TEST_F(ProjectFlows, OpeningTakesTheFileNameAndRefusesArchivesWithoutAProjectFolder)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("A")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(view->OnSaveProject());
+    ASSERT_TRUE(view->OnCloseProject());
+
+    // A project file renamed by the user holds the folder of its old name.
+    const QString renamed = shows + QStringLiteral("/B.kdp");
+    ASSERT_TRUE(QFile::copy(shows + QStringLiteral("/A.kdp"), renamed));
+    ASSERT_TRUE(Open(renamed));
+    EXPECT_EQ(document->GetProjectName(), QStringLiteral("B"));
+    EXPECT_EQ(WorkEntries(), QStringList { QStringLiteral("B") });
+    EXPECT_TRUE(QFileInfo(Work(QStringLiteral("B/B.xml"))).isFile());
+    EXPECT_EQ(TimeLine().FaceCount(), 1);
+    ASSERT_TRUE(view->OnCloseProject());
+
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    // A file that is no archive names no project.
+    const QString notAnArchive = temp.WriteFile(QStringLiteral("shows/broken.kdp"), "not a zip");
+    EXPECT_FALSE(Open(notAnArchive));
+    const QString flat = temp.MakeFolder(QStringLiteral("flat"));
+    temp.WriteFile(QStringLiteral("flat/inner/x.xml"), "<Project/>");
+    ASSERT_TRUE(CZipFile().Zip(
+        temp.FilePath(QStringLiteral("flat/inner")), temp.FilePath(QStringLiteral("shows/inner.kdp"))));
+    QStringList entries;
+    ASSERT_TRUE(CZipFile().ReadZipFile(temp.FilePath(QStringLiteral("shows/inner.kdp")), entries));
+    EXPECT_TRUE(entries.front().startsWith(QStringLiteral("inner/")));
+    ASSERT_EQ(dialogs.MessageTexts().size(), 1u);
+    EXPECT_TRUE(
+        dialogs.MessageTexts()[0].startsWith(QStringLiteral("プロジェクトデータの展開に失敗しました。")));
+    EXPECT_FALSE(view->IsProjectOpen());
+    // The archive of a folder without the project XML of its name unpacks but does not load.
+    EXPECT_FALSE(Open(temp.FilePath(QStringLiteral("shows/inner.kdp"))));
+    ASSERT_EQ(dialogs.MessageTexts().size(), 2u);
+    EXPECT_TRUE(
+        dialogs.MessageTexts()[1].startsWith(QStringLiteral("プロジェクトファイルの読込みに失敗しました。")));
+    EXPECT_FALSE(view->IsProjectOpen());
+}
+
+TEST_F(ProjectFlows, APackageInCapitalsOpensAsAPackageThroughThePackageFlows)
+{
+    // A package's layout: <name>_Package/<name>/<name>.xml with its channel.
+    ASSERT_TRUE(NewProject(QStringLiteral("P")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(view->OnSaveProject());
+    const QString package = temp.MakeFolder(QStringLiteral("pack/P_Package"));
+    ASSERT_TRUE(CopyFolderTree(Work(QStringLiteral("P")), package + QStringLiteral("/P")));
+    ASSERT_TRUE(MakeFolderPath(package + QStringLiteral("/P_Data")));
+    ASSERT_TRUE(view->OnCloseProject());
+    ASSERT_TRUE(CZipFile().Zip(package, shows + QStringLiteral("/P.KDPP")));
+
+    struct CFlows final : CPackageFlows {
+        bool RebaseMediaPaths(
+            const QString& xml, const QString& folder, const QString& data, const QString& mask) override
+        {
+            calls << xml << folder << data << mask;
+            return true;
+        }
+        bool SavePackageProject() override { return saved = true; }
+        QStringList calls;
+        bool saved = false;
+    } flows;
+    {
+        // Without the package component nothing is opened.
+        CScriptedDialogService dialogs;
+        dialogs.AnswerMessageBox(platform::IDOK);
+        EXPECT_FALSE(Open(shows + QStringLiteral("/P.KDPP")));
+        EXPECT_EQ(dialogs.MessageTexts(),
+            std::vector<QString> { QStringLiteral("素材ファイルのパス更新に失敗しました。") });
+    }
+    view->SetPackageFlows(&flows);
+    ASSERT_TRUE(Open(shows + QStringLiteral("/P.KDPP")));
+    const QString root = Work(QStringLiteral("P_Package"));
+    EXPECT_EQ(flows.calls,
+        (QStringList { root + QStringLiteral("/P/P.xml"), root, root + QStringLiteral("/P_Data"),
+            root + QStringLiteral("/P_Mask") }));
+    EXPECT_EQ(document->ProjectSource, 2);
+    EXPECT_EQ(TimeLine().FaceCount(), 1);
+    // Edits go into the package's work copy; its save is the package component's.
+    TimeLine().OnFaceAdd();
+    EXPECT_TRUE(QFileInfo(root + QStringLiteral("/P/Channel_1/Face_2/Face_2.xml")).isFile());
+    view->UpdateMenuStates();
+    EXPECT_FALSE(FindMenuCommand(*frame->menuBar(), menu_command::kSaveProjectAs)->isEnabled());
+    EXPECT_TRUE(view->OnSaveProject());
+    EXPECT_TRUE(flows.saved);
+    view->SetPackageFlows(nullptr);
+}
+
+TEST_F(ProjectFlows, FiveGroupedRecordsAreUndoneAndRedoneAsOneFromThePanel)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    TimeLine().OnFaceAdd();
+    for (int32_t start : { 0, 1000, 2000, 3000, 4000 })
+        ASSERT_TRUE(TimeLine().AddItem(1, start, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    const timeline::FaceList before = TimeLine().Faces();
+    const QByteArray fileBefore = temp.ReadFile(QStringLiteral("work/show/Channel_1/Face_1/Face_1.xml"));
+
+    // One batch of the panel: five items changed.
+    view->OnEditBatch(1);
+    for (int32_t start : { 0, 1000, 2000, 3000, 4000 }) {
+        tagTL_FACE_ITEM_DATA item = Item(1, start);
+        tagTL_FACE_ITEM_DATA changed = item;
+        changed.Mute = 1;
+        changed.Volume = start / 100;
+        EXPECT_EQ(view->OnItemChanged({ item, changed }), 0);
+    }
+    view->OnEditBatch(0);
+    const timeline::FaceList after = TimeLine().Faces();
+    const QByteArray fileAfter = temp.ReadFile(QStringLiteral("work/show/Channel_1/Face_1/Face_1.xml"));
+    ASSERT_NE(fileAfter, fileBefore);
+
+    // Ctrl+Z in the panel reaches the view once and undoes the batch.
+    QTest::keyClick(view->ItemPanel(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(TimeLine().Faces(), before);
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("work/show/Channel_1/Face_1/Face_1.xml")), fileBefore);
+    EXPECT_EQ(view->UndoHistory().RedoList().size(), 5u);
+    QTest::keyClick(view->ItemPanel(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(TimeLine().Faces(), after);
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("work/show/Channel_1/Face_1/Face_1.xml")), fileAfter);
+}
+
+TEST_F(ProjectFlows, AShorterProjectTimeAndTheRangeItForcesAreUndoneTogether)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    view->OnTlInMoved(15000);
+    EXPECT_EQ(TimeLine().InPosition(), 15000);
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    view->ProjectTimeEdit()->SetWindowTime(int64_t(0));
+    EXPECT_EQ(view->CommitProjectTime(), 0);
+    view->ProjectTimeEdit()->SetWindowTime(int64_t(360001));
+    EXPECT_EQ(view->CommitProjectTime(), 0);
+    EXPECT_EQ(view->ProjectTime(), 360000);
+    EXPECT_EQ(dialogs.MessageTexts(),
+        (std::vector<QString> {
+            QStringLiteral("0秒未満は入力できません。"), QStringLiteral("最大時間を超えています。") }));
+
+    view->ProjectTimeEdit()->SetWindowTime(int64_t(9000));
+    EXPECT_EQ(view->CommitProjectTime(), 1);
+    EXPECT_EQ(TimeLine().ProjectLength(), 9000);
+    EXPECT_EQ(TimeLine().OutPosition(), 9000);
+    EXPECT_EQ(TimeLine().InPosition(), 0) << "IN beyond the new end goes to 0";
+    view->Undo();
+    EXPECT_EQ(TimeLine().ProjectLength(), 18000);
+    EXPECT_EQ(TimeLine().InPosition(), 15000);
+    EXPECT_EQ(TimeLine().OutPosition(), 18000);
+    EXPECT_EQ(view->ProjectTime(), 18000);
+    const CProjectXml& project = document->GetProjectStore(1).GetProjectXml();
+    EXPECT_EQ(project.ProjectTime, 18000);
+    EXPECT_EQ(project.StartTime, 15000);
+    EXPECT_EQ(project.EndTime, 18000);
+    view->Redo();
+    EXPECT_EQ(TimeLine().ProjectLength(), 9000);
+    EXPECT_EQ(TimeLine().InPosition(), 0);
+
+    // OUT moved before the playhead: the current time follows and the viewer seeks there.
+    TimeLine().SetPlayPosition(8000);
+    viewer->ClearRecords();
+    view->OnTlOutMoved(5000);
+    EXPECT_EQ(view->NowTime(), 5000);
+    EXPECT_EQ(TimeLine().PlayPosition(), 5000);
+    ASSERT_FALSE(viewer->Commands().empty());
+    EXPECT_EQ(viewer->Commands().back().kind, kPmCommandSeek);
+    EXPECT_EQ(viewer->Commands().back().cell0, QStringLiteral("5000"));
+}
+
+TEST_F(ProjectFlows, UndoRebuildsTheThumbnailOfAnItemWhoseFileChanged)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(TimeLine().AddItem(1, 0, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    const QString red = PicturePath(temp, QStringLiteral("red.png"), Qt::red);
+    const QString blue = PicturePath(temp, QStringLiteral("blue.png"), Qt::blue);
+    const QString thumbnail = Work(QStringLiteral("show/Channel_1/Face_1/thumbnail_0.jpg"));
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath = red; });
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath = blue; });
+    const auto colour = [&] {
+        const QImage image = QImageReader(thumbnail).read();
+        EXPECT_EQ(image.size(), QSize(48, 27));
+        return image.isNull() ? QColor() : image.pixelColor(24, 13);
+    };
+    view->Undo();
+    EXPECT_EQ(Item(1, 0).FilePath, red);
+    EXPECT_GT(colour().red(), 200) << "rebuilt from the old file";
+    view->Redo();
+    EXPECT_GT(colour().blue(), 200);
+    // The old file gone, or of another kind: the thumbnail goes.
+    ASSERT_TRUE(QFile::remove(red));
+    view->Undo();
+    EXPECT_FALSE(QFileInfo::exists(thumbnail));
+}
+
+TEST_F(ProjectFlows, FacesThatCannotBeRenumberedOnDiskAreShownAsTheFilesHoldThem)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    for (int face = 0; face < 3; ++face)
+        TimeLine().OnFaceAdd();
+    ASSERT_TRUE(DeleteFolderTree(Work(QStringLiteral("show/Channel_1/Face_3"))));
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    const size_t records = view->UndoHistory().UndoList().size();
+    ASSERT_TRUE(TimeLine().MoveFace(2, 0));
+    EXPECT_EQ(dialogs.MessageTexts(),
+        std::vector<QString> { QStringLiteral("FACEデータの読込みに失敗しました。 Face3") });
+    EXPECT_EQ(view->UndoHistory().UndoList().size(), records) << "nothing recorded";
+    // The timeline is brought back to what the files hold once the move has returned.
+    QCoreApplication::processEvents();
+    ASSERT_EQ(TimeLine().FaceCount(), 3);
+    for (int32_t number = 1; number <= 3; ++number) {
+        tagTL_FACE_DATA face;
+        ASSERT_TRUE(TimeLine().GetFaceData(1, number, face));
+        FaceXmlRecord entry;
+        entry.No = number;
+        ASSERT_TRUE(document->GetProjectStore(1).GetFaceData(&entry));
+        EXPECT_EQ(face.X, entry.X) << "face " << number;
+    }
+}
+
+TEST_F(ProjectFlows, CornersMovedInTheViewerAreOneOperation)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    TimeLine().OnFaceAdd();
+    tagTL_FACE_DATA face;
+    ASSERT_TRUE(TimeLine().GetFaceData(1, 1, face));
+    Reply(kPmReplyCorners, { "1", "", "", "", "", "1", "2", "3", "4", "5", "6", "7", "8" });
+    FaceXmlRecord entry;
+    entry.No = 1;
+    ASSERT_TRUE(document->GetProjectStore(1).GetFaceData(&entry));
+    EXPECT_EQ(entry.X, (std::array<int32_t, 4> { 1, 3, 5, 7 }));
+    const auto& undo = view->UndoHistory().UndoList();
+    ASSERT_GE(undo.size(), 2u);
+    EXPECT_EQ(undo[0].Kind, tagCKD_UNDO_INFO::kFaceCorners);
+    EXPECT_EQ(undo[1].Kind, tagCKD_UNDO_INFO::kUpdateFace);
+    EXPECT_EQ(undo[0].OpNo, undo[1].OpNo);
+    EXPECT_FALSE(view->UndoHistory().IsGrouping());
+    view->Undo();
+    ASSERT_TRUE(document->GetProjectStore(1).GetFaceData(&entry));
+    EXPECT_EQ(entry.X, face.X);
+    tagTL_FACE_DATA undone;
+    ASSERT_TRUE(TimeLine().GetFaceData(1, 1, undone));
+    EXPECT_EQ(undone.X, face.X);
+}
+
+TEST_F(ProjectFlows, TheEditMenuFollowsTheProjectAndTheHelpMenuOpensOnlyWhatItMay)
+{
+    QMenuBar& menu = *frame->menuBar();
+    view->UpdateMenuStates();
+    for (const int id : { menu_command::kUndo, menu_command::kFaceAdd, menu_command::kSaveProject,
+             menu_command::kCloseProject, menu_command::kPropertyPage }) {
+        SCOPED_TRACE(id);
+        EXPECT_FALSE(FindMenuCommand(menu, id)->isEnabled()) << "no project";
+    }
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    view->UpdateMenuStates();
+    EXPECT_TRUE(FindMenuCommand(menu, menu_command::kFaceAdd)->isEnabled());
+    EXPECT_FALSE(FindMenuCommand(menu, menu_command::kUndo)->isEnabled());
+    EXPECT_FALSE(FindMenuCommand(menu, menu_command::kAllDelete)->isEnabled()) << "nothing selected";
+    FindMenuCommand(menu, menu_command::kFaceAdd)->trigger();
+    EXPECT_EQ(TimeLine().FaceCount(), 1);
+    view->UpdateMenuStates();
+    EXPECT_TRUE(FindMenuCommand(menu, menu_command::kUndo)->isEnabled());
+    FindMenuCommand(menu, menu_command::kUndo)->trigger();
+    EXPECT_EQ(TimeLine().FaceCount(), 0);
+    view->UpdateMenuStates();
+    EXPECT_TRUE(FindMenuCommand(menu, menu_command::kRedo)->isEnabled());
+    FindMenuCommand(menu, menu_command::kRedo)->trigger();
+    EXPECT_EQ(TimeLine().FaceCount(), 1);
+    FindMenuCommand(menu, menu_command::kEffectPage)->trigger();
+    view->UpdateMenuStates();
+    EXPECT_EQ(view->ItemPanel()->CurrentTab(), 1);
+    EXPECT_TRUE(FindMenuCommand(menu, menu_command::kEffectPage)->isChecked());
+    EXPECT_FALSE(FindMenuCommand(menu, menu_command::kPropertyPage)->isChecked());
+
+    // The manual when it is there; the support page only as a web address.
+    CUrlRecorder recorder;
+    for (const char* scheme : { "file", "http", "https", "javascript" })
+        QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &recorder, "Open");
+    view->RunMenuCommand(menu_command::kManual);
+    EXPECT_TRUE(recorder.opened.isEmpty());
+    const QString manual
+        = temp.WriteFile(QStringLiteral("docs/Kaleidra/Document/Kaleidra Manual.pdf"), "%PDF");
+    view->RunMenuCommand(menu_command::kManual);
+    ASSERT_EQ(recorder.opened.size(), 1);
+    EXPECT_EQ(recorder.opened[0], QUrl::fromLocalFile(manual));
+    view->RunMenuCommand(menu_command::kSupport);
+    ASSERT_EQ(recorder.opened.size(), 2);
+    EXPECT_TRUE(recorder.opened[1].scheme().startsWith(QStringLiteral("http")));
+    for (const char* scheme : { "file", "http", "https", "javascript" })
+        QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+
+    struct Case {
+        const char* text;
+        bool web;
+    };
+    for (const Case& c :
+        { Case { "https://www.example.com/support/", true }, Case { "  http://example.com ", true },
+            Case { "javascript:alert(1)", false }, Case { "file:///bin/sh", false },
+            Case { "C:\\tool.exe", false }, Case { "https://", false }, Case { "", false } }) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(!SupportPageAddress(QString::fromUtf8(c.text)).isEmpty(), c.web);
+    }
+}
+
+TEST_F(ViewFixture, ANewProjectStartsLuxviewerWhichShowsTheEdits)
+{
+    ASSERT_TRUE(MakeView());
+    view->SetCommandHandlers(nullptr);
+    const QString shows = temp.MakeFolder(QStringLiteral("shows"));
+    view->SetModalRunner([&](QDialog& dialog) {
+        auto* addNew = qobject_cast<CAddNewDlg*>(&dialog);
+        if (!addNew)
+            return int(QDialog::Rejected);
+        addNew->show();
+        addNew->FolderEdit()->setText(shows);
+        addNew->NameEdit()->setText(QStringLiteral("live"));
+        addNew->OnBnClickedOk();
+        return addNew->result();
+    });
+    view->Viewer().SetProgram(QStringLiteral(KALEIDRA_LUXVIEWER_PATH), { QStringLiteral("--headless") });
+    ASSERT_TRUE(view->OnNewProject());
+    ASSERT_TRUE(view->IsViewerRunning());
+    EXPECT_EQ(LoadSharedFlag(Block().projectFlag), 0) << "the viewer loaded the new project";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return LoadSharedFlag(Block().commandFlag) == 0; }, 3000))
+        << "GUIDE taken";
+
+    // A face added reaches the viewer, which shows it at its corners.
+    CTimeLine& timeLine = *view->TimeLine();
+    timeLine.OnFaceAdd();
+    EXPECT_EQ(LoadSharedFlag(Block().dataFlag), 0) << "taken";
+    ASSERT_TRUE(timeLine.AddItem(1, 0, tagTL_FACE_ITEM_DATA::MODE_NONE));
+    ASSERT_TRUE(view->FetchFaceCorners());
+    tagTL_FACE_DATA face;
+    ASSERT_TRUE(timeLine.GetFaceData(1, 1, face));
+    EXPECT_EQ(face.X, (std::array<int32_t, 4> { 800, 1120, 1120, 800 }));
+
+    // Play and pause: the clock follows the viewer.
+    view->OnStartPause();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->NowTime() > 10; }, 5000));
+    view->OnStartPause();
+    EXPECT_EQ(view->PlayState(), CKaleidraView::kStopped);
+
+    // Closing the modified project, when the user agrees, ends the viewer.
+    const pid_t pid = view->ViewerProcessId();
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDYES);
+    ASSERT_TRUE(view->OnCloseProject());
+    EXPECT_EQ(view->ViewerProcessId(), 0);
+    EXPECT_TRUE(kill(pid, 0) != 0 && errno == ESRCH);
+}
+
+#include "project_flows_test.moc"
