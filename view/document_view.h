@@ -13,4 +13,6 @@ public:
     virtual bool HasCompletedFirstUpdate() const = 0;
     virtual void SaveWindowPositions() = 0;
     virtual void SaveHistory() = 0;
+    // Cancels the modal dialogs the view has open, so that nothing holds the editor open.
+    virtual void CloseModalWindows() = 0;
 };

@@ -146,6 +146,7 @@ void CKaleidraDoc::CloseView()
 {
     if (!m_view)
         return;
+    m_view->CloseModalWindows();
     m_view->CloseViewer();
     if (m_view->HasCompletedFirstUpdate()) {
         m_view->SaveWindowPositions();

@@ -158,7 +158,19 @@ void CKaleidraView::SetCommandHandlers(CViewCommandHandlers* handlers)
 int CKaleidraView::RunModal(QDialog& dialog)
 {
     CModalGuard modal(*this);
-    return m_modalRunner ? m_modalRunner(dialog) : dialog.exec();
+    m_modalDialogs.push_back(&dialog);
+    const int result = m_modalRunner ? m_modalRunner(dialog) : dialog.exec();
+    std::erase(m_modalDialogs, &dialog);
+    return result;
+}
+
+void CKaleidraView::CloseModalWindows()
+{
+    // Each dialog's own loop returns as if it was cancelled.
+    for (const QPointer<QDialog>& dialog : std::vector<QPointer<QDialog>>(m_modalDialogs)) {
+        if (dialog)
+            dialog->reject();
+    }
 }
 
 QMenuBar* CKaleidraView::MenuBar() const
@@ -208,17 +220,23 @@ bool CKaleidraView::OnInitialUpdate()
     if (!m_defaultFolder.isEmpty() && !QFileInfo(m_defaultFolder).isDir())
         QDir().mkpath(m_defaultFolder);
 
-    bool projectOpened = false;
-    RunStartupChoice(projectOpened);
-
     m_initialised = true;
     if (m_timeLine)
         m_timeLine->setFocus();
     RecalcLayout();
     m_frame.OnViewReady();
 
-    if (projectOpened && m_document.AutoPlayMode == 1)
-        AutoPlay();
+    // The start-up choice comes once the editor runs: while its dialog is up, the editor already
+    // takes a second start's path (opened when the dialog has closed) and a request to end.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            bool projectOpened = false;
+            RunStartupChoice(projectOpened);
+            if (projectOpened && m_document.AutoPlayMode == 1)
+                AutoPlay();
+        },
+        Qt::QueuedConnection);
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include "view/viewer_process.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -125,6 +126,7 @@ public:
     void CloseViewer() override;
     void SaveWindowPositions() override;
     void SaveHistory() override;
+    void CloseModalWindows() override;
 
     // ---- Recent projects and window positions ----------------------------------------------------
     bool LoadWindowPositions();
@@ -364,6 +366,7 @@ private:
     CViewCommandHandlers* m_handlers = nullptr;
     CPackageFlows* m_packageFlows = nullptr;
     ModalRunner m_modalRunner;
+    std::vector<QPointer<QDialog>> m_modalDialogs;
 
     // Fallback services when no application object exists (tests).
     std::unique_ptr<CSkinIni> m_ownSkin;

@@ -19,6 +19,7 @@
 #include "view/project_names.h"
 #include "view/startup_dlg.h"
 #include "view/view_commands.h"
+#include "view/work_folder.h"
 
 #include <QFileInfo>
 
@@ -232,8 +233,9 @@ bool CKaleidraView::NewProject()
     const QString projectFolder = Joined(work, name);
     const QString projectXml = XmlOf(projectFolder, name);
     const unsigned error = platform::MB_OK | platform::MB_ICONERROR;
-    if (!IsUsableProjectName(name)) {
-        ShowMessage(Messages().GetMessage(kMsgCreateFailed), error);
+    // The work folder is emptied at every close: a project file there would be lost with it.
+    if (!IsUsableProjectName(name) || IsInsideWorkFolder(projectFile, work)) {
+        ShowMessage(Messages().GetMessage(kMsgCreateFailed) + projectFile, error);
         return false;
     }
     // An existing project file is replaced only when the new one has been packed whole.
@@ -292,7 +294,8 @@ bool CKaleidraView::OpenProject(const QString* path)
     const int unpackMessage = parts.isPackage ? kMsgUnpackPackage : kMsgUnpackProject;
     // The names become folders and files in the work folder: each must be one plain name.
     const QString inner = GetPackageProjectName(file);
-    if (!IsUsableProjectName(title) || !IsUsableProjectName(inner)) {
+    if (!IsUsableProjectName(title) || !IsUsableProjectName(inner)
+        || IsInsideWorkFolder(file, m_document.GetWorkFolder())) {
         ShowMessage(Messages().GetMessage(unpackMessage) + file, error);
         return false;
     }
@@ -384,15 +387,17 @@ bool CKaleidraView::SaveProjectAs()
 
     const unsigned error = platform::MB_OK | platform::MB_ICONERROR;
     const QString newName = CutAtFirstDot(dialog.m_projectName);
-    // The old work copy is deleted below: a new name that would name it is refused.
-    if (!IsUsableProjectName(newName) || newName.compare(oldName, Qt::CaseInsensitive) == 0) {
-        ShowMessage(Messages().GetMessage(kMsgSaveAsFailed), error);
-        return false;
-    }
     const QString work = m_document.GetWorkFolder();
     const QString oldFolder = Joined(work, oldName);
     const QString newFolder = Joined(work, newName);
     const QString projectFile = Joined(dialog.m_folder, newName + QStringLiteral(".kdp"));
+    // The old work copy is deleted below: a new name that would name it is refused, and so is
+    // a project file in the work folder, which the next close empties.
+    if (!IsUsableProjectName(newName) || newName.compare(oldName, Qt::CaseInsensitive) == 0
+        || IsInsideWorkFolder(projectFile, work)) {
+        ShowMessage(Messages().GetMessage(kMsgSaveAsFailed) + projectFile, error);
+        return false;
+    }
     const auto fail = [&](const QString& text) {
         DeleteFolderTree(newFolder);
         ShowMessage(text, error);

@@ -65,6 +65,13 @@ bool IsSystemFolder(const QString& work, const QString& home)
 
 } // namespace
 
+bool IsInsideWorkFolder(const QString& path, const QString& workFolder)
+{
+    const QString work = Resolved(QDir::cleanPath(workFolder));
+    const QString resolved = Resolved(QDir::cleanPath(QDir(path).absolutePath()));
+    return !work.isEmpty() && !resolved.isEmpty() && IsSameOrInside(resolved, work);
+}
+
 QString ProductDocumentsFolder()
 {
     const QString documents = platform::DocumentsFolder();

@@ -14,6 +14,10 @@
 //   them, whether they exist yet or not.
 bool IsAcceptableWorkFolder(const QString& folder);
 
+// Whether the path lies in the work folder (links resolved): a project file kept there would go
+// with the next project close, so no project file is written to or opened from it.
+bool IsInsideWorkFolder(const QString& path, const QString& workFolder);
+
 // The user's documents folder of the product ("Kaleidra" in the documents folder); empty when
 // the system names no documents folder.
 QString ProductDocumentsFolder();

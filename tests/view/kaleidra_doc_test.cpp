@@ -457,6 +457,7 @@ public:
     bool HasCompletedFirstUpdate() const override { return m_setUp; }
     void SaveWindowPositions() override { calls.push_back("save positions"); }
     void SaveHistory() override { calls.push_back("save history"); }
+    void CloseModalWindows() override { calls.push_back("close dialogs"); }
 
     std::vector<std::string> calls;
 
@@ -479,12 +480,12 @@ TEST_F(KaleidraDocTest, ClosingQuestion)
     };
     const Case cases[] = {
         { "unsaved changes, yes", 1, platform::IDYES, true, 88, true,
-            { "closing", "close viewer", "save positions", "save history", "not closing" } },
+            { "closing", "close dialogs", "close viewer", "save positions", "save history", "not closing" } },
         { "no changes, yes", 0, platform::IDYES, true, 89, true,
-            { "closing", "close viewer", "save positions", "save history", "not closing" } },
+            { "closing", "close dialogs", "close viewer", "save positions", "save history", "not closing" } },
         { "no, the viewer is left alone", 1, platform::IDNO, true, 88, false, { "closing", "not closing" } },
         { "yes before the view was set up", 0, platform::IDYES, false, 89, true,
-            { "closing", "close viewer", "not closing" } },
+            { "closing", "close dialogs", "close viewer", "not closing" } },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -209,6 +209,46 @@ TEST_F(ProjectFlows, AModifiedProjectIsClosedOnlyWhenTheUserSaysSo)
     EXPECT_TRUE(WorkEntries().isEmpty());
 }
 
+TEST_F(ProjectFlows, AProjectFileIsNeverKeptInTheWorkFolder)
+{
+    // The work folder is emptied at every close: a project file there would be lost.
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    const QString documents = shows;
+    shows = temp.MakeFolder(QStringLiteral("work/inside"));
+    EXPECT_FALSE(NewProject(QStringLiteral("show")));
+    EXPECT_FALSE(QFileInfo::exists(shows + QStringLiteral("/show.kdp")));
+    shows = documents;
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    ASSERT_TRUE(view->OnCloseProject());
+    const QString copied = Work(QStringLiteral("copied.kdp"));
+    ASSERT_TRUE(QFile::copy(shows + QStringLiteral("/show.kdp"), copied));
+    EXPECT_FALSE(Open(copied));
+    ASSERT_EQ(dialogs.MessageTexts().size(), 2u);
+    EXPECT_TRUE(
+        dialogs.MessageTexts()[0].startsWith(QStringLiteral("プロジェクトファイルの作成に失敗しました。")));
+    EXPECT_TRUE(
+        dialogs.MessageTexts()[1].startsWith(QStringLiteral("プロジェクトデータの展開に失敗しました。")));
+}
+
+TEST_F(ProjectFlows, ClosingTheEditorCancelsTheDialogItHasOpen)
+{
+    // A request to end (a termination signal) while the new-project dialog is up: the dialog
+    // is cancelled and nothing is made, so nothing holds the editor open.
+    bool shown = false;
+    view->SetModalRunner([&](QDialog& dialog) {
+        dialog.show();
+        shown = dialog.isVisible();
+        document->CloseWithoutQuestion();
+        return dialog.result();
+    });
+    EXPECT_FALSE(NewProject(QStringLiteral("show")));
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(view->IsProjectOpen());
+    EXPECT_FALSE(QFileInfo::exists(shows + QStringLiteral("/show.kdp")));
+}
+
 TEST_F(ProjectFlows, SaveAsWritesTheNewFileAndKeepsTheWorkCopyUntilItIsLoaded)
 {
     ASSERT_TRUE(NewProject(QStringLiteral("first")));

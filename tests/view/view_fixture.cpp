@@ -149,7 +149,10 @@ bool ViewFixture::MakeView(const QString& commandLinePath)
     frame->SetActiveView(view);
     view->SetCommandHandlers(&handlers);
     view->SetModifierSource([this] { return modifiers; });
-    return view->OnInitialUpdate();
+    const bool setUp = view->OnInitialUpdate();
+    // The start-up choice, posted by the set-up, runs once the event loop does.
+    QCoreApplication::processEvents();
+    return setUp;
 }
 
 void ViewFixture::StartFakeViewer()
