@@ -174,6 +174,24 @@ TEST_F(ThreeFaces, MovedItemsTakeTheirThumbnailsAndMakeOneOperation)
     EXPECT_EQ(ReadBytes(Thumbnail(s, 2, 2000)), thumbnailTwo);
     EXPECT_EQ(ReadBytes(Thumbnail(s, 1, 1000)), thumbnailTwo);
 
+    // A start moved in the panel: the new entry, the thumbnail under the new start, one
+    // operation of the old item deleted and the new one added.
+    tagTL_FACE_ITEM_DATA before;
+    ASSERT_TRUE(s.timeline.GetItemRecord(2, 2000, before));
+    tagTL_FACE_ITEM_DATA after = before;
+    after.Start = 2500;
+    ASSERT_TRUE(s.mirror->UpdateItemStartTime(before, after, 1));
+    EXPECT_FALSE(s.ReadDisk().items[2].count(2000));
+    EXPECT_TRUE(s.ReadDisk().items[2].count(2500));
+    EXPECT_EQ(ReadBytes(Thumbnail(s, 2, 2500)), thumbnailTwo);
+    EXPECT_FALSE(QFileInfo::exists(Thumbnail(s, 2, 2000)));
+    ASSERT_GE(s.undo.UndoList().size(), 2u);
+    EXPECT_EQ(s.undo.UndoList()[0].Kind, tagCKD_UNDO_INFO::kAddItem);
+    EXPECT_EQ(s.undo.UndoList()[0].Item.Start, 2500);
+    EXPECT_EQ(s.undo.UndoList()[1].Kind, tagCKD_UNDO_INFO::kDeleteItem);
+    EXPECT_EQ(s.undo.UndoList()[1].Item.Start, 2000);
+    EXPECT_EQ(s.undo.UndoList()[0].OpNo, s.undo.UndoList()[1].OpNo);
+
     // An item "moved" to its own key is not the handler's business.
     const size_t records = s.undo.UndoList().size();
     EXPECT_EQ(s.mirror->ItemMoved({ source, source }, 1), -1);

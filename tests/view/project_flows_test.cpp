@@ -8,6 +8,7 @@
 #include "project/record_conversion.h"
 #include "project/zip_file.h"
 #include "tests/core/qstring_printer.h"
+#include "tests/project/media_fixtures.h"
 #include "tests/fixtures/scripted_dialog_service.h"
 #include "tests/view/view_fixture.h"
 #include "timeline/thumbnail_writer.h"
@@ -480,6 +481,37 @@ TEST_F(ProjectFlows, UndoRebuildsTheThumbnailOfAnItemWhoseFileChanged)
     ASSERT_TRUE(QFile::remove(red));
     view->Undo();
     EXPECT_FALSE(QFileInfo::exists(thumbnail));
+}
+
+TEST_F(ProjectFlows, AMovieThumbnailIsTakenAtItsTimeOrHalfWayThroughTheMovie)
+{
+    // Frame n of the ramp is grey 16 + 3n: the thumbnail's grey tells the frame it shows.
+    const QString movie = temp.FilePath(QStringLiteral("media/ramp.mp4"));
+    QDir().mkpath(temp.FilePath(QStringLiteral("media")));
+    ASSERT_TRUE(media_fixtures::MakeGreyRampMovie(movie, QStringLiteral("10"), 60,
+        { QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-qp"), QStringLiteral("0"),
+            QStringLiteral("-pix_fmt"), QStringLiteral("yuv444p") }));
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(TimeLine().AddItem(1, 0, tagTL_FACE_ITEM_DATA::MODE_MOVIE));
+    const QString thumbnail = Work(QStringLiteral("show/Channel_1/Face_1/thumbnail_0.jpg"));
+    const auto grey = [&] {
+        const QImage image = QImageReader(thumbnail).read();
+        EXPECT_EQ(image.size(), QSize(48, 27));
+        return image.isNull() ? -1 : image.pixelColor(24, 13).green();
+    };
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath = movie; });
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) { item.ThumbnailTime = 200; });
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath.clear(); });
+    EXPECT_FALSE(QFileInfo::exists(thumbnail));
+    // Undo of the emptied path: the movie again, at its thumbnail time (2 s, frame 20).
+    view->Undo();
+    EXPECT_NEAR(grey(), media_fixtures::GreyOfFrame(20), 8);
+    // Undo of the thumbnail time: -1 takes the frame half-way through (3 s, frame 30).
+    view->Undo();
+    EXPECT_NEAR(grey(), media_fixtures::GreyOfFrame(30), 8);
+    view->Redo();
+    EXPECT_NEAR(grey(), media_fixtures::GreyOfFrame(20), 8);
 }
 
 TEST_F(ProjectFlows, FacesThatCannotBeRenumberedOnDiskAreShownAsTheFilesHoldThem)
