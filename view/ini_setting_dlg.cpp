@@ -113,7 +113,7 @@ CMskEdit* CIniSettingDlg::AddEdit(const QRect& rect)
     edit->setGeometry(rect);
     edit->setFont(Font(CSkinIni::kGetIniSettingDlgControlFont));
     edit->SetBkColor(Skin().GetColor(CSkinIni::COLOR_EDIT_BK));
-    edit->SetDrawCenter(true, true);
+    edit->setAlignment(Qt::AlignCenter);
     return edit;
 }
 
