@@ -1,5 +1,8 @@
 #include "controls/gdi_scroll_bar.h"
+#include "itempanel/effect_ini.h"
+#include "tests/fixtures/temp_folder.h"
 #include "tests/timeline/timeline_fixtures.h"
+#include "tests/timeline/timeline_scene.h"
 #include "timeline/time_line.h"
 
 #include <QGuiApplication>
@@ -103,6 +106,30 @@ TEST(TimeLineControl, TheMenuDataBecomesAQMenu)
     EXPECT_FALSE(paste->isEnabled()) << "nothing copied yet";
     EXPECT_EQ(top[6]->menu()->actions()[1]->menu()->actions()[1]->data().toInt(),
         timeline::ID_ALIGN_DURATION_LONGEST);
+}
+
+} // namespace
+
+namespace {
+
+TEST(TimeLineControl, ShowcaseAsDelivered)
+{
+    CTempFolder project;
+    CEffectIni effects;
+    ASSERT_TRUE(effects.Load(QStringLiteral(KALEIDRA_EFFECT_INI)));
+    CRecordingPanel panel;
+    panel.effectTable = &effects;
+    CTimeLine timeline;
+    timeline.SetItemPanel(&panel);
+    timeline.LoadImages(QStringLiteral(KALEIDRA_SKIN_FOLDER));
+    timeline.resize(1400, 320);
+    timeline_scene::BuildShowcase(timeline, project.Path());
+    timeline.ToggleEffectDisplay();
+    timeline.show();
+    const QImage image = timeline.grab().toImage();
+    if (const QByteArray path = qgetenv("KALEIDRA_TIMELINE_GRAB"); !path.isEmpty())
+        image.save(QString::fromLocal8Bit(path));
+    EXPECT_FALSE(image.isNull());
 }
 
 } // namespace
