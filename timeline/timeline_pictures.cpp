@@ -38,9 +38,9 @@ QImage CTimeLinePictures::Picture(const QString& path, QSize box, qreal devicePi
             picture.setDevicePixelRatio(devicePixelRatio);
         }
     }
-    // A missing picture is remembered only where its folder can be watched: a folder made later
-    // would not tell us.
-    if (picture.isNull() && !QFileInfo(folder).isDir())
+    // A missing picture is looked for again at every paint: one written a moment ago must show
+    // at once, before the folder's watch can tell.
+    if (picture.isNull())
         return picture;
     Watch(folder);
     m_order.push_front(Entry { key, folder, picture });

@@ -13,7 +13,8 @@ class QFileSystemWatcher;
 // The pictures the timeline draws from files: item thumbnails and the camera and sound icons.
 // Each is loaded and scaled to its box once, and kept (a bounded number, the least recently
 // drawn going first) until its folder changes: thumbnails are replaced, renamed and removed
-// as whole files, so a change of the folder is a change of the file. Painting never scales.
+// as whole files, so a change of the folder is a change of the file. A file not found is looked
+// for again at the next paint. Painting never scales.
 class CTimeLinePictures {
 public:
     explicit CTimeLinePictures(int capacity = 2048);
@@ -37,7 +38,7 @@ private:
     struct Entry {
         QString key;
         QString folder;
-        QImage image; // null: no picture there (remembered only while its folder is watched)
+        QImage image;
     };
     void Watch(const QString& folder);
 
