@@ -222,9 +222,6 @@ CTimeLineRenderer::Context CTimeLineRenderer::MakeContext(QPainter& painter,
                                                         : viewport.rowRects.front().rcTrack;
     Context c { painter, exposed, model, viewport, appearance, drag,
         painter.device() ? painter.device()->devicePixelRatioF() : 1.0, client, firstTrack, {} };
-    c.selected.reserve(qsizetype(model.Selection().size()));
-    for (const tagTL_FACE_ITEM_DATA& item : model.Selection())
-        c.selected.insert(ItemKey(item.FaceNo, item.Start));
     return c;
 }
 
@@ -246,7 +243,11 @@ void CTimeLineRenderer::PaintRest(QPainter& painter,
     const CTimeLineAppearance& appearance,
     const TlDragFeedback& drag) const
 {
-    const Context c = MakeContext(painter, exposed, model, viewport, appearance, drag);
+    Context c = MakeContext(painter, exposed, model, viewport, appearance, drag);
+    // The rows look up every item they draw in the selection.
+    c.selected.reserve(qsizetype(model.Selection().size()));
+    for (const tagTL_FACE_ITEM_DATA& item : model.Selection())
+        c.selected.insert(ItemKey(item.FaceNo, item.Start));
     painter.save();
     painter.setClipRect(exposed);
     painter.fillRect(exposed, c.Colour(COLOR_TIMELINE_BK));

@@ -110,7 +110,7 @@ struct CTimeLineRenderer::Context {
     qreal devicePixelRatio = 1.0;
     TlRect client;
     TlRect firstTrack;
-    QSet<quint64> selected;
+    QSet<quint64> selected; // filled for the rows only
 
     QColor Colour(int index) const;
     const QImage& Image(int slot) const;

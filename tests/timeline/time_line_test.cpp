@@ -512,6 +512,37 @@ TEST_F(TimeLineOnScreenTest, ShowcaseAsDelivered)
     EXPECT_EQ(image.pixelColor(430, 300), QColor(255, 51, 0)) << "the playhead at 35 s";
     EXPECT_EQ(image.pixelColor(980, 300), QColor(255, 204, 0)) << "OUT at 90 s";
     EXPECT_TRUE(Near(image.pixelColor(2, 60 + 10), QColor(60, 160, 230))) << "face 2's colour";
+
+    // Drags under way: the selected item moved to face 6, the movie's end trimmed, a face held.
+    const auto grabDuring = [&](const char* name) {
+        const QImage during = Grab();
+        if (const QByteArray path = qgetenv("KALEIDRA_TIMELINE_GRAB"); !path.isEmpty())
+            during.save(QString::fromLocal8Bit(path).replace(QStringLiteral(".png"), QString::fromLatin1(name)));
+        return during;
+    };
+    Mouse(QEvent::MouseMove, P(3000, 2), Qt::NoButton);
+    Mouse(QEvent::MouseButtonPress, P(3000, 2));
+    Mouse(QEvent::MouseMove, P(6000, 5), Qt::NoButton);
+    Mouse(QEvent::MouseMove, P(6500, 5), Qt::NoButton);
+    const QImage moving = grabDuring("_move.png");
+    // Grabbed 180 pixels into the item: it would start at 4700 on face 6.
+    EXPECT_NE(moving.pixelColor(P(6500, 5).x(), 254), image.pixelColor(P(6500, 5).x(), 254)) << "its ghost";
+    EXPECT_EQ(moving.pixelColor(P(6500, 5).x(), 262), image.pixelColor(P(6500, 5).x(), 262));
+    EXPECT_NE(moving.pixelColor(P(3000, 2).x(), 134), image.pixelColor(P(3000, 2).x(), 134)) << "gone from face 3";
+    Mouse(QEvent::MouseButtonRelease, P(6500, 5));
+    EXPECT_TRUE(owner.Log().contains(QStringLiteral("ITEM_MOVED 3@1200>6@4700")));
+
+    Mouse(QEvent::MouseMove, P(2595, 0), Qt::NoButton);
+    Mouse(QEvent::MouseButtonPress, P(2595, 0));
+    Mouse(QEvent::MouseMove, P(2900, 0), Qt::NoButton);
+    grabDuring("_trim.png");
+    Mouse(QEvent::MouseButtonRelease, P(2900, 0));
+
+    Mouse(QEvent::MouseButtonPress, QPoint(20, 100));
+    timeline.Controller().OnTimer(TL_TIMER_FACE_HOLD);
+    Mouse(QEvent::MouseMove, QPoint(20, 195), Qt::NoButton);
+    grabDuring("_face.png");
+    Mouse(QEvent::MouseButtonRelease, QPoint(20, 195));
 }
 
 } // namespace
