@@ -2,8 +2,9 @@
 // middle of the project, with the delivered skin and a thumbnail for every picture and movie item.
 // The projects hold 100 and 10,000 items of 25 s with 5 s between them, so the view shows about
 // as many items in both: the paint cost must follow what is on screen, not the project's size.
-// Painting "rest" is the rows and items the control keeps in its off-screen image; "tick" is a
-// play-clock tick, which repaints the playhead's two strips over that image.
+// PaintTimeline paints everything; PaintPlayheadTick is a play-clock tick, which repaints the
+// playhead's two strips over the image the control keeps; PlanDragOfEverything is the work of one
+// mouse move while every item of the project is dragged.
 
 #include "timeline/thumbnail_writer.h"
 #include "timeline/timeline_model.h"
@@ -74,7 +75,8 @@ struct Scene {
             }
             item.FilterNo = index % 5 == 0 ? 2 : 0;
             model.AddItemRecord(item);
-            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_IMAGE || item.Mode == tagTL_FACE_ITEM_DATA::MODE_MOVIE)
+            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_IMAGE
+                || item.Mode == tagTL_FACE_ITEM_DATA::MODE_MOVIE)
                 QFile::copy(sample, model.ThumbnailPath(item));
             if (index % 7 == 0)
                 model.AddToSelection(item);
@@ -132,6 +134,29 @@ void PaintPlayheadTick(benchmark::State& state)
     }
 }
 BENCHMARK(PaintPlayheadTick)->Arg(100)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+// A drag of every item of the project along its own face, planned as on every mouse move.
+void PlanDragOfEverything(benchmark::State& state)
+{
+    Scene scene(int(state.range(0)));
+    scene.model.ClearSelection();
+    for (const tagTL_FACE_DATA& face : scene.model.Faces()) {
+        for (const tagTL_FACE_ITEM_DATA& item : face.Items)
+            scene.model.AddToSelection(item);
+    }
+    const tagTL_FACE_ITEM_DATA& grabbed = scene.model.Faces()[1].Items[size_t(state.range(0) / 32)];
+    const TlItemRef held { grabbed.FaceNo, grabbed.Start };
+    const int64_t x = scene.model.Viewport().TimeToX(grabbed.Start) + 5;
+    const int y = 20 + 40 * (1 - scene.model.FirstRow()) + 20; // the grabbed item's row
+    int step = 0;
+    for (auto _ : state) {
+        const TlItemDragPlan plan = scene.model.PlanItemDrag(2, int(x) + step++ % 50, y, 5, held);
+        if (!plan.valid)
+            state.SkipWithError("the drag found no place");
+        benchmark::DoNotOptimize(plan.placements.data());
+    }
+}
+BENCHMARK(PlanDragOfEverything)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

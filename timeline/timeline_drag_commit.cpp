@@ -26,18 +26,28 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
     tagTL_FACE_ITEM_DATA& item,
     bool skipSelected,
     bool trimToFit,
-    bool snap) const
+    bool snap,
+    const SelectedKeys* selected) const
 {
     if (face.Lock == 1 || start < 0 || item.PlayTime <= 0)
         return 0;
     const int64_t s = start;
     const int64_t length = item.PlayTime;
     for (const tagTL_FACE_ITEM_DATA& other : face.Items) {
-        if (skipSelected && (SameItemKey(other, item) || IsItemSelected(other.FaceNo, other.Start)))
-            continue;
         const int64_t es = other.Start;
         const int64_t ee = ItemEnd(other);
-        if ((s <= es && s + length >= ee) || (s < es && es < s + length)) {
+        const bool runsInto = (s <= es && s + length >= ee) || (s < es && es < s + length);
+        const bool inside = es <= s && s + length <= ee;
+        const bool runsPast = es <= s && s < ee && ee < s + length;
+        if (!runsInto && !inside && !runsPast)
+            continue;
+        // Only an item in the way is looked up in the selection: drags plan with thousands.
+        if (skipSelected
+            && (SameItemKey(other, item)
+                || (selected ? selected->contains(SelectedKey(other))
+                             : IsItemSelected(other.FaceNo, other.Start))))
+            continue;
+        if (runsInto) {
             // It would run into the other item: only a shortened item fits, and only when the
             // shortened one meets nothing else.
             if (!trimToFit || es - s <= 0)
@@ -45,20 +55,20 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
             tagTL_FACE_ITEM_DATA trimmed = item;
             trimmed.PlayTime = int32_t(es - s);
             int32_t trimmedStart = start;
-            if (!PlaceItem(face, trimmedStart, trimmed, skipSelected, false, false))
+            if (!PlaceItem(face, trimmedStart, trimmed, skipSelected, false, false, selected))
                 return 0;
             item = trimmed;
             return 1;
         }
-        if (es <= s && s + length <= ee)
+        if (inside)
             return 0; // inside the other item
-        if (es <= s && s < ee && ee < s + length) {
+        if (runsPast) {
             // It starts inside the other item and runs past its end: it may start at that end.
             if (!snap || ee >= m_projectLength)
                 return 0;
             int32_t after = int32_t(ee);
             tagTL_FACE_ITEM_DATA moved = item;
-            if (!PlaceItem(face, after, moved, skipSelected, false, snap))
+            if (!PlaceItem(face, after, moved, skipSelected, false, snap, selected))
                 return 0;
             start = after;
             return 1;
@@ -108,6 +118,10 @@ TlItemDragPlan CTimeLineModel::PlanItemDrag(
             return shift > 0 ? a.Start > b.Start : a.Start < b.Start;
         });
 
+    SelectedKeys selected;
+    selected.reserve(qsizetype(m_selection.size()));
+    for (const tagTL_FACE_ITEM_DATA& item : m_selection)
+        selected.insert(SelectedKey(item));
     std::set<std::pair<int32_t, int32_t>> targets;
     for (const tagTL_FACE_ITEM_DATA& item : work) {
         if (link && !(item.FaceNo == grabbed.faceNo && item.Start == grabbed.start))
@@ -130,7 +144,8 @@ TlItemDragPlan CTimeLineModel::PlanItemDrag(
         }
         // A copy or a LINK lies beside the items that stay: the selected ones are obstacles too.
         tagTL_FACE_ITEM_DATA placed = link ? placement.source : item;
-        if (!PlaceItem(face, placement.start, placed, mouseState == TL_MOUSE_ITEM_MOVE, false, !link))
+        if (!PlaceItem(
+                face, placement.start, placed, mouseState == TL_MOUSE_ITEM_MOVE, false, !link, &selected))
             return plan;
         // Two items brought to one start (held at 0, or moved behind the same item) refuse all.
         if (!targets.insert({ placement.faceNo, placement.start }).second)

@@ -12,6 +12,7 @@
 #include "timeline/timeline_owner.h"
 #include "timeline/timeline_scroll_bar.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -259,6 +260,16 @@ public:
 
     // ---- Selection ----------------------------------------------------------------------------
     const std::vector<tagTL_FACE_ITEM_DATA>& Selection() const { return m_selection; }
+    // Items by key (face number and start) in one number, for lookups among many.
+    using SelectedKeys = QSet<quint64>;
+    static quint64 SelectedKey(int32_t faceNo, int32_t start)
+    {
+        return (quint64(quint32(faceNo)) << 32) | quint32(start);
+    }
+    static quint64 SelectedKey(const tagTL_FACE_ITEM_DATA& item)
+    {
+        return SelectedKey(item.FaceNo, item.Start);
+    }
     void ClearSelection();
     void AddToSelection(const tagTL_FACE_ITEM_DATA& item);
     void RemoveFromSelection(int32_t faceNo, int32_t start);
@@ -518,7 +529,8 @@ private:
         tagTL_FACE_ITEM_DATA& item,
         bool skipSelected,
         bool trimToFit,
-        bool snap) const;
+        bool snap,
+        const SelectedKeys* selected = nullptr) const;
     // The frame of the commands on the selected items: refused (false) when nothing is selected
     // or, unless the command skips them itself, a selected item lies on a locked face; else opens
     // the change group (and the wait window for two or more items).

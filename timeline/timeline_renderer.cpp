@@ -247,7 +247,7 @@ void CTimeLineRenderer::PaintRest(QPainter& painter,
     // The rows look up every item they draw in the selection.
     c.selected.reserve(qsizetype(model.Selection().size()));
     for (const tagTL_FACE_ITEM_DATA& item : model.Selection())
-        c.selected.insert(ItemKey(item.FaceNo, item.Start));
+        c.selected.insert(CTimeLineModel::SelectedKey(item));
     painter.save();
     painter.setClipRect(exposed);
     painter.fillRect(exposed, c.Colour(COLOR_TIMELINE_BK));
@@ -474,7 +474,7 @@ void CTimeLineRenderer::DrawFaceItems(
     const bool movingSelected = c.drag.mouseState == TL_MOUSE_ITEM_MOVE;
     for (auto it = first; it != items.end() && it->Start <= exposedEnd; ++it) {
         const tagTL_FACE_ITEM_DATA& item = *it;
-        const bool selected = c.selected.contains(ItemKey(item.FaceNo, item.Start));
+        const bool selected = c.selected.contains(CTimeLineModel::SelectedKey(item));
         // Moved items show only as ghosts while they are dragged.
         if (movingSelected && selected)
             continue;

@@ -82,12 +82,6 @@ int KindSlot(const tagTL_FACE_ITEM_DATA& item);
 // The kind an item shows: its own, or a LINK's linked kind.
 int32_t ShownKind(const tagTL_FACE_ITEM_DATA& item);
 
-// A selected item's key, for quick lookups while painting.
-inline quint64 ItemKey(int32_t faceNo, int32_t start)
-{
-    return (quint64(quint32(faceNo)) << 32) | quint32(start);
-}
-
 // Lines and outlines exactly on pixels, as the control's drawing lays them out: a vertical line
 // covers y1 .. y2 - 1, an outline every pixel of the rectangle's edges including right and bottom.
 void VLine(QPainter& painter, int x, int y1, int y2, const QColor& colour);
@@ -110,7 +104,7 @@ struct CTimeLineRenderer::Context {
     qreal devicePixelRatio = 1.0;
     TlRect client;
     TlRect firstTrack;
-    QSet<quint64> selected; // filled for the rows only
+    CTimeLineModel::SelectedKeys selected; // filled for the rows only
 
     QColor Colour(int index) const;
     const QImage& Image(int slot) const;

@@ -2,6 +2,7 @@
 #include "itempanel/effect_ini.h"
 #include "tests/fixtures/scripted_dialog_service.h"
 #include "tests/fixtures/temp_folder.h"
+#include "tests/project/media_fixtures.h"
 #include "tests/timeline/timeline_fixtures.h"
 #include "tests/timeline/timeline_scene.h"
 #include "timeline/time_line.h"
@@ -410,8 +411,11 @@ TEST_F(TimeLineOnScreenTest, DroppedFilesBecomeItemsOnTheRowUnderThePointer)
     picture.fill(Qt::green);
     const QString path = project.FilePath(QStringLiteral("green.png"));
     ASSERT_TRUE(picture.save(path));
+    const QString movie = project.FilePath(QStringLiteral("ramp.mov"));
+    ASSERT_TRUE(media_fixtures::MakeGreyRampMovie(
+        movie, QStringLiteral("30"), 60, { "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "600" }));
     QMimeData files;
-    files.setUrls({ QUrl::fromLocalFile(path), QUrl::fromLocalFile(path) });
+    files.setUrls({ QUrl::fromLocalFile(path), QUrl::fromLocalFile(movie) });
 
     QDragEnterEvent enter(P(1000, 1), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&timeline, &enter);
@@ -430,9 +434,12 @@ TEST_F(TimeLineOnScreenTest, DroppedFilesBecomeItemsOnTheRowUnderThePointer)
     EXPECT_EQ(owner.Log(),
         (QStringList { QStringLiteral("WAIT_BEGIN"), QStringLiteral("ITEM_ADDED 2@1000"),
             QStringLiteral("ITEM_ADDED 2@1500"), QStringLiteral("WAIT_END") }));
-    // The thumbnail written for it is drawn in its box.
+    // The thumbnails written for them are drawn in their boxes: the picture, and the movie's
+    // middle frame (frame 30 of its grey ramp) in the part of its box that its 2 s show.
     const QImage image = Grab();
     EXPECT_TRUE(Near(image.pixelColor(181 + 30, 62 + 15), QColor(0, 255, 0), 12));
+    const int grey = media_fixtures::GreyOfFrame(30);
+    EXPECT_TRUE(Near(image.pixelColor(231 + 17, 62 + 15), QColor(grey, grey, grey), 6));
 }
 
 TEST_F(TimeLineOnScreenTest, AThumbnailIsDrawnAgainWhenItsFileChanges)
@@ -517,7 +524,8 @@ TEST_F(TimeLineOnScreenTest, ShowcaseAsDelivered)
     const auto grabDuring = [&](const char* name) {
         const QImage during = Grab();
         if (const QByteArray path = qgetenv("KALEIDRA_TIMELINE_GRAB"); !path.isEmpty())
-            during.save(QString::fromLocal8Bit(path).replace(QStringLiteral(".png"), QString::fromLatin1(name)));
+            during.save(
+                QString::fromLocal8Bit(path).replace(QStringLiteral(".png"), QString::fromLatin1(name)));
         return during;
     };
     Mouse(QEvent::MouseMove, P(3000, 2), Qt::NoButton);
@@ -528,7 +536,8 @@ TEST_F(TimeLineOnScreenTest, ShowcaseAsDelivered)
     // Grabbed 180 pixels into the item: it would start at 4700 on face 6.
     EXPECT_NE(moving.pixelColor(P(6500, 5).x(), 254), image.pixelColor(P(6500, 5).x(), 254)) << "its ghost";
     EXPECT_EQ(moving.pixelColor(P(6500, 5).x(), 262), image.pixelColor(P(6500, 5).x(), 262));
-    EXPECT_NE(moving.pixelColor(P(3000, 2).x(), 134), image.pixelColor(P(3000, 2).x(), 134)) << "gone from face 3";
+    EXPECT_NE(moving.pixelColor(P(3000, 2).x(), 134), image.pixelColor(P(3000, 2).x(), 134))
+        << "gone from face 3";
     Mouse(QEvent::MouseButtonRelease, P(6500, 5));
     EXPECT_TRUE(owner.Log().contains(QStringLiteral("ITEM_MOVED 3@1200>6@4700")));
 
