@@ -1,12 +1,15 @@
 # Every outside library the programs use, found once for all folders.
-find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Svg Test)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Core Gui Widgets Network Svg Test OpenGL OpenGLWidgets Multimedia)
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 find_package(pugixml REQUIRED)
 
+# Finding, minimising and raising the viewer's window on an X11 desktop.
+pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)
 pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
 pkg_check_modules(FFMPEG REQUIRED IMPORTED_TARGET libavformat libavcodec libswscale libavutil)
+pkg_check_modules(SWRESAMPLE REQUIRED IMPORTED_TARGET libswresample)
 
 # OpenCV comes as Debian's split packages, which ship no CMake package of their own.
 find_path(OPENCV_INCLUDE_DIR opencv2/core.hpp PATH_SUFFIXES opencv4)

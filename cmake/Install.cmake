@@ -12,6 +12,7 @@ set(KALEIDRA_INSTALLED_PROGRAMS
   KaleidraRemote
   updater
   uninstaller
+  Luxviewer
 )
 
 # Appends to `out` every shared library of this build that `target` links, directly or through

@@ -1,18 +1,17 @@
 #pragma once
 
-#include <QObject>
-#include <QString>
+#include "core/document.h"
+
 #include <QWidget>
 #include <functional>
 #include <memory>
 
 class CMainFrame;
 
-// What the editor's single-document template creates at start-up: the document, the view in
-// the main frame, and the opening of a file named on the command line.
+// What the editor's single-document template creates at start-up: the document, which takes a
+// path named on the command line, then the view in the main frame. A view that cannot be set up
+// is null, and the start-up ends.
 struct CSingleDocTemplate {
-    std::function<std::unique_ptr<QObject>()> createDocument;
-    std::function<QWidget*(CMainFrame& frame, QObject& document)> createView;
-    // false ends the start-up.
-    std::function<bool(QObject& document, const QString& path)> openDocumentFile;
+    std::function<std::unique_ptr<CDocument>()> createDocument;
+    std::function<QWidget*(CMainFrame& frame, CDocument& document)> createView;
 };

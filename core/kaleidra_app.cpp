@@ -110,7 +110,7 @@ bool CKaleidraApp::InitInstance(const QStringList& arguments)
     QObject::connect(m_terminationSignals.get(), &platform::CTerminationSignals::TerminationRequested,
         m_mainFrame.get(), [frame = m_mainFrame.get()](int signalNumber) {
             qCInfo(lcKaleidraStart) << "closing on signal" << signalNumber;
-            frame->close();
+            frame->CloseOnSignal();
         });
 
     // Second starts find the editor only once its window is there.
@@ -130,14 +130,16 @@ bool CKaleidraApp::ProcessShellCommand(const QStringList& arguments)
     m_document = m_docTemplate.createDocument();
     if (!m_document)
         return false;
+    // The document knows the path before the view's first update, which opens it.
+    if (!arguments.isEmpty() && !m_document->OnOpenDocument(arguments.front()))
+        return false;
     m_mainFrame = std::make_unique<CMainFrame>(&m_bootParamMemory);
+    m_mainFrame->SetDocument(m_document.get());
+    m_mainFrame->OnCreate();
     QWidget* view = m_docTemplate.createView(*m_mainFrame, *m_document);
     if (!view)
         return false;
     m_mainFrame->SetActiveView(view);
-    if (!arguments.isEmpty() && m_docTemplate.openDocumentFile
-        && !m_docTemplate.openDocumentFile(*m_document, arguments.front()))
-        return false;
     return true;
 }
 

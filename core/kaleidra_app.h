@@ -95,7 +95,7 @@ public:
     CMemMapped& BootParamMemory() { return m_bootParamMemory; }
     CMainFrame* MainFrame() const { return m_mainFrame.get(); }
     CContextMenuManager& ContextMenuManager() const { return *m_contextMenus; }
-    QObject* Document() const { return m_document.get(); }
+    CDocument* Document() const { return m_document.get(); }
 
 private:
     bool ProcessShellCommand(const QStringList& arguments);
@@ -110,7 +110,7 @@ private:
     std::unique_ptr<CSkinIni> m_skin;
     std::unique_ptr<CLanguageData> m_language;
     std::unique_ptr<CMessageCatalog> m_messages;
-    std::unique_ptr<QObject> m_document;
+    std::unique_ptr<CDocument> m_document;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::vector<tagCKD_DISPLAY_DEVICE> m_displayDevices;
     QString m_appName = QString::fromUtf16(kAppName);

@@ -1,8 +1,16 @@
 #include "core/main_frame.h"
 
 #include "core/boot_param.h"
+#include "core/document.h"
+#include "core/frame_view.h"
 #include "core/message_box.h"
+#include "core/product_picture.h"
+#include "core/skin_ini.h"
+#include "core/splash_wnd.h"
+#include "platform/x11_windows.h"
 
+#include <QCloseEvent>
+#include <QEvent>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcKaleidraInstance, "kaleidra.instance")
@@ -14,15 +22,23 @@ CMainFrame::CMainFrame(CMemMapped* bootMemory, QWidget* parent)
     setWindowTitle(QString::fromUtf16(kKaleidraCaption));
 }
 
+void CMainFrame::OnCreate()
+{
+    const CSkinIni* skin = ApplicationSkin();
+    CSplashWnd::EnableSplashScreen(true);
+    CSplashWnd::ShowSplashScreen(this, skin ? skin->GetSplashImage() : QString(), 0);
+}
+
 void CMainFrame::SetActiveView(QWidget* view)
 {
     m_activeView = view;
+    m_frameView = dynamic_cast<CFrameView*>(view);
     setCentralWidget(view);
 }
 
 int CMainFrame::OnBootParam()
 {
-    if (!m_activeView)
+    if (!m_activeView || (m_frameView && !m_frameView->HasCompletedFirstUpdate()))
         return -1;
     if (!m_bootMemory)
         return 0;
@@ -33,6 +49,53 @@ int CMainFrame::OnBootParam()
     qCInfo(lcKaleidraInstance).noquote() << "project path handed over:" << *path;
     emit ProjectPathHandedOver(*path);
     return 0;
+}
+
+void CMainFrame::OnViewReady()
+{
+    OnBootParam();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !m_frameView || !m_frameView->HasCompletedFirstUpdate())
+        return;
+    const pid_t viewer = m_frameView->ViewerProcessId();
+    if (viewer <= 0)
+        return;
+    const Qt::WindowStates state = windowState();
+    const bool minimised = state.testFlag(Qt::WindowMinimized);
+    // Maximising leaves the viewer alone; only minimising and coming back to normal count.
+    if (!minimised && state.testFlag(Qt::WindowMaximized))
+        return;
+    const platform::NativeWindowId window = platform::FindTopLevelWindowOfProcess(viewer);
+    if (!window)
+        return;
+    if (minimised)
+        platform::MinimizeWindow(window);
+    else
+        platform::RestoreWindow(window);
+}
+
+void CMainFrame::CloseOnSignal()
+{
+    m_closingOnSignal = true;
+    close();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (m_document) {
+        // A logout or a stop request is not held up by a question nobody may be there to answer.
+        if (m_closingOnSignal) {
+            m_document->CloseWithoutQuestion();
+        } else if (!m_document->SaveModified()) {
+            event->ignore();
+            return;
+        }
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void CMainFrame::BringToFront()

@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+class CDocument;
+class CFrameView;
 class CMemMapped;
 
 // Messages a second start sends to the running editor.
@@ -19,19 +21,36 @@ public:
     // be mapped.
     explicit CMainFrame(CMemMapped* bootMemory, QWidget* parent = nullptr);
 
-    // The view shown in the frame; the frame takes ownership.
+    // After the frame is made: shows the splash over it.
+    void OnCreate();
+    // The document whose closing question runs before the frame closes.
+    void SetDocument(CDocument* document) { m_document = document; }
+
+    // The view shown in the frame; the frame takes ownership. A view that implements
+    // CFrameView tells the frame when it is set up and which viewer it runs.
     void SetActiveView(QWidget* view);
     QWidget* ActiveView() const { return m_activeView; }
 
-    // Takes the handed-over path: -1 without an active view (the path keeps waiting), else 0.
-    // A waiting path is passed on with ProjectPathHandedOver and the block is freed.
+    // Takes the handed-over path: -1 without an active view, or while the view has not been
+    // set up (the path keeps waiting), else 0. A waiting path is passed on with
+    // ProjectPathHandedOver and the block is freed.
     int OnBootParam();
+    // The view has completed its first update: a path handed over before then is taken now.
+    void OnViewReady();
+    // Closes for a termination signal: the document closes without its question.
+    void CloseOnSignal();
     void BringToFront();
     // Dispatches a message of a second start.
     void OnInstanceMessage(quint32 message);
 
     // The last path handed over by a second start.
     QString LastHandedOverPath() const { return m_lastHandedOverPath; }
+
+protected:
+    // Minimising and restoring the editor minimise and restore the viewer's window with it.
+    void changeEvent(QEvent* event) override;
+    // The document's closing question decides whether the editor closes.
+    void closeEvent(QCloseEvent* event) override;
 
 signals:
     // The view opens the project (asking about the open one first).
@@ -40,5 +59,8 @@ signals:
 private:
     CMemMapped* m_bootMemory = nullptr;
     QWidget* m_activeView = nullptr;
+    CFrameView* m_frameView = nullptr;
+    CDocument* m_document = nullptr;
+    bool m_closingOnSignal = false;
     QString m_lastHandedOverPath;
 };

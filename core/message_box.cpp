@@ -19,4 +19,7 @@ int KaleidraMessageBox(const QString& text, unsigned type)
     return platform::DialogService().MessageBox(text, QString::fromUtf16(kKaleidraCaption), type);
 }
 
-void SetKaleidraMessageBoxHandler(KaleidraMessageBoxHandler handler) { Handler() = std::move(handler); }
+void SetKaleidraMessageBoxHandler(KaleidraMessageBoxHandler handler)
+{
+    Handler() = std::move(handler);
+}

@@ -4,6 +4,11 @@
 
 #include <algorithm>
 
+QString PmParamBlockName()
+{
+    return QString::fromUtf16(kPmParamBlockName) + qEnvironmentVariable("KALEIDRA_INSTANCE_SUFFIX");
+}
+
 QString ReadPmText(std::span<const char16_t> cell)
 {
     const auto end = std::find(cell.begin(), cell.end(), u'\0');

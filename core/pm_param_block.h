@@ -14,6 +14,9 @@
 // reader sees the flag (acquire), reads the area or writes its answer, then clears the flag. The
 // flags and the viewer's playback time are only ever accessed through platform/shared_flag.h.
 inline constexpr char16_t kPmParamBlockName[] = u"MEMMAP_PM_PARAM";
+// The block's name as both programs map it: kPmParamBlockName followed by the instance suffix
+// ($KALEIDRA_INSTANCE_SUFFIX, empty normally), so that tests running side by side keep apart.
+QString PmParamBlockName();
 
 inline constexpr int kPmCellChars = 256; // a text cell, terminator included
 inline constexpr int kPmPathChars = 1024; // a path cell, terminator included

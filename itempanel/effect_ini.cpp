@@ -1,19 +1,15 @@
 #include "itempanel/effect_ini.h"
 
+#include "itempanel/table_file.h"
 #include "platform/number_text.h"
-
-#include <QFileInfo>
 
 namespace {
 
 const QString kEffectSection = QStringLiteral("EFFECT");
 const QString kDirectionSection = QStringLiteral("DIRECTION");
 
-// Key names carry the row number zero-filled to three digits ("No001"; the 1000th row "No1000").
-QString RowKey(const char* name, int row)
-{
-    return QString::asprintf("%s%03d", name, row);
-}
+using itempanel::TableRowKey;
+
 QString DirectionKey(int set, int index)
 {
     return QString::asprintf("DIR_%03d_%03d", set, index);
@@ -52,17 +48,8 @@ bool CEffectIni::Load(const std::optional<QString>& path)
     m_rows.clear();
     m_directionSets.clear();
 
-    if (!path) {
-        m_lastError = m_errorTexts[kErrorNoFile];
-        return false;
-    }
-    const QFileInfo info(*path);
-    if (path->isEmpty() || !info.exists()) {
-        m_lastError = m_errorTexts[kErrorMissing] + u'\n' + *path;
-        return false;
-    }
-    if (info.isDir()) {
-        m_lastError = m_errorTexts[kErrorFolder] + u'\n' + *path;
+    if (const auto error = itempanel::TablePathError(path, m_errorTexts)) {
+        m_lastError = *error;
         return false;
     }
     m_filePath = *path;
@@ -92,19 +79,19 @@ QString CEffectIni::ReadString(const QString& section, const QString& key) const
 void CEffectIni::ReadRows()
 {
     for (int row = 1; row <= kMaxRows; ++row) {
-        if (Text(kEffectSection, RowKey("No", row)).isEmpty())
+        if (Text(kEffectSection, TableRowKey("No", row)).isEmpty())
             break;
         tagCEF_EFFECT_TABLE effect;
-        effect.No = ReadInt(RowKey("No", row));
-        effect.Name = Text(kEffectSection, RowKey("Name", row));
-        effect.IN = ReadInt(RowKey("IN", row));
-        effect.OUT = ReadInt(RowKey("OUT", row));
-        effect.TIME = ReadInt(RowKey("TIME", row));
-        effect.DIR = ReadInt(RowKey("DIR", row));
-        effect.MODE_IMAGE = ReadInt(RowKey("MODE_IMAGE", row));
-        effect.MODE_CAMERA = ReadInt(RowKey("MODE_CAMERA", row));
-        effect.MODE_MOVIE = ReadInt(RowKey("MODE_MOVIE", row));
-        effect.MODE_SOUND = ReadInt(RowKey("MODE_SOUND", row));
+        effect.No = ReadInt(TableRowKey("No", row));
+        effect.Name = Text(kEffectSection, TableRowKey("Name", row));
+        effect.IN = ReadInt(TableRowKey("IN", row));
+        effect.OUT = ReadInt(TableRowKey("OUT", row));
+        effect.TIME = ReadInt(TableRowKey("TIME", row));
+        effect.DIR = ReadInt(TableRowKey("DIR", row));
+        effect.MODE_IMAGE = ReadInt(TableRowKey("MODE_IMAGE", row));
+        effect.MODE_CAMERA = ReadInt(TableRowKey("MODE_CAMERA", row));
+        effect.MODE_MOVIE = ReadInt(TableRowKey("MODE_MOVIE", row));
+        effect.MODE_SOUND = ReadInt(TableRowKey("MODE_SOUND", row));
         m_rows.push_back(effect);
     }
 }

@@ -130,15 +130,28 @@ bool CKaleidraDoc::SaveModified()
             m_view->SetClosing(false);
         return false;
     }
-    if (m_view) {
-        m_view->CloseViewer();
-        if (m_view->HasCompletedFirstUpdate()) {
-            m_view->SaveWindowPositions();
-            m_view->SaveHistory();
-        }
-        m_view->SetClosing(false);
-    }
+    CloseView();
     return true;
+}
+
+void CKaleidraDoc::CloseWithoutQuestion()
+{
+    if (!m_view)
+        return;
+    m_view->SetClosing(true);
+    CloseView();
+}
+
+void CKaleidraDoc::CloseView()
+{
+    if (!m_view)
+        return;
+    m_view->CloseViewer();
+    if (m_view->HasCompletedFirstUpdate()) {
+        m_view->SaveWindowPositions();
+        m_view->SaveHistory();
+    }
+    m_view->SetClosing(false);
 }
 
 bool CKaleidraDoc::OnOpenDocument(const QString& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/document.h"
 #include "platform/mem_mapped.h"
 #include "project/camera_setting_data.h"
 #include "project/project_folder_store.h"
@@ -18,7 +19,7 @@ class DocumentView;
 // The editor's one document: the application settings of "Kaleidra.ini", the folders the
 // editor works with, the project stores of channels 1 to 3 and the mapping of the viewer
 // channel. The project files themselves are written by the stores.
-class CKaleidraDoc : public QObject {
+class CKaleidraDoc : public CDocument {
     Q_OBJECT
 public:
     static constexpr int kFrameColorCount = 10;
@@ -76,10 +77,11 @@ public:
     void* GetViewerBlock() const { return m_viewerBlock; }
 
     // The question before the editor closes. False keeps the editor running.
-    bool SaveModified();
+    bool SaveModified() override;
+    void CloseWithoutQuestion() override;
     bool OnNewDocument() { return true; }
     // A project path named on the command line; the view opens it after its set-up.
-    bool OnOpenDocument(const QString& path);
+    bool OnOpenDocument(const QString& path) override;
 
     // Settings of the file, each with its value before the file is read.
     std::array<int32_t, kFrameColorCount> FrameColorR;
@@ -108,6 +110,9 @@ public:
 
 private:
     CMessageCatalog& Messages();
+    // What a confirmed close does to the view: the viewer ended, positions and recent projects
+    // stored, the closing flag cleared.
+    void CloseView();
     QString CameraDefaultName() const;
     QString ErrorText(int messageId, const QString& path);
 

@@ -1,7 +1,8 @@
 #include "app/kaleidra/default_tables.h"
-#include "app/kaleidra/shell_document_view.h"
 #include "core/kaleidra_app.h"
 #include "core/main_frame.h"
+#include "view/kaleidra_doc.h"
+#include "view/kaleidra_view.h"
 
 #include "platform/known_folders.h"
 #include "platform/qt_dialog_service.h"
@@ -23,21 +24,32 @@ int main(int argc, char** argv)
         qWarning("Kaleidra: the default table was not installed: %s", qUtf8Printable(problem));
 
     CKaleidraApp app;
+    CKaleidraDoc* document = nullptr;
+    bool viewEndedStart = false;
     app.SetDocumentTemplate({
-        [] { return std::make_unique<CShellDocument>(); },
-        [](CMainFrame& frame, QObject& document) -> QWidget* {
-            return new CShellView(frame, static_cast<CShellDocument&>(document));
+        [&document] {
+            auto made = std::make_unique<CKaleidraDoc>();
+            document = made.get();
+            return made;
         },
-        [](QObject& document, const QString& path) {
-            return static_cast<CShellDocument&>(document).OpenDocumentFile(path);
+        [&document, &viewEndedStart](CMainFrame& frame, CDocument&) -> QWidget* {
+            auto* view = new CKaleidraView(frame, *document);
+            frame.SetActiveView(view);
+            if (!view->OnInitialUpdate()) {
+                // The view told the user why (settings or shared block missing).
+                viewEndedStart = true;
+                return nullptr;
+            }
+            return view;
         },
     });
 
     const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (!app.InitInstance(arguments)) {
         const int exitCode = app.ExitInstance();
-        // A second start that found the running editor ends normally; a failed start does not.
-        return app.IsSecondStart() ? exitCode : 1;
+        // A second start that found the running editor ends normally, and so does a start the
+        // view ended after saying why; any other failed start does not.
+        return app.IsSecondStart() || viewEndedStart ? exitCode : 1;
     }
     const int loopResult = qtApp.exec();
     const int exitCode = app.ExitInstance();

@@ -99,10 +99,14 @@ protected:
         m_environment = QProcessEnvironment::systemEnvironment();
         m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         m_environment.insert(QStringLiteral("KALEIDRA_INSTANCE_SUFFIX"), QString::fromLatin1(suffix));
-        m_environment.insert(
-            QStringLiteral("KALEIDRA_PROGRAM_DIR"), m_folder.MakeFolder(QStringLiteral("program")));
+        // The editor's own folder with the data it reads: the wait window's pictures among them.
+        m_environment.insert(QStringLiteral("KALEIDRA_PROGRAM_DIR"),
+            QFileInfo(QStringLiteral(KALEIDRA_EDITOR_PROGRAM)).absolutePath());
         m_environment.insert(
             QStringLiteral("KALEIDRA_COMMON_APPDATA"), m_folder.MakeFolder(QStringLiteral("common")));
+        // The editor does not start without its settings file.
+        m_folder.WriteFile(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Kaleidra.ini"),
+            "[SYSTEM]\nWorkFolder=" + m_folder.MakeFolder(QStringLiteral("work")).toUtf8() + "\n");
         m_environment.insert(
             QStringLiteral("KALEIDRA_DOCUMENTS_DIR"), m_folder.MakeFolder(QStringLiteral("documents")));
         m_environment.insert(

@@ -134,14 +134,29 @@ namespace {
 struct CTestTemplate {
     QString openedPath;
     bool openSucceeds = true;
+
+    class CTestDocument final : public CDocument {
+    public:
+        explicit CTestDocument(CTestTemplate& owner)
+            : m_owner(owner)
+        {
+        }
+        bool OnOpenDocument(const QString& path) override
+        {
+            m_owner.openedPath = path;
+            return m_owner.openSucceeds;
+        }
+        bool SaveModified() override { return true; }
+        void CloseWithoutQuestion() override { }
+
+    private:
+        CTestTemplate& m_owner;
+    };
+
     CSingleDocTemplate Make()
     {
-        return { [] { return std::make_unique<QObject>(); },
-            [](CMainFrame&, QObject&) -> QWidget* { return new QWidget; },
-            [this](QObject&, const QString& path) {
-                openedPath = path;
-                return openSucceeds;
-            } };
+        return { [this] { return std::make_unique<CTestDocument>(*this); },
+            [](CMainFrame&, CDocument&) -> QWidget* { return new QWidget; } };
     }
 };
 

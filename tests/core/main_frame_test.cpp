@@ -2,7 +2,10 @@
 #include "tests/core/qstring_printer.h"
 
 #include "core/boot_param.h"
+#include "core/frame_view.h"
+#include "platform/x11_windows.h"
 #include "tests/core/mapped_boot_block.h"
+#include "tests/fixtures/x_test_client.h"
 
 #include <QSignalSpy>
 #include <cstring>
@@ -72,4 +75,74 @@ TEST(MainFrame, InstanceMessagesReachTheirHandlers)
     frame.OnInstanceMessage(kBringToFrontMessage);
     EXPECT_EQ(handedOver.size(), 1);
     EXPECT_FALSE(frame.isMinimized());
+}
+
+namespace {
+
+// A view that is set up only when the test says so.
+class CFakeFrameView final : public QWidget, public CFrameView {
+public:
+    bool HasCompletedFirstUpdate() const override { return ready; }
+    pid_t ViewerProcessId() const override { return viewerPid; }
+    bool ready = false;
+    pid_t viewerPid = 0;
+};
+
+} // namespace
+
+TEST(MainFrame, AHandOverBeforeTheViewIsSetUpWaitsForIt)
+{
+    CMappedBootBlock mapped;
+    ASSERT_NE(mapped.block, nullptr);
+    ASSERT_EQ(WriteBootParam(mapped.memory, QStringLiteral("/shows/early.kdp")), BootParamWrite::Written);
+    CMainFrame frame(&mapped.memory);
+    auto* view = new CFakeFrameView;
+    frame.SetActiveView(view);
+    QSignalSpy handedOver(&frame, &CMainFrame::ProjectPathHandedOver);
+
+    EXPECT_EQ(frame.OnBootParam(), -1);
+    EXPECT_EQ(handedOver.size(), 0);
+    EXPECT_EQ(mapped.block->flag, kBootParamWaiting);
+
+    view->ready = true;
+    frame.OnViewReady();
+    ASSERT_EQ(handedOver.size(), 1);
+    EXPECT_EQ(handedOver.front().front().toString(), QStringLiteral("/shows/early.kdp"));
+    EXPECT_EQ(mapped.block->flag, kBootParamFree);
+    // Nothing waits any more: a second readiness passes nothing on.
+    frame.OnViewReady();
+    EXPECT_EQ(handedOver.size(), 1);
+}
+
+TEST(MainFrameX11, MinimiseAndRestoreAreMirroredOntoTheViewersWindow)
+{
+    if (!qEnvironmentVariableIsSet("KALEIDRA_TEST_X11") || !platform::IsX11Session())
+        GTEST_SKIP() << "no X display of the test's own";
+    CXTestClient manager;
+    if (!manager.BecomeWindowManager())
+        GTEST_SKIP() << "another window manager runs";
+    CXTestClient viewerClient;
+    constexpr uint32_t kViewerPid = 3999101;
+    const xcb_window_t viewerWindow = viewerClient.MakeWindow(kViewerPid, false);
+    // Without a manager mapping it the window is not shown; mark it minimised, as a manager would.
+    const uint32_t iconic[2] = { 3, 0 };
+    xcb_change_property(viewerClient.connection(), XCB_PROP_MODE_REPLACE, viewerWindow,
+        viewerClient.Atom("WM_STATE"), viewerClient.Atom("WM_STATE"), 32, 2, iconic);
+    viewerClient.Sync();
+
+    CMainFrame frame(nullptr);
+    auto* view = new CFakeFrameView;
+    view->viewerPid = kViewerPid;
+    frame.SetActiveView(view);
+    frame.show();
+
+    frame.showMinimized();
+    EXPECT_FALSE(manager.WaitForClientMessage(viewerWindow, "WM_CHANGE_STATE", 3, 200))
+        << "not before the view is set up";
+    view->ready = true;
+    frame.showNormal();
+    frame.showMinimized();
+    EXPECT_TRUE(manager.WaitForClientMessage(viewerWindow, "WM_CHANGE_STATE", 3));
+    frame.showNormal();
+    EXPECT_TRUE(manager.WaitForMapRequest(viewerWindow));
 }

@@ -1,5 +1,6 @@
 #include "itempanel/effect_ini.h"
 #include "tests/fixtures/temp_folder.h"
+#include "tests/itempanel/panel_fixtures.h"
 
 #include <QStringList>
 #include <functional>
@@ -57,18 +58,7 @@ const QString kSampleFile = QStringLiteral("[EFFECT]\r\n")
 
 TEST_F(EffectIniTest, ReadsRowsFlagsAndDirectionSetsInEveryEncodingOfTheFile)
 {
-    struct Case {
-        const char* name;
-        std::function<QByteArray(const QString&)> encode;
-    };
-    const Case cases[] = {
-        { "UTF-16LE with BOM", Utf16LeWithBom },
-        { "UTF-16BE with BOM", Utf16BeWithBom },
-        { "UTF-8 with BOM", Utf8WithBom },
-        { "UTF-8", [](const QString& text) { return text.toUtf8(); } },
-        { "CP932", Cp932 },
-    };
-    for (const Case& c : cases) {
+    for (const panel_fixtures::DataFileEncoding& c : panel_fixtures::DataFileEncodings()) {
         SCOPED_TRACE(c.name);
         const QString path = m_folder.WriteFile(QStringLiteral("Effect.ini"), c.encode(kSampleFile));
         CEffectIni table;

@@ -20,7 +20,7 @@ namespace {
 const QString kSourceDir = QStringLiteral(KALEIDRA_SOURCE_DIR);
 const QString kBuildDir = QStringLiteral(KALEIDRA_BUILD_DIR);
 const QStringList kPrograms = { QStringLiteral("Kaleidra"), QStringLiteral("KaleidraRemote"),
-    QStringLiteral("updater"), QStringLiteral("uninstaller") };
+    QStringLiteral("updater"), QStringLiteral("uninstaller"), QStringLiteral("Luxviewer") };
 
 QString VersionOf(const QString& path)
 {

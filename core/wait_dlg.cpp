@@ -1,0 +1,73 @@
+#include "core/wait_dlg.h"
+
+#include "core/message_box.h"
+#include "core/product_picture.h"
+#include "core/program_data_file.h"
+#include "core/skin_ini.h"
+#include "platform/dialog_service.h"
+#include "platform/paths.h"
+#include "platform/win_color.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+
+namespace {
+
+QImage LoadPicture(const QString& folder, const QString& name, const QString& failureText)
+{
+    const QString path = ProgramDataPath(folder, platform::DataFilePathToLocal(name));
+    QImage picture;
+    if (platform::IsRegularFile(path))
+        picture.load(path);
+    if (picture.isNull())
+        KaleidraMessageBox(failureText + path, platform::MB_OK);
+    return picture;
+}
+
+} // namespace
+
+CWaitDlg::CWaitDlg(QWidget* parent)
+    : QDialog(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setModal(false);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    resize(kDefaultSize);
+}
+
+bool CWaitDlg::LoadImage(const QString& folder, const QString* failureText)
+{
+    m_folder = folder;
+    m_shownPicture = kWaitPicture;
+    const QString failure = failureText ? *failureText : QString::fromUtf16(u"画像の読込みに失敗しました。");
+    const CSkinIni* skin = ApplicationSkin();
+    const CSkinIni defaults;
+    const CSkinIni& names = skin ? *skin : defaults;
+    m_previewStartPicture = LoadPicture(folder, names.GetImgPreviewstartImage(), failure);
+    m_waitPicture = LoadPicture(folder, names.GetImgWaitImage(), failure);
+
+    // Three quarters opaque, the wait picture's size, centred on the desktop, on top.
+    setWindowOpacity(kOpacity);
+    if (!m_waitPicture.isNull())
+        resize(m_waitPicture.size());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    return true;
+}
+
+void CWaitDlg::SetShownPicture(int picture)
+{
+    m_shownPicture = picture == kPreviewStartPicture ? kPreviewStartPicture : kWaitPicture;
+    update();
+}
+
+void CWaitDlg::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const CSkinIni* skin = ApplicationSkin();
+    const uint32_t background = (skin ? *skin : CSkinIni()).GetColor(CSkinIni::COLOR_BACKGROUND);
+    painter.fillRect(rect(), platform::ToQColor(background));
+    const QImage& picture = m_shownPicture == kPreviewStartPicture ? m_previewStartPicture : m_waitPicture;
+    if (!picture.isNull())
+        painter.drawImage(QPoint(0, 0), picture);
+}

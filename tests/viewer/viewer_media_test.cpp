@@ -1,0 +1,314 @@
+// The viewer's media off the drawing thread: movies decoded ahead by sequence time, pictures
+// read by the loader, and the layers of a scene.
+#include "tests/project/media_fixtures.h"
+#include "tests/viewer/editor_side.h"
+#include "tests/viewer/show_project.h"
+#include "viewer/movie_stream.h"
+#include "viewer/picture_loader.h"
+#include "viewer/show_media.h"
+#include "viewer/sound_stream.h"
+#include "viewer/viewer_scene.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using Item = tagTL_FACE_ITEM_DATA;
+
+// The frame number a grey ramp frame shows (luma 16 + 3n).
+int FrameNumber(const VideoFramePtr& frame)
+{
+    if (!frame || frame->format != CVideoFrame::Format::Yuv)
+        return -1;
+    const uint8_t luma = frame->planes[0].data[frame->planes[0].stride * 10 + 10];
+    return (luma - 16 + 1) / 3;
+}
+
+// Asks the stream for the sequence time until the frame for it is decoded.
+VideoFramePtr FrameWhenReady(CMovieStream& stream, int64_t sequenceUs)
+{
+    QDeadlineTimer deadline(10000);
+    stream.Request(sequenceUs);
+    while (!stream.IsReadyFor(sequenceUs) && !deadline.hasExpired()) {
+        QThread::msleep(2);
+        stream.Request(sequenceUs);
+    }
+    EXPECT_TRUE(stream.IsReadyFor(sequenceUs)) << sequenceUs;
+    return stream.FrameFor(sequenceUs);
+}
+
+class MovieStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // 60 frames at 25 a second: frame n begins at 40 ms x n.
+        movie = temp.FilePath("ramp.mp4");
+        ASSERT_TRUE(media_fixtures::MakeGreyRampMovie(
+            movie, "25", 60, { "-c:v", "libx264", "-g", "12", "-pix_fmt", "yuv420p", "-crf", "0" }));
+    }
+    CTempFolder temp;
+    QString movie;
+};
+
+TEST_F(MovieStreamTest, GivesTheFrameOfEachTimeForwardAndBack)
+{
+    CMovieStream stream(movie);
+    ASSERT_TRUE(CEditorSide::WaitUntil([&] { return stream.GetState() != CMovieStream::State::Opening; }));
+    ASSERT_EQ(stream.GetState(), CMovieStream::State::Ready);
+    EXPECT_EQ(stream.DisplaySize(), QSize(64, 48));
+    EXPECT_EQ(stream.DurationUs(), 2'400'000);
+    ItemMediaRange range;
+    range.inUs = 0;
+    range.outUs = stream.DurationUs();
+    stream.SetRange(range);
+    struct Case {
+        int64_t us;
+        int frame;
+    } const cases[] = {
+        { 0, 0 }, { 39'999, 0 }, { 40'000, 1 }, { 1'000'000, 25 }, { 1'010'000, 25 },
+        { 2'000'000, 50 }, // forward within the queue or by a seek
+        { 400'000, 10 }, // back: a new start
+        { 2'399'000, 59 }, { 9'000'000, 59 }, // after the end: the last frame stays
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.us);
+        EXPECT_EQ(FrameNumber(FrameWhenReady(stream, c.us)), c.frame);
+    }
+}
+
+TEST_F(MovieStreamTest, LoopsInsideInAndOutAheadOfTheClock)
+{
+    CMovieStream stream(movie);
+    ASSERT_TRUE(CEditorSide::WaitUntil([&] { return stream.GetState() == CMovieStream::State::Ready; }));
+    Item item = CShowProject::Item(1, 0, 1000, Item::MODE_MOVIE);
+    item.InTime = 40; // frame 10
+    item.OutTime = 80; // frame 20
+    item.PlayMode = 1;
+    const ItemMediaRange range = ItemMediaRange::Of(item, stream.DurationUs());
+    stream.SetRange(range);
+    // Through three laps in steps of 10 ms, as a show plays: each time shows its frame.
+    for (int64_t showUs = 0; showUs < 1'200'000; showUs += 10'000) {
+        const ItemMediaPosition position = MediaPositionAt(item, range, showUs);
+        const int expected = int(position.mediaUs / 40'000);
+        ASSERT_EQ(FrameNumber(FrameWhenReady(stream, position.sequenceUs)), expected) << showUs;
+    }
+    // Decoding is ahead of the clock across the loop.
+    QThread::msleep(200);
+    EXPECT_GT(stream.LeadUs(), 100'000);
+}
+
+// Movies whose indexes make seeking hard: B-frames in a 90 kHz time scale, an NTSC rate whose
+// step does not divide the time scale, a variable rate, Matroska (key frames only in its index),
+// and an index that calls every frame a key frame.
+TEST(MovieStreamKinds, EveryKindShowsTheFrameOfEachTime)
+{
+    CTempFolder temp;
+    using media_fixtures::MakeGreyRampMovie;
+    ASSERT_TRUE(MakeGreyRampMovie(temp.FilePath("ramp25.mp4"), "25", 50,
+        { "-c:v", "libx264", "-qp", "4", "-bf", "2", "-g", "12", "-video_track_timescale", "90000" }));
+    ASSERT_TRUE(MakeGreyRampMovie(temp.FilePath("ntsc90k.mp4"), "30000/1001", 60,
+        { "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "90000" }));
+    ASSERT_TRUE(MakeGreyRampMovie(temp.FilePath("vfr.mov"), "30", 60,
+        { "-vf", "settb=1/600,setpts='floor(N/2)*44+mod(N,2)*24'", "-fps_mode", "passthrough",
+            "-enc_time_base", "1/600", "-c:v", "mpeg4", "-q:v", "1", "-video_track_timescale", "600" }));
+    ASSERT_TRUE(MakeGreyRampMovie(
+        temp.FilePath("keys.mkv"), "25", 50, { "-c:v", "libx264", "-qp", "4", "-bf", "2", "-g", "12" }));
+    QByteArray mp4 = temp.ReadFile("ramp25.mp4");
+    ASSERT_EQ(mp4.count("stss"), 1);
+    temp.WriteFile("false_keys.mp4", mp4.replace("stss", "free"));
+
+    // Where frame n begins, in microseconds.
+    const auto rate = [](int64_t num, int64_t den) {
+        return [num, den](int n) { return int64_t(n) * den * 1'000'000 / num; };
+    };
+    const auto variable = [](int n) { return int64_t((n / 2) * 44 + (n % 2) * 24) * 1'000'000 / 600; };
+    struct Case {
+        const char* file;
+        std::function<int64_t(int)> start;
+        int frames;
+    } const cases[] = {
+        { "ramp25.mp4", rate(25, 1), 50 },
+        { "ntsc90k.mp4", rate(30000, 1001), 60 },
+        { "vfr.mov", variable, 60 },
+        { "keys.mkv", rate(25, 1), 50 },
+        { "false_keys.mp4", rate(25, 1), 50 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        CMovieStream stream(temp.FilePath(c.file));
+        ASSERT_TRUE(
+            CEditorSide::WaitUntil([&] { return stream.GetState() != CMovieStream::State::Opening; }));
+        ASSERT_EQ(stream.GetState(), CMovieStream::State::Ready);
+        ItemMediaRange range;
+        range.outUs = stream.DurationUs();
+        stream.SetRange(range);
+        // Forward, far forward, back and back again: each time in the middle of its frame.
+        for (int n : { 0, 7, 30, 5, 13, c.frames - 8, 2, c.frames - 1 }) {
+            SCOPED_TRACE(n);
+            const int64_t middle = (c.start(n) + c.start(n + 1)) / 2;
+            EXPECT_EQ(FrameNumber(FrameWhenReady(stream, middle)), n);
+        }
+    }
+}
+
+TEST(PictureLoader, ReadsOnItsThreadAndTellsFailures)
+{
+    CTempFolder temp;
+    const QString good = WriteSolidPicture(temp, "red.png", Qt::red, { 20, 10 });
+    const QString bad = temp.WriteFile("bad.png", "not a picture");
+    CPictureLoader loader;
+    QImage image;
+    ASSERT_TRUE(
+        CEditorSide::WaitUntil([&] { return loader.Get(good, &image) != CPictureLoader::State::Pending; }));
+    EXPECT_EQ(image.size(), QSize(20, 10));
+    EXPECT_EQ(image.format(), QImage::Format_RGBA8888);
+    ASSERT_TRUE(
+        CEditorSide::WaitUntil([&] { return loader.Get(bad, nullptr) != CPictureLoader::State::Pending; }));
+    EXPECT_EQ(loader.Get(bad, nullptr), CPictureLoader::State::Failed);
+    EXPECT_EQ(loader.Get(temp.FilePath("missing.png"), nullptr), CPictureLoader::State::Pending);
+    EXPECT_TRUE(CEditorSide::WaitUntil([&] { return !loader.IsBusy(); }));
+    EXPECT_EQ(loader.Get(temp.FilePath("missing.png"), nullptr), CPictureLoader::State::Failed);
+    // A huge picture is kept at the largest size.
+    EXPECT_EQ(CPictureLoader::Read(WriteSolidPicture(temp, "wide.png", Qt::blue, { 9000, 100 })).width(),
+        CPictureLoader::kMaxSide);
+}
+
+TEST(ShowMedia, LayersOfTheFacesAtATime)
+{
+    CTempFolder temp;
+    CShowProject project(temp);
+    ASSERT_TRUE(project.AddFace(1, QPolygon({ { 0, 0 }, { 100, 0 }, { 100, 100 }, { 0, 100 } })));
+    ASSERT_TRUE(project.AddFace(2, QPolygon({ { 100, 0 }, { 200, 0 }, { 200, 100 }, { 100, 100 } })));
+    ASSERT_TRUE(project.AddFace(
+        3, QPolygon({ { 0, 100 }, { 100, 100 }, { 100, 200 }, { 0, 200 } }), Qt::white, false, false));
+    const QString red = WriteSolidPicture(temp, "red.png", Qt::red, { 40, 20 });
+    Item picture = CShowProject::Item(1, 100, 100, Item::MODE_IMAGE, red);
+    picture.MaskX = 10;
+    picture.W = 20;
+    picture.H = 20;
+    ASSERT_TRUE(project.SetItem(picture));
+    Item link = CShowProject::Item(2, 100, 100, Item::MODE_LINK);
+    link.LinkFaceNo = 1;
+    ASSERT_TRUE(project.SetItem(link));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(3, 100, 100, Item::MODE_IMAGE, red)));
+    ASSERT_TRUE(
+        project.SetItem(CShowProject::Item(1, 300, 100, Item::MODE_IMAGE, temp.FilePath("missing.png"))));
+
+    CViewerScene scene;
+    ASSERT_TRUE(scene.Load(project.ProjectXmlPath(), project.WorkFolder()));
+    CShowMedia media;
+    const int64_t at = 1'500'000;
+    ASSERT_TRUE(CEditorSide::WaitUntil([&] {
+        media.Update(scene, at, false);
+        return media.IsReady(scene, at);
+    }));
+    const std::vector<FaceLayer> layers = media.Layers(scene, at);
+    // Face 3 is switched off; faces 1 and 2 (its link) show the picture's part.
+    ASSERT_EQ(layers.size(), 2u);
+    EXPECT_EQ(layers[0].faceNo, 1);
+    EXPECT_EQ(layers[1].faceNo, 2);
+    EXPECT_EQ(layers[0].frame, layers[1].frame); // one source, one upload
+    EXPECT_EQ(layers[0].shownArea, QRectF(0.25, 0, 0.5, 1));
+    EXPECT_EQ(layers[1].shownArea, QRectF(0, 0, 1, 1)); // the link's own display area
+    EXPECT_TRUE(media.TakeFailures().isEmpty());
+
+    // Before the start and between items nothing is drawn.
+    media.Update(scene, 500'000, false);
+    EXPECT_TRUE(media.Layers(scene, 500'000).empty());
+
+    // A picture that cannot be read is told once.
+    const int64_t later = 3'500'000;
+    ASSERT_TRUE(CEditorSide::WaitUntil([&] {
+        media.Update(scene, later, false);
+        media.Layers(scene, later);
+        return media.IsReady(scene, later);
+    }));
+    media.Layers(scene, later);
+    EXPECT_EQ(media.TakeFailures(), QStringList({ temp.FilePath("missing.png") }));
+    media.Layers(scene, later);
+    EXPECT_TRUE(media.TakeFailures().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+// The sound of an item as the audio output takes it: a 2 s sound that is silent for its first
+// second and loud after, read at 48 kHz stereo.
+class SoundStreamTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        sound = temp.FilePath("step.wav");
+        ASSERT_TRUE(media_fixtures::RunFfmpeg({ "-f", "lavfi", "-i",
+            "aevalsrc=if(gte(t\\,1)\\,0.5\\,0):s=48000:d=2", "-c:a", "pcm_s16le", sound }));
+        format.setSampleRate(48000);
+        format.setChannelCount(2);
+        format.setSampleFormat(QAudioFormat::Int16);
+    }
+
+    // Reads the frames (after waiting until they are decoded) and gives where the sound turns
+    // loud and, after that, silent again (frame numbers; -1 when it does not).
+    std::pair<int, int> Edges(CSoundStream& stream, int frames)
+    {
+        EXPECT_TRUE(
+            CEditorSide::WaitUntil([&] { return stream.BufferedUs() >= CSoundStream::kAheadMs * 900; }));
+        std::vector<int16_t> samples(size_t(frames) * 2);
+        int read = 0;
+        while (read < frames) {
+            const int chunk = std::min(frames - read, 4800);
+            EXPECT_TRUE(CEditorSide::WaitUntil(
+                [&] { return stream.BufferedUs() >= chunk * 1000000LL / 48000; }, 3000));
+            stream.read(reinterpret_cast<char*>(samples.data() + size_t(read) * 2), qint64(chunk) * 4);
+            read += chunk;
+        }
+        int loud = -1;
+        int silentAgain = -1;
+        for (int i = 0; i < frames; ++i) {
+            const bool on = std::abs(samples[size_t(i) * 2]) > 1000;
+            if (on && loud < 0)
+                loud = i;
+            if (!on && loud >= 0 && silentAgain < 0)
+                silentAgain = i;
+        }
+        return { loud, silentAgain };
+    }
+
+    CTempFolder temp;
+    QString sound;
+    QAudioFormat format;
+};
+
+TEST_F(SoundStreamTest, StartsWhereTheClockStandsAndLoops)
+{
+    CSoundStream stream(sound, format);
+    Item item = CShowProject::Item(1, 0, 1000, Item::MODE_SOUND);
+    stream.SetRange(ItemMediaRange::Of(item, 0));
+    // From half a second in: the step comes half a second later.
+    stream.StartAt(500'000);
+    auto [loud, silent] = Edges(stream, 36000);
+    EXPECT_NEAR(loud, 24000, 2);
+    EXPECT_EQ(silent, -1);
+    EXPECT_EQ(stream.NextSampleUs(), 500'000 + 750'000);
+
+    // Looping between 0.8 s and 1.2 s: 0.2 s silent, 0.2 s loud, then silent again from IN.
+    item.InTime = 80;
+    item.OutTime = 120;
+    item.PlayMode = 1;
+    stream.SetRange(ItemMediaRange::Of(item, 0));
+    stream.StartAt(800'000);
+    std::tie(loud, silent) = Edges(stream, 24000);
+    EXPECT_NEAR(loud, 9600, 2);
+    EXPECT_NEAR(silent, 19200, 2);
+    EXPECT_FALSE(stream.HasFailed());
+
+    CSoundStream missing(temp.FilePath("none.wav"), format);
+    missing.SetRange(ItemMediaRange::Of(item, 0));
+    missing.StartAt(0);
+    EXPECT_TRUE(CEditorSide::WaitUntil([&] { return missing.HasFailed(); }));
+}
+
+} // namespace

@@ -1,0 +1,636 @@
+#include "view/kaleidra_view.h"
+
+#include "controls/gdi_button.h"
+#include "controls/gdi_scroll_bar.h"
+#include "controls/gdi_slider_ctrl.h"
+#include "controls/msk_edit.h"
+#include "core/kaleidra_app.h"
+#include "core/language_data.h"
+#include "core/main_frame.h"
+#include "core/message_box.h"
+#include "core/message_catalog.h"
+#include "core/skin_font.h"
+#include "core/skin_ini.h"
+#include "core/version_dlg.h"
+#include "core/wait_dlg.h"
+#include "platform/dialog_service.h"
+#include "platform/paths.h"
+#include "platform/win_color.h"
+#include "timeline/time_line.h"
+#include "view/kaleidra_doc.h"
+#include "view/main_menu.h"
+#include "view/view_commands.h"
+#include "view/view_layout.h"
+#include "view/view_records.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+
+enum : int {
+    kMsgSettingsUnreadable = 34,
+    kMsgSharedMemory = 35,
+    kMsgNotFound = 36,
+    kMsgPictureUnreadable = 122,
+};
+
+// The frame's height before it is first placed.
+constexpr int kDefaultFrameHeight = 440;
+
+QRect ScreenOf(const QWidget& widget, bool available)
+{
+    const QScreen* screen = widget.screen() ? widget.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return {};
+    return available ? screen->availableGeometry() : screen->geometry();
+}
+
+} // namespace
+
+CKaleidraView::CModalGuard::CModalGuard(CKaleidraView& view)
+    : m_view(view)
+{
+    ++m_view.m_modalCount;
+}
+
+CKaleidraView::CModalGuard::~CModalGuard()
+{
+    if (--m_view.m_modalCount == 0 && !m_view.m_pendingHandOver.isEmpty()) {
+        // Opened once the window that held it back is gone, outside of its handler.
+        QMetaObject::invokeMethod(
+            &m_view, [view = &m_view] { view->OpenPendingHandOver(); }, Qt::QueuedConnection);
+    }
+}
+
+CKaleidraView::CKaleidraView(CMainFrame& frame, CKaleidraDoc& document)
+    : QWidget(&frame)
+    , m_frame(frame)
+    , m_document(document)
+{
+    CKaleidraApp* app = KaleidraApp();
+    if (!app || !app->Skin())
+        m_ownSkin = std::make_unique<CSkinIni>();
+    if (!app || !app->Language())
+        m_ownLanguage = std::make_unique<CLanguageData>();
+    if (!app || !app->Messages())
+        m_ownMessages = std::make_unique<CMessageCatalog>();
+
+    const double fontScaleX = app ? (app->UpdateFontScales(frame.screen()), app->FontScaleX()) : 1.0;
+    const double dpi = frame.screen() ? frame.screen()->logicalDotsPerInchX() : 96.0;
+    const CSkinIni& skin = Skin();
+    const CSkinIni::Font fonts[4] = { CSkinIni::kGetCommonTitleFont, CSkinIni::kGetCommonCaptionFont,
+        CSkinIni::kGetCommonControlFont, CSkinIni::kGetCommonButtonTitleFont };
+    for (size_t index = 0; index < m_fonts.size(); ++index)
+        m_fonts[index]
+            = MakeSkinFont(skin.GetFontFace(fonts[index]), skin.GetFontSize(fonts[index]), fontScaleX, dpi);
+
+    m_channel = std::make_unique<CViewerChannel>(nullptr, m_viewer);
+    m_playTimer = new QTimer(this);
+    m_playTimer->setTimerType(Qt::PreciseTimer);
+    m_playTimer->setInterval(kTimerMs);
+    connect(m_playTimer, &QTimer::timeout, this, &CKaleidraView::OnPlayClock);
+    m_pollTimer = new QTimer(this);
+    m_pollTimer->setTimerType(Qt::PreciseTimer);
+    m_pollTimer->setInterval(kTimerMs);
+    connect(m_pollTimer, &QTimer::timeout, this, &CKaleidraView::OnViewerPoll);
+    m_modifiers = [] { return QGuiApplication::queryKeyboardModifiers(); };
+    document.SetView(this);
+    connect(&frame, &CMainFrame::ProjectPathHandedOver, this, &CKaleidraView::OpenHandedOverProject);
+}
+
+CKaleidraView::~CKaleidraView()
+{
+    m_pollTimer->stop();
+    m_playTimer->stop();
+    m_document.SetView(nullptr);
+    if (m_timeLine) {
+        m_timeLine->SetOwner(nullptr);
+        m_timeLine->SetItemPanel(nullptr);
+    }
+    delete m_waitDlg;
+}
+
+const CSkinIni& CKaleidraView::Skin() const
+{
+    const CKaleidraApp* app = KaleidraApp();
+    return app && app->Skin() ? *app->Skin() : *m_ownSkin;
+}
+
+const CLanguageData& CKaleidraView::Language() const
+{
+    const CKaleidraApp* app = KaleidraApp();
+    return app && app->Language() ? *app->Language() : *m_ownLanguage;
+}
+
+CMessageCatalog& CKaleidraView::Messages() const
+{
+    const CKaleidraApp* app = KaleidraApp();
+    return app && app->Messages() ? *app->Messages() : *m_ownMessages;
+}
+
+int CKaleidraView::ShowMessage(const QString& text, unsigned type)
+{
+    CModalGuard modal(*this);
+    return KaleidraMessageBox(text, type);
+}
+
+QMenuBar* CKaleidraView::MenuBar() const
+{
+    return m_frame.menuBar();
+}
+
+// ---- First update ----------------------------------------------------------------------------------
+
+bool CKaleidraView::OnInitialUpdate()
+{
+    m_frame.setWindowTitle(QString::fromUtf16(kKaleidraCaption));
+
+    QString error;
+    if (!m_document.ReadIniSettings(error)) {
+        ShowMessage(QStringLiteral("%1\n\n%2").arg(Messages().GetMessage(kMsgSettingsUnreadable), error),
+            platform::MB_OK | platform::MB_ICONERROR);
+        return false;
+    }
+
+    const bool shiftHeld = m_modifiers().testFlag(Qt::ShiftModifier);
+    PlaceWindows(!shiftHeld && LoadWindowPositions());
+
+    m_waitDlg = new CWaitDlg(&m_frame);
+    const QString pictureFailure = Messages().GetMessage(kMsgPictureUnreadable);
+    m_waitDlg->LoadImage(m_document.GetSkinFolder(), &pictureFailure);
+
+    CreateChildWindows();
+    EnableControls(false);
+
+    if (!MapViewerChannel()) {
+        ShowMessage(Messages().GetMessage(kMsgSharedMemory), platform::MB_OK | platform::MB_ICONERROR);
+        return false;
+    }
+    if (const CKaleidraApp* app = KaleidraApp())
+        m_channel->WriteDisplayName(app->GetDisplayDeviceName(m_document.ProjectorDisplayNo));
+    m_channel->WriteResoMode(m_document.ResoMode);
+
+    LoadHistory();
+    m_defaultFolder = CKaleidraDoc::GetDocumentsFolder();
+    if (!History().isEmpty()) {
+        const QString last = History().back();
+        const qsizetype slash = last.lastIndexOf(QLatin1Char('/'));
+        if (slash > 0)
+            m_defaultFolder = last.left(slash);
+    }
+    if (!m_defaultFolder.isEmpty() && !QFileInfo(m_defaultFolder).isDir())
+        QDir().mkpath(m_defaultFolder);
+
+    bool projectOpened = false;
+    RunStartupChoice(projectOpened);
+
+    m_initialised = true;
+    if (m_timeLine)
+        m_timeLine->setFocus();
+    RecalcLayout();
+    m_frame.OnViewReady();
+
+    if (projectOpened && m_document.AutoPlayMode == 1)
+        AutoPlay();
+    return true;
+}
+
+void CKaleidraView::PlaceWindows(bool useSaved)
+{
+    if (useSaved) {
+        std::vector<QRect> monitors;
+        for (const QScreen* screen : QGuiApplication::screens())
+            monitors.push_back(screen->geometry());
+        const tagWINDOW_RECT workArea = tagWINDOW_RECT::FromQRect(ScreenOf(m_frame, true));
+        m_itemPanelRect = FitRectToMonitor(m_itemPanelRect, monitors, workArea);
+        m_viewerRect = FitRectToMonitor(m_viewerRect, monitors, workArea);
+        return;
+    }
+    const QRect workArea = ScreenOf(m_frame, true);
+    if (workArea.isEmpty())
+        return;
+    const int frameHeight = m_frame.height() > 100 ? m_frame.height() : kDefaultFrameHeight;
+    const DefaultPlacement placement
+        = ComputeDefaultPlacement(tagWINDOW_RECT::FromQRect(workArea), frameHeight, FrameMetrics());
+    m_frame.setGeometry(placement.mainFrame.ToQRect());
+    m_itemPanelRect = placement.itemPanel;
+    m_viewerRect = placement.viewer;
+}
+
+void CKaleidraView::CreateChildWindows()
+{
+    const CSkinIni& skin = Skin();
+    const CLanguageData& language = Language();
+    const auto path = [&](const QString& name) { return skin.ImageFilePath(name); };
+
+    // 1: the timeline, with its skin, texts and questions before it is created.
+    m_timeLine = new CTimeLine(this);
+    m_timeLine->setProperty("controlId", int(kIdTimeLine));
+    m_timeLine->SetOwner(this);
+    m_timeLine->SetSkin(MakeViewSettingRecord(skin));
+    m_timeLine->SetLanguageTexts(MakeViewTextRecord(language));
+    m_timeLine->SetMessageTexts(MakeViewMessageRecord(Messages()));
+    m_timeLine->CreateTimeLine(this, QRect(0, 0, 400, 200));
+    m_timeLine->LoadImages(skin.SkinFolder());
+    m_timeLine->SetImageDefaultTime(m_document.ImageDefaultTime);
+    std::array<COLORREF, 10> frameColors {};
+    for (size_t index = 0; index < frameColors.size(); ++index)
+        frameColors[index] = controls::Rgb(uint8_t(m_document.FrameColorR[index]),
+            uint8_t(m_document.FrameColorG[index]), uint8_t(m_document.FrameColorB[index]));
+    m_timeLine->SetFrameColors(frameColors);
+
+    // 2, 3: the timeline's scroll bars.
+    m_horzScrollBar = new CGdiScrollBar(this);
+    m_horzScrollBar->setProperty("controlId", int(kIdHorzScrollBar));
+    m_vertScrollBar = new CGdiScrollBar(this);
+    m_vertScrollBar->setProperty("controlId", int(kIdVertScrollBar));
+    m_timeLine->AttachScrollBars(m_horzScrollBar, m_vertScrollBar);
+
+    const auto label = [&](size_t slot, int id, Qt::Alignment alignment, const QString& text) {
+        auto* widget = new QLabel(text, this);
+        widget->setProperty("controlId", id);
+        widget->setAlignment(alignment | Qt::AlignVCenter);
+        widget->setFont(m_fonts[2]);
+        m_labels[slot] = widget;
+    };
+    const auto timeEdit = [&](int id, bool readOnly) {
+        auto* edit = new CMskEdit(this);
+        edit->setProperty("controlId", id);
+        edit->SetInputType(3); // a time
+        edit->SetDrawCenter(true, false);
+        edit->setReadOnly(readOnly);
+        edit->setFocusPolicy(Qt::StrongFocus);
+        edit->setFont(m_fonts[2]);
+        edit->SetWindowTime(int64_t(0));
+        return edit;
+    };
+    const Qt::Alignment right = Qt::AlignRight;
+    label(0, kIdControlCaption, Qt::AlignHCenter, language.GetTlCaptionControl());
+    label(1, kIdNowTimeLabel, right, language.GetTlCaptionNowtime());
+    m_nowTimeEdit = timeEdit(kIdNowTime, false);
+    m_nowTimeEdit->installEventFilter(this);
+    label(2, kIdPlayTimeLabel, right, language.GetTlCaptionPlaytime());
+    m_playTimeEdit = timeEdit(kIdPlayTime, true);
+    label(3, kIdProjectTimeLabel, right, language.GetTlCaptionProjecttime());
+    m_projectTimeEdit = timeEdit(kIdProjectTime, false);
+
+    const auto button = [&](int id, std::function<QString(int)> images, bool toggle) {
+        auto* widget = new CGdiButton(this);
+        widget->setProperty("controlId", id);
+        widget->setFocusPolicy(Qt::NoFocus);
+        if (toggle)
+            widget->LoadCheckImages(
+                path(images(0)), path(images(2)), path(images(3)), path(images(1)), path(images(3)));
+        else
+            widget->LoadImages(path(images(0)), path(images(2)), path(images(3)), path(images(1)));
+        return widget;
+    };
+    m_topButton = button(
+        kIdTop, [&](int s) { return skin.GetBtnTopImage(s); }, false);
+    m_screenButton = button(
+        kIdScreen, [&](int s) { return skin.GetBtnScreenImage(s); }, true);
+    m_guideButton = button(
+        kIdGuide, [&](int s) { return skin.GetBtnGuideImage(s); }, true);
+    m_loopButton = button(
+        kIdLoop, [&](int s) { return skin.GetBtnLoopImage(s); }, true);
+    label(4, kIdTopLabel, Qt::AlignHCenter, QStringLiteral("TOP"));
+    label(5, kIdScreenLabel, Qt::AlignHCenter, QStringLiteral("SCREEN"));
+    label(6, kIdGuideLabel, Qt::AlignHCenter, QStringLiteral("GUIDE"));
+    label(7, kIdLoopLabel, Qt::AlignHCenter, QStringLiteral("LOOP"));
+    m_startPauseButton = button(
+        kIdStartPause, [&](int s) { return skin.GetBtnStartImage(s); }, false);
+    m_remoteButton = button(
+        kIdRemote, [&](int s) { return skin.GetBtnRemoteImage(s); }, false);
+    m_remoteButton->setEnabled(false);
+    m_remoteButton->hide();
+    m_zoomOutButton = button(
+        kIdZoomOut, [&](int s) { return skin.GetBtnShortImage(s); }, false);
+    m_zoomInButton = button(
+        kIdZoomIn, [&](int s) { return skin.GetBtnLongImage(s); }, false);
+    m_zoomSlider = new CGdiSliderCtrl(this);
+    m_zoomSlider->setProperty("controlId", int(kIdZoomSlider));
+    m_zoomSlider->setRange(0, 6);
+    m_zoomSlider->LoadThumbImage(path(skin.GetSliderImage()));
+
+    for (QLabel* widget : m_labels) {
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::WindowText, platform::ToQColor(skin.GetColor(CSkinIni::COLOR_TEXT)));
+        widget->setPalette(palette);
+    }
+    CreateItemPanel();
+    ConnectCommands();
+    SetMainMenuTexts();
+}
+
+void CKaleidraView::CreateItemPanel()
+{
+    // The item panel window joins here once it exists; until then there is none to place.
+}
+
+void CKaleidraView::SetMainMenuTexts()
+{
+    QMenuBar* menuBar = MenuBar();
+    if (menuBar->actions().isEmpty())
+        BuildMainMenu(*menuBar);
+    SetMenuTexts(*menuBar, Language());
+}
+
+void CKaleidraView::ConnectCommands()
+{
+    connect(m_topButton, &CGdiButton::clicked, this, &CKaleidraView::OnTop);
+    connect(m_screenButton, &CGdiButton::clicked, this, &CKaleidraView::OnScreen);
+    connect(m_guideButton, &CGdiButton::clicked, this, &CKaleidraView::OnGuide);
+    connect(m_loopButton, &CGdiButton::clicked, this, &CKaleidraView::OnLoop);
+    connect(m_startPauseButton, &CGdiButton::clicked, this, &CKaleidraView::OnStartPause);
+
+    // The Control menu runs the buttons' commands; a toggle's menu entry flips its button first.
+    QMenuBar* menuBar = MenuBar();
+    if (menuBar->actions().isEmpty())
+        BuildMainMenu(*menuBar);
+    const auto onCommand = [&](int id, std::function<void()> run) {
+        if (QAction* action = FindMenuCommand(*menuBar, id))
+            connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    };
+    const auto flip = [](CGdiButton* toggle) { toggle->SetCheckState(toggle->GetCheckState() ? 0 : 1); };
+    onCommand(menu_command::kTop, [this] {
+        if (m_topButton->isEnabled())
+            OnTop();
+    });
+    onCommand(menu_command::kScreen, [this, flip] {
+        if (m_screenButton->isEnabled()) {
+            flip(m_screenButton);
+            OnScreen();
+        }
+    });
+    onCommand(menu_command::kGuide, [this, flip] {
+        if (m_guideButton->isEnabled()) {
+            flip(m_guideButton);
+            OnGuide();
+        }
+    });
+    onCommand(menu_command::kLoop, [this, flip] {
+        if (m_loopButton->isEnabled()) {
+            flip(m_loopButton);
+            OnLoop();
+        }
+    });
+    onCommand(menu_command::kStartPause, [this] {
+        if (m_startPauseButton->isEnabled())
+            OnStartPause();
+    });
+    onCommand(menu_command::kExit, [this] { m_frame.close(); });
+    onCommand(menu_command::kVersion, [this] {
+        // Not while the show plays.
+        if (m_timeLine && m_timeLine->IsPlaying())
+            return;
+        CModalGuard modal(*this);
+        CVersionDlg dialog(&m_frame);
+        dialog.exec();
+    });
+}
+
+bool CKaleidraView::MapViewerChannel()
+{
+    auto* block
+        = static_cast<PmParamBlock*>(m_document.MapViewerChannel(sizeof(PmParamBlock), PmParamBlockName()));
+    m_channel = std::make_unique<CViewerChannel>(block, m_viewer);
+    return block != nullptr;
+}
+
+void CKaleidraView::RunStartupChoice(bool& projectOpened)
+{
+    projectOpened = false;
+    const QString path = m_document.GetOpenedPath();
+    if (!path.isEmpty()) {
+        projectOpened = OpenExistingProject(path);
+        return;
+    }
+    if (!m_handlers)
+        return;
+    QString recent;
+    int choice = 0;
+    {
+        CModalGuard modal(*this);
+        choice = m_handlers->RunStartupDialog(History(), recent);
+    }
+    switch (choice) {
+    case 1:
+        projectOpened = m_handlers->NewProject();
+        break;
+    case 2:
+        projectOpened = m_handlers->OpenProject(nullptr);
+        break;
+    case 3:
+        projectOpened = OpenExistingProject(recent);
+        break;
+    default:
+        break;
+    }
+}
+
+bool CKaleidraView::OpenExistingProject(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        ShowMessage(
+            Messages().FormatMessage(kMsgNotFound, { path }), platform::MB_OK | platform::MB_ICONWARNING);
+        return false;
+    }
+    return m_handlers && m_handlers->OpenProject(&path);
+}
+
+// ---- Second starts ---------------------------------------------------------------------------------
+
+void CKaleidraView::OpenHandedOverProject(const QString& path)
+{
+    m_pendingHandOver = path;
+    if (!IsModalOpen())
+        OpenPendingHandOver();
+}
+
+void CKaleidraView::OpenPendingHandOver()
+{
+    if (IsModalOpen() || m_pendingHandOver.isEmpty())
+        return;
+    const QString path = std::exchange(m_pendingHandOver, QString());
+    if (m_handlers) {
+        CModalGuard modal(*this);
+        m_handlers->OpenProjectFile(path);
+    }
+}
+
+// ---- Layout and painting -----------------------------------------------------------------------------
+
+QWidget* CKaleidraView::Control(int id) const
+{
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->property("controlId").toInt() == id)
+            return child;
+    return nullptr;
+}
+
+void CKaleidraView::RecalcLayout()
+{
+    if (!m_timeLine)
+        return;
+    const ViewLayout layout = ComputeViewLayout(width(), height());
+    setUpdatesEnabled(false);
+    m_timeLine->setGeometry(layout.timeLine);
+    m_timeLine->RecalcLayout();
+    m_horzScrollBar->setGeometry(layout.horzScrollBar);
+    m_vertScrollBar->setGeometry(layout.vertScrollBar);
+    m_labels[0]->setGeometry(layout.controlStrip);
+    m_labels[1]->setGeometry(layout.nowTimeLabel);
+    m_labels[2]->setGeometry(layout.playTimeLabel);
+    m_labels[3]->setGeometry(layout.projectTimeLabel);
+    m_nowTimeEdit->setGeometry(layout.nowTimeEdit);
+    m_playTimeEdit->setGeometry(layout.playTimeEdit);
+    m_projectTimeEdit->setGeometry(layout.projectTimeEdit);
+    m_topButton->setGeometry(layout.topButton);
+    m_screenButton->setGeometry(layout.screenButton);
+    m_guideButton->setGeometry(layout.guideButton);
+    m_loopButton->setGeometry(layout.loopButton);
+    m_labels[4]->setGeometry(layout.topLabel);
+    m_labels[5]->setGeometry(layout.screenLabel);
+    m_labels[6]->setGeometry(layout.guideLabel);
+    m_labels[7]->setGeometry(layout.loopLabel);
+    m_startPauseButton->setGeometry(layout.startPauseButton);
+    m_remoteButton->setGeometry(layout.startPauseButton);
+    m_zoomOutButton->setGeometry(layout.zoomOutButton);
+    m_zoomSlider->setGeometry(layout.zoomSlider);
+    m_zoomInButton->setGeometry(layout.zoomInButton);
+    m_zoomOutButton->setVisible(layout.zoomControlsShown);
+    m_zoomSlider->setVisible(layout.zoomControlsShown);
+    m_zoomInButton->setVisible(layout.zoomControlsShown);
+    setUpdatesEnabled(true);
+}
+
+void CKaleidraView::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_initialised)
+        RecalcLayout();
+}
+
+void CKaleidraView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), platform::ToQColor(Skin().GetColor(CSkinIni::COLOR_BACKGROUND)));
+}
+
+bool CKaleidraView::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter or Tab in the current-time field seeks to the time typed.
+    if (watched == m_nowTimeEdit && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            if (m_nowTimeEdit->isEnabled())
+                SeekToCurrentTime();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter)
+                return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CKaleidraView::EnableControls(bool enable)
+{
+    for (QWidget* control : std::initializer_list<QWidget*> { m_timeLine, m_nowTimeEdit, m_playTimeEdit,
+             m_projectTimeEdit, m_topButton, m_screenButton, m_guideButton, m_loopButton, m_startPauseButton,
+             m_zoomOutButton, m_zoomInButton }) {
+        if (control)
+            control->setEnabled(enable);
+    }
+}
+
+// ---- Time fields ---------------------------------------------------------------------------------
+
+namespace {
+
+void SetTime(CMskEdit* edit, int64_t time)
+{
+    if (!edit)
+        return;
+    // A time before IN shows as 0, never as a negative time.
+    edit->SetWindowTime(std::max<int64_t>(time, 0));
+    edit->update();
+}
+
+int32_t GetTime(const CMskEdit* edit)
+{
+    return edit ? int32_t(std::clamp<int64_t>(edit->GetWindowTime(), 0, INT32_MAX)) : 0;
+}
+
+} // namespace
+
+int32_t CKaleidraView::NowTime() const
+{
+    return GetTime(m_nowTimeEdit);
+}
+
+void CKaleidraView::SetNowTime(int64_t time)
+{
+    SetTime(m_nowTimeEdit, time);
+}
+
+int32_t CKaleidraView::PlayTime() const
+{
+    return GetTime(m_playTimeEdit);
+}
+
+void CKaleidraView::SetPlayTime(int64_t time)
+{
+    SetTime(m_playTimeEdit, time);
+}
+
+int32_t CKaleidraView::ProjectTime() const
+{
+    return GetTime(m_projectTimeEdit);
+}
+
+void CKaleidraView::SetProjectTime(int64_t time)
+{
+    SetTime(m_projectTimeEdit, time);
+}
+
+// ---- Wait window ----------------------------------------------------------------------------------
+
+void CKaleidraView::ShowWaitWindow(int picture)
+{
+    if (!m_waitDlg)
+        return;
+    m_waitDlg->SetShownPicture(picture);
+    if (!m_waitDlg->isVisible()) {
+        m_waitDlg->show();
+        m_waitDlg->repaint();
+    }
+}
+
+void CKaleidraView::HideWaitWindow()
+{
+    if (m_waitDlg && m_waitDlg->isVisible())
+        m_waitDlg->hide();
+}
+
+void CKaleidraView::OnTlWaitBegin()
+{
+    ShowWaitWindow(CWaitDlg::kWaitPicture);
+}
+
+void CKaleidraView::OnTlWaitEnd()
+{
+    HideWaitWindow();
+}
+
+void CKaleidraView::FocusTimeLine()
+{
+    if (m_timeLine && m_timeLine->isEnabled())
+        m_timeLine->setFocus();
+}

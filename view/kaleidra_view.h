@@ -1,0 +1,300 @@
+#pragma once
+
+#include "core/frame_view.h"
+#include "project/recent_projects.h"
+#include "project/window_positions.h"
+#include "timeline/timeline_owner.h"
+#include "view/document_view.h"
+#include "view/view_placement.h"
+#include "view/viewer_channel.h"
+#include "view/viewer_keys.h"
+#include "view/viewer_process.h"
+
+#include <QFont>
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+class CGdiButton;
+class CGdiScrollBar;
+class CGdiSliderCtrl;
+class CKaleidraDoc;
+class CLanguageData;
+class CMainFrame;
+class CMessageCatalog;
+class CMskEdit;
+class CSkinIni;
+class CTimeLine;
+class CViewCommandHandlers;
+class CWaitDlg;
+class QLabel;
+class QMenuBar;
+class QTimer;
+
+// The editor's main view inside the main frame: the timeline with its scroll bars, the time
+// fields, the transport buttons and the zoom controls, the item panel beside it and the wait
+// window; the viewer program it starts and drives through the shared block; the show's play
+// state and clock; the recent projects and the windows' saved positions.
+class CKaleidraView : public QWidget, public CFrameView, public DocumentView, public CTimeLineOwner {
+    Q_OBJECT
+public:
+    // Control ids of the child windows.
+    enum ControlId {
+        kIdTimeLine = 1000,
+        kIdHorzScrollBar = 1001,
+        kIdVertScrollBar = 1002,
+        kIdControlCaption = 1003,
+        kIdNowTimeLabel = 1004,
+        kIdPlayTimeLabel = 1005,
+        kIdNowTime = 1006,
+        kIdPlayTime = 1007,
+        kIdTop = 1008,
+        kIdPauseResume = 1009,
+        kIdScreen = 1010,
+        kIdTopLabel = 1011,
+        kIdScreenLabel = 1013,
+        kIdStartPause = 1014,
+        kIdProjectTimeLabel = 1104,
+        kIdProjectTime = 1105,
+        kIdGuide = 1106,
+        kIdGuideLabel = 1107,
+        kIdLoop = 1108,
+        kIdLoopLabel = 1109,
+        kIdZoomOut = 1110,
+        kIdZoomIn = 1111,
+        kIdRemote = 1113,
+        kIdZoomSlider = 1230,
+    };
+    static constexpr int kPlayTimerId = 1;
+    static constexpr int kViewerPollTimerId = 3;
+    static constexpr int kTimerMs = 10;
+    // The automatic start waits this long for the viewer to take GUIDE and SCREEN.
+    static constexpr int kAutoPlayWaitPasses = 6000;
+    // Play states.
+    static constexpr int kStopped = 0;
+    static constexpr int kPlaying = 1;
+    static constexpr int kPaused = 2;
+
+    CKaleidraView(CMainFrame& frame, CKaleidraDoc& document);
+    ~CKaleidraView() override;
+
+    // ---- Set-up --------------------------------------------------------------------------------
+    // The first update: placement, settings, wait window, child windows, viewer block, recent
+    // projects, start-up choice. False when the editor must end (settings or shared block
+    // missing; the message was shown).
+    bool OnInitialUpdate();
+    void SetCommandHandlers(CViewCommandHandlers* handlers) { m_handlers = handlers; }
+    // The menu whose texts the view sets (the main frame's).
+    QMenuBar* MenuBar() const;
+    // Lays the children out in the client area.
+    void RecalcLayout();
+
+    // ---- CFrameView and DocumentView -------------------------------------------------------------
+    bool HasCompletedFirstUpdate() const override { return m_initialised; }
+    pid_t ViewerProcessId() const override;
+    void SetClosing(bool closing) override { m_closing = closing; }
+    bool IsClosing() const { return m_closing; }
+    void CloseViewer() override;
+    void SaveWindowPositions() override;
+    void SaveHistory() override;
+
+    // ---- Recent projects and window positions ----------------------------------------------------
+    bool LoadWindowPositions();
+    bool LoadHistory();
+    bool AddHistory(const QString& path);
+    const QStringList& History() const { return m_history.Entries(); }
+    const tagWINDOW_RECT& ItemPanelRect() const { return m_itemPanelRect; }
+    const tagWINDOW_RECT& ViewerRect() const { return m_viewerRect; }
+    QString DefaultFolder() const { return m_defaultFolder; }
+
+    // ---- Second starts -------------------------------------------------------------------------
+    // A project path from a second start: opened at once, or when the modal window that is open
+    // closes.
+    void OpenHandedOverProject(const QString& path);
+    QString PendingHandOver() const { return m_pendingHandOver; }
+    // A modal window of the view is open while any guard lives.
+    class CModalGuard {
+    public:
+        explicit CModalGuard(CKaleidraView& view);
+        ~CModalGuard();
+        CModalGuard(const CModalGuard&) = delete;
+        CModalGuard& operator=(const CModalGuard&) = delete;
+
+    private:
+        CKaleidraView& m_view;
+    };
+    bool IsModalOpen() const { return m_modalCount > 0; }
+
+    // ---- Viewer channel --------------------------------------------------------------------------
+    bool StartViewer();
+    void RestartViewer();
+    bool IsViewerRunning();
+    bool FetchFaceCorners();
+    CViewerChannel* Channel() const { return m_channel.get(); }
+    CViewerProcess& Viewer() { return m_viewer; }
+    // One pass of the reply poll (timer 3).
+    void OnViewerPoll();
+    // Shows a message the viewer sent (posted by the poll).
+    void ShowViewerMessage(unsigned iconFlags, const QString& text);
+    // The keyboard state the key replies are read with (the real one unless a test sets it).
+    void SetModifierSource(std::function<Qt::KeyboardModifiers()> source) { m_modifiers = std::move(source); }
+    // Writes the project's paths and version into the block for the viewer's next load.
+    void WriteProjectToBlock(
+        const QString& projectFilePath, const QString& workFolder, const QString& version);
+
+    // ---- Playback and transport ----------------------------------------------------------------
+    int PlayState() const { return m_playState; }
+    void OnStartPause();
+    void OnPauseResume();
+    void OnTop();
+    void OnScreen();
+    void OnGuide();
+    void OnLoop();
+    void StopPlayback();
+    void SeekToCurrentTime();
+    // Left (-1) or Right (+1): one step of the timeline's scale, ten with Shift.
+    void StepCurrentTime(int direction, bool shift);
+    void AutoPlay();
+    // One tick of the play clock (timer 1).
+    void OnPlayClock();
+    bool IsPlayClockRunning() const;
+    bool IsViewerPollRunning() const;
+
+    // Time fields: the current time relative to IN, the play time OUT - IN, the project time.
+    int32_t NowTime() const;
+    void SetNowTime(int64_t time);
+    int32_t PlayTime() const;
+    void SetPlayTime(int64_t time);
+    int32_t ProjectTime() const;
+    void SetProjectTime(int64_t time);
+
+    // Switches the editing and transport controls together.
+    void EnableControls(bool enable);
+
+    // ---- Children (for the frame, the commands and tests) -----------------------------------------
+    CTimeLine* TimeLine() const { return m_timeLine; }
+    CGdiButton* TopButton() const { return m_topButton; }
+    CGdiButton* ScreenButton() const { return m_screenButton; }
+    CGdiButton* GuideButton() const { return m_guideButton; }
+    CGdiButton* LoopButton() const { return m_loopButton; }
+    CGdiButton* StartPauseButton() const { return m_startPauseButton; }
+    CMskEdit* NowTimeEdit() const { return m_nowTimeEdit; }
+    CMskEdit* PlayTimeEdit() const { return m_playTimeEdit; }
+    CMskEdit* ProjectTimeEdit() const { return m_projectTimeEdit; }
+    CWaitDlg* WaitWindow() const { return m_waitDlg; }
+    QWidget* ItemPanel() const { return m_itemPanel; }
+    // The child with the control id; null when there is none.
+    QWidget* Control(int id) const;
+
+    // ---- CTimeLineOwner ----------------------------------------------------------------------------
+    int OnTlFaceAdded(const tagTL_FACE_DATA& face) override;
+    int OnTlFaceDeleted(const tagTL_FACE_DATA& face) override;
+    int OnTlItemAdded(const tagTL_FACE_ITEM_DATA& item) override;
+    int OnTlItemDeleted(const tagTL_FACE_ITEM_DATA& item) override;
+    int OnTlItemMoved(const ItemRecordPair& change) override;
+    int OnTlItemCopied(const ItemRecordPair& change) override;
+    int OnTlFaceChanged(const tagTL_FACE_DATA& face, int notifyViewer) override;
+    int OnTlItemChanged(const ItemRecordPair& change) override;
+    void OnTlSelectFace(int32_t faceNo, const tagTL_FACE_ITEM_DATA* item) override;
+    void OnTlPlayPositionSet(int32_t time) override;
+    void OnTlPlayPositionDrag(int32_t time) override;
+    void OnTlInMoved(int32_t time) override;
+    void OnTlOutMoved(int32_t time) override;
+    void OnTlFaceMoved(const FaceMoveInfo& info) override;
+    void OnTlFaceCopied(const FaceCopyInfo& info) override;
+    void OnTlFaceInserted(const FaceInsertInfo& info) override;
+    void OnTlFacesRefresh() override;
+    void OnTlViewerSync(int ended) override;
+    void OnTlWaitBegin() override;
+    void OnTlWaitEnd() override;
+    void OnTlChangeGroup(int begin) override;
+    int ChangeGrouping() const { return m_changeGrouping; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    const CSkinIni& Skin() const;
+    const CLanguageData& Language() const;
+    CMessageCatalog& Messages() const;
+    int ShowMessage(const QString& text, unsigned type);
+
+    // Set-up steps.
+    void PlaceWindows(bool useSaved);
+    void CreateChildWindows();
+    void CreateItemPanel();
+    void SetControlTexts();
+    void SetMainMenuTexts();
+    void ConnectCommands();
+    bool MapViewerChannel();
+    void RunStartupChoice(bool& projectOpened);
+    bool OpenExistingProject(const QString& path);
+
+    // Viewer and playback helpers.
+    void StartViewerPoll();
+    void HandleViewerReply(const PmReplyRecord& reply);
+    void HandleViewerCorners(const PmReplyRecord& reply);
+    void HandleViewerKey(int32_t code);
+    bool SendScreen(bool on, int passes);
+    // Pauses the viewer and takes the time it stopped at: current time, playhead (with follow
+    // scrolling or not), repaint.
+    void PauseAndTakeTime(bool follow);
+    void SetStartPauseImages(bool playing);
+    void FocusTimeLine();
+    void ShowWaitWindow(int picture);
+    void HideWaitWindow();
+    void OpenPendingHandOver();
+
+    CMainFrame& m_frame;
+    CKaleidraDoc& m_document;
+    CViewCommandHandlers* m_handlers = nullptr;
+
+    // Fallback services when no application object exists (tests).
+    std::unique_ptr<CSkinIni> m_ownSkin;
+    std::unique_ptr<CLanguageData> m_ownLanguage;
+    std::unique_ptr<CMessageCatalog> m_ownMessages;
+
+    std::array<QFont, 4> m_fonts; // title, caption, control, button title
+    tagWINDOW_RECT m_itemPanelRect;
+    tagWINDOW_RECT m_viewerRect;
+    QString m_defaultFolder;
+    bool m_initialised = false;
+    bool m_closing = false;
+    CRecentProjects m_history;
+
+    CTimeLine* m_timeLine = nullptr;
+    CGdiScrollBar* m_horzScrollBar = nullptr;
+    CGdiScrollBar* m_vertScrollBar = nullptr;
+    std::array<QLabel*, 8> m_labels {};
+    CMskEdit* m_nowTimeEdit = nullptr;
+    CMskEdit* m_playTimeEdit = nullptr;
+    CMskEdit* m_projectTimeEdit = nullptr;
+    CGdiButton* m_topButton = nullptr;
+    CGdiButton* m_screenButton = nullptr;
+    CGdiButton* m_guideButton = nullptr;
+    CGdiButton* m_loopButton = nullptr;
+    CGdiButton* m_startPauseButton = nullptr;
+    CGdiButton* m_remoteButton = nullptr;
+    CGdiButton* m_zoomOutButton = nullptr;
+    CGdiButton* m_zoomInButton = nullptr;
+    CGdiSliderCtrl* m_zoomSlider = nullptr;
+    QWidget* m_itemPanel = nullptr;
+    CWaitDlg* m_waitDlg = nullptr;
+
+    CViewerProcess m_viewer;
+    std::unique_ptr<CViewerChannel> m_channel;
+    int32_t m_viewerMode = 0;
+    QTimer* m_playTimer = nullptr;
+    QTimer* m_pollTimer = nullptr;
+    bool m_inViewerPoll = false;
+    std::function<Qt::KeyboardModifiers()> m_modifiers;
+
+    int m_playState = kStopped;
+    int m_changeGrouping = 0;
+    int m_modalCount = 0;
+    QString m_pendingHandOver;
+};

@@ -1,0 +1,503 @@
+#include "viewer/face_renderer.h"
+
+#include "viewer/face_geometry.h"
+#include "viewer/face_shaders.h"
+
+#include <QFont>
+#include <QOpenGLShaderProgram>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVector2D>
+#include <QVector3D>
+#include <QVector4D>
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace {
+
+// RGB of Y'CbCr (each 0..1 after the offset) for the frame's matrix and range.
+std::array<float, 9> YuvMatrix(const CVideoFrame& frame, std::array<float, 3>& offset)
+{
+    double kr = 0.2126;
+    double kb = 0.0722;
+    if (frame.matrix == CVideoFrame::Matrix::Bt601) {
+        kr = 0.299;
+        kb = 0.114;
+    } else if (frame.matrix == CVideoFrame::Matrix::Bt2020) {
+        kr = 0.2627;
+        kb = 0.0593;
+    }
+    const double kg = 1.0 - kr - kb;
+    const double yScale = frame.fullRange ? 1.0 : 255.0 / 219.0;
+    const double cScale = frame.fullRange ? 1.0 : 255.0 / 224.0;
+    offset = { frame.fullRange ? 0.0f : 16.0f / 255.0f, 128.0f / 255.0f, 128.0f / 255.0f };
+    const double crToR = 2.0 * (1.0 - kr);
+    const double cbToB = 2.0 * (1.0 - kb);
+    const double cbToG = -cbToB * kb / kg;
+    const double crToG = -crToR * kr / kg;
+    // Column-major: the columns are what Y, Cb and Cr add to R, G and B.
+    return { float(yScale), float(yScale), float(yScale), 0.0f, float(cbToG * cScale), float(cbToB * cScale),
+        float(crToR * cScale), float(crToG * cScale), 0.0f };
+}
+
+} // namespace
+
+CFaceRenderer::CFaceRenderer() = default;
+
+CFaceRenderer::~CFaceRenderer()
+{
+    // The owner destroys the renderer with its context current, or after the context went,
+    // when nothing can be released any more.
+    if (m_initialized && QOpenGLContext::currentContext()) {
+        for (auto& [faceNo, textures] : m_textures)
+            DeleteTextures(textures);
+        glDeleteBuffers(1, &m_vertexBuffer);
+        glDeleteVertexArrays(1, &m_vertexArray);
+        glDeleteFramebuffers(1, &m_filterFramebuffer);
+    }
+}
+
+bool CFaceRenderer::Initialize()
+{
+    if (m_initialized)
+        return true;
+    if (!QOpenGLContext::currentContext()) {
+        m_lastError = QStringLiteral("no OpenGL context");
+        return false;
+    }
+    initializeOpenGLFunctions();
+    // A program of the plainest kind shows at once whether the shaders compile here.
+    if (!FaceProgram(FaceShaderKey()))
+        return false;
+    glGenVertexArrays(1, &m_vertexArray);
+    glGenBuffers(1, &m_vertexBuffer);
+    glGenFramebuffers(1, &m_filterFramebuffer);
+    m_initialized = true;
+    return true;
+}
+
+void CFaceRenderer::UploadPlane(GLuint& texture, QSize& size, const CVideoFrame::Plane& plane, bool rgba)
+{
+    const int bytesPerPixel = rgba ? 4 : 1;
+    if (!texture) {
+        glGenTextures(1, &texture);
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    } else {
+        glBindTexture(GL_TEXTURE_2D, texture);
+    }
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, plane.stride / bytesPerPixel);
+    const GLenum format = rgba ? GL_RGBA : GL_RED;
+    const GLenum internal = rgba ? GL_RGBA8 : GL_R8;
+    const QSize planeSize(plane.width, plane.height);
+    if (size != planeSize) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GLint(internal), plane.width, plane.height, 0, format,
+            GL_UNSIGNED_BYTE, plane.data);
+        size = planeSize;
+    } else {
+        glTexSubImage2D(
+            GL_TEXTURE_2D, 0, 0, 0, plane.width, plane.height, format, GL_UNSIGNED_BYTE, plane.data);
+    }
+    // Back to OpenGL's defaults: a QPainter drawing over the frame uploads its glyphs with them.
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}
+
+void CFaceRenderer::Upload(FaceTextures& textures, const CVideoFrame& frame)
+{
+    if (textures.serial == frame.serial)
+        return;
+    const bool rgba = frame.format == CVideoFrame::Format::Rgba;
+    if (rgba != textures.rgba) {
+        // The textures of the other layout are of no use: they are made anew.
+        glDeleteTextures(3, textures.planes);
+        for (int i = 0; i < 3; ++i) {
+            textures.planes[i] = 0;
+            textures.sizes[i] = {};
+        }
+        textures.rgba = rgba;
+    }
+    for (int i = 0; i < (rgba ? 1 : 3); ++i)
+        UploadPlane(textures.planes[i], textures.sizes[i], frame.planes[size_t(i)], rgba);
+    textures.serial = frame.serial;
+}
+
+void CFaceRenderer::UploadMask(FaceTextures& textures, const QImage& mask, uint64_t key)
+{
+    if (textures.maskKey == key && textures.mask)
+        return;
+    CVideoFrame::Plane plane { mask.constBits(), int(mask.bytesPerLine()), mask.width(), mask.height() };
+    UploadPlane(textures.mask, textures.maskSize, plane, false);
+    textures.maskKey = key;
+}
+
+void CFaceRenderer::DeleteTextures(FaceTextures& textures)
+{
+    glDeleteTextures(3, textures.planes);
+    const GLuint others[]
+        = { textures.mask, textures.filtered.stage, textures.filtered.blurred, textures.filtered.result };
+    for (GLuint texture : others) {
+        if (texture)
+            glDeleteTextures(1, &texture);
+    }
+    textures = FaceTextures();
+}
+
+std::unique_ptr<QOpenGLShaderProgram> CFaceRenderer::Build(const QByteArray& fragment)
+{
+    auto program = std::make_unique<QOpenGLShaderProgram>();
+    program->bindAttributeLocation("aPosition", 0);
+    if (!program->addShaderFromSourceCode(QOpenGLShader::Vertex, kFaceVertexShader)
+        || !program->addShaderFromSourceCode(QOpenGLShader::Fragment, fragment) || !program->link()) {
+        m_lastError = program->log();
+        return nullptr;
+    }
+    program->bind();
+    program->setUniformValue("uPlane0", 0);
+    program->setUniformValue("uPlane1", 1);
+    program->setUniformValue("uPlane2", 2);
+    program->setUniformValue("uMask", 3);
+    program->setUniformValue("uStage", 4);
+    program->release();
+    return program;
+}
+
+QOpenGLShaderProgram* CFaceRenderer::FaceProgram(const FaceShaderKey& key)
+{
+    auto& program = m_facePrograms[key];
+    if (!program)
+        program = Build(FaceFragmentShader(key));
+    return program.get();
+}
+
+QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format)
+{
+    auto& program = m_filterPrograms[format == 1 ? 1 : 0];
+    if (!program)
+        program = Build(FilterFragmentShader(format == 1 ? 1 : 0));
+    return program.get();
+}
+
+GLuint CFaceRenderer::MakeTexture(QSize size, GLenum internalFormat)
+{
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexImage2D(
+        GL_TEXTURE_2D, 0, GLint(internalFormat), size.width(), size.height(), 0, GL_RGBA, GL_FLOAT, nullptr);
+    return texture;
+}
+
+void CFaceRenderer::BindPicture(
+    QOpenGLShaderProgram& program, const FaceTextures& textures, const CVideoFrame& frame)
+{
+    const bool yuv = frame.format == CVideoFrame::Format::Yuv;
+    if (yuv) {
+        std::array<float, 3> offset {};
+        const std::array<float, 9> matrix = YuvMatrix(frame, offset);
+        glUniformMatrix3fv(program.uniformLocation("uYuvMatrix"), 1, GL_FALSE, matrix.data());
+        program.setUniformValue("uYuvOffset", QVector3D(offset[0], offset[1], offset[2]));
+    }
+    for (int i = 0; i < (yuv ? 3 : 1); ++i) {
+        glActiveTexture(GL_TEXTURE0 + GLenum(i));
+        glBindTexture(GL_TEXTURE_2D, textures.planes[i]);
+    }
+    glActiveTexture(GL_TEXTURE0);
+}
+
+void CFaceRenderer::RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size)
+{
+    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+    glViewport(0, 0, size.width(), size.height());
+    const GLfloat w = GLfloat(size.width());
+    const GLfloat h = GLfloat(size.height());
+    const GLfloat vertices[8] = { 0, 0, w, 0, w, h, 0, h };
+    program.setUniformValue("uFramebuffer", QVector2D(w, h));
+    glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+}
+
+GLuint CFaceRenderer::FilteredTexture(
+    FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter)
+{
+    FilteredPicture& filtered = textures.filtered;
+    const bool blurs = filter.kind == FilterKind::Blur || filter.kind == FilterKind::Sharpen;
+    const int radius = filter.kind == FilterKind::Blur ? int(filter.params[0])
+        : filter.kind == FilterKind::Sharpen           ? int(filter.params[1])
+                                                       : 0;
+    if (filter.kind == FilterKind::Blur && radius == 0)
+        return 0;
+    if (filtered.made && filtered.serial == frame.serial && filtered.filter.kind == filter.kind
+        && filtered.filter.params == filter.params)
+        return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
+    QOpenGLShaderProgram* program = FilterProgram(frame.format == CVideoFrame::Format::Yuv ? 1 : 0);
+    if (!program)
+        return 0;
+
+    const QSize size(frame.planes[0].width, frame.planes[0].height);
+    if (filtered.size != size) {
+        for (GLuint* texture : { &filtered.stage, &filtered.blurred, &filtered.result }) {
+            if (*texture)
+                glDeleteTextures(1, texture);
+            *texture = MakeTexture(size, GL_RGBA16F);
+        }
+        filtered.size = size;
+    }
+    GLint previousFramebuffer = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, m_filterFramebuffer);
+    glDisable(GL_BLEND);
+    program->bind();
+    BindPicture(*program, textures, frame);
+    if (blurs) {
+        // The Gaussian's weights for offsets 0..r, normalised so that the two passes sum to one.
+        std::array<GLfloat, 51> weights {};
+        const double sigma = radius / 2.0;
+        double sum = 0.0;
+        for (int i = -radius; i <= radius; ++i)
+            sum += std::exp(-double(i * i) / (2 * sigma * sigma));
+        for (int i = 0; i <= radius; ++i)
+            weights[size_t(i)] = GLfloat(std::exp(-double(i * i) / (2 * sigma * sigma)) / sum);
+        program->setUniformValue("uRadius", radius);
+        glUniform1fv(program->uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
+        program->setUniformValue("uPass", 0);
+        RunFilterPass(*program, filtered.stage, size);
+        glActiveTexture(GL_TEXTURE4);
+        glBindTexture(GL_TEXTURE_2D, filtered.stage);
+        program->setUniformValue("uPass", 1);
+        RunFilterPass(*program, filtered.blurred, size);
+    }
+    if (filter.kind == FilterKind::Sharpen) {
+        glActiveTexture(GL_TEXTURE4);
+        glBindTexture(GL_TEXTURE_2D, filtered.blurred);
+        program->setUniformValue("uPass", 2);
+        program->setUniformValue("uStrength", filter.params[0] / 100.0f);
+        RunFilterPass(*program, filtered.result, size);
+    } else if (filter.kind == FilterKind::EdgeDetection) {
+        program->setUniformValue("uPass", 3);
+        program->setUniformValue("uStrength", filter.params[0] / 100.0f);
+        program->setUniformValue("uInvert", filter.params[1] == 1.0f ? 1 : 0);
+        RunFilterPass(*program, filtered.result, size);
+    }
+    glActiveTexture(GL_TEXTURE4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glActiveTexture(GL_TEXTURE0);
+    program->release();
+    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previousFramebuffer));
+    filtered.made = true;
+    filtered.serial = frame.serial;
+    filtered.filter = filter;
+    return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
+}
+
+void CFaceRenderer::ReleaseUnused(const std::vector<FaceLayer>& layers)
+{
+    if (!m_initialized)
+        return;
+    for (auto entry = m_textures.begin(); entry != m_textures.end();) {
+        const int32_t faceNo = entry->first;
+        const bool used = std::any_of(layers.begin(), layers.end(),
+            [faceNo](const FaceLayer& layer) { return layer.faceNo == faceNo && layer.frame; });
+        if (used) {
+            ++entry;
+            continue;
+        }
+        DeleteTextures(entry->second);
+        entry = m_textures.erase(entry);
+    }
+}
+
+void CFaceRenderer::Render(
+    const std::vector<FaceLayer>& layers, QSize canvas, QSize framebuffer, const QRectF& viewport)
+{
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    if (canvas.isEmpty() || viewport.isEmpty()) {
+        glViewport(0, 0, framebuffer.width(), framebuffer.height());
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
+
+    const double scale = viewport.width() / canvas.width();
+    // Canvas pixels (top-left origin) to frame buffer pixels (bottom-left origin).
+    const auto toFramebuffer = [&](QPointF point) {
+        return QPointF(
+            viewport.x() + point.x() * scale, framebuffer.height() - (viewport.y() + point.y() * scale));
+    };
+
+    // Every program takes its positions from attribute 0 of this buffer.
+    glBindVertexArray(m_vertexArray);
+    glBindBuffer(GL_ARRAY_BUFFER, m_vertexBuffer);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+
+    // Pictures first: uploads and the filters' own passes, before the frame is begun.
+    std::vector<GLuint> filteredTextures(layers.size(), 0);
+    for (size_t i = 0; i < layers.size(); ++i) {
+        const FaceLayer& layer = layers[i];
+        if (!layer.frame)
+            continue;
+        FaceTextures& textures = m_textures[layer.faceNo];
+        Upload(textures, *layer.frame);
+        if (layer.mask && !layer.mask->isNull())
+            UploadMask(textures, *layer.mask, layer.maskKey);
+        if (IsNeighbourhoodFilter(layer.filter.kind))
+            filteredTextures[i] = FilteredTexture(textures, *layer.frame, layer.filter);
+    }
+
+    glViewport(0, 0, framebuffer.width(), framebuffer.height());
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+
+    for (size_t i = 0; i < layers.size(); ++i) {
+        const FaceLayer& layer = layers[i];
+        if (!layer.frame || layer.quad.size() != 4)
+            continue;
+        QPolygonF quad;
+        for (const QPointF& corner : layer.quad)
+            quad << toFramebuffer(corner);
+        const std::optional<QTransform> toFace = QuadToUnitSquare(quad);
+        if (!toFace)
+            continue;
+        const FaceTextures& textures = m_textures[layer.faceNo];
+        const bool hasMask = layer.mask && !layer.mask->isNull();
+        FaceShaderKey key;
+        key.format = filteredTextures[i] ? 2 : layer.frame->format == CVideoFrame::Format::Yuv ? 1 : 0;
+        key.inPattern = layer.entry ? int(layer.entry->pattern) : 0;
+        key.outPattern = layer.exit ? int(layer.exit->pattern) : 0;
+        // Neighbourhood filters are in the picture already; the others are the program's.
+        key.filter = IsNeighbourhoodFilter(layer.filter.kind) ? 0 : int(layer.filter.kind);
+        key.hasMask = hasMask;
+        QOpenGLShaderProgram* program = FaceProgram(key);
+        if (!program)
+            continue;
+        // A face that covers what lies under it wholly needs no blending, which a software
+        // renderer pays for with a read of every pixel: a movie frame (or its filtered picture)
+        // without a mask, a colour key or an effect that makes it see-through.
+        const auto seeThrough = [](const std::optional<ActiveEffect>& effect) {
+            return effect
+                && (effect->pattern == EffectPattern::Fade || effect->pattern == EffectPattern::Zoom);
+        };
+        const bool opaque = layer.frame->format == CVideoFrame::Format::Yuv && !hasMask
+            && layer.filter.kind != FilterKind::ColourKey && !seeThrough(layer.entry)
+            && !seeThrough(layer.exit);
+        if (opaque)
+            glDisable(GL_BLEND);
+        else
+            glEnable(GL_BLEND);
+        program->bind();
+        program->setUniformValue("uFramebuffer", QVector2D(framebuffer.width(), framebuffer.height()));
+        const QTransform& t = *toFace;
+        const GLfloat toFaceMatrix[9]
+            = { GLfloat(t.m11()), GLfloat(t.m12()), GLfloat(t.m13()), GLfloat(t.m21()), GLfloat(t.m22()),
+                  GLfloat(t.m23()), GLfloat(t.m31()), GLfloat(t.m32()), GLfloat(t.m33()) };
+        glUniformMatrix3fv(program->uniformLocation("uToFace"), 1, GL_FALSE, toFaceMatrix);
+        program->setUniformValue("uShown",
+            QVector4D(float(layer.shownArea.x()), float(layer.shownArea.y()), float(layer.shownArea.width()),
+                float(layer.shownArea.height())));
+        if (filteredTextures[i])
+            glBindTexture(GL_TEXTURE_2D, filteredTextures[i]);
+        else
+            BindPicture(*program, textures, *layer.frame);
+        if (hasMask) {
+            glActiveTexture(GL_TEXTURE3);
+            glBindTexture(GL_TEXTURE_2D, textures.mask);
+            glActiveTexture(GL_TEXTURE0);
+        }
+        program->setUniformValue("uInDirection", layer.entry ? int(layer.entry->direction) : 0);
+        program->setUniformValue("uInProgress", layer.entry ? float(layer.entry->progress) : 0.0f);
+        program->setUniformValue("uOutDirection", layer.exit ? int(layer.exit->direction) : 0);
+        program->setUniformValue("uOutProgress", layer.exit ? float(layer.exit->progress) : 0.0f);
+        program->setUniformValue("uAspect", float(layer.aspect > 0 ? layer.aspect : 1.0));
+        glUniform1fv(program->uniformLocation("uParams"), GLsizei(layer.filter.params.size()),
+            layer.filter.params.data());
+
+        GLfloat vertices[8];
+        for (int c = 0; c < 4; ++c) {
+            vertices[2 * c] = GLfloat(quad[c].x());
+            vertices[2 * c + 1] = GLfloat(quad[c].y());
+        }
+        glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
+        glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+        program->release();
+    }
+    for (int unit = 3; unit >= 0; --unit) {
+        glActiveTexture(GL_TEXTURE0 + GLenum(unit));
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    glDisableVertexAttribArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glBindVertexArray(0);
+    glDisable(GL_BLEND);
+}
+
+double GuideHandleRadius(QSize canvas, const QRectF& viewport)
+{
+    constexpr double kHandleScreenPixels = 10.0;
+    if (canvas.isEmpty() || viewport.isEmpty())
+        return kHandleScreenPixels;
+    return kHandleScreenPixels * canvas.width() / viewport.width();
+}
+
+void PaintGuide(QPainter& painter, const std::vector<GuideFace>& faces, QSize canvas, const QRectF& viewport)
+{
+    if (canvas.isEmpty() || viewport.isEmpty())
+        return;
+    const double scale = viewport.width() / canvas.width();
+    const auto toView = [&](QPointF point) { return viewport.topLeft() + point * scale; };
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setClipRect(viewport);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(18);
+    painter.setFont(font);
+    for (const GuideFace& face : faces) {
+        QPolygonF quad;
+        for (const QPointF& corner : face.quad)
+            quad << toView(corner);
+        const QColor color = face.color.isValid() ? face.color : QColor(Qt::white);
+        QPen outline(face.selected ? QColor(Qt::white) : color, face.selected ? 3.0 : 2.0);
+        if (!face.shown)
+            outline.setStyle(Qt::DashLine);
+        // A face whose corners fold shows its outline in red: it cannot be drawn.
+        if (!IsConvexQuad(face.quad))
+            outline.setColor(Qt::red);
+        painter.setPen(outline);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPolygon(quad);
+        if (face.selected) {
+            painter.setPen(QPen(color, 1.0));
+            painter.drawPolygon(quad);
+        }
+        const QPointF centre = (quad[0] + quad[1] + quad[2] + quad[3]) / 4.0;
+        const QString number = QString::number(face.faceNo);
+        const QRectF label(centre - QPointF(24, 14), QSizeF(48, 28));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 0, 0, 160));
+        painter.drawRoundedRect(label, 4, 4);
+        painter.setPen(face.selected ? QColor(Qt::white) : color);
+        painter.drawText(label, Qt::AlignCenter, number);
+        if (face.locked)
+            continue;
+        for (const QPointF& corner : quad) {
+            const QRectF handle(corner - QPointF(5, 5), QSizeF(10, 10));
+            painter.setPen(QPen(Qt::black, 1.0));
+            painter.setBrush(face.selected ? QColor(Qt::white) : color);
+            painter.drawRect(handle);
+        }
+    }
+    painter.restore();
+}

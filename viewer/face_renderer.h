@@ -1,0 +1,96 @@
+#pragma once
+
+#include "viewer/face_layer.h"
+#include "viewer/face_shaders.h"
+
+#include <QOpenGLExtraFunctions>
+#include <QRectF>
+#include <QSize>
+#include <map>
+#include <memory>
+
+class QOpenGLShaderProgram;
+class QPainter;
+
+// Draws the show with OpenGL: every face's picture through one shader that maps each pixel of
+// the output back onto the face by the inverse of the face's perspective (so the picture is
+// exact for any quadrilateral, never two bent triangles), applies the item's effects, converts
+// YUV planes to RGB, filters the colour and applies the mask. Filters that look at neighbouring
+// texels (blur, sharpen, edges) are drawn first into a picture of the frame's size, once per new
+// frame. Needs a current context with OpenGL 3.3; Mesa's software renderer will do.
+class CFaceRenderer : protected QOpenGLExtraFunctions {
+public:
+    CFaceRenderer();
+    ~CFaceRenderer();
+    CFaceRenderer(const CFaceRenderer&) = delete;
+    CFaceRenderer& operator=(const CFaceRenderer&) = delete;
+
+    // Compiles the shaders in the current context; false (with the reason) when it cannot.
+    bool Initialize();
+    const QString& LastError() const { return m_lastError; }
+
+    // Draws the layers, in order, into the bound frame buffer of the given size: black, then
+    // the canvas scaled into the viewport (frame buffer pixels, top-left origin).
+    void Render(
+        const std::vector<FaceLayer>& layers, QSize canvas, QSize framebuffer, const QRectF& viewport);
+
+    // Releases the textures of faces that are not in the layers any more (call with the
+    // context current).
+    void ReleaseUnused(const std::vector<FaceLayer>& layers);
+
+private:
+    // A frame's picture after a neighbourhood filter, and what it was made from.
+    struct FilteredPicture {
+        GLuint stage = 0; // the blur across
+        GLuint blurred = 0; // the blur down
+        GLuint result = 0; // sharpened or edges
+        QSize size;
+        uint64_t serial = 0;
+        ItemFilter filter;
+        bool made = false;
+    };
+    struct FaceTextures {
+        GLuint planes[3] = { 0, 0, 0 };
+        QSize sizes[3];
+        bool rgba = false;
+        uint64_t serial = 0;
+        GLuint mask = 0;
+        QSize maskSize;
+        uint64_t maskKey = 0;
+        FilteredPicture filtered;
+    };
+
+    void Upload(FaceTextures& textures, const CVideoFrame& frame);
+    void UploadMask(FaceTextures& textures, const QImage& mask, uint64_t key);
+    void UploadPlane(GLuint& texture, QSize& size, const CVideoFrame::Plane& plane, bool rgba);
+    void DeleteTextures(FaceTextures& textures);
+    // Binds the frame's planes to units 0..2 and sets the YUV uniforms of the program.
+    void BindPicture(QOpenGLShaderProgram& program, const FaceTextures& textures, const CVideoFrame& frame);
+    // The program of a face's combination, or of a filter pass for a picture format; made on
+    // first use. nullptr when it does not compile.
+    QOpenGLShaderProgram* FaceProgram(const FaceShaderKey& key);
+    QOpenGLShaderProgram* FilterProgram(int format);
+    std::unique_ptr<QOpenGLShaderProgram> Build(const QByteArray& fragment);
+    // Draws the neighbourhood filter's picture when the frame or the filter changed; the
+    // texture to show, or 0 when the filter leaves the picture as it is.
+    GLuint FilteredTexture(FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter);
+    void RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size);
+    GLuint MakeTexture(QSize size, GLenum internalFormat);
+
+    std::map<FaceShaderKey, std::unique_ptr<QOpenGLShaderProgram>> m_facePrograms;
+    std::unique_ptr<QOpenGLShaderProgram> m_filterPrograms[2];
+    GLuint m_filterFramebuffer = 0;
+    GLuint m_vertexArray = 0;
+    GLuint m_vertexBuffer = 0;
+    std::map<int32_t, FaceTextures> m_textures;
+    QString m_lastError;
+    bool m_initialized = false;
+};
+
+// The GUIDE overlay: each face's outline in its colour, its number in the middle and a handle
+// on each corner (the selected face drawn stronger; locked faces without handles), drawn with
+// the painter over the canvas placed in the viewport.
+void PaintGuide(QPainter& painter, const std::vector<GuideFace>& faces, QSize canvas, const QRectF& viewport);
+
+// The canvas radius of a corner handle as a user grabs it: a fixed size on screen.
+double GuideHandleRadius(QSize canvas, const QRectF& viewport);
