@@ -174,7 +174,6 @@ void CTimeLine::RepaintAll()
 
 void CTimeLine::RepaintFeedback()
 {
-    m_overlayOnly += rect();
     update();
 }
 
@@ -183,9 +182,7 @@ void CTimeLine::PlayPositionChanged(int32_t oldTime)
     // Only the strips the playhead leaves and enters; the rows under them are kept.
     QRegion strips(CTimeLineRenderer::PlayheadStrip(Viewport(), oldTime));
     strips += CTimeLineRenderer::PlayheadStrip(Viewport(), PlayPosition());
-    strips &= rect();
-    m_overlayOnly += strips;
-    update(strips);
+    update(strips & rect());
 }
 
 void CTimeLine::InOutPositionChanged(int32_t, int32_t)
@@ -214,8 +211,7 @@ CTimeLine::RestKey CTimeLine::MakeRestKey() const
     key.zoomMode = ZoomMode();
     key.currentFace = CurrentFace();
     key.effectDisplay = EffectDisplay();
-    key.projectLength = ProjectLength();
-    key.faces = FaceListGeneration() * 1000003u + uint64_t(FaceCount());
+    key.content = RestPictureSignature(*this, Viewport());
     size_t hash = Selection().size();
     for (const tagTL_FACE_ITEM_DATA& item : Selection())
         hash = hash * 31 + size_t(uint32_t(item.FaceNo)) * 1000003u + size_t(uint32_t(item.Start));
@@ -253,9 +249,9 @@ void CTimeLine::paintEvent(QPaintEvent* event)
     }
     const TlDragFeedback& drag = m_controller->Feedback();
     const QRegion exposed = event->region();
-    // What was not asked for as overlay only (an expose, or the view's own update) is painted
-    // again from the model, like what changed.
-    const QRegion render = exposed.subtracted(m_overlayOnly).united(exposed.intersected(m_restDirty));
+    // The rows and items are painted again only where they changed; everything else, an expose
+    // or an update asked for by someone else included, comes from the image kept.
+    const QRegion render = exposed.intersected(m_restDirty);
     if (!render.isEmpty()) {
         QPainter rest(&m_rest);
         for (const QRect& part : render)
@@ -263,7 +259,6 @@ void CTimeLine::paintEvent(QPaintEvent* event)
         m_restDirty -= render;
         ++m_restPaints;
     }
-    m_overlayOnly = QRegion();
 
     QPainter painter(this);
     for (const QRect& part : exposed) {

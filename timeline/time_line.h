@@ -76,16 +76,15 @@ private:
     void RepaintAll() override;
     void RepaintFeedback() override;
 
-    // What the rest picture depends on beyond the model's own repaint requests; a paint that
-    // finds it changed paints the rows again.
+    // What the rest picture shows, in short: a paint that finds it changed paints the rows
+    // again, whoever changed the model and whether or not a repaint was asked for.
     struct RestKey {
         int firstColumn = 0;
         int firstRow = 0;
         int zoomMode = 0;
         int currentFace = 0;
         int effectDisplay = 0;
-        int32_t projectLength = 0;
-        uint64_t faces = 0;
+        size_t content = 0;
         size_t selectionHash = 0;
         int dragLayer = 0;
         int dropRow = 0;
@@ -105,7 +104,6 @@ private:
     std::unique_ptr<CTimeLineController> m_controller;
     QImage m_rest; // the rows and items as painted last
     QRegion m_restDirty; // parts of m_rest to paint again
-    QRegion m_overlayOnly; // parts asked to repaint only the overlay
     RestKey m_restKey;
     int m_restPaints = 0;
 };

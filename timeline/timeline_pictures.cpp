@@ -39,9 +39,13 @@ QImage CTimeLinePictures::Picture(const QString& path, QSize box, qreal devicePi
         }
     }
     // A missing picture is looked for again at every paint: one written a moment ago must show
-    // at once, before the folder's watch can tell.
-    if (picture.isNull())
+    // at once, before the folder's watch can tell. Its folder is watched so that one written
+    // later is drawn then.
+    if (picture.isNull()) {
+        if (QFileInfo(folder).isDir())
+            Watch(folder);
         return picture;
+    }
     Watch(folder);
     m_order.push_front(Entry { key, folder, picture });
     m_index.insert(key, m_order.begin());
@@ -63,8 +67,10 @@ void CTimeLinePictures::Watch(const QString& folder)
                     m_changed();
             });
     }
-    if (!m_watcher->directories().contains(folder))
+    if (!m_watched.contains(folder)) {
+        m_watched.insert(folder);
         m_watcher->addPath(folder);
+    }
 }
 
 void CTimeLinePictures::DropFolder(const QString& folder)
@@ -85,4 +91,5 @@ void CTimeLinePictures::Clear()
     m_index.clear();
     if (m_watcher && !m_watcher->directories().isEmpty())
         m_watcher->removePaths(m_watcher->directories());
+    m_watched.clear();
 }

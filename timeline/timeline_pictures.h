@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QSet>
 #include <QSize>
 #include <QString>
 #include <functional>
@@ -14,7 +15,7 @@ class QFileSystemWatcher;
 // Each is loaded and scaled to its box once, and kept (a bounded number, the least recently
 // drawn going first) until its folder changes: thumbnails are replaced, renamed and removed
 // as whole files, so a change of the folder is a change of the file. A file not found is looked
-// for again at the next paint. Painting never scales.
+// for again at the next paint, and its folder is watched too. Painting never scales.
 class CTimeLinePictures {
 public:
     explicit CTimeLinePictures(int capacity = 2048);
@@ -46,5 +47,6 @@ private:
     std::list<Entry> m_order; // most recently used first
     QHash<QString, std::list<Entry>::iterator> m_index;
     std::unique_ptr<QFileSystemWatcher> m_watcher;
+    QSet<QString> m_watched;
     std::function<void()> m_changed;
 };

@@ -7,6 +7,7 @@
 #include "timeline/timeline_pictures.h"
 #include "timeline/timeline_renderer_context.h"
 
+#include <QHash>
 #include <QLinearGradient>
 #include <algorithm>
 
@@ -76,6 +77,56 @@ TlBarExtent BarExtent(const CTimeLineViewport& viewport, const TlRect& track, in
     bar.sourceOffset = start < viewStart ? (viewStart - start) / perPixel : 0;
     bar.visible = bar.right - bar.left - 1 > 0;
     return bar;
+}
+
+std::span<const tagTL_FACE_ITEM_DATA> ItemsShownIn(
+    const tagTL_FACE_DATA& face, const CTimeLineViewport& viewport, const TlRect& track, const QRect& exposed)
+{
+    const int64_t perPixel = viewport.UnitsPerPixel();
+    // The times the exposed strip shows, a pixel to spare on each side.
+    const int64_t exposedStart = viewport.XToTime(int64_t(exposed.left()) - track.left - 1);
+    const int64_t exposedEnd = viewport.XToTime(int64_t(exposed.right()) - track.left + 2);
+    const std::vector<tagTL_FACE_ITEM_DATA>& items = face.Items;
+    // Items are in start order without overlaps: the first one that may show is found by a
+    // binary search, and the span ends at the first one that starts after the strip.
+    auto first = std::lower_bound(items.begin(), items.end(), exposedStart,
+        [](const tagTL_FACE_ITEM_DATA& item, int64_t time) { return item.Start < time; });
+    while (first != items.begin() && ItemEnd(*std::prev(first)) > exposedStart - perPixel)
+        --first;
+    const auto last = std::upper_bound(first, items.end(), exposedEnd,
+        [](int64_t time, const tagTL_FACE_ITEM_DATA& item) { return time < item.Start; });
+    return std::span<const tagTL_FACE_ITEM_DATA>(&*first, size_t(last - first));
+}
+
+size_t RestPictureSignature(const CTimeLineModel& model, const CTimeLineViewport& viewport)
+{
+    size_t hash = qHash(model.ProjectLength());
+    const auto mix = [&hash](size_t value) { hash = hash * 1000003u ^ value; };
+    for (const tagCAMERA_SETTING_DATA& camera : model.CameraList())
+        mix(qHash(camera.CameraName) ^ size_t(uint32_t(camera.CameraId)));
+    const QRect everything(
+        viewport.client.left, viewport.client.top, viewport.client.Width(), viewport.client.Height());
+    for (size_t row = 0; row < viewport.rowRects.size(); ++row) {
+        const int64_t index = int64_t(viewport.firstRow) + int64_t(row);
+        if (index >= model.FaceCount())
+            break;
+        const tagTL_FACE_DATA& face = model.Faces()[size_t(index)];
+        mix(size_t(uint32_t(face.No)) ^ (size_t(uint32_t(face.Status)) << 8)
+            ^ (size_t(uint32_t(face.Lock)) << 9));
+        mix(size_t(uint32_t(face.R)) ^ (size_t(uint32_t(face.G)) << 8) ^ (size_t(uint32_t(face.B)) << 16));
+        for (const tagTL_FACE_ITEM_DATA& item :
+            ItemsShownIn(face, viewport, viewport.rowRects[row].rcTrack, everything)) {
+            mix(size_t(uint32_t(item.Start)) ^ (size_t(uint32_t(item.PlayTime)) << 32));
+            mix(size_t(uint32_t(item.Mode)) ^ (size_t(uint32_t(item.LinkMode)) << 8)
+                ^ (size_t(uint32_t(item.CameraID)) << 16) ^ (size_t(uint32_t(item.FilterNo)) << 40));
+            mix(qHash(item.FilePath));
+            mix(size_t(uint32_t(item.InPattern)) ^ (size_t(uint32_t(item.InStartTime)) << 8)
+                ^ (size_t(uint32_t(item.InEndTime)) << 32));
+            mix(size_t(uint32_t(item.OutPattern)) ^ (size_t(uint32_t(item.OutStartTime)) << 8)
+                ^ (size_t(uint32_t(item.OutEndTime)) << 32));
+        }
+    }
+    return hash;
 }
 
 } // namespace timeline
@@ -458,22 +509,9 @@ void CTimeLineRenderer::DrawFaceItems(
     const Context& c, const tagTL_FACE_DATA& face, const TlRect& track) const
 {
     const CTimeLineViewport& viewport = c.viewport;
-    const int64_t perPixel = viewport.UnitsPerPixel();
-    // The times the exposed strip shows, a pixel to spare on each side.
-    const int64_t exposedStart = viewport.XToTime(int64_t(c.exposed.left()) - track.left - 1);
-    const int64_t exposedEnd = viewport.XToTime(int64_t(c.exposed.right()) - track.left + 2);
-    const std::vector<tagTL_FACE_ITEM_DATA>& items = face.Items;
-    // Items are in start order without overlaps: the first one that may show is found by a
-    // binary search, and drawing stops at the first one that starts after the strip.
-    auto first = std::lower_bound(items.begin(), items.end(), exposedStart,
-        [](const tagTL_FACE_ITEM_DATA& item, int64_t time) { return item.Start < time; });
-    while (first != items.begin() && ItemEnd(*std::prev(first)) > exposedStart - perPixel)
-        --first;
-
     const bool hiddenFace = face.Status != 1;
     const bool movingSelected = c.drag.mouseState == TL_MOUSE_ITEM_MOVE;
-    for (auto it = first; it != items.end() && it->Start <= exposedEnd; ++it) {
-        const tagTL_FACE_ITEM_DATA& item = *it;
+    for (const tagTL_FACE_ITEM_DATA& item : ItemsShownIn(face, viewport, track, c.exposed)) {
         const bool selected = c.selected.contains(CTimeLineModel::SelectedKey(item));
         // Moved items show only as ghosts while they are dragged.
         if (movingSelected && selected)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <span>
 
 class CTimeLineAppearance;
 class CTimeLineModel;
@@ -38,6 +39,18 @@ struct TlBarExtent {
 };
 TlBarExtent BarExtent(
     const CTimeLineViewport& viewport, const TlRect& track, int64_t start, int64_t playTime);
+
+// The face's items whose bars can show in the exposed part of a row's track, found by a binary
+// search on their starts.
+std::span<const tagTL_FACE_ITEM_DATA> ItemsShownIn(const tagTL_FACE_DATA& face,
+    const CTimeLineViewport& viewport,
+    const TlRect& track,
+    const QRect& exposed);
+
+// A number that changes whenever what the rest picture shows of the model changes: the rows in
+// view, their faces and the items in view with every field their bars draw, the project's end and
+// the camera names. Its cost follows the screen, like the painting's.
+size_t RestPictureSignature(const CTimeLineModel& model, const CTimeLineViewport& viewport);
 
 } // namespace timeline
 
