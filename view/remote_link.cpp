@@ -57,7 +57,11 @@ CRemoteLink::CRemoteLink(CRemoteLinkView& view, CMessageCatalog& messages, Remot
 {
 }
 
-CRemoteLink::~CRemoteLink() = default;
+CRemoteLink::~CRemoteLink()
+{
+    // A remote-control program started from the editor keeps running when the editor closes.
+    m_host.Detach();
+}
 
 bool CRemoteLink::ConnectHost(const QString& address, uint16_t port)
 {
