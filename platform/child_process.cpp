@@ -148,4 +148,12 @@ void CChildProcess::Release()
     m_reaped = false;
 }
 
+void CChildProcess::Detach()
+{
+    if (m_pid > 0 && !m_reaped)
+        IsRunning(); // reaps it now if it has ended already
+    m_pid = 0;
+    m_reaped = false;
+}
+
 } // namespace platform

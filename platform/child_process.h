@@ -39,6 +39,9 @@ public:
     bool Terminate(int terminateWaitMs);
     // Forgets an ended child; a running one is terminated first.
     void Release();
+    // Lets the child go on by itself: it is no longer ended with this object. A child that ends
+    // while this process still runs stays unreaped until this process ends.
+    void Detach();
 
     // The exit code of an ended child (exit status, or 128 + signal number); none while it
     // runs or before any start.

@@ -127,17 +127,24 @@ void CTimeLineModel::PasteItems(int32_t faceNo, int32_t time)
     RepaintControl();
 }
 
-int CTimeLineModel::CreateItemThumbnail(const tagTL_FACE_ITEM_DATA& item)
+QString CTimeLineModel::ThumbnailPath(const tagTL_FACE_ITEM_DATA& item) const
 {
-    const int32_t kind = item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK ? item.LinkMode : item.Mode;
-    if ((kind != tagTL_FACE_ITEM_DATA::MODE_IMAGE && kind != tagTL_FACE_ITEM_DATA::MODE_MOVIE)
-        || item.FilePath.isEmpty() || m_projectFolder.isEmpty() || !platform::IsSafeComponent(m_projectName))
-        return 0;
-    const QString thumbnail = platform::JoinPath(platform::JoinPath(m_projectFolder, m_projectName),
+    if (m_projectFolder.isEmpty() || !platform::IsSafeComponent(m_projectName))
+        return QString();
+    return platform::JoinPath(platform::JoinPath(m_projectFolder, m_projectName),
         QStringLiteral("Channel_%1/Face_%2/thumbnail_%3.jpg")
             .arg(item.Channel)
             .arg(item.FaceNo)
             .arg(item.Start));
+}
+
+int CTimeLineModel::CreateItemThumbnail(const tagTL_FACE_ITEM_DATA& item)
+{
+    const int32_t kind = item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK ? item.LinkMode : item.Mode;
+    const QString thumbnail = ThumbnailPath(item);
+    if ((kind != tagTL_FACE_ITEM_DATA::MODE_IMAGE && kind != tagTL_FACE_ITEM_DATA::MODE_MOVIE)
+        || item.FilePath.isEmpty() || thumbnail.isEmpty())
+        return 0;
     ThumbnailWriter writer;
     if (kind == tagTL_FACE_ITEM_DATA::MODE_IMAGE)
         return writer.WriteFile(item.FilePath, thumbnail);

@@ -26,18 +26,28 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
     tagTL_FACE_ITEM_DATA& item,
     bool skipSelected,
     bool trimToFit,
-    bool snap) const
+    bool snap,
+    const SelectedKeys* selected) const
 {
     if (face.Lock == 1 || start < 0 || item.PlayTime <= 0)
         return 0;
     const int64_t s = start;
     const int64_t length = item.PlayTime;
     for (const tagTL_FACE_ITEM_DATA& other : face.Items) {
-        if (skipSelected && (SameItemKey(other, item) || IsItemSelected(other.FaceNo, other.Start)))
-            continue;
         const int64_t es = other.Start;
         const int64_t ee = ItemEnd(other);
-        if ((s <= es && s + length >= ee) || (s < es && es < s + length)) {
+        const bool runsInto = (s <= es && s + length >= ee) || (s < es && es < s + length);
+        const bool inside = es <= s && s + length <= ee;
+        const bool runsPast = es <= s && s < ee && ee < s + length;
+        if (!runsInto && !inside && !runsPast)
+            continue;
+        // Only an item in the way is looked up in the selection: drags plan with thousands.
+        if (skipSelected
+            && (SameItemKey(other, item)
+                || (selected ? selected->contains(SelectedKey(other))
+                             : IsItemSelected(other.FaceNo, other.Start))))
+            continue;
+        if (runsInto) {
             // It would run into the other item: only a shortened item fits, and only when the
             // shortened one meets nothing else.
             if (!trimToFit || es - s <= 0)
@@ -45,20 +55,20 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
             tagTL_FACE_ITEM_DATA trimmed = item;
             trimmed.PlayTime = int32_t(es - s);
             int32_t trimmedStart = start;
-            if (!PlaceItem(face, trimmedStart, trimmed, skipSelected, false, false))
+            if (!PlaceItem(face, trimmedStart, trimmed, skipSelected, false, false, selected))
                 return 0;
             item = trimmed;
             return 1;
         }
-        if (es <= s && s + length <= ee)
+        if (inside)
             return 0; // inside the other item
-        if (es <= s && s < ee && ee < s + length) {
+        if (runsPast) {
             // It starts inside the other item and runs past its end: it may start at that end.
             if (!snap || ee >= m_projectLength)
                 return 0;
             int32_t after = int32_t(ee);
             tagTL_FACE_ITEM_DATA moved = item;
-            if (!PlaceItem(face, after, moved, skipSelected, false, snap))
+            if (!PlaceItem(face, after, moved, skipSelected, false, snap, selected))
                 return 0;
             start = after;
             return 1;
@@ -67,29 +77,30 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
     return 1;
 }
 
-int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed)
+TlItemDragPlan CTimeLineModel::PlanItemDrag(
+    int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed) const
 {
+    TlItemDragPlan plan;
+    plan.mouseState = mouseState;
     if (mouseState != TL_MOUSE_ITEM_MOVE && mouseState != TL_MOUSE_ITEM_COPY
         && mouseState != TL_MOUSE_ITEM_LINK)
-        return 0;
+        return plan;
     const bool link = mouseState == TL_MOUSE_ITEM_LINK;
     const TlFaceRowHit target = HitTestFaceRow(x, y);
     int64_t newStart = int64_t(target.time) - int64_t(grabOffsetPx) * m_viewport.UnitsPerPixel();
-    newStart = std::max<int64_t>(newStart, 0);
-    if (m_playPosition <= newStart && newStart < int64_t(m_playPosition) + m_viewport.unitsPerColumn)
-        newStart = m_playPosition;
+    newStart = SnapStartToPlayhead(std::max<int64_t>(newStart, 0), m_playPosition, m_viewport.unitsPerColumn);
     if (target.channel < 0 || target.faceNo < 0 || target.subNo < 0 || target.time < 0)
-        return 0;
+        return plan;
     const auto grabbedItem
         = std::find_if(m_selection.begin(), m_selection.end(), [&](const tagTL_FACE_ITEM_DATA& item) {
               return item.FaceNo == grabbed.faceNo && item.Start == grabbed.start;
           });
     if (grabbedItem == m_selection.end())
-        return 0;
+        return plan;
     const tagTL_FACE_ITEM_DATA grabbedRecord = *grabbedItem;
     // A move takes items off their faces: never off a locked one.
     if (mouseState == TL_MOUSE_ITEM_MOVE && IsSelectionLocked())
-        return 0;
+        return plan;
 
     // Commit order: faces moving down are emptied from the bottom, faces moving up from the
     // top; within a face the items moving later go last-first and the items moving earlier
@@ -107,52 +118,64 @@ int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetP
             return shift > 0 ? a.Start > b.Start : a.Start < b.Start;
         });
 
-    struct Placement {
-        tagTL_FACE_ITEM_DATA item;
-        tagTL_FACE_ITEM_DATA source; // what a LINK is made from
-        int32_t faceNo = 0;
-        int32_t start = 0;
-    };
-    std::vector<Placement> placements;
+    SelectedKeys selected;
+    selected.reserve(qsizetype(m_selection.size()));
+    for (const tagTL_FACE_ITEM_DATA& item : m_selection)
+        selected.insert(SelectedKey(item));
     std::set<std::pair<int32_t, int32_t>> targets;
     for (const tagTL_FACE_ITEM_DATA& item : work) {
         if (link && !(item.FaceNo == grabbed.faceNo && item.Start == grabbed.start))
             continue;
         const int row = FaceRow(m_faces, item.FaceNo) - grabbedRow + targetRow;
         if (FaceRow(m_faces, item.FaceNo) < 0 || row < 0 || row >= FaceCount())
-            return 0;
+            return plan;
         const tagTL_FACE_DATA& face = m_faces[size_t(row)];
-        Placement placement { item, item, face.No, 0 };
+        TlItemPlacement placement { item, item, face.No, 0 };
         if (link) {
             // A LINK shows a picture, camera or movie item of another face at its own start.
             if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK
                 && !FindLinkableItem(item.LinkFaceNo, item.Start, placement.source))
-                return 0;
+                return plan;
             if (!IsMediaMode(placement.source.Mode) || face.No == placement.source.FaceNo)
-                return 0;
+                return plan;
             placement.start = item.Start;
         } else {
             placement.start = int32_t(std::clamp<int64_t>(int64_t(item.Start) + shift, 0, INT32_MAX));
         }
         // A copy or a LINK lies beside the items that stay: the selected ones are obstacles too.
         tagTL_FACE_ITEM_DATA placed = link ? placement.source : item;
-        if (!PlaceItem(face, placement.start, placed, mouseState == TL_MOUSE_ITEM_MOVE, false, !link))
-            return 0;
+        if (!PlaceItem(
+                face, placement.start, placed, mouseState == TL_MOUSE_ITEM_MOVE, false, !link, &selected))
+            return plan;
         // Two items brought to one start (held at 0, or moved behind the same item) refuse all.
         if (!targets.insert({ placement.faceNo, placement.start }).second)
-            return 0;
-        placements.push_back(placement);
+            return plan;
+        plan.placements.push_back(placement);
     }
-    if (placements.empty())
-        return 0;
+    plan.valid = !plan.placements.empty();
+    if (!plan.valid)
+        plan.placements.clear();
+    return plan;
+}
 
+int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed)
+{
+    return CommitItemDrag(PlanItemDrag(mouseState, x, y, grabOffsetPx, grabbed));
+}
+
+int CTimeLineModel::CommitItemDrag(const TlItemDragPlan& plan)
+{
+    if (!plan.valid || plan.placements.empty())
+        return 0;
+    const int mouseState = plan.mouseState;
+    const bool link = mouseState == TL_MOUSE_ITEM_LINK;
     const bool several = m_selection.size() >= 2;
     NotifyChangeGroup(1);
     if (several)
         NotifyWaitBegin();
     const uint64_t generation = m_faceListGeneration;
     std::vector<ItemRecordPair> committed;
-    for (const Placement& placement : placements) {
+    for (const TlItemPlacement& placement : plan.placements) {
         if (m_faceListGeneration != generation)
             break;
         RemoveFromSelection(placement.item.FaceNo, placement.item.Start);
@@ -179,7 +202,6 @@ int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetP
         GetItemRecord(placement.faceNo, start, after);
         committed.push_back({ live, after });
     }
-
     // A LINK that moved with its source keeps showing it: it follows the source to its new face,
     // or, when they ended at different starts, becomes an item of its linked kind.
     std::vector<tagTL_FACE_ITEM_DATA> vacated;

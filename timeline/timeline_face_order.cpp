@@ -112,7 +112,7 @@ int CTimeLineModel::GetFaceIndex(int32_t faceNo) const
 
 int CTimeLineModel::GetFaceDropRow(int y) const
 {
-    if (m_faceDragSourceRow < 0)
+    if (m_faceDropRow < 0)
         return -1;
     int extra = 0;
     const int firstRow = m_viewport.firstRow;
@@ -125,7 +125,7 @@ int CTimeLineModel::GetFaceDropRow(int y) const
             return -1;
         const TlRect& rect = m_viewport.rowRects[size_t(k)].rcRow;
         // From the dragged row on, the drawn rows are shifted down to leave a gap.
-        const int shift = index >= m_faceDragSourceRow ? 15 : 0;
+        const int shift = index >= m_faceDropRow ? 15 : 0;
         const int top = rect.top + shift;
         const int bottom = rect.bottom + shift;
         const int bandTop = top - 30;

@@ -5,26 +5,6 @@
 
 using namespace timeline;
 
-namespace {
-
-// Shows the wait cursor while an operation runs.
-class CWaitCursor {
-public:
-    explicit CWaitCursor(std::function<void(bool)> show)
-        : m_show(std::move(show))
-    {
-        m_show(true);
-    }
-    ~CWaitCursor() { m_show(false); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-
-private:
-    std::function<void(bool)> m_show;
-};
-
-} // namespace
-
 int CTimeLineModel::CollectSelectedLinks(
     int32_t faceNo, int32_t start, std::vector<tagTL_FACE_ITEM_DATA>* links) const
 {
@@ -103,7 +83,7 @@ void CTimeLineModel::DissolveLinksTo(const tagTL_FACE_ITEM_DATA& source)
 
 int CTimeLineModel::DeleteSelectedItems()
 {
-    CWaitCursor wait([this](bool show) { ShowWaitCursor(show); });
+    CWaitCursorScope wait(*this);
     if (!m_projectOpen || m_selection.empty())
         return 0;
     const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
@@ -144,7 +124,7 @@ int CTimeLineModel::DeleteSelectedItems()
 
 int CTimeLineModel::DeleteCurrentItem()
 {
-    CWaitCursor wait([this](bool show) { ShowWaitCursor(show); });
+    CWaitCursorScope wait(*this);
     const TlItemRef current = m_currentItem;
     tagTL_FACE_ITEM_DATA item;
     if (!m_projectOpen || !current.IsSet() || IsFaceLocked(current.faceNo)

@@ -39,6 +39,18 @@ void CTimeLineModel::SetScrollBars(CTimeLineScrollBar* horizontal, CTimeLineScro
     m_vertBar = vertical;
 }
 
+void CTimeLineModel::SetSkin(const ViewSettingRecord& record)
+{
+    m_appearance.SetSkin(record);
+    RepaintControl();
+}
+
+void CTimeLineModel::LoadImages(const QString& folder)
+{
+    m_appearance.LoadImages(folder);
+    RepaintControl();
+}
+
 QString CTimeLineModel::MessageText(int slot) const
 {
     if (slot < 0 || slot >= int(m_messageTexts.size()))
@@ -85,7 +97,7 @@ void CTimeLineModel::ResetTimeLine(bool clearClipboard)
     m_currentFace = -1;
     m_clickedTime = -1;
     m_hover = TlHoverState();
-    m_faceDragSourceRow = -1;
+    m_faceDropRow = -1;
     if (clearClipboard)
         m_itemClipboard.clear();
     m_projectLength = 0;
@@ -234,6 +246,47 @@ int CTimeLineModel::GetFaceData(int32_t, int32_t faceNo, tagTL_FACE_DATA& face) 
         return 0;
     face = *found;
     return 1;
+}
+
+bool CTimeLineModel::ToggleFaceLock(int32_t faceNo)
+{
+    tagTL_FACE_DATA* face = FindFace(m_faces, 1, faceNo);
+    if (!face)
+        return false;
+    face->Lock = face->Lock == 0 ? 1 : 0;
+    const tagTL_FACE_DATA changed = *face;
+    if (m_owner)
+        m_owner->OnTlFaceChanged(changed, 1);
+    // The panel's pages follow the lock of the face whose item they show.
+    if (IsFaceSelected(faceNo))
+        m_panel->SetLock(changed.Lock);
+    return true;
+}
+
+bool CTimeLineModel::ToggleFaceDisplay(int32_t faceNo)
+{
+    tagTL_FACE_DATA* face = FindFace(m_faces, 1, faceNo);
+    if (!face || face->Lock == 1)
+        return false;
+    face->Status = face->Status == 0 ? 1 : 0;
+    const tagTL_FACE_DATA changed = *face;
+    if (m_owner)
+        m_owner->OnTlFaceChanged(changed, 1);
+    return true;
+}
+
+bool CTimeLineModel::SetFaceColour(int32_t faceNo, COLORREF colour)
+{
+    tagTL_FACE_DATA* face = FindFace(m_faces, 1, faceNo);
+    if (!face)
+        return false;
+    face->R = int32_t(colour & 0xFF);
+    face->G = int32_t((colour >> 8) & 0xFF);
+    face->B = int32_t((colour >> 16) & 0xFF);
+    const tagTL_FACE_DATA changed = *face;
+    if (m_owner)
+        m_owner->OnTlFaceChanged(changed, 1);
+    return true;
 }
 
 int CTimeLineModel::SetFaceData(const tagTL_FACE_DATA& record)

@@ -5,13 +5,16 @@
 #include "project/face_data.h"
 #include "timeline/face_list.h"
 #include "timeline/timeline_appearance.h"
+#include "timeline/timeline_drag.h"
 #include "timeline/timeline_geometry.h"
 #include "timeline/timeline_item_panel.h"
 #include "timeline/timeline_menu.h"
 #include "timeline/timeline_owner.h"
 #include "timeline/timeline_scroll_bar.h"
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -52,14 +55,6 @@ struct TlHoverState {
     TlRect filterIcon; // empty when the filter icon is not under the mouse
 };
 
-// An item by face number and start; (-1, -1) for none.
-struct TlItemRef {
-    int32_t faceNo = -1;
-    int32_t start = -1;
-    bool IsSet() const { return faceNo >= 0 && start >= 0; }
-    bool operator==(const TlItemRef&) const = default;
-};
-
 // The timeline control's model: the faces with their items, the selection, the playhead, IN and
 // OUT, zoom and scroll position, the project context the view writes, and every operation of
 // the control. It needs no window: the widget CTimeLine adds painting and input on top of it.
@@ -82,6 +77,7 @@ public:
     // ---- Wiring -------------------------------------------------------------------------------
     // Null: notifications go nowhere.
     void SetOwner(CTimeLineOwner* owner) { m_owner = owner; }
+    CTimeLineOwner* Owner() const { return m_owner; }
     // Null: the null panel (every effect name empty, nothing loaded).
     void SetItemPanel(CTimeLineItemPanel* panel);
     bool HasItemPanel() const { return m_panel != &m_nullPanel; }
@@ -92,8 +88,8 @@ public:
     // ---- Set-up and project context, written by the view --------------------------------------
     CTimeLineAppearance& Appearance() { return m_appearance; }
     const CTimeLineAppearance& Appearance() const { return m_appearance; }
-    void SetSkin(const ViewSettingRecord& record) { m_appearance.SetSkin(record); }
-    void LoadImages(const QString& folder) { m_appearance.LoadImages(folder); }
+    void SetSkin(const ViewSettingRecord& record);
+    void LoadImages(const QString& folder);
     // Copies the 40 texts of the pop-up menus and the camera label. Until then the menu keeps
     // its own captions.
     void SetLanguageTexts(const ViewTextRecord& texts) { m_languageTexts = texts; }
@@ -176,6 +172,12 @@ public:
     // Adds a face with the lowest free number, its default colour and corners; tells the owner.
     // Returns the number.
     int AddFace();
+    // The face's lock and display switches and its colour, each stored and told to the owner
+    // (with notifyViewer 1). The display switch of a locked face is refused. False when there is
+    // no such face or nothing changed.
+    bool ToggleFaceLock(int32_t faceNo);
+    bool ToggleFaceDisplay(int32_t faceNo);
+    bool SetFaceColour(int32_t faceNo, COLORREF colour);
     // Adds a face record without a notification (project loading, undo). Refused (0) when a
     // face with its key exists, when its number is below 1, or when its items share a start.
     // Returns the face number.
@@ -258,6 +260,16 @@ public:
 
     // ---- Selection ----------------------------------------------------------------------------
     const std::vector<tagTL_FACE_ITEM_DATA>& Selection() const { return m_selection; }
+    // Items by key (face number and start) in one number, for lookups among many.
+    using SelectedKeys = QSet<quint64>;
+    static quint64 SelectedKey(int32_t faceNo, int32_t start)
+    {
+        return (quint64(quint32(faceNo)) << 32) | quint32(start);
+    }
+    static quint64 SelectedKey(const tagTL_FACE_ITEM_DATA& item)
+    {
+        return SelectedKey(item.FaceNo, item.Start);
+    }
     void ClearSelection();
     void AddToSelection(const tagTL_FACE_ITEM_DATA& item);
     void RemoveFromSelection(int32_t faceNo, int32_t start);
@@ -288,9 +300,10 @@ public:
     // The time under the last right click, -1 when none.
     int32_t ClickedTime() const { return m_clickedTime; }
     void SetClickedTime(int32_t time) { m_clickedTime = time; }
-    // The row where a face drag began; -1 while none runs.
-    int FaceDragSourceRow() const { return m_faceDragSourceRow; }
-    void SetFaceDragSourceRow(int row) { m_faceDragSourceRow = row; }
+    // Where a dragged face would land, a position in the face list: the face's own row when the
+    // drag begins, then the drop row under the pointer; -1 while no face drag runs.
+    int FaceDropRow() const { return m_faceDropRow; }
+    void SetFaceDropRow(int row) { m_faceDropRow = row; }
 
     // ---- Face insert, copy and move -----------------------------------------------------------
     // Inserts the face at row 0..count; the faces are numbered by row afterwards. 0 when the row
@@ -325,6 +338,37 @@ public:
     void ShowItemInPanel(int32_t channel, int32_t faceNo, int32_t subNo, int32_t start);
     // Makes the item current and refreshes the panel with it; clears the panel when it is gone.
     void SetItemLink(int32_t channel, int32_t faceNo, int32_t subNo, int32_t start);
+
+    // ---- Drags: planned on every mouse move, committed on release -------------------------------
+    // Where the selected items of an item drag in mouse state 2 (move), 15 (copy) or 18 (link)
+    // released at (x, y) land: the face and time under the point, less the grab offset (pixels
+    // from the grabbed item's left end to the cursor), one column after the playhead snapping to
+    // it, each item keeping its distance to the grabbed one; checked whole, nothing changed.
+    TlItemDragPlan PlanItemDrag(int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed) const;
+    // Commits a plan: items that no longer fit are left out. 0 when the plan is not valid.
+    int CommitItemDrag(const TlItemDragPlan& plan);
+    // An edge trim of the grabbed item to the time at client x, every other selected item
+    // following it by the same shift.
+    TlTrimPlan PlanTrim(bool leftEdge, int x, TlItemRef grabbed) const;
+    // Commits a trim in one change group; the selection is emptied afterwards.
+    void CommitTrim(const TlTrimPlan& plan);
+    // The lengths an effect-edge drag of the held item's entry (side 1) or exit (side 2) effect
+    // to client x sets.
+    TlEffectEdgePlan PlanEffectEdge(int side, int x, TlItemRef held) const;
+    void CommitEffectEdge(const TlEffectEdgePlan& plan);
+    // The rubber band released: adds the items of the faces and times it spans, with their
+    // linked items.
+    void SelectItemsInBand(const TlRect& band);
+
+    // ---- Dropped files ----------------------------------------------------------------------------
+    // Files dropped at a client point: pictures, movies and sounds become items on the face row
+    // under it, one after another from the time under it, each with its thumbnail; other files,
+    // unreadable pictures, media that cannot be opened or are shorter than 1/100 s and paths too
+    // long for an item are skipped; a file that does not fit ends the drop. Returns the number
+    // of items added.
+    int DropFiles(const QStringList& paths, int x, int y);
+    // The item's thumbnail file; empty without a project folder.
+    QString ThumbnailPath(const tagTL_FACE_ITEM_DATA& item) const;
 
     // ---- Item drag commit ---------------------------------------------------------------------
     // Whether the item, with its play time, may lie on the face from `start`. An item that would
@@ -421,11 +465,30 @@ public:
     void ShowPanelPage(int tab);
 
 protected:
-    // Hooks for the widget: repaint the control, show the wait cursor.
+    // Hooks for the widget: repaint the control, show the wait cursor, and the markers moved
+    // (the widget repaints only what they covered).
     virtual void RepaintControl() { }
     virtual void ShowWaitCursor(bool /*show*/) { }
+    virtual void PlayPositionChanged(int32_t /*oldTime*/) { }
+    virtual void InOutPositionChanged(int32_t /*oldIn*/, int32_t /*oldOut*/) { }
 
 private:
+    // Shows the wait cursor while an operation runs.
+    class CWaitCursorScope {
+    public:
+        explicit CWaitCursorScope(CTimeLineModel& model)
+            : m_model(model)
+        {
+            m_model.ShowWaitCursor(true);
+        }
+        ~CWaitCursorScope() { m_model.ShowWaitCursor(false); }
+        CWaitCursorScope(const CWaitCursorScope&) = delete;
+        CWaitCursorScope& operator=(const CWaitCursorScope&) = delete;
+
+    private:
+        CTimeLineModel& m_model;
+    };
+
     enum class DropKind { Move, Copy, Link };
     int DropItem(DropKind kind,
         int32_t channel,
@@ -439,7 +502,6 @@ private:
     void NotifyWaitBegin();
     void NotifyWaitEnd();
     void NotifyItemChanged(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
-    CTimeLineOwner* Owner() const { return m_owner; }
 
     // Brings the selection copy and the current item in step with an item that took a new key.
     void FollowItemKey(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
@@ -467,7 +529,8 @@ private:
         tagTL_FACE_ITEM_DATA& item,
         bool skipSelected,
         bool trimToFit,
-        bool snap) const;
+        bool snap,
+        const SelectedKeys* selected = nullptr) const;
     // The frame of the commands on the selected items: refused (false) when nothing is selected
     // or, unless the command skips them itself, a selected item lies on a locked face; else opens
     // the change group (and the wait window for two or more items).
@@ -535,5 +598,5 @@ private:
     TlItemRef m_currentItem;
     int32_t m_currentFace = -1;
     int32_t m_clickedTime = -1;
-    int m_faceDragSourceRow = -1;
+    int m_faceDropRow = -1;
 };

@@ -95,7 +95,10 @@ void CTimeLineModel::EnsurePlayPositionVisible()
 
 void CTimeLineModel::SetPlayPosition(int32_t time)
 {
+    const int32_t old = m_playPosition;
     m_playPosition = time;
+    if (old != time)
+        PlayPositionChanged(old);
 }
 
 void CTimeLineModel::SetPlayPositionFollow(int32_t time)
@@ -110,8 +113,12 @@ void CTimeLineModel::SetPlayPositionFollow(int32_t time)
 
 void CTimeLineModel::SetInOutPosition(int32_t inTime, int32_t outTime)
 {
+    const int32_t oldIn = m_inPosition;
+    const int32_t oldOut = m_outPosition;
     m_inPosition = inTime;
     m_outPosition = outTime;
+    if (oldIn != inTime || oldOut != outTime)
+        InOutPositionChanged(oldIn, oldOut);
 }
 
 void CTimeLineModel::SetZoomMode(int mode)

@@ -55,7 +55,6 @@ void CKaleidraView::OnPlayClock()
         }
     }
     SetNowTime(int64_t(time) - m_timeLine->InPosition());
-    m_timeLine->update();
 }
 
 void CKaleidraView::StopPlayback()
@@ -78,7 +77,6 @@ void CKaleidraView::PauseAndTakeTime(bool follow)
         m_timeLine->SetPlayPositionFollow(time);
     else
         m_timeLine->SetPlayPosition(time);
-    m_timeLine->update();
 }
 
 void CKaleidraView::OnStartPause()
@@ -160,7 +158,6 @@ void CKaleidraView::OnTop()
     m_timeLine->SetPlayPositionFollow(in);
     m_channel->SendCommand(kPmCommandSeek, { QString::number(in) }, CViewerChannel::kWaitPasses);
     StopPlayback();
-    m_timeLine->update();
     SetNowTime(0);
     FocusTimeLine();
 }
@@ -223,7 +220,6 @@ void CKaleidraView::SeekToCurrentTime()
     }
     m_timeLine->SetPlayPosition(int32_t(time));
     m_timeLine->EnsurePlayPositionVisible();
-    m_timeLine->update();
     m_channel->SendCommand(kPmCommandSeek, { QString::number(time) }, CViewerChannel::kWaitPasses);
     if (m_playState == kPlaying) {
         m_playState = kStopped;
@@ -244,7 +240,6 @@ void CKaleidraView::OnTlPlayPositionDrag(int32_t time)
     if (!m_timeLine)
         return;
     SetNowTime(int64_t(time) - m_timeLine->InPosition());
-    m_timeLine->update();
     m_channel->SendCommand(kPmCommandSeek, { QString::number(time) }, CViewerChannel::kNoWait);
     if (m_playState == kPlaying) {
         m_playState = kStopped;
@@ -262,7 +257,6 @@ void CKaleidraView::StepCurrentTime(int direction, bool shift)
                                        : std::min<int64_t>(current + step, PlayTime());
     SetNowTime(next);
     SeekToCurrentTime();
-    m_timeLine->update();
 }
 
 void CKaleidraView::AutoPlay()

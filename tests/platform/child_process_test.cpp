@@ -138,3 +138,21 @@ TEST(ChildProcess, ASecondStartEndsTheFirstChild)
     EXPECT_NE(child.ProcessId(), first);
     EXPECT_TRUE(ProcessGone(first));
 }
+
+TEST(ChildProcess, ADetachedChildOutlivesItsObject)
+{
+    pid_t pid = 0;
+    {
+        CChildProcess child;
+        ASSERT_TRUE(child.Start(QStringLiteral("/bin/sleep"), { QStringLiteral("30") }));
+        pid = child.ProcessId();
+        child.Detach();
+        EXPECT_FALSE(child.HasProcess());
+    }
+    EXPECT_FALSE(ProcessGone(pid));
+    // Still this process's child: end and reap it here so that no zombie stays behind.
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    int status = 0;
+    EXPECT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFSIGNALED(status));
+}

@@ -155,7 +155,7 @@ TEST_F(TimelineFaceOrder, DropRowUnderThePointerDuringAFaceDrag)
     Load({ Face(1), Face(2), Face(3) });
     model.RecalcLayout(TlRect { 0, 80, 1000, 380 }); // the first row's top at 100
     EXPECT_EQ(model.GetFaceDropRow(71), -1) << "no face drag";
-    model.SetFaceDragSourceRow(2);
+    model.SetFaceDropRow(2);
     struct Case {
         int y;
         int row;
@@ -166,7 +166,7 @@ TEST_F(TimelineFaceOrder, DropRowUnderThePointerDuringAFaceDrag)
         EXPECT_EQ(model.GetFaceDropRow(c.y), c.row) << "y " << c.y;
 
     // Moving face 2: from its row on, the rows are shifted and count one further.
-    model.SetFaceDragSourceRow(1);
+    model.SetFaceDropRow(1);
     model.SetMouseState(TL_MOUSE_FACE_MOVE);
     model.SetCurrentFace(2);
     EXPECT_EQ(model.GetFaceDropRow(71), 0);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "project/package_flows.h"
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// The package flows' owner in the editor: the export and import dialogs, questions and messages
+// in the editor's message box, and the wait window, which the view shows and hides through
+// `showWait`.
+class CPackageDialogFlowOwner : public CPackageFlowOwner {
+public:
+    CPackageDialogFlowOwner(QWidget* parent, QString skinFolder, std::function<void(bool shown)> showWait);
+
+    bool RunExportDialog(QString& outputFolder, QString& projectFile) override;
+    bool RunImportDialog(QString& packageFile, QString& projectFolder, QString& dataFolder) override;
+    bool AskYesNo(int messageId) override;
+    void ShowWait() override;
+    void HideWait() override;
+    void Report(const PackageNotice& notice) override;
+
+private:
+    QWidget* m_parent;
+    QString m_skinFolder;
+    std::function<void(bool)> m_showWait;
+};
