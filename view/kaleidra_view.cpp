@@ -115,6 +115,8 @@ CKaleidraView::CKaleidraView(CMainFrame& frame, CKaleidraDoc& document)
 
 CKaleidraView::~CKaleidraView()
 {
+    // The link's threads are joined while everything they reach still stands.
+    m_remoteLink.reset();
     m_pollTimer->stop();
     m_playTimer->stop();
     m_document.SetView(nullptr);
@@ -455,6 +457,7 @@ void CKaleidraView::ConnectCommands()
     });
     onCommand(menu_command::kExit, [this] { m_frame.close(); });
     ConnectEditCommands();
+    ConnectPackageAndRemoteCommands();
 }
 
 bool CKaleidraView::MapViewerChannel()

@@ -7,6 +7,7 @@
 #include "timeline/timeline_owner.h"
 #include "view/document_view.h"
 #include "view/edit_mirror.h"
+#include "view/remote_link.h"
 #include "view/undo_history.h"
 #include "view/undo_replay.h"
 #include "view/view_placement.h"
@@ -54,7 +55,8 @@ class CKaleidraView : public QWidget,
                       public CTimeLineOwner,
                       public CSettingDlgOwner,
                       private CEditMirrorHost,
-                      private CUndoReplayHost {
+                      private CUndoReplayHost,
+                      private CRemoteLinkView {
     Q_OBJECT
 public:
     // Control ids of the child windows.
@@ -300,6 +302,52 @@ public:
     void UpdateMenuStates();
     // Shows the item panel (when hidden) on page 0, 1 or 2.
     void ShowPanelPage(int tab);
+
+    // ---- Packages and the remote link -------------------------------------------------------------
+    // Create package and Expand package: the export or import dialog, the work under the wait
+    // window and the closing message; the show is paused first. True when a package was written
+    // or expanded.
+    bool OnCreatePackage();
+    bool OnExpandPackage();
+    // Saves the open project, which came from a package, back into the package it was opened
+    // from and reloads it; the modified flag is cleared only when the package was written.
+    bool SavePackageProject();
+    // The package side of the project flows: the view's own unless a test set others.
+    CPackageFlows& PackageFlows();
+    // Connect (to the settings' "SrvIPAdd"), Disconnect and Start host of the Remote menu.
+    bool OnConnect();
+    void OnDisconnect();
+    bool OnStartHost();
+    // 0 no link, 1 connected to the remote-control program.
+    int RemoteLinkState() const;
+    CRemoteLink& RemoteLink();
+    // The port the remote-control program listens on (tests use a free one).
+    void SetRemotePort(uint16_t port) { m_remotePort = port; }
+
+private:
+    friend class CViewPackageFlows;
+    // CRemoteLinkView: the remote's commands run through the buttons' own handlers.
+    bool IsPlaying() const override;
+    void RemoteStartPause() override;
+    void RemoteTop() override;
+    void RemoteSeek(int32_t time) override;
+    void RemoteSetGuide(bool on) override;
+    void RemoteSetLoop(bool on) override;
+    void RemoteSetScreen(bool on) override;
+    int32_t RemoteCurrentTime() const override;
+    int32_t RemotePlayLength() const override;
+    int32_t RemotePlayTimeField() const override;
+    int32_t RemoteProjectTime() const override;
+    void RemoteLinkChanged(bool connected) override;
+    void RemoteShowMessage(const QString& text) override;
+    // Runs the package and remote commands of the main menu; false for any other id.
+    bool RunPackageOrRemoteCommand(int commandId);
+    void UpdatePackageAndRemoteMenuStates();
+    void ConnectPackageAndRemoteCommands();
+
+    std::unique_ptr<CPackageFlows> m_ownPackageFlows;
+    std::unique_ptr<CRemoteLink> m_remoteLink;
+    uint16_t m_remotePort = kRemotePort;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

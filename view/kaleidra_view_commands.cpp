@@ -55,6 +55,8 @@ void CKaleidraView::ShowPanelPage(int tab)
 
 bool CKaleidraView::RunMenuCommand(int commandId)
 {
+    if (RunPackageOrRemoteCommand(commandId))
+        return true;
     const bool open = IsProjectOpen() && m_timeLine;
     switch (commandId) {
     case c::kNewProject:
@@ -209,4 +211,5 @@ void CKaleidraView::UpdateMenuStates()
     set(c::kVersion, !playing);
     set(c::kManual, !playing);
     set(c::kSupport, !playing && !Language().GetSupportUrlPro().trimmed().isEmpty());
+    UpdatePackageAndRemoteMenuStates();
 }

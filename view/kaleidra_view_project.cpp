@@ -29,7 +29,7 @@ enum : int {
     kMsgSaveAsFailed = 58,
     kMsgSaveAsReload = 59,
     kMsgSaveFailed = 63,
-    kMsgCreateFailed = 64,
+    kMsgNewProjectFailed = 64,
     kMsgNewReload = 65,
     kMsgUnpackProject = 66,
     kMsgOpenProject = 67,
@@ -167,6 +167,9 @@ void CKaleidraView::StartViewerForProject(bool openFlow)
 
 void CKaleidraView::CloseProject()
 {
+    // The remote drives an open project only: the link ends with it.
+    if (m_remoteLink)
+        m_remoteLink->DisconnectHost();
     for (CGdiButton* toggle : { m_screenButton, m_guideButton }) {
         if (toggle) {
             toggle->SetCheckState(0);
@@ -235,19 +238,19 @@ bool CKaleidraView::NewProject()
     const unsigned error = platform::MB_OK | platform::MB_ICONERROR;
     // The work folder is emptied at every close: a project file there would be lost with it.
     if (!IsUsableProjectName(name) || IsInsideWorkFolder(projectFile, work)) {
-        ShowMessage(Messages().GetMessage(kMsgCreateFailed) + projectFile, error);
+        ShowMessage(Messages().GetMessage(kMsgNewProjectFailed) + projectFile, error);
         return false;
     }
     // An existing project file is replaced only when the new one has been packed whole.
     if (!DeleteFolderTree(projectFolder)
         || !MakeFolderPath(Joined(projectFolder, QStringLiteral("Channel_1")))
         || !m_document.GetProjectStore(1).CreateProject(projectXml, work, dialog.m_playTime)) {
-        ShowMessage(Messages().GetMessage(kMsgCreateFailed), error);
+        ShowMessage(Messages().GetMessage(kMsgNewProjectFailed), error);
         return false;
     }
     CZipFile zip;
     if (!zip.Zip(projectFolder, projectFile)) {
-        ShowMessage(Messages().GetMessage(kMsgCreateFailed) + zip.ErrorText(), error);
+        ShowMessage(Messages().GetMessage(kMsgNewProjectFailed) + zip.ErrorText(), error);
         return false;
     }
     if (!LoadProject(projectXml, work)) {
@@ -329,9 +332,8 @@ bool CKaleidraView::OpenProject(const QString* path)
     }
     const QString projectXml = XmlOf(projectFolder, title);
     if (source == 2) {
-        const bool rebased = m_packageFlows
-            && m_packageFlows->RebaseMediaPaths(projectXml, root,
-                Joined(root, title + QStringLiteral("_Data")), Joined(root, title + QStringLiteral("_Mask")));
+        const bool rebased = PackageFlows().RebaseMediaPaths(projectXml, root,
+            Joined(root, title + QStringLiteral("_Data")), Joined(root, title + QStringLiteral("_Mask")));
         if (!rebased) {
             ShowMessage(Messages().GetMessage(kMsgRebase), error);
             return false;
@@ -457,7 +459,7 @@ bool CKaleidraView::OnSaveProject()
     if (!IsProjectOpen())
         return false;
     if (m_document.ProjectSource == 2)
-        return m_packageFlows && m_packageFlows->SavePackageProject();
+        return PackageFlows().SavePackageProject();
     return SaveProject();
 }
 

@@ -26,21 +26,3 @@ ProjectPathParts SplitProjectPath(const QString& path)
         = lastDot > 0 && fileName.mid(lastDot + 1).compare(QLatin1String("kdpp"), Qt::CaseInsensitive) == 0;
     return parts;
 }
-
-QString GetPackageProjectName(const QString& archive)
-{
-    CZipFile zip;
-    QStringList entries;
-    if (!zip.ReadZipFile(archive, entries) || entries.isEmpty())
-        return QString();
-    const QString& first = entries.front();
-    qsizetype separator = first.indexOf(u'\\');
-    if (separator <= 0)
-        separator = first.indexOf(u'/');
-    if (separator <= 0)
-        return QString();
-    QString name = first.left(separator);
-    if (name.endsWith(QLatin1String("_Package")))
-        name.chop(8);
-    return name;
-}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/package.h" // GetPackageProjectName
+
 #include <QString>
 
 // Project names and paths as every project flow reads them, so that the file a dialog asks
@@ -19,8 +21,3 @@ struct ProjectPathParts {
     bool isPackage = false;
 };
 ProjectPathParts SplitProjectPath(const QString& path);
-
-// The project name the archive's first entry names: the top folder of its path (before the
-// first '\' or, failing that, the first '/'), less a trailing "_Package". Empty when the archive
-// cannot be read, is empty or starts with a file at its top level.
-QString GetPackageProjectName(const QString& archive);
