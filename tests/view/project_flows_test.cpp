@@ -3,8 +3,11 @@
 // and help commands.
 #include "controls/gdi_button.h"
 #include "controls/msk_edit.h"
+#include "core/wait_dlg.h"
 #include "itempanel/setting_dlg.h"
 #include "platform/dialog_service.h"
+#include "project/export_dlg.h"
+#include "project/import_dlg.h"
 #include "project/record_conversion.h"
 #include "project/zip_file.h"
 #include "tests/core/qstring_printer.h"
@@ -24,6 +27,7 @@
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QTest>
 #include <QUrl>
@@ -79,6 +83,14 @@ protected:
                 startup->OnNewProject();
                 return startup->result();
             }
+            if (auto* exporter = qobject_cast<CExportDlg*>(&dialog))
+                return FillIn(*exporter,
+                    { { CExportDlg::IDC_FOLDER, exportFolder }, { CExportDlg::IDC_PROJECT, exportProject } });
+            if (auto* importer = qobject_cast<CImportDlg*>(&dialog))
+                return FillIn(*importer,
+                    { { CImportDlg::IDC_PACKAGE, importPackage },
+                        { CImportDlg::IDC_PROJECT_FOLDER, importProjects },
+                        { CImportDlg::IDC_DATA_FOLDER, importData } });
             ADD_FAILURE() << "an unexpected dialog";
             return int(QDialog::Rejected);
         });
@@ -125,8 +137,21 @@ protected:
         view->OnEditBatch(0);
     }
 
+    // The export or import dialog with its paths as the browse buttons leave them, and OK.
+    static int FillIn(CPackagePathDlg& dialog, const std::vector<std::pair<int, QString>>& paths)
+    {
+        dialog.show();
+        for (const auto& [id, path] : paths)
+            dialog.ItemAs<QLineEdit>(id)->setText(path);
+        dialog.accept();
+        dialog.hide();
+        return dialog.result();
+    }
+
     QString shows;
     QString typedName;
+    QString exportFolder, exportProject;
+    QString importPackage, importProjects, importData;
 };
 
 TEST_F(ProjectFlows, NewEditSaveCloseAndOpenAgainGiveTheSameProject)
@@ -346,21 +371,26 @@ TEST_F(ProjectFlows, APackageInCapitalsOpensAsAPackageThroughThePackageFlows)
             const QString& xml, const QString& folder, const QString& data, const QString& mask) override
         {
             calls << xml << folder << data << mask;
-            return true;
+            return rebases;
         }
         bool SavePackageProject() override { return saved = true; }
         QStringList calls;
         bool saved = false;
+        bool rebases = true;
     } flows;
+    view->SetPackageFlows(&flows);
     {
-        // Without the package component nothing is opened.
+        // Media paths that cannot be pointed into the package: nothing is opened.
         CScriptedDialogService dialogs;
         dialogs.AnswerMessageBox(platform::IDOK);
+        flows.rebases = false;
         EXPECT_FALSE(Open(shows + QStringLiteral("/P.KDPP")));
         EXPECT_EQ(dialogs.MessageTexts(),
             std::vector<QString> { QStringLiteral("素材ファイルのパス更新に失敗しました。") });
+        EXPECT_FALSE(view->IsProjectOpen());
+        flows.rebases = true;
+        flows.calls.clear();
     }
-    view->SetPackageFlows(&flows);
     ASSERT_TRUE(Open(shows + QStringLiteral("/P.KDPP")));
     const QString root = Work(QStringLiteral("P_Package"));
     EXPECT_EQ(flows.calls,
@@ -376,6 +406,134 @@ TEST_F(ProjectFlows, APackageInCapitalsOpensAsAPackageThroughThePackageFlows)
     EXPECT_TRUE(view->OnSaveProject());
     EXPECT_TRUE(flows.saved);
     view->SetPackageFlows(nullptr);
+}
+
+namespace {
+
+QByteArray Bytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// A project with media packed by Create package (the show paused first), expanded by Expand
+// package into empty folders, the package itself opened, edited and saved back into it, and
+// opened again; a media file that cannot be copied leaves the package and the work copy as
+// they were.
+TEST_F(ProjectFlows, PackagesAreCreatedExpandedOpenedAndSavedBackThroughTheView)
+{
+    const QString red = PicturePath(temp, QStringLiteral("red.png"), Qt::red);
+    const QString blue = PicturePath(temp, QStringLiteral("blue.jpg"), Qt::blue);
+    const QString mask = PicturePath(temp, QStringLiteral("mask.png"), Qt::white);
+    const QString green = PicturePath(temp, QStringLiteral("green.png"), Qt::green);
+    ASSERT_TRUE(NewProject(QStringLiteral("Show")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(TimeLine().AddItem(1, 0, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    ASSERT_TRUE(TimeLine().AddItem(1, 500, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) {
+        item.FilePath = red;
+        item.MaskMode = 2;
+        item.MaskImage = mask;
+    });
+    PanelEdit(Item(1, 500), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath = blue; });
+    ASSERT_TRUE(view->OnSaveProject());
+
+    // Create package while the show plays.
+    exportFolder = temp.MakeFolder(QStringLiteral("out"));
+    exportProject = shows + QStringLiteral("/Show.kdp");
+    view->OnStartPause();
+    ASSERT_TRUE(TimeLine().IsPlaying());
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    ASSERT_TRUE(view->OnCreatePackage());
+    EXPECT_FALSE(TimeLine().IsPlaying()) << "paused before the package is made";
+    EXPECT_FALSE(view->WaitWindow()->isVisible());
+    EXPECT_EQ(
+        dialogs.MessageTexts(), std::vector<QString> { QStringLiteral("パッケージの作成が完了しました。") });
+    const QString package = exportFolder + QStringLiteral("/Show.kdpp");
+    QStringList entries;
+    ASSERT_TRUE(CZipFile().ReadZipFile(package, entries));
+    for (const char* entry : { "Show_Package/Show/Show.xml", "Show_Package/Show_Data/1_1.png",
+             "Show_Package/Show_Data/1_2.jpg", "Show_Package/Show_Mask/1_1.png" })
+        EXPECT_TRUE(entries.contains(QString::fromLatin1(entry))) << entry;
+    // A second package of the same name is made only when the user says so.
+    const QByteArray created = Bytes(package);
+    dialogs.Clear();
+    dialogs.AnswerMessageBox(platform::IDNO);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    EXPECT_FALSE(view->OnCreatePackage());
+    EXPECT_EQ(dialogs.MessageTexts(),
+        (std::vector<QString> {
+            QStringLiteral("同名のパッケージファイルが既に存在します。上書きしてもよろしいですか？"),
+            QStringLiteral("パッケージファイルの作成を中止しました。") }));
+    EXPECT_EQ(Bytes(package), created);
+    ASSERT_TRUE(view->OnCloseProject());
+
+    // Expand package into empty folders: a project file whose items name the expanded media.
+    importPackage = package;
+    importProjects = temp.MakeFolder(QStringLiteral("projects"));
+    importData = temp.MakeFolder(QStringLiteral("data"));
+    dialogs.Clear();
+    dialogs.AnswerMessageBox(platform::IDOK);
+    ASSERT_TRUE(view->OnExpandPackage());
+    EXPECT_EQ(
+        dialogs.MessageTexts(), std::vector<QString> { QStringLiteral("パッケージの展開が完了しました。") });
+    EXPECT_EQ(Bytes(importData + QStringLiteral("/Show_Data/1_1.png")), Bytes(red));
+    EXPECT_EQ(Bytes(importData + QStringLiteral("/Show_Data/1_2.jpg")), Bytes(blue));
+    EXPECT_EQ(Bytes(importData + QStringLiteral("/Show_Mask/1_1.png")), Bytes(mask));
+    ASSERT_TRUE(Open(importProjects + QStringLiteral("/Show.kdp")));
+    EXPECT_EQ(document->ProjectSource, 1);
+    EXPECT_EQ(Item(1, 0).FilePath, importData + QStringLiteral("/Show_Data/1_1.png"));
+    EXPECT_EQ(Item(1, 0).MaskImage, importData + QStringLiteral("/Show_Mask/1_1.png"));
+    EXPECT_EQ(Item(1, 500).FilePath, importData + QStringLiteral("/Show_Data/1_2.jpg"));
+    ASSERT_TRUE(view->OnCloseProject());
+
+    // The package opened itself: its work copy's media, edited and saved back into it.
+    ASSERT_TRUE(Open(package));
+    EXPECT_EQ(document->ProjectSource, 2);
+    const QString copy = Work(QStringLiteral("Show_Package"));
+    EXPECT_EQ(Item(1, 500).FilePath, copy + QStringLiteral("/Show_Data/1_2.jpg"));
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) {
+        item.FilePath = green;
+        item.MaskMode = 0;
+    });
+    EXPECT_EQ(document->Modified, 1);
+    dialogs.Clear();
+    ASSERT_TRUE(view->OnSaveProject());
+    EXPECT_TRUE(dialogs.MessageTexts().empty());
+    EXPECT_EQ(document->Modified, 0);
+    EXPECT_FALSE(view->WaitWindow()->isVisible());
+    EXPECT_EQ(Item(1, 0).FilePath, copy + QStringLiteral("/Show_Data/1_1.png"))
+        << "the work copy's own media";
+    const QString check = temp.MakeFolder(QStringLiteral("check"));
+    ASSERT_TRUE(CZipFile().UnZip(package, check));
+    EXPECT_EQ(Bytes(check + QStringLiteral("/Show_Package/Show_Data/1_1.png")), Bytes(green));
+    EXPECT_EQ(Bytes(check + QStringLiteral("/Show_Package/Show_Data/1_2.jpg")), Bytes(blue));
+    EXPECT_FALSE(QFileInfo::exists(check + QStringLiteral("/Show_Package/Show_Mask/1_1.png")))
+        << "no stale mask";
+    const timeline::FaceList saved = TimeLine().Faces();
+    ASSERT_TRUE(view->OnCloseProject());
+    ASSERT_TRUE(Open(package));
+    EXPECT_EQ(TimeLine().Faces(), saved);
+
+    // A media file that cannot be copied: the package and the work copy stay as they were.
+    const QString doomed = PicturePath(temp, QStringLiteral("doomed.png"), Qt::yellow);
+    PanelEdit(Item(1, 500), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath = doomed; });
+    ASSERT_TRUE(QFile::remove(doomed));
+    const QByteArray before = Bytes(package);
+    dialogs.Clear();
+    dialogs.AnswerMessageBox(platform::IDOK);
+    EXPECT_FALSE(view->OnSaveProject());
+    EXPECT_EQ(dialogs.MessageTexts(),
+        std::vector<QString> { QStringLiteral("テンポラリフォルダへのコピーに失敗しました。\n") + doomed });
+    EXPECT_EQ(Bytes(package), before);
+    EXPECT_EQ(document->Modified, 1) << "still to be saved";
+    EXPECT_EQ(Item(1, 500).FilePath, doomed);
+    EXPECT_EQ(Bytes(copy + QStringLiteral("/Show_Data/1_1.png")), Bytes(green));
+    EXPECT_EQ(Bytes(copy + QStringLiteral("/Show_Data/1_2.jpg")), Bytes(blue));
+    EXPECT_FALSE(view->WaitWindow()->isVisible());
 }
 
 TEST_F(ProjectFlows, FiveGroupedRecordsAreUndoneAndRedoneAsOneFromThePanel)
