@@ -5,6 +5,7 @@
 #include "remote/remote_messages.h"
 #include "tests/fixtures/scoped_env.h"
 #include "tests/fixtures/temp_folder.h"
+#include "tests/view/remote_window.h"
 #include "view/remote_link.h"
 
 #include <QLineEdit>
@@ -359,28 +360,9 @@ TEST_F(RemoteLinkTest, ConnectingToARemoteThatDoesNotAnswerGivesUpQuickly)
 
 // The link against KaleidraRemote's own window and server in this process: its buttons send
 // the frames, over loopback.
-class RemoteLinkWithRemoteTest : public RemoteLinkTest {
+class RemoteLinkWithRemoteTest : public RemoteLinkTest, protected CRemoteWindow {
 protected:
-    void SetUp() override
-    {
-        language.SetDefaultPath(folder.FilePath(QStringLiteral("Language.Dat")));
-        language.Load(QString());
-        RemoteServerOptions options;
-        options.bindAddress = QStringLiteral("127.0.0.1");
-        options.port = 0;
-        remote = std::make_unique<CKaleidraRemoteView>(language, options);
-        remote->resize(CKaleidraRemoteView::kFormWidth, CKaleidraRemoteView::kFormHeight);
-        remote->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(remote.get()));
-        remote->OnInitialUpdate();
-        ASSERT_TRUE(remote->IsServerRunning());
-        port = remote->Server().ListeningPort();
-    }
-
-    CTempFolder folder;
-    CLanguageIni language;
-    std::unique_ptr<CKaleidraRemoteView> remote;
-    uint16_t port = 0;
+    void SetUp() override { Start(); }
 };
 
 TEST_F(RemoteLinkWithRemoteTest, TheRemoteDrivesTheView)
@@ -407,13 +389,7 @@ TEST_F(RemoteLinkWithRemoteTest, TheRemoteDrivesTheView)
         { "LOOP on", [&] { remote->OnLoop(); }, "loop on" },
         { "SCREEN on", [&] { remote->OnScreen(); }, "screen on" },
         { "SCREEN off", [&] { remote->OnScreen(); }, "screen off" },
-        { "seek",
-            [&] {
-                remote->findChild<QLineEdit*>(QString::number(IDC_NOWTIME))
-                    ->setText(QStringLiteral("0:00:12:34"));
-                remote->OnKillFocusNowTime();
-            },
-            "seek 1234" },
+        { "seek", [&] { TypeNowTime(QStringLiteral("0:00:12:34")); }, "seek 1234" },
     };
     for (const Press& press : presses) {
         SCOPED_TRACE(press.name);
