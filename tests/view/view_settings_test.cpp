@@ -166,17 +166,17 @@ TEST_F(ViewSettings, DisplayChangesGoIntoTheBlockAndRestartOnlyARunningShowsView
     struct Case {
         const char* name;
         bool projectOpen;
-        SettingsInput input;
+        std::function<void(SettingsInput&)> change;
         bool blockWritten;
         bool restarted;
     };
     const Case cases[] = {
-        { "the remote address only, project open", true, { .address = QStringLiteral("10.1.2.3") }, false,
-            false },
-        { "the aspect, no project", false, { .resoMode = 2 }, true, false },
-        { "the display, no project", false, { .projectorIndex = 0 }, true, false },
-        { "the viewer mode, project open", true, { .viewerMode = 1 }, true, true },
-        { "the display, project open", true, { .projectorIndex = 2 }, true, true },
+        { "the remote address only, project open", true,
+            [](SettingsInput& in) { in.address = QStringLiteral("10.1.2.3"); }, false, false },
+        { "the aspect, no project", false, [](SettingsInput& in) { in.resoMode = 2; }, true, false },
+        { "the display, no project", false, [](SettingsInput& in) { in.projectorIndex = 0; }, true, false },
+        { "the viewer mode, project open", true, [](SettingsInput& in) { in.viewerMode = 1; }, true, true },
+        { "the display, project open", true, [](SettingsInput& in) { in.projectorIndex = 2; }, true, true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -195,7 +195,8 @@ TEST_F(ViewSettings, DisplayChangesGoIntoTheBlockAndRestartOnlyARunningShowsView
         const pid_t viewerBefore = view->ViewerProcessId();
         Block().resoMode = -1;
         WritePmText(Block().displayName, QStringLiteral("unchanged"));
-        input = c.input;
+        input = SettingsInput();
+        c.change(input);
         ASSERT_TRUE(view->OnSettings());
         if (c.blockWritten) {
             EXPECT_EQ(Block().resoMode, document->ResoMode);
