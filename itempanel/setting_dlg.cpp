@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -107,10 +108,10 @@ void CSettingDlg::BuildControls()
     m_pageHolder->SetPage(1, m_effectPage);
     m_pageHolder->SetPage(2, m_filterPage);
     m_pageHolder->CreateScrollBar();
-    WatchWheel(m_pageHolder);
+    WatchPageControls(m_pageHolder);
 }
 
-void CSettingDlg::WatchWheel(QWidget* widget)
+void CSettingDlg::WatchPageControls(QWidget* widget)
 {
     widget->installEventFilter(this);
     for (QWidget* child : widget->findChildren<QWidget*>())
@@ -229,6 +230,17 @@ bool CSettingDlg::eventFilter(QObject* watched, QEvent* event)
         m_pageHolder->ScrollBy(wheel->angleDelta().y() > 0 ? -kWheelStep : kWheelStep);
         event->accept();
         return true;
+    }
+    // Ctrl+Z and Ctrl+Y are the view's undo and redo whichever control of the pages has the key;
+    // a text field first undoes its own typing and passes the key on when it has none.
+    if (event->type() == QEvent::KeyPress && !qobject_cast<QLineEdit*>(watched)) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers().testFlag(Qt::ControlModifier)
+            && (key->key() == Qt::Key_Z || key->key() == Qt::Key_Y)) {
+            key->key() == Qt::Key_Z ? OnUndoKey() : OnRedoKey();
+            event->accept();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

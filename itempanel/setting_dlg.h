@@ -125,7 +125,7 @@ private:
     void EndBatch();
     // A slider drag that is still open ends with the item.
     void CloseEditGroup();
-    void WatchWheel(QWidget* widget);
+    void WatchPageControls(QWidget* widget);
 
     CSettingDlgOwner* m_owner = nullptr;
     CTimeLineFaceAccess* m_faces = nullptr;

@@ -279,7 +279,10 @@ void CIniSettingDlg::paintEvent(QPaintEvent* /*event*/)
         painter.drawImage(rects[piece], m_frame[piece]);
 }
 
-IniSettingOutcome RunIniSettingDialog(QWidget* parent, const QString& skinFolder, CIniSettingStore& store)
+IniSettingOutcome RunIniSettingDialog(QWidget* parent,
+    const QString& skinFolder,
+    CIniSettingStore& store,
+    const std::function<int(QDialog&)>& run)
 {
     IniSettingOutcome outcome;
     outcome.before = store.ReadIniSettings();
@@ -287,7 +290,7 @@ IniSettingOutcome RunIniSettingDialog(QWidget* parent, const QString& skinFolder
     CIniSettingDlg dialog(parent);
     dialog.m_skinFolder = skinFolder;
     dialog.m_values = outcome.before;
-    if (dialog.exec() != QDialog::Accepted)
+    if ((run ? run(dialog) : dialog.exec()) != QDialog::Accepted)
         return outcome;
     outcome.after = dialog.m_values;
     outcome.result = store.WriteIniSettings(outcome.after, outcome.error) ? IniSettingOutcome::Written

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QImage>
 #include <array>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -95,4 +96,8 @@ struct IniSettingOutcome {
     IniSettingValues before;
     IniSettingValues after;
 };
-IniSettingOutcome RunIniSettingDialog(QWidget* parent, const QString& skinFolder, CIniSettingStore& store);
+// `run` shows the dialog modally and returns its result; empty: QDialog::exec.
+IniSettingOutcome RunIniSettingDialog(QWidget* parent,
+    const QString& skinFolder,
+    CIniSettingStore& store,
+    const std::function<int(QDialog&)>& run = {});

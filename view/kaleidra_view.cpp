@@ -35,6 +35,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace {
 
@@ -316,12 +317,10 @@ void CKaleidraView::CreateChildWindows()
     label(0, kIdControlCaption, Qt::AlignHCenter, language.GetTlCaptionControl());
     label(1, kIdNowTimeLabel, right, language.GetTlCaptionNowtime());
     m_nowTimeEdit = timeEdit(kIdNowTime, false);
-    m_nowTimeEdit->installEventFilter(this);
     label(2, kIdPlayTimeLabel, right, language.GetTlCaptionPlaytime());
     m_playTimeEdit = timeEdit(kIdPlayTime, true);
     label(3, kIdProjectTimeLabel, right, language.GetTlCaptionProjecttime());
     m_projectTimeEdit = timeEdit(kIdProjectTime, false);
-    m_projectTimeEdit->installEventFilter(this);
 
     const auto button = [&](int id, std::function<QString(int)> images, bool toggle) {
         auto* widget = new CGdiButton(this);
@@ -428,36 +427,13 @@ void CKaleidraView::ConnectCommands()
         if (QAction* action = FindMenuCommand(*menuBar, id))
             connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
     };
-    const auto flip = [](CGdiButton* toggle) { toggle->SetCheckState(toggle->GetCheckState() ? 0 : 1); };
-    onCommand(menu_command::kTop, [this] {
-        if (m_topButton->isEnabled())
-            OnTop();
-    });
-    onCommand(menu_command::kScreen, [this, flip] {
-        if (m_screenButton->isEnabled()) {
-            flip(m_screenButton);
-            OnScreen();
-        }
-    });
-    onCommand(menu_command::kGuide, [this, flip] {
-        if (m_guideButton->isEnabled()) {
-            flip(m_guideButton);
-            OnGuide();
-        }
-    });
-    onCommand(menu_command::kLoop, [this, flip] {
-        if (m_loopButton->isEnabled()) {
-            flip(m_loopButton);
-            OnLoop();
-        }
-    });
-    onCommand(menu_command::kStartPause, [this] {
-        if (m_startPauseButton->isEnabled())
-            OnStartPause();
-    });
+    for (const int id : { menu_command::kTop, menu_command::kScreen, menu_command::kGuide,
+             menu_command::kLoop, menu_command::kStartPause })
+        onCommand(id, [this, id] { RunTransportCommand(id); });
     onCommand(menu_command::kExit, [this] { m_frame.close(); });
     ConnectEditCommands();
     ConnectPackageAndRemoteCommands();
+    ConnectKeysAndZoom();
 }
 
 bool CKaleidraView::MapViewerChannel()
@@ -520,7 +496,7 @@ void CKaleidraView::OpenHandedOverProject(const QString& path)
 
 void CKaleidraView::OpenPendingHandOver()
 {
-    if (IsModalOpen() || m_pendingHandOver.isEmpty())
+    if (IsModalOpen() || IsBusy() || m_pendingHandOver.isEmpty())
         return;
     const QString path = std::exchange(m_pendingHandOver, QString());
     if (m_handlers) {
@@ -569,9 +545,9 @@ void CKaleidraView::RecalcLayout()
     m_zoomOutButton->setGeometry(layout.zoomOutButton);
     m_zoomSlider->setGeometry(layout.zoomSlider);
     m_zoomInButton->setGeometry(layout.zoomInButton);
-    m_zoomOutButton->setVisible(layout.zoomControlsShown);
-    m_zoomSlider->setVisible(layout.zoomControlsShown);
-    m_zoomInButton->setVisible(layout.zoomControlsShown);
+    m_zoomOutButton->setVisible(layout.zoomOutShown);
+    m_zoomSlider->setVisible(layout.zoomSliderShown);
+    m_zoomInButton->setVisible(layout.zoomInShown);
     setUpdatesEnabled(true);
 }
 
@@ -590,34 +566,21 @@ void CKaleidraView::paintEvent(QPaintEvent*)
 
 bool CKaleidraView::eventFilter(QObject* watched, QEvent* event)
 {
-    // Enter or Tab in the current-time field seeks to the time typed.
-    if (watched == m_nowTimeEdit && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-            if (m_nowTimeEdit->isEnabled())
-                SeekToCurrentTime();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter)
-                return true;
-        }
-    }
-    // Enter or Tab in the project-time field takes the time typed.
-    if (watched == m_projectTimeEdit && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-            if (m_projectTimeEdit->isEnabled())
-                CommitProjectTime();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter)
-                return true;
-        }
-    }
+    // The view's keys, for whichever of its children has the focus, and the wheel over the
+    // timeline.
+    if (event->type() == QEvent::KeyPress && HandleViewKey(watched, *static_cast<QKeyEvent*>(event)))
+        return true;
+    if (event->type() == QEvent::Wheel && watched == m_timeLine
+        && HandleTimeLineWheel(*static_cast<QWheelEvent*>(event)))
+        return true;
     return QWidget::eventFilter(watched, event);
 }
 
 void CKaleidraView::EnableControls(bool enable)
 {
-    for (QWidget* control : std::initializer_list<QWidget*> { m_timeLine, m_nowTimeEdit, m_playTimeEdit,
-             m_projectTimeEdit, m_topButton, m_screenButton, m_guideButton, m_loopButton, m_startPauseButton,
-             m_zoomOutButton, m_zoomInButton }) {
+    for (QWidget* control : std::initializer_list<QWidget*> { m_timeLine, m_horzScrollBar, m_vertScrollBar,
+             m_nowTimeEdit, m_playTimeEdit, m_projectTimeEdit, m_topButton, m_screenButton, m_guideButton,
+             m_loopButton, m_startPauseButton, m_zoomOutButton, m_zoomInButton }) {
         if (control)
             control->setEnabled(enable);
     }

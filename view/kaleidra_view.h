@@ -33,14 +33,17 @@ class CMessageCatalog;
 class CMskEdit;
 class CPackageFlows;
 class CSettingDlg;
+class CSliderOwner;
 class CSkinIni;
 class CTimeLine;
 class CViewCommandHandlers;
 class CWaitDlg;
 class QDialog;
 class QLabel;
+class QKeyEvent;
 class QMenuBar;
 class QTimer;
+class QWheelEvent;
 
 // The editor's main view inside the main frame: the timeline with its scroll bars, the time
 // fields, the transport buttons and the zoom controls, the item panel beside it and the wait
@@ -464,6 +467,72 @@ private:
     std::unique_ptr<CEditMirror> m_mirror;
     std::unique_ptr<CUndoReplay> m_replay;
     QString m_pendingHandOver;
+
+    // ---- Busy flags, settings commands, keys, wheel and zoom ------------------------------------
+    // (kaleidra_view_settings.cpp, kaleidra_view_keys.cpp)
+public:
+    // One flag per long command, set for the command's run; a project handed over by a second
+    // start waits while any is set.
+    enum BusyFlag {
+        kBusyOpen,
+        kBusyNew,
+        kBusySaveAs,
+        kBusyCreatePackage,
+        kBusyExpandPackage,
+        kBusySettings,
+        kBusyCameraSettings,
+        kBusyFlagCount,
+    };
+    // Sets a busy flag for its lifetime and clears it on every way out; a modal window of the
+    // view counts as open meanwhile.
+    class CBusyGuard {
+    public:
+        CBusyGuard(CKaleidraView& view, BusyFlag flag);
+        ~CBusyGuard();
+        CBusyGuard(const CBusyGuard&) = delete;
+        CBusyGuard& operator=(const CBusyGuard&) = delete;
+
+    private:
+        CKaleidraView& m_view;
+        BusyFlag m_flag;
+        CModalGuard m_modal;
+    };
+    bool IsBusy() const;
+    bool IsBusy(BusyFlag flag) const { return m_busy[size_t(flag)]; }
+
+    // The settings dialog (not while playing) and the camera dialog (only with no project
+    // open); true when the dialog ran.
+    bool OnSettings();
+    bool OnCameraSettings();
+    // The name of display n (1-based) in the application's display list; tests set their own.
+    void SetDisplayNameSource(std::function<QString(int)> source) { m_displayName = std::move(source); }
+
+    // The zoom buttons and the zoom control.
+    void ZoomOut();
+    void ZoomIn();
+    void OnZoomSliderMoved(int position);
+    CGdiSliderCtrl* ZoomSlider() const { return m_zoomSlider; }
+    CGdiButton* ZoomOutButton() const { return m_zoomOutButton; }
+    CGdiButton* ZoomInButton() const { return m_zoomInButton; }
+
+private:
+    // The key table of the view for a key pressed in the view or one of its children; true when
+    // the key was used up.
+    bool HandleViewKey(QObject* watched, QKeyEvent& event);
+    // The wheel over the timeline: rows scrolled, or with Alt the zoom.
+    bool HandleTimeLineWheel(QWheelEvent& event);
+    // The key and wheel filter on the view's children and the zoom controls' signals.
+    void ConnectKeysAndZoom();
+    void WatchKeysOf(QWidget* widget);
+    // The transport commands as the menu and the keys run them: the button must be enabled; a
+    // toggle is flipped first.
+    void RunTransportCommand(int commandId);
+    void ShowZoomMode(int mode);
+
+    std::array<bool, kBusyFlagCount> m_busy {};
+    std::function<QString(int)> m_displayName;
+    std::unique_ptr<CSliderOwner> m_zoomSliderOwner;
+    int m_wheelRemainder = 0;
 };
 
 // The view's own start-up choice, project flows and undo, as the view's set-up, hand-overs and

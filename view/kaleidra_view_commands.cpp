@@ -21,7 +21,7 @@
 namespace c = menu_command;
 
 // The commands of the main menu that the view carries: the project commands of the File menu,
-// the Edit menu, the item panel's pages, and the Help menu. The Control menu runs the transport
+// the Edit menu, the item panel's pages, the settings, and the Help menu. The Control menu runs the transport
 // buttons' commands (kaleidra_view.cpp).
 void CKaleidraView::ConnectEditCommands()
 {
@@ -30,7 +30,7 @@ void CKaleidraView::ConnectEditCommands()
              c::kCloseProject, c::kUndo, c::kRedo, c::kAllDelete, c::kCopy, c::kPackLeft, c::kPackRight,
              c::kSplit, c::kAlignStartEarly, c::kAlignStartLate, c::kAlignPlayShort, c::kAlignPlayLong,
              c::kFaceAdd, c::kSetIn, c::kSetOut, c::kPreview, c::kPropertyPage, c::kEffectPage,
-             c::kFilterPage, c::kVersion, c::kManual, c::kSupport }) {
+             c::kFilterPage, c::kVersion, c::kManual, c::kSupport, c::kSettings, c::kCameraSettings }) {
         if (QAction* action = FindMenuCommand(*menuBar, id))
             connect(action, &QAction::triggered, this, [this, id] { RunMenuCommand(id); });
     }
@@ -73,6 +73,19 @@ bool CKaleidraView::RunMenuCommand(int commandId)
         return true;
     case c::kCloseProject:
         OnCloseProject();
+        return true;
+    case c::kSettings:
+        OnSettings();
+        return true;
+    case c::kCameraSettings:
+        OnCameraSettings();
+        return true;
+    case c::kTop:
+    case c::kScreen:
+    case c::kGuide:
+    case c::kLoop:
+    case c::kStartPause:
+        RunTransportCommand(commandId);
         return true;
     case c::kVersion: {
         // Not while the show plays.
@@ -208,6 +221,10 @@ void CKaleidraView::UpdateMenuStates()
     set(c::kPropertyPage, open, panelShown && tab == 0);
     set(c::kEffectPage, open, panelShown && tab == 1);
     set(c::kFilterPage, open, panelShown && tab == 2);
+    for (const int id : { c::kSetIn, c::kSetOut, c::kTop, c::kStartPause })
+        set(id, open);
+    set(c::kSettings, !playing);
+    set(c::kCameraSettings, !IsProjectOpen());
     set(c::kVersion, !playing);
     set(c::kManual, !playing);
     set(c::kSupport, !playing && !Language().GetSupportUrlPro().trimmed().isEmpty());

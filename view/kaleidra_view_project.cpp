@@ -432,7 +432,7 @@ bool CKaleidraView::OnNewProject()
 {
     if (m_timeLine && m_timeLine->IsRemoteConnected())
         return false;
-    CModalGuard busy(*this);
+    CBusyGuard busy(*this, kBusyNew);
     if (IsProjectOpen()) {
         if (!AskCloseModified())
             return false;
@@ -445,7 +445,7 @@ bool CKaleidraView::OnOpenProject(const QString* path)
 {
     if (m_timeLine && m_timeLine->IsRemoteConnected())
         return false;
-    CModalGuard busy(*this);
+    CBusyGuard busy(*this, kBusyOpen);
     if (IsProjectOpen()) {
         if (!AskCloseModified())
             return false;
@@ -467,7 +467,7 @@ bool CKaleidraView::OnSaveProjectAs()
 {
     if (!IsProjectOpen() || m_document.ProjectSource != 1)
         return false;
-    CModalGuard busy(*this);
+    CBusyGuard busy(*this, kBusySaveAs);
     if (m_timeLine && m_timeLine->IsPlaying())
         OnStartPause();
     return SaveProjectAs();

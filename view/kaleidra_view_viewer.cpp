@@ -11,6 +11,7 @@
 #include "platform/x11_windows.h"
 #include "timeline/time_line.h"
 #include "view/kaleidra_doc.h"
+#include "view/main_menu.h"
 #include "view/view_commands.h"
 
 #include <QTimer>
@@ -260,12 +261,6 @@ void CKaleidraView::HandleViewerKey(int32_t code)
     const Qt::KeyboardModifiers modifiers = m_modifiers();
     const bool ctrl = modifiers.testFlag(Qt::ControlModifier);
     const bool shift = modifiers.testFlag(Qt::ShiftModifier);
-    const auto flipAndRun = [](CGdiButton* toggle, void (CKaleidraView::*command)(), CKaleidraView* view) {
-        if (!toggle || !toggle->isEnabled())
-            return;
-        toggle->SetCheckState(toggle->GetCheckState() ? 0 : 1);
-        (view->*command)();
-    };
     switch (DecideViewerKey(code, ctrl, shift)) {
     case ViewerKeyAction::AddFace:
         if (m_timeLine)
@@ -282,7 +277,7 @@ void CKaleidraView::HandleViewerKey(int32_t code)
         }
         break;
     case ViewerKeyAction::Guide:
-        flipAndRun(m_guideButton, &CKaleidraView::OnGuide, this);
+        RunTransportCommand(menu_command::kGuide);
         break;
     case ViewerKeyAction::SetIn:
         if (m_timeLine)
@@ -293,7 +288,7 @@ void CKaleidraView::HandleViewerKey(int32_t code)
             m_timeLine->SplitItemAtPlayPosition();
         break;
     case ViewerKeyAction::Loop:
-        flipAndRun(m_loopButton, &CKaleidraView::OnLoop, this);
+        RunTransportCommand(menu_command::kLoop);
         break;
     case ViewerKeyAction::NewProject:
         QMetaObject::invokeMethod(
@@ -318,15 +313,14 @@ void CKaleidraView::HandleViewerKey(int32_t code)
             OnTlOutMoved(m_timeLine->PlayPosition());
         break;
     case ViewerKeyAction::Screen:
-        flipAndRun(m_screenButton, &CKaleidraView::OnScreen, this);
+        RunTransportCommand(menu_command::kScreen);
         break;
     case ViewerKeyAction::Save:
         if (m_handlers)
             m_handlers->SaveProject();
         break;
     case ViewerKeyAction::Top:
-        if (m_topButton && m_topButton->isEnabled())
-            OnTop();
+        RunTransportCommand(menu_command::kTop);
         break;
     case ViewerKeyAction::PasteItems:
         if (m_timeLine)
@@ -347,8 +341,7 @@ void CKaleidraView::HandleViewerKey(int32_t code)
         StepCurrentTime(+1, shift);
         break;
     case ViewerKeyAction::StartPause:
-        if (m_startPauseButton && m_startPauseButton->isEnabled())
-            OnStartPause();
+        RunTransportCommand(menu_command::kStartPause);
         break;
     case ViewerKeyAction::DeleteItems:
         if (m_timeLine) {

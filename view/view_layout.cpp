@@ -37,6 +37,8 @@ ViewLayout ComputeViewLayout(int width, int height)
     layout.zoomOutButton = QRect(0, h, 15, 15);
     layout.zoomSlider = QRect(15, h, 50, 20);
     layout.zoomInButton = QRect(65, h, 15, 15);
-    layout.zoomControlsShown = w > 0;
+    layout.zoomOutShown = w > layout.zoomOutButton.x();
+    layout.zoomSliderShown = w > layout.zoomSlider.x();
+    layout.zoomInShown = w > layout.zoomInButton.x();
     return layout;
 }

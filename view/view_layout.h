@@ -26,7 +26,10 @@ struct ViewLayout {
     QRect zoomOutButton;
     QRect zoomSlider;
     QRect zoomInButton;
-    bool zoomControlsShown = false;
+    // Each zoom control shows only while the timeline reaches beyond its left edge.
+    bool zoomOutShown = false;
+    bool zoomSliderShown = false;
+    bool zoomInShown = false;
 };
 
 ViewLayout ComputeViewLayout(int width, int height);

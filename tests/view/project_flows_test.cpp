@@ -831,3 +831,69 @@ TEST_F(ViewFixture, ANewProjectStartsLuxviewerWhichShowsTheEdits)
 }
 
 #include "project_flows_test.moc"
+
+TEST_F(ProjectFlows, CtrlZAndCtrlYFromAnyControlOfThePanelReachTheViewsUndo)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(TimeLine().AddItem(1, 0, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    const QString red = PicturePath(temp, QStringLiteral("red.png"), Qt::red);
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath = red; });
+    CSettingDlg& panel = *view->ItemPanel();
+    panel.ShowPanel();
+    TimeLine().SelectItem(1, 0);
+    panel.SetItem(Item(1, 0));
+    QStringList tried;
+    for (int tab : { 0, 1, 2 }) {
+        panel.SelectTab(tab);
+        for (QWidget* control : panel.findChildren<QWidget*>()) {
+            if (control->window() != &panel || !control->isVisibleTo(&panel) || !control->isEnabled()
+                || control->focusPolicy() == Qt::NoFocus)
+                continue;
+            SCOPED_TRACE(
+                QStringLiteral("tab %1, %2 %3")
+                    .arg(tab)
+                    .arg(QString::fromLatin1(control->metaObject()->className()), control->objectName())
+                    .toStdString());
+            // A field in which nothing was typed has no undo of its own: the view's is taken.
+            ASSERT_TRUE(view->CanUndo());
+            tried << QString::fromLatin1(control->metaObject()->className());
+            const int faces = TimeLine().FaceCount();
+            const size_t undos = view->UndoHistory().UndoList().size();
+            QTest::keyClick(control, Qt::Key_Z, Qt::ControlModifier);
+            EXPECT_EQ(view->UndoHistory().UndoList().size(), undos - 1) << "Ctrl+Z undid one operation";
+            QTest::keyClick(control, Qt::Key_Y, Qt::ControlModifier);
+            EXPECT_EQ(view->UndoHistory().UndoList().size(), undos) << "Ctrl+Y redid it";
+            EXPECT_EQ(TimeLine().FaceCount(), faces);
+        }
+    }
+    // Lists, buttons, sliders and fields of every page were tried.
+    for (const char* kind : { "CGdiComboBox", "CGdiButton", "CMskEdit" })
+        EXPECT_TRUE(tried.contains(QString::fromLatin1(kind))) << kind;
+
+    // A field that keeps its own undo undoes the typing first and leaves the view's alone; the
+    // panel's fields do not keep one, and their Ctrl+Z is the view's.
+    panel.SelectTab(0);
+    CMskEdit* typed = nullptr;
+    for (auto* edit : panel.findChildren<CMskEdit*>())
+        if (edit->isVisibleTo(&panel) && edit->isEnabled() && !edit->isReadOnly() && !typed)
+            typed = edit;
+    ASSERT_NE(typed, nullptr);
+    ASSERT_FALSE(typed->GetUndoEnable());
+    typed->SetUndoEnable(true);
+    const QString before = typed->text();
+    typed->setFocus();
+    typed->selectAll();
+    QTest::keyClicks(typed, QStringLiteral("1"));
+    ASSERT_NE(typed->text(), before);
+    const size_t undos = view->UndoHistory().UndoList().size();
+    QTest::keyClick(typed, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(typed->text(), before);
+    EXPECT_EQ(view->UndoHistory().UndoList().size(), undos);
+    QTest::keyClick(typed, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(view->UndoHistory().UndoList().size(), undos - 1) << "nothing typed left to undo";
+    typed->SetUndoEnable(false);
+    QTest::keyClicks(typed, QStringLiteral("2"));
+    QTest::keyClick(typed, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(view->UndoHistory().UndoList().size(), undos - 2);
+}

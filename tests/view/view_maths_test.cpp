@@ -83,11 +83,11 @@ TEST(ViewLayout, ChildrenOfTheClientArea)
     EXPECT_EQ(layout.loopButton, QRect(1149, 121, 35, 34));
     EXPECT_EQ(layout.loopLabel, QRect(1139, 155, 55, 20));
     EXPECT_EQ(layout.startPauseButton, QRect(984, 185, 202, 42));
-    EXPECT_TRUE(layout.zoomControlsShown);
+    EXPECT_TRUE(layout.zoomOutShown && layout.zoomSliderShown && layout.zoomInShown);
 
     const ViewLayout narrow = ComputeViewLayout(240, 100);
     EXPECT_EQ(narrow.timeLine.width(), 0);
-    EXPECT_FALSE(narrow.zoomControlsShown);
+    EXPECT_FALSE(narrow.zoomOutShown || narrow.zoomSliderShown || narrow.zoomInShown);
 }
 
 TEST(ViewerKeys, EveryCodeWithItsModifiers)
