@@ -11,8 +11,8 @@
 #include "platform/atomic_file.h"
 #include "platform/dialog_service.h"
 #include "platform/paths.h"
+#include "platform/wait_cursor.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QFocusEvent>
 #include <QImageWriter>
@@ -29,15 +29,6 @@ enum : int { kMsgCancelChanged = 25, kMsgDetect = 26, kMsgDetected = 27, kMsgNoC
 constexpr int kRowHeight = 24;
 // The frame's top edge lies lower than the item panel's, below the camera list.
 constexpr int kFrameTop = 36;
-
-// The wait cursor while cameras are opened and read.
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 QString SizeText(int width, int height)
 {
