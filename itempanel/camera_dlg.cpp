@@ -3,16 +3,16 @@
 #include "controls/gdi_button.h"
 #include "controls/gdi_combo_box.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
 #include "core/message_box.h"
 #include "core/message_catalog.h"
 #include "itempanel/item_page.h"
-#include "itempanel/item_panel_services.h"
 #include "platform/atomic_file.h"
 #include "platform/dialog_service.h"
 #include "platform/paths.h"
+#include "platform/wait_cursor.h"
 
-#include <QApplication>
 #include <QBuffer>
 #include <QFocusEvent>
 #include <QImageWriter>
@@ -29,15 +29,6 @@ enum : int { kMsgCancelChanged = 25, kMsgDetect = 26, kMsgDetected = 27, kMsgNoC
 constexpr int kRowHeight = 24;
 // The frame's top edge lies lower than the item panel's, below the camera list.
 constexpr int kFrameTop = 36;
-
-// The wait cursor while cameras are opened and read.
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 QString SizeText(int width, int height)
 {
@@ -93,7 +84,7 @@ QString CCameraDlg::SnapshotPath(int cameraId) const
 
 QString CCameraDlg::DefaultName(int cameraId) const
 {
-    return PanelLanguage().GetCameraName() + QString::number(cameraId + 1);
+    return dialog_services::Language().GetCameraName() + QString::number(cameraId + 1);
 }
 
 // ---- Set-up ---------------------------------------------------------------------------------------
@@ -127,14 +118,14 @@ void CCameraDlg::InitDialog()
 
 CGdiButton* CCameraDlg::AddTextButton(int id, const QString& text, const QRect& rect)
 {
-    const CSkinIni& skin = PanelSkin();
+    const CSkinIni& skin = dialog_services::Skin();
     auto* button = new CGdiButton(text, this);
     button->setGeometry(rect);
-    button->LoadImages(SkinImagePath(m_skinFolder, skin.GetButton2Image(0)),
-        SkinImagePath(m_skinFolder, skin.GetButton2Image(2)),
-        SkinImagePath(m_skinFolder, skin.GetButton2Image(3)),
-        SkinImagePath(m_skinFolder, skin.GetButton2Image(1)));
-    button->m_font = PanelFont(CSkinIni::kGetCameraDlgControlFont, false);
+    button->LoadImages(dialog_services::SkinImagePath(m_skinFolder, skin.GetButton2Image(0)),
+        dialog_services::SkinImagePath(m_skinFolder, skin.GetButton2Image(2)),
+        dialog_services::SkinImagePath(m_skinFolder, skin.GetButton2Image(3)),
+        dialog_services::SkinImagePath(m_skinFolder, skin.GetButton2Image(1)));
+    button->m_font = dialog_services::Font(CSkinIni::kGetCameraDlgControlFont, false);
     button->setAutoDefault(false);
     Register(id, button);
     return button;
@@ -142,30 +133,30 @@ CGdiButton* CCameraDlg::AddTextButton(int id, const QString& text, const QRect& 
 
 void CCameraDlg::BuildControls()
 {
-    const CLanguageData& text = PanelLanguage();
-    const CSkinIni& skin = PanelSkin();
+    const CLanguageData& text = dialog_services::Language();
+    const CSkinIni& skin = dialog_services::Skin();
     setWindowTitle(text.GetCdTitle());
     const int right = kWidth;
     const int bottom = kHeight;
-    const QFont caption = PanelFont(CSkinIni::kGetCameraDlgCaptionFont, false);
-    const QFont control = PanelFont(CSkinIni::kGetCameraDlgControlFont, false);
+    const QFont caption = dialog_services::Font(CSkinIni::kGetCameraDlgCaptionFont, false);
+    const QFont control = dialog_services::Font(CSkinIni::kGetCameraDlgControlFont, false);
     const auto label = [&](int id, const QString& labelText, const QRect& rect) {
         auto* widget = new CPageLabel(this);
         widget->setGeometry(rect);
         widget->setText(labelText);
         widget->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         widget->setFont(caption);
-        widget->m_backColor = PanelColor(CSkinIni::COLOR_SETTING_BK);
-        widget->m_textColor = PanelColor(CSkinIni::COLOR_TEXT);
+        widget->m_backColor = dialog_services::ColorRef(CSkinIni::COLOR_SETTING_BK);
+        widget->m_textColor = dialog_services::ColorRef(CSkinIni::COLOR_TEXT);
         Register(id, widget);
     };
     const auto combo = [&](int id, const QRect& rect) {
         auto* list = new CGdiComboBox(this);
         list->setGeometry(rect);
-        list->LoadImages(SkinImagePath(m_skinFolder, skin.GetBtnPulldownImage(0)),
-            SkinImagePath(m_skinFolder, skin.GetBtnPulldownImage(1)),
-            SkinImagePath(m_skinFolder, skin.GetBtnPulldownImage(3)));
-        list->m_backColor = PanelColor(CSkinIni::COLOR_EDIT_BK);
+        list->LoadImages(dialog_services::SkinImagePath(m_skinFolder, skin.GetBtnPulldownImage(0)),
+            dialog_services::SkinImagePath(m_skinFolder, skin.GetBtnPulldownImage(1)),
+            dialog_services::SkinImagePath(m_skinFolder, skin.GetBtnPulldownImage(3)));
+        list->m_backColor = dialog_services::ColorRef(CSkinIni::COLOR_EDIT_BK);
         list->setFont(control);
         Register(id, list);
         return list;
@@ -179,7 +170,7 @@ void CCameraDlg::BuildControls()
     m_nameEdit = new CMskEdit(this);
     m_nameEdit->setGeometry(10, y, right - 20, kRowHeight);
     m_nameEdit->SetInputType(0);
-    m_nameEdit->SetBkColor(PanelColor(CSkinIni::COLOR_EDIT_BK));
+    m_nameEdit->SetBkColor(dialog_services::ColorRef(CSkinIni::COLOR_EDIT_BK));
     m_nameEdit->setFont(control);
     m_nameEdit->installEventFilter(this);
     Register(IDC_NAME, m_nameEdit);
@@ -191,10 +182,10 @@ void CCameraDlg::BuildControls()
     label(IDC_IMAGE_CAPTION, text.GetCdCaptionCameraImage(), QRect(10, y, 160, kRowHeight));
     m_snapshotButton = new CGdiButton(this);
     m_snapshotButton->setGeometry(right - 34, y, 24, kRowHeight);
-    m_snapshotButton->LoadImages(SkinImagePath(m_skinFolder, skin.GetBtnCaptureImage(0)),
-        SkinImagePath(m_skinFolder, skin.GetBtnCaptureImage(2)),
-        SkinImagePath(m_skinFolder, skin.GetBtnCaptureImage(3)),
-        SkinImagePath(m_skinFolder, skin.GetBtnCaptureImage(1)));
+    m_snapshotButton->LoadImages(dialog_services::SkinImagePath(m_skinFolder, skin.GetBtnCaptureImage(0)),
+        dialog_services::SkinImagePath(m_skinFolder, skin.GetBtnCaptureImage(2)),
+        dialog_services::SkinImagePath(m_skinFolder, skin.GetBtnCaptureImage(3)),
+        dialog_services::SkinImagePath(m_skinFolder, skin.GetBtnCaptureImage(1)));
     m_snapshotButton->setAutoDefault(false);
     Register(IDC_SNAPSHOT, m_snapshotButton);
     y += kRowHeight;
@@ -363,7 +354,8 @@ void CCameraDlg::OnTakeSnapshot()
 
 void CCameraDlg::OnDetectCameras()
 {
-    if (KaleidraMessageBox(PanelMessages().GetMessage(kMsgDetect), platform::MB_YESNO) != platform::IDYES)
+    if (KaleidraMessageBox(dialog_services::Messages().GetMessage(kMsgDetect), platform::MB_YESNO)
+        != platform::IDYES)
         return;
     const int selectedId = m_cameraList->currentIndex() < 0 ? -1 : m_cameraList->currentData().toInt();
     std::vector<QSize> sizes;
@@ -388,9 +380,10 @@ void CCameraDlg::OnDetectCameras()
     }
     m_cameras = std::move(cameras);
     if (found > 0)
-        KaleidraMessageBox(PanelMessages().FormatMessage(kMsgDetected, { qint64(found) }), platform::MB_OK);
+        KaleidraMessageBox(
+            dialog_services::Messages().FormatMessage(kMsgDetected, { qint64(found) }), platform::MB_OK);
     else
-        KaleidraMessageBox(PanelMessages().GetMessage(kMsgNoCamera), platform::MB_OK);
+        KaleidraMessageBox(dialog_services::Messages().GetMessage(kMsgNoCamera), platform::MB_OK);
     FillCameraList(selectedId);
     if (m_cameraList->currentIndex() >= 0)
         ShowCamera(m_cameraList->currentData().toInt());
@@ -400,7 +393,7 @@ void CCameraDlg::OnDetectCameras()
 void CCameraDlg::reject()
 {
     if (m_cameras != m_referenceCameras
-        && KaleidraMessageBox(PanelMessages().GetMessage(kMsgCancelChanged), platform::MB_YESNO)
+        && KaleidraMessageBox(dialog_services::Messages().GetMessage(kMsgCancelChanged), platform::MB_YESNO)
             != platform::IDYES)
         return;
     QDialog::reject();
@@ -429,9 +422,9 @@ bool CCameraDlg::eventFilter(QObject* watched, QEvent* event)
 void CCameraDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), platform::ToQColor(PanelColor(CSkinIni::COLOR_SETTING_BK)));
+    painter.fillRect(rect(), dialog_services::Color(CSkinIni::COLOR_SETTING_BK));
     m_frame.Draw(painter, rect(), kFrameTop, std::nullopt);
-    painter.fillRect(m_previewRect, platform::ToQColor(PanelColor(CSkinIni::COLOR_EDIT_BK)));
+    painter.fillRect(m_previewRect, dialog_services::Color(CSkinIni::COLOR_EDIT_BK));
     const tagCAMERA_SETTING_DATA* camera = SelectedCamera();
     if (!camera)
         return;

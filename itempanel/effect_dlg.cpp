@@ -2,9 +2,9 @@
 
 #include "controls/gdi_combo_box.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
 #include "core/message_catalog.h"
-#include "itempanel/item_panel_services.h"
 #include "itempanel/page_owner.h"
 #include "itempanel/page_rules.h"
 #include "itempanel/time_rules.h"
@@ -52,9 +52,9 @@ bool SelectLastWithData(CGdiComboBox* combo, int32_t data)
 CEffectDlg::CEffectDlg(QWidget* parent)
     : CItemPage(parent)
 {
-    m_table.SetErrorText(CEffectIni::kErrorNoFile, PanelMessages().GetMessage(kMsgNoFile));
-    m_table.SetErrorText(CEffectIni::kErrorMissing, PanelMessages().GetMessage(kMsgMissingFile));
-    m_table.SetErrorText(CEffectIni::kErrorFolder, PanelMessages().GetMessage(kMsgFolder));
+    m_table.SetErrorText(CEffectIni::kErrorNoFile, dialog_services::Messages().GetMessage(kMsgNoFile));
+    m_table.SetErrorText(CEffectIni::kErrorMissing, dialog_services::Messages().GetMessage(kMsgMissingFile));
+    m_table.SetErrorText(CEffectIni::kErrorFolder, dialog_services::Messages().GetMessage(kMsgFolder));
 }
 
 void CEffectDlg::Create(QWidget* parent)
@@ -69,7 +69,7 @@ void CEffectDlg::Create(QWidget* parent)
 
 void CEffectDlg::CreateControls()
 {
-    const CLanguageData& text = PanelLanguage();
+    const CLanguageData& text = dialog_services::Language();
     AddItemHeader({ IDC_FACE_CAPTION, IDC_START_CAPTION, IDC_PLAY_CAPTION, IDC_MODE_CAPTION, IDC_FACE,
                       IDC_START, IDC_PLAY, IDC_MODE, IDC_START_TEXT, IDC_PLAY_TEXT },
         { text.GetEdCaptionFace(), text.GetEdCaptionStartTime(), text.GetEdCaptionPlayTime(),
@@ -284,7 +284,7 @@ void CEffectDlg::OnTimeTyped(int sideIndex)
     const int64_t exit = m_sides[1].time->GetWindowTime();
     const int64_t start = HeaderStartEdit()->GetWindowTime();
     const int64_t playTime = HeaderPlayEdit()->GetWindowTime();
-    const auto ask = [](int id, unsigned type) { return ShowPanelMessage(id, type); };
+    const auto ask = [](int id, unsigned type) { return dialog_services::ShowMessage(id, type); };
     const EffectTimeCheck check = sideIndex == 0 ? CheckEntryEffectTime(entry, exit, start, playTime, ask)
                                                  : CheckExitEffectTime(entry, exit, start, playTime, ask);
     m_sides[sideIndex].time->SetWindowTime(int64_t(check.value));

@@ -5,8 +5,8 @@
 #include "controls/gdi_combo_box.h"
 #include "controls/gdi_slider_ctrl.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
-#include "itempanel/item_panel_services.h"
 #include "itempanel/page_owner.h"
 #include "itempanel/page_rules.h"
 #include "platform/number_text.h"
@@ -30,8 +30,8 @@ void CFilterDlg::Create(QWidget* parent)
 
 void CFilterDlg::CreateControls()
 {
-    const CLanguageData& text = PanelLanguage();
-    const CSkinIni& skin = PanelSkin();
+    const CLanguageData& text = dialog_services::Language();
+    const CSkinIni& skin = dialog_services::Skin();
     AddItemHeader({ IDC_FACE_CAPTION, IDC_START_CAPTION, IDC_PLAY_CAPTION, IDC_MODE_CAPTION, IDC_FACE,
                       IDC_START, IDC_PLAY, IDC_MODE, IDC_START_TEXT, IDC_PLAY_TEXT },
         { text.GetFdCaptionFace(), text.GetFdCaptionStartTime(), text.GetFdCaptionPlayTime(),
@@ -64,7 +64,7 @@ void CFilterDlg::CreateControls()
         row.value->SetNumRange(0, 0);
         row.value->setAlignment(Qt::AlignRight);
         row.value->SetBkColor(m_editBack);
-        row.value->setFont(PanelFont(CSkinIni::kGetSettingControlFont));
+        row.value->setFont(dialog_services::Font(CSkinIni::kGetSettingControlFont));
         row.value->setText(QStringLiteral("0"));
         Register(IDC_PARAM_VALUE + p, row.value);
         CheckOnCommit(row.value, [this, p] { OnValueTyped(p); });

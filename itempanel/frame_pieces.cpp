@@ -1,6 +1,6 @@
 #include "itempanel/frame_pieces.h"
 
-#include "itempanel/item_panel_services.h"
+#include "core/dialog_services.h"
 
 #include <QPainter>
 
@@ -8,7 +8,7 @@ void CFramePieces::Load(const QString& skinFolder)
 {
     for (int piece = 0; piece < kCount; ++piece) {
         const QString path
-            = itempanel::SkinImagePath(skinFolder, itempanel::PanelSkin().GetFrameImage(piece));
+            = dialog_services::SkinImagePath(skinFolder, dialog_services::Skin().GetFrameImage(piece));
         m_pieces[size_t(piece)] = path.isEmpty() ? QImage() : QImage(path);
     }
 }

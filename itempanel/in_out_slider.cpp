@@ -1,15 +1,13 @@
 #include "itempanel/in_out_slider.h"
 
 #include "controls/gdi_slider_ctrl.h"
-#include "itempanel/item_panel_services.h"
+#include "core/dialog_services.h"
 
 #include <QPainter>
 
-using itempanel::PanelColor;
-
 CInOutSlider::CInOutSlider(QWidget* parent)
     : QWidget(parent)
-    , m_labelFont(itempanel::PanelFont(CSkinIni::kGetSettingInoutFont, false))
+    , m_labelFont(dialog_services::Font(CSkinIni::kGetSettingInoutFont, false))
 {
 }
 
@@ -20,10 +18,10 @@ bool CInOutSlider::Create(const QRect& rect, QWidget* parent)
     m_slider = new CGdiSliderCtrl(this);
     m_slider->SetOwner(this);
     m_slider->setGeometry(0, kLabelStripHeight, rect.width(), rect.height() - kLabelStripHeight);
-    m_slider->m_backColor = PanelColor(CSkinIni::COLOR_SETTING_BK);
+    m_slider->m_backColor = dialog_services::ColorRef(CSkinIni::COLOR_SETTING_BK);
     m_slider->setRange(0, 100);
     m_slider->LoadThumbImage(
-        itempanel::SkinImagePath(m_imageFolder, itempanel::PanelSkin().GetSliderImage()));
+        dialog_services::SkinImagePath(m_imageFolder, dialog_services::Skin().GetSliderImage()));
     m_slider->show();
     show();
     return true;
@@ -50,12 +48,11 @@ int CInOutSlider::LabelX(int clientWidth, int position, int maximum)
 void CInOutSlider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(
-        0, 0, width(), kLabelStripHeight, platform::ToQColor(PanelColor(CSkinIni::COLOR_SETTING_BK)));
+    painter.fillRect(0, 0, width(), kLabelStripHeight, dialog_services::Color(CSkinIni::COLOR_SETTING_BK));
     if (!m_slider)
         return;
     painter.setFont(m_labelFont);
-    painter.setPen(platform::ToQColor(PanelColor(CSkinIni::COLOR_TEXT)));
+    painter.setPen(dialog_services::Color(CSkinIni::COLOR_TEXT));
     const int maximum = m_slider->maximum();
     const int flags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
     if (const int in = m_slider->m_inPosition; in >= 0) {

@@ -3,9 +3,9 @@
 #include "controls/gdi_combo_box.h"
 #include "controls/msk_edit.h"
 #include "core/constant_tables.h"
+#include "core/dialog_services.h"
 #include "core/message_catalog.h"
 #include "itempanel/item_panel_messages.h"
-#include "itempanel/item_panel_services.h"
 #include "platform/paths.h"
 
 #include <QFocusEvent>
@@ -51,11 +51,11 @@ void CPageLabel::paintEvent(QPaintEvent*)
 
 CItemPage::CItemPage(QWidget* parent)
     : QWidget(parent)
-    , m_settingBack(PanelColor(CSkinIni::COLOR_SETTING_BK))
-    , m_editBack(PanelColor(CSkinIni::COLOR_EDIT_BK))
-    , m_textColor(PanelColor(CSkinIni::COLOR_TEXT))
-    , m_separatorLine(PanelColor(CSkinIni::COLOR_SEPARATE_LINE))
-    , m_separatorShadow(PanelColor(CSkinIni::COLOR_SEPARATE_LINE_SD))
+    , m_settingBack(dialog_services::ColorRef(CSkinIni::COLOR_SETTING_BK))
+    , m_editBack(dialog_services::ColorRef(CSkinIni::COLOR_EDIT_BK))
+    , m_textColor(dialog_services::ColorRef(CSkinIni::COLOR_TEXT))
+    , m_separatorLine(dialog_services::ColorRef(CSkinIni::COLOR_SEPARATE_LINE))
+    , m_separatorShadow(dialog_services::ColorRef(CSkinIni::COLOR_SEPARATE_LINE_SD))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
@@ -77,7 +77,7 @@ CPageLabel* CItemPage::AddCaption(int id, const QString& text, const controls::W
     label->setGeometry(rect.ToQRect());
     label->setText(text);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setFont(PanelFont(CSkinIni::kGetSettingCaptionFont));
+    label->setFont(dialog_services::Font(CSkinIni::kGetSettingCaptionFont));
     label->m_backColor = m_settingBack;
     label->m_textColor = m_textColor;
     Register(id, label);
@@ -90,7 +90,7 @@ CPageLabel* CItemPage::AddValueText(
     auto* label = new CPageLabel(this);
     label->setGeometry(rect.ToQRect());
     label->setAlignment(alignment | Qt::AlignVCenter);
-    label->setFont(PanelFont(CSkinIni::kGetSettingControlFont));
+    label->setFont(dialog_services::Font(CSkinIni::kGetSettingControlFont));
     label->m_backColor = m_editBack;
     label->m_textColor = m_textColor;
     label->m_border = bordered;
@@ -104,9 +104,9 @@ CMskEdit* CItemPage::AddTimeEdit(int id, const controls::WinRect& rect)
     edit->setGeometry(rect.ToQRect());
     edit->SetInputType(3);
     edit->SetTimeMax(kMaxTypedTime);
-    edit->SetTimeRangeErrMsg(PanelMessages().GetMessage(kMsgTimeRange));
+    edit->SetTimeRangeErrMsg(dialog_services::Messages().GetMessage(kMsgTimeRange));
     edit->SetBkColor(m_editBack);
-    edit->setFont(PanelFont(CSkinIni::kGetSettingControlFont));
+    edit->setFont(dialog_services::Font(CSkinIni::kGetSettingControlFont));
     edit->SetWindowTime(int64_t(0));
     Register(id, edit);
     return edit;
@@ -116,12 +116,12 @@ CGdiComboBox* CItemPage::AddCombo(int id, const controls::WinRect& rect)
 {
     auto* combo = new CGdiComboBox(this);
     combo->setGeometry(rect.ToQRect());
-    const CSkinIni& skin = PanelSkin();
+    const CSkinIni& skin = dialog_services::Skin();
     combo->LoadImages(SkinImage(skin.GetBtnPulldownImage(0)), SkinImage(skin.GetBtnPulldownImage(1)),
         SkinImage(skin.GetBtnPulldownImage(3)));
     combo->m_backColor = m_editBack;
     combo->SetDroppedWidth(kDroppedWidth);
-    combo->setFont(PanelFont(CSkinIni::kGetSettingControlFont));
+    combo->setFont(dialog_services::Font(CSkinIni::kGetSettingControlFont));
     Register(id, combo);
     return combo;
 }
@@ -189,7 +189,7 @@ QString CItemPage::SettingFilePath(const QString& folder, QStringView name)
 
 QString CItemPage::SkinImage(const QString& imageName) const
 {
-    return SkinImagePath(m_skinFolder, imageName);
+    return dialog_services::SkinImagePath(m_skinFolder, imageName);
 }
 
 void CItemPage::paintEvent(QPaintEvent* event)

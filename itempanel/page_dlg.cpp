@@ -1,8 +1,8 @@
 #include "itempanel/page_dlg.h"
 
 #include "controls/control_messages.h"
+#include "core/dialog_services.h"
 #include "itempanel/item_panel_messages.h"
-#include "itempanel/item_panel_services.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -194,7 +194,7 @@ void CPageDlg::OnFocusChanged(QWidget*, QWidget* now)
 void CPageDlg::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.fillRect(event->rect(), platform::ToQColor(itempanel::PanelColor(CSkinIni::COLOR_SETTING_BK)));
+    painter.fillRect(event->rect(), dialog_services::Color(CSkinIni::COLOR_SETTING_BK));
 }
 
 void CPageDlg::resizeEvent(QResizeEvent* event)

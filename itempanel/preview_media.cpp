@@ -1,7 +1,7 @@
 #include "itempanel/preview_media.h"
 
+#include "core/dialog_services.h"
 #include "core/message_catalog.h"
-#include "itempanel/item_panel_services.h"
 #include "project/quicktime_media.h"
 
 namespace {
@@ -9,9 +9,9 @@ namespace {
 class CQuickTimePreviewMedia final : public CPreviewMedia {
 public:
     CQuickTimePreviewMedia()
-        : m_media(itempanel::PanelMessages().GetMessage(119),
-            itempanel::PanelMessages().GetMessage(120),
-            itempanel::PanelMessages().GetMessage(121))
+        : m_media(dialog_services::Messages().GetMessage(119),
+            dialog_services::Messages().GetMessage(120),
+            dialog_services::Messages().GetMessage(121))
     {
         m_media.Initialize();
     }

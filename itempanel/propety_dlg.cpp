@@ -5,9 +5,9 @@
 #include "controls/gdi_slider_ctrl.h"
 #include "controls/msk_edit.h"
 #include "core/constant_tables.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
 #include "itempanel/item_panel_messages.h"
-#include "itempanel/item_panel_services.h"
 #include "itempanel/page_owner.h"
 #include "itempanel/page_rules.h"
 #include "platform/number_text.h"
@@ -116,7 +116,7 @@ CMskEdit* CPropetyDlg::AddNumberEdit(int id, const WinRect& rect)
     edit->SetInputType(1);
     edit->SetNumRange(kDefaultPositionMaximum, 0);
     edit->SetBkColor(m_editBack);
-    edit->setFont(PanelFont(CSkinIni::kGetSettingControlFont));
+    edit->setFont(dialog_services::Font(CSkinIni::kGetSettingControlFont));
     edit->setText(QStringLiteral("0"));
     Register(id, edit);
     return edit;
@@ -124,8 +124,8 @@ CMskEdit* CPropetyDlg::AddNumberEdit(int id, const WinRect& rect)
 
 void CPropetyDlg::CreateControls()
 {
-    const CLanguageData& text = PanelLanguage();
-    const CSkinIni& skin = PanelSkin();
+    const CLanguageData& text = dialog_services::Language();
+    const CSkinIni& skin = dialog_services::Skin();
 
     // Face, start, play time and kind; a separator and a gap follow the kind.
     AddCaption(IDC_FACE_CAPTION, text.GetPdCaptionFace(), CaptionAt(0));
@@ -144,7 +144,7 @@ void CPropetyDlg::CreateControls()
     m_fileEdit->SetInputType(0);
     m_fileEdit->setReadOnly(true);
     m_fileEdit->SetBkColor(m_editBack);
-    m_fileEdit->setFont(PanelFont(CSkinIni::kGetSettingControlFont));
+    m_fileEdit->setFont(dialog_services::Font(CSkinIni::kGetSettingControlFont));
     Register(IDC_FILE, m_fileEdit);
     m_browseButton = AddButton(IDC_BROWSE, Row(122, kFieldLeft + 214, kFieldLeft + 234),
         [&](int s) { return skin.GetBtnBrowsImage(s); });
@@ -174,7 +174,7 @@ void CPropetyDlg::CreateControls()
     m_maskPathEdit->SetInputType(0);
     m_maskPathEdit->setReadOnly(true);
     m_maskPathEdit->SetBkColor(m_editBack);
-    m_maskPathEdit->setFont(PanelFont(CSkinIni::kGetSettingControlFont));
+    m_maskPathEdit->setFont(dialog_services::Font(CSkinIni::kGetSettingControlFont));
     Register(IDC_MASK_PATH, m_maskPathEdit);
     m_maskBrowseButton = AddButton(IDC_MASK_BROWSE, Row(339, kFieldLeft + 190, kFieldLeft + 210),
         [&](int s) { return skin.GetBtnBrowsImage(s); });
@@ -189,7 +189,7 @@ void CPropetyDlg::CreateControls()
     leftTop->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     CPageLabel* xy = AddCaption(IDC_XY, QStringLiteral("(x,y)"), { kFieldLeft, 380, kFieldLeft + 34, 391 });
     xy->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    xy->setFont(PanelFont(CSkinIni::kGetSettingXyFont));
+    xy->setFont(dialog_services::Font(CSkinIni::kGetSettingXyFont));
     m_xEdit = AddNumberEdit(IDC_X, Row(367, kFieldLeft + 36, kFieldLeft + 78));
     m_yEdit = AddNumberEdit(IDC_Y, Row(367, kFieldLeft + 82, kFieldLeft + 124));
     AddCaption(IDC_WIDTH_CAPTION, text.GetPdCaptionWidth(), CaptionAt(395));
@@ -302,7 +302,7 @@ void CPropetyDlg::AddCameraImgSize(int32_t sizeNo, int32_t width, int32_t height
 
 void CPropetyDlg::InitComboItems()
 {
-    const CLanguageData& text = PanelLanguage();
+    const CLanguageData& text = dialog_services::Language();
     m_modeCombo->clear();
     for (size_t i = 0; i < MediaKindValues.size(); ++i)
         m_modeCombo->addItem(QString::fromUtf16(MediaKindNames[i]), MediaKindValues[i]);
@@ -701,7 +701,7 @@ void CPropetyDlg::LoadCameraPreview(int width, int height)
         DropPicture();
         return;
     }
-    const QImage placeholder(SkinImage(PanelSkin().GetImgCampreviewImage()));
+    const QImage placeholder(SkinImage(dialog_services::Skin().GetImgCampreviewImage()));
     QImage picture(width, height, QImage::Format_ARGB32);
     picture.fill(Qt::black);
     if (!placeholder.isNull()) {
@@ -763,7 +763,7 @@ bool CPropetyDlg::Notify(void (CItemPageOwner::*message)())
 
 int CPropetyDlg::Ask(int messageId, unsigned type) const
 {
-    return ShowPanelMessage(messageId, type);
+    return dialog_services::ShowMessage(messageId, type);
 }
 
 itempanel::ThumbnailPlace CPropetyDlg::ThumbnailPlace() const

@@ -7,10 +7,10 @@
 #include "controls/gdi_slider_ctrl.h"
 #include "controls/msk_edit.h"
 #include "core/constant_tables.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
 #include "core/message_box.h"
 #include "core/message_catalog.h"
-#include "itempanel/item_panel_services.h"
 #include "itempanel/link_sync.h"
 #include "itempanel/page_owner.h"
 #include "platform/dialog_service.h"
@@ -97,7 +97,7 @@ void CPropetyDlg::OnBrowseFile()
     if (m_modeCombo->currentIndex() < 0)
         return;
     const int32_t kind = SelectedKind();
-    const QString windowsFilter = FileDialogFilter(kind, PanelLanguage());
+    const QString windowsFilter = FileDialogFilter(kind, dialog_services::Language());
     const int filterIndex = kind == Record::MODE_IMAGE ? 4 : (windowsFilter.isEmpty() ? 0 : 1);
     QString* lastFolder = kind == Record::MODE_MOVIE ? &m_lastMovieFolder
         : kind == Record::MODE_SOUND                 ? &m_lastSoundFolder
@@ -145,7 +145,8 @@ bool CPropetyDlg::ChooseSoundFile(const QString& path)
 {
     int32_t lengthMs = 0;
     if (!m_media || !m_media->GetSoundLength(path, lengthMs)) {
-        KaleidraMessageBox(PanelMessages().GetMessage(kMsgSoundLoadFailed) + path, platform::MB_OK);
+        KaleidraMessageBox(
+            dialog_services::Messages().GetMessage(kMsgSoundLoadFailed) + path, platform::MB_OK);
         return false;
     }
     const int32_t length = lengthMs / 10;

@@ -6,9 +6,9 @@
 #include "controls/gdi_combo_box.h"
 #include "controls/gdi_slider_ctrl.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "core/message_box.h"
 #include "core/message_catalog.h"
-#include "itempanel/item_panel_services.h"
 #include "itempanel/page_owner.h"
 #include "itempanel/time_rules.h"
 #include "platform/dialog_service.h"
@@ -77,7 +77,8 @@ bool CPropetyDlg::OpenMoviePreview(const QString& path, int32_t inTime, int32_t 
     if (path.isEmpty() || !platform::IsRegularFile(path))
         return false;
     if (!m_media->OpenMovie(path)) {
-        KaleidraMessageBox(PanelMessages().GetMessage(kMsgMovieLoadFailed) + path, platform::MB_OK);
+        KaleidraMessageBox(
+            dialog_services::Messages().GetMessage(kMsgMovieLoadFailed) + path, platform::MB_OK);
         return false;
     }
     const QSize size = m_media->MovieSize();
@@ -213,7 +214,7 @@ void CPropetyDlg::OnSpin(int id)
 
 void CPropetyDlg::SetReplayImages(bool playing)
 {
-    const CSkinIni& skin = PanelSkin();
+    const CSkinIni& skin = dialog_services::Skin();
     const auto image
         = [&](int state) { return playing ? skin.GetBtnStopImage(state) : skin.GetBtnReplayImage(state); };
     m_replayButton->LoadImages(

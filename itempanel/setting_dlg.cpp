@@ -1,11 +1,11 @@
 #include "itempanel/setting_dlg.h"
 
 #include "controls/gdi_button.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
 #include "itempanel/effect_dlg.h"
 #include "itempanel/filter_dlg.h"
 #include "itempanel/in_out_slider.h"
-#include "itempanel/item_panel_services.h"
 #include "itempanel/page_dlg.h"
 #include "itempanel/propety_dlg.h"
 #include "itempanel/setting_dlg_owner.h"
@@ -74,15 +74,16 @@ QRect CSettingDlg::PageHolderRect() const
 
 void CSettingDlg::BuildControls()
 {
-    setWindowTitle(PanelLanguage().GetSdTitle());
-    const CSkinIni& skin = PanelSkin();
+    setWindowTitle(dialog_services::Language().GetSdTitle());
+    const CSkinIni& skin = dialog_services::Skin();
     const std::array<QString (CSkinIni::*)(int) const, 3> images
         = { &CSkinIni::GetTabPropertyImage, &CSkinIni::GetTabEffectsImage, &CSkinIni::GetTabFilterImage };
     for (int tab = 0; tab < 3; ++tab) {
         auto* button = new CGdiButton(this);
         button->setGeometry(7 + kTabWidth * tab, 2, kTabWidth, kTabHeight);
-        const auto image
-            = [&](int state) { return SkinImagePath(m_skinFolder, (skin.*images[size_t(tab)])(state)); };
+        const auto image = [&](int state) {
+            return dialog_services::SkinImagePath(m_skinFolder, (skin.*images[size_t(tab)])(state));
+        };
         // Normal, over, pressed, disabled, and the over picture for the tab that is on.
         button->LoadCheckImages(image(0), image(2), image(3), image(1), image(2));
         connect(button, &QAbstractButton::clicked, this, [this, tab] { SelectTab(tab); });
@@ -175,7 +176,7 @@ void CSettingDlg::SetLock(int32_t lock)
 void CSettingDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), platform::ToQColor(PanelColor(CSkinIni::COLOR_BACKGROUND)));
+    painter.fillRect(rect(), dialog_services::Color(CSkinIni::COLOR_BACKGROUND));
     m_frame.Draw(painter, rect(), kFrameTop, kFrameLineColor);
 }
 

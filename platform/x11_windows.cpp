@@ -195,6 +195,47 @@ NativeWindowId FindTopLevelWindowOfProcess(pid_t processId)
     return 0;
 }
 
+std::vector<StackedWindow> StackedTopLevelWindows()
+{
+    std::vector<StackedWindow> stacked;
+    const CX11Connection& x11 = CX11Connection::Instance();
+    xcb_connection_t* connection = x11.Get();
+    if (!connection)
+        return stacked;
+    const xcb_atom_t pidAtom = x11.Atom("_NET_WM_PID");
+    for (xcb_window_t window : TopLevelWindowsTopFirst(x11)) {
+        StackedWindow entry;
+        entry.id = window;
+        auto attributes = Wrap(xcb_get_window_attributes_reply(
+            connection, xcb_get_window_attributes(connection, window), nullptr));
+        // Override-redirect windows (menus, tooltips) are not top-level windows of the desktop.
+        if (!attributes || attributes->override_redirect)
+            continue;
+        entry.visible = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        entry.owned = HasProperty(connection, window, XCB_ATOM_WM_TRANSIENT_FOR);
+        const std::vector<uint32_t> pid = CardinalList(connection, window, pidAtom);
+        entry.processId = pid.empty() ? 0 : pid_t(pid.front());
+        stacked.push_back(entry);
+    }
+    return stacked;
+}
+
+std::optional<WindowsAbove> CountWindowsAboveProcess(
+    const std::vector<StackedWindow>& topFirst, pid_t processId)
+{
+    if (processId <= 0)
+        return std::nullopt;
+    int above = 0;
+    for (const StackedWindow& window : topFirst) {
+        if (!window.visible || window.owned)
+            continue;
+        if (window.processId == processId)
+            return WindowsAbove { window.id, above };
+        ++above;
+    }
+    return std::nullopt;
+}
+
 bool MinimizeWindow(NativeWindowId window)
 {
     if (!Usable(window))

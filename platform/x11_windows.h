@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <sys/types.h>
+#include <vector>
 
 namespace platform {
 
@@ -19,6 +21,31 @@ bool IsX11Session();
 // a top-level window without an owner (no WM_TRANSIENT_FOR) and is shown or minimised. 0 when
 // there is none.
 NativeWindowId FindTopLevelWindowOfProcess(pid_t processId);
+
+// A top-level window as the stacking order shows it.
+struct StackedWindow {
+    NativeWindowId id = 0;
+    bool visible = false; // mapped and viewable (a minimised window is not)
+    bool owned = false; // has an owner (WM_TRANSIENT_FOR)
+    pid_t processId = 0; // _NET_WM_PID, 0 where the window does not record it
+};
+
+// The top-level windows from the top of the stacking order down: the window manager's
+// _NET_CLIENT_LIST_STACKING where it keeps one, else the root's children (which are the client
+// windows themselves when no manager runs). Empty when no display is reachable.
+std::vector<StackedWindow> StackedTopLevelWindows();
+
+// The first visible window without an owner of a process, and how many visible windows without
+// an owner lie above it.
+struct WindowsAbove {
+    NativeWindowId window = 0;
+    int count = 0;
+};
+// Walks the list from the top, counting the visible windows without an owner, and stops at the
+// first such window of the process. Nothing when the process has no visible window without an
+// owner.
+std::optional<WindowsAbove> CountWindowsAboveProcess(
+    const std::vector<StackedWindow>& topFirst, pid_t processId);
 
 // Asks the window manager to minimise the window (WM_CHANGE_STATE to IconicState).
 bool MinimizeWindow(NativeWindowId window);

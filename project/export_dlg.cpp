@@ -1,8 +1,8 @@
 #include "project/export_dlg.h"
 
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
-#include "project/dialog_services.h"
 #include "project/package_paths.h"
 
 using namespace dialog_services;

@@ -1,9 +1,9 @@
 #include "project/package_dialog_owner.h"
 
+#include "core/dialog_services.h"
 #include "core/message_box.h"
 #include "core/message_catalog.h"
 #include "platform/dialog_service.h"
-#include "project/dialog_services.h"
 #include "project/export_dlg.h"
 #include "project/import_dlg.h"
 
@@ -62,5 +62,5 @@ void CPackageDialogFlowOwner::Report(const PackageNotice& notice)
     if (notice.messageId == 0)
         KaleidraMessageBox(notice.detail, platform::MB_OK);
     else
-        dialog_services::ShowMessage(notice.messageId, notice.detail);
+        dialog_services::ShowMessage(notice.messageId, platform::MB_OK, notice.detail);
 }

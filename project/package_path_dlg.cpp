@@ -2,8 +2,8 @@
 
 #include "controls/gdi_button.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "platform/dialog_service.h"
-#include "project/dialog_services.h"
 
 #include <QPainter>
 #include <QScreen>
@@ -117,7 +117,7 @@ void CPackagePathDlg::accept()
 
 void CPackagePathDlg::Refuse(int messageId, int editId)
 {
-    ShowMessage(messageId);
+    ShowMessage(messageId, platform::MB_OK);
     if (QWidget* edit = Item(editId))
         edit->setFocus(Qt::OtherFocusReason);
 }

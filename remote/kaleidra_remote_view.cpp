@@ -3,13 +3,13 @@
 #include "controls/remote_gdi_button.h"
 #include "controls/remote_gdi_slider_ctrl.h"
 #include "controls/remote_msk_edit.h"
+#include "platform/wait_cursor.h"
 #include "remote/dlg_ip_list.h"
 #include "remote/language_ini.h"
 #include "remote/remote_codes.h"
 #include "remote/remote_images.h"
 #include "remote/remote_messages.h"
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -27,14 +27,6 @@ const QColor kFormBack(128, 128, 128);
 const QColor kValueBack(70, 70, 70);
 const QColor kFrameLine(51, 51, 51);
 constexpr COLORREF kHighlightText = Rgb(244, 211, 112);
-
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
 
 void SetTextColours(QLabel& label, const QColor& text, const std::optional<QColor>& back)
 {

@@ -2,12 +2,12 @@
 
 #include "platform/file_version.h"
 #include "platform/paths.h"
+#include "platform/wait_cursor.h"
 #include "updater/dlg_progress.h"
 #include "updater/product_names.h"
 #include "updater/version_text.h"
 
 #include <QDir>
-#include <QGuiApplication>
 
 namespace {
 
@@ -19,13 +19,6 @@ const QString& kProductFolder = product::kFolderName;
 // Used when the installed program carries no version, and when the entry has no package version.
 const QString kUnknownInstalledVersion = QStringLiteral("1.2.1.2");
 const QString kFirstPackageVersion = QStringLiteral("1.0");
-
-// The pointer waits while the package is listed, which can take a moment on slow media.
-class CWaitCursor {
-public:
-    CWaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-};
 
 } // namespace
 

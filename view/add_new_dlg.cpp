@@ -2,9 +2,9 @@
 
 #include "controls/gdi_button.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
 #include "core/message_catalog.h"
-#include "itempanel/item_panel_services.h"
 #include "platform/dialog_service.h"
 #include "platform/paths.h"
 #include "platform/win_color.h"
@@ -16,11 +16,6 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
-
-using itempanel::PanelColor;
-using itempanel::PanelFont;
-using itempanel::PanelLanguage;
-using itempanel::PanelSkin;
 
 namespace {
 
@@ -48,8 +43,8 @@ const QString kRefusedNameCharacters = QStringLiteral("\\/?:*\"><|");
 
 CAddNewDlg::CAddNewDlg(QWidget* parent)
     : QDialog(parent)
-    , m_buttonFont(PanelFont(CSkinIni::kGetAddNewDlgButtonFont))
-    , m_controlFont(PanelFont(CSkinIni::kGetAddNewDlgControlFont))
+    , m_buttonFont(dialog_services::Font(CSkinIni::kGetAddNewDlgButtonFont))
+    , m_controlFont(dialog_services::Font(CSkinIni::kGetAddNewDlgControlFont))
 {
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 }
@@ -78,7 +73,7 @@ void CAddNewDlg::InitDialog()
     m_initialised = true;
     setFixedSize(kWidth, kHeight);
     CreateControls();
-    const CLanguageData& texts = PanelLanguage();
+    const CLanguageData& texts = dialog_services::Language();
     if (m_mode == kModeSaveAs) {
         setWindowTitle(texts.GetAdTitleSaveAs());
         m_timeEdit->setEnabled(false);
@@ -91,9 +86,10 @@ void CAddNewDlg::InitDialog()
 
 void CAddNewDlg::CreateControls()
 {
-    const CLanguageData& texts = PanelLanguage();
-    const CSkinIni& skin = PanelSkin();
-    const auto image = [&](const QString& name) { return itempanel::SkinImagePath(m_skinFolder, name); };
+    const CLanguageData& texts = dialog_services::Language();
+    const CSkinIni& skin = dialog_services::Skin();
+    const auto image
+        = [&](const QString& name) { return dialog_services::SkinImagePath(m_skinFolder, name); };
 
     const auto caption = [&](int id, const QRect& rect, const QString& text) {
         auto* label = new QLabel(text, this);
@@ -102,7 +98,7 @@ void CAddNewDlg::CreateControls()
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         label->setFont(m_controlFont);
         QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, platform::ToQColor(PanelColor(CSkinIni::COLOR_TEXT)));
+        palette.setColor(QPalette::WindowText, dialog_services::Color(CSkinIni::COLOR_TEXT));
         label->setPalette(palette);
         label->show();
         return label;
@@ -112,8 +108,8 @@ void CAddNewDlg::CreateControls()
         widget->setProperty("controlId", id);
         widget->setGeometry(rect);
         widget->setFont(m_controlFont);
-        widget->SetBkColor(PanelColor(CSkinIni::COLOR_EDIT_BK));
-        widget->SetTextColor(PanelColor(CSkinIni::COLOR_TEXT));
+        widget->SetBkColor(dialog_services::ColorRef(CSkinIni::COLOR_EDIT_BK));
+        widget->SetTextColor(dialog_services::ColorRef(CSkinIni::COLOR_TEXT));
         widget->setFocusPolicy(Qt::StrongFocus);
         widget->show();
         return widget;
@@ -151,7 +147,7 @@ void CAddNewDlg::CreateControls()
     m_timeEdit->SetInputType(3);
     m_timeEdit->setAlignment(Qt::AlignCenter);
     m_timeEdit->SetTimeMax(kMaxPlayTime);
-    m_timeEdit->SetTimeRangeErrMsg(itempanel::PanelMessages().GetMessage(kMsgTimeRange));
+    m_timeEdit->SetTimeRangeErrMsg(dialog_services::Messages().GetMessage(kMsgTimeRange));
     m_timeEdit->SetWindowTime(int64_t(m_playTime));
     m_timeEdit->installEventFilter(this);
 
@@ -168,7 +164,7 @@ void CAddNewDlg::CreateControls()
 
 int CAddNewDlg::Message(int messageId, unsigned type)
 {
-    return itempanel::ShowPanelMessage(messageId, type);
+    return dialog_services::ShowMessage(messageId, type);
 }
 
 void CAddNewDlg::OnBnClickedBrowse()
@@ -255,5 +251,5 @@ bool CAddNewDlg::eventFilter(QObject* watched, QEvent* event)
 void CAddNewDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), platform::ToQColor(PanelColor(CSkinIni::COLOR_SETTING_BK)));
+    painter.fillRect(rect(), dialog_services::Color(CSkinIni::COLOR_SETTING_BK));
 }

@@ -3,10 +3,11 @@
 #include "controls/gdi_button.h"
 #include "controls/gdi_combo_box.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "core/kaleidra_app.h"
 #include "core/language_data.h"
 #include "core/message_catalog.h"
-#include "project/dialog_services.h"
+#include "platform/dialog_service.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -244,7 +245,7 @@ void CIniSettingDlg::accept()
     const int64_t imageTime = CMskEdit::ConvertWindowTime(ItemAs<CMskEdit>(IDC_IMAGE_TIME)->text());
     const QString address = ItemAs<CMskEdit>(IDC_ADDRESS)->text();
     if (const int message = CheckIniSettings(imageTime, address)) {
-        ShowMessage(message);
+        ShowMessage(message, platform::MB_OK);
         return;
     }
     m_values.imageDefaultTime = Low32(imageTime);

@@ -183,6 +183,12 @@ public:
     void OnPauseResume();
     void OnTop();
     void OnScreen();
+    // ---- The viewer's window to the front ----
+    // Raises the viewer's window when a project is open, the viewer runs and at least
+    // kViewerCoveringWindows visible windows without an owner lie above it (fewer do not hide
+    // the output on the projector's display). True when it was raised.
+    static constexpr int kViewerCoveringWindows = 3;
+    bool BringViewerToFront();
     void OnGuide();
     void OnLoop();
     void StopPlayback();

@@ -5,7 +5,6 @@
 #include "core/message_catalog.h"
 #include "core/skin_ini.h"
 #include "platform/dialog_service.h"
-#include "platform/x11_windows.h"
 #include "timeline/time_line.h"
 #include "view/kaleidra_doc.h"
 
@@ -172,9 +171,7 @@ void CKaleidraView::OnScreen()
     }
     if (m_viewer.HasProcess()) {
         SendScreen(on, CViewerChannel::kWaitPasses);
-        if (const platform::NativeWindowId window
-            = platform::FindTopLevelWindowOfProcess(m_viewer.ProcessId()))
-            platform::RaiseWindow(window);
+        BringViewerToFront();
     }
     FocusTimeLine();
 }

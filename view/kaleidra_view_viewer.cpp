@@ -27,6 +27,16 @@ constexpr int kQuitExitWaitMs = 3000;
 
 } // namespace
 
+bool CKaleidraView::BringViewerToFront()
+{
+    if (!IsProjectOpen() || !m_viewer.IsViewerRunning())
+        return false;
+    // Without an X display nothing is listed and nothing is raised.
+    const std::optional<platform::WindowsAbove> above
+        = platform::CountWindowsAboveProcess(platform::StackedTopLevelWindows(), m_viewer.ProcessId());
+    return above && above->count >= kViewerCoveringWindows && platform::RaiseWindow(above->window);
+}
+
 pid_t CKaleidraView::ViewerProcessId() const
 {
     return m_viewer.HasProcess() ? m_viewer.ProcessId() : 0;

@@ -1,8 +1,8 @@
 #include "view/startup_dlg.h"
 
 #include "controls/gdi_button.h"
+#include "core/dialog_services.h"
 #include "core/language_data.h"
-#include "itempanel/item_panel_services.h"
 #include "platform/win_color.h"
 
 #include <QGuiApplication>
@@ -12,11 +12,6 @@
 #include <QPainter>
 #include <QScreen>
 #include <QToolTip>
-
-using itempanel::PanelColor;
-using itempanel::PanelFont;
-using itempanel::PanelLanguage;
-using itempanel::PanelSkin;
 
 namespace {
 
@@ -29,9 +24,9 @@ constexpr int kLineHeight = 20;
 
 CStartupDlg::CStartupDlg(QWidget* parent)
     : QDialog(parent)
-    , m_buttonFont(PanelFont(CSkinIni::kGetStartupDlgButtonFont))
-    , m_titleFont(PanelFont(CSkinIni::kGetStartupDlgTitleFont))
-    , m_listFont(PanelFont(CSkinIni::kGetStartupDlgListFont))
+    , m_buttonFont(dialog_services::Font(CSkinIni::kGetStartupDlgButtonFont))
+    , m_titleFont(dialog_services::Font(CSkinIni::kGetStartupDlgTitleFont))
+    , m_listFont(dialog_services::Font(CSkinIni::kGetStartupDlgListFont))
 {
     setWindowFlags((windowFlags() & ~Qt::WindowContextHelpButtonHint) | Qt::WindowStaysOnTopHint);
 }
@@ -59,8 +54,8 @@ void CStartupDlg::InitDialog()
 
 void CStartupDlg::CreateControls()
 {
-    const CLanguageData& texts = PanelLanguage();
-    const CSkinIni& skin = PanelSkin();
+    const CLanguageData& texts = dialog_services::Language();
+    const CSkinIni& skin = dialog_services::Skin();
     setWindowTitle(texts.GetStTitle());
     const int right = width() - kMargin;
     const auto button = [&](int id, int top, const QString& text) {
@@ -80,7 +75,7 @@ void CStartupDlg::CreateControls()
     connect(m_newButton, &CGdiButton::clicked, this, &CStartupDlg::OnNewProject);
     connect(m_openButton, &CGdiButton::clicked, this, &CStartupDlg::OnOpenProject);
 
-    const QColor text = platform::ToQColor(PanelColor(CSkinIni::COLOR_TEXT));
+    const QColor text = dialog_services::Color(CSkinIni::COLOR_TEXT);
     m_caption = new QLabel(texts.GetStCaptionProject(), this);
     m_caption->setProperty("controlId", int(kIdCaption));
     m_caption->setGeometry(
@@ -101,7 +96,7 @@ void CStartupDlg::CreateControls()
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_list->setUniformItemSizes(true);
     QPalette listPalette = m_list->palette();
-    listPalette.setColor(QPalette::Base, platform::ToQColor(PanelColor(CSkinIni::COLOR_EDIT_BK)));
+    listPalette.setColor(QPalette::Base, dialog_services::Color(CSkinIni::COLOR_EDIT_BK));
     listPalette.setColor(QPalette::Text, text);
     m_list->setPalette(listPalette);
     m_list->viewport()->installEventFilter(this);
@@ -176,5 +171,5 @@ bool CStartupDlg::eventFilter(QObject* watched, QEvent* event)
 void CStartupDlg::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), platform::ToQColor(PanelColor(CSkinIni::COLOR_SETTING_BK)));
+    painter.fillRect(rect(), dialog_services::Color(CSkinIni::COLOR_SETTING_BK));
 }

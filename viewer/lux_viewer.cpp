@@ -213,6 +213,11 @@ void CLuxViewer::LoadProject(const QString& projectXmlPath, const QString& workF
     std::vector<tagTL_FACE_DATA>& faces = m_scene.Faces();
     m_guideController.Cancel(faces);
     m_media.Clear();
+    // The editor reloads its project after face edits: a missing file of it is told once per
+    // opening of the project, not at every reload.
+    if (projectXmlPath != m_loadedProjectPath)
+        m_media.ForgetToldFailures();
+    m_loadedProjectPath = projectXmlPath;
     m_guide = false;
     m_selectedFace = 0;
     if (!m_scene.Load(projectXmlPath, workFolder)) {

@@ -110,6 +110,7 @@ private:
     QSize m_canvas;
     bool m_guide = false;
     int32_t m_selectedFace = 0;
+    QString m_loadedProjectPath; // the project file the scene was last loaded from
     int m_viewerMode = 0;
     int32_t m_lastTime = -1;
     bool m_frameWasReady = false;

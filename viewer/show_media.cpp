@@ -49,6 +49,10 @@ void CShowMedia::Clear()
     m_shapes.clear();
     m_sources.clear();
     m_pictures.KeepOnly({});
+}
+
+void CShowMedia::ForgetToldFailures()
+{
     m_failures.clear();
     m_failedPaths.clear();
 }

@@ -41,10 +41,14 @@ public:
     bool IsReady(const CViewerScene& scene, int64_t showUs);
     // True when a face shows a live camera at the time: its picture changes by itself.
     bool ShowsCamera(const CViewerScene& scene, int64_t showUs) const;
-    // Paths of media that could not be read, each told once.
+    // Paths of media that could not be read, each told once: leaving an item and coming back
+    // to it (a loop pass, a seek) and other items of the same file tell nothing more.
     QStringList TakeFailures();
-    // Drops everything (a project is loaded anew).
+    // Drops the media (the project is loaded anew). The paths already told stay told, so that
+    // the reload after an edit of the same project repeats no message.
     void Clear();
+    // A path told before is told again when it fails again (another project was loaded).
+    void ForgetToldFailures();
 
     // The smallest lead of the movie streams playing now over the clock, microseconds
     // (0 without movies).

@@ -1,7 +1,7 @@
 #include "controls/gdi_button.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
 #include "core/message_catalog.h"
-#include "project/dialog_services.h"
 #include "project/export_dlg.h"
 #include "project/import_dlg.h"
 #include "project/package_dialog_owner.h"

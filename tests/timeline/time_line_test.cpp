@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -349,6 +350,45 @@ TEST_F(TimeLineOnScreenTest, MouseDragsReachTheOwner)
     owner.Clear();
     DragMouse(QPoint(80 + 9, 14), QPoint(P(800, 0).x() + 9, 14));
     EXPECT_EQ(owner.Log().last(), QStringLiteral("IN_MOVED 800"));
+}
+
+TEST_F(TimeLineOnScreenTest, HoldingAFaceHeaderAndDraggingMovesTheFaceWithRealMouseEvents)
+{
+    // Driven as a user does it: the events go through the window system's path to the control
+    // (ctest runs this one on a real X display too), the press is held past the hold time
+    // without moving, then the pointer moves down two rows.
+    Load({ Face(1, { Item(1, 1000, 1000) }), Face(2), Face(3), Face(4) });
+    const QPoint header(30, 45); // face 1's header, away from its buttons
+    QWindow* window = timeline.windowHandle();
+    ASSERT_NE(window, nullptr);
+    QTest::mouseMove(window, header);
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, header);
+    ASSERT_EQ(timeline.MouseState(), TL_MOUSE_FACE_HOLD);
+    ASSERT_TRUE(WaitFor([&] { return timeline.MouseState() == TL_MOUSE_FACE_MOVE; }))
+        << "the hold started no face drag";
+    for (const int y : { 60, 90, 110, 120 })
+        QTest::mouseMove(window, QPoint(header.x(), y));
+    EXPECT_EQ(timeline.MouseState(), TL_MOUSE_FACE_MOVE);
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, QPoint(header.x(), 120));
+
+    ASSERT_EQ(owner.Of(WM_TL_FACE_MOVED).size(), 1u) << owner.Log().join(u',').toStdString();
+    EXPECT_EQ(timeline.MouseState(), TL_MOUSE_NONE);
+    ASSERT_EQ(timeline.Faces().size(), 4u);
+    // The moved face, with its item, lands in the row under the release; the others close up.
+    for (size_t row = 0; row < 4; ++row) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(timeline.Faces()[row].Items.size(), row == 2 ? 1u : 0u);
+    }
+    EXPECT_EQ(timeline.Faces()[2].No, 3);
+
+    // Moving before the hold time is up starts no drag and moves nothing.
+    owner.Clear();
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, header);
+    QTest::mouseMove(window, QPoint(header.x(), 140));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, QPoint(header.x(), 140));
+    QTest::qWait(1000);
+    EXPECT_TRUE(owner.Of(WM_TL_FACE_MOVED).empty());
+    EXPECT_EQ(timeline.MouseState(), TL_MOUSE_NONE);
 }
 
 TEST_F(TimeLineOnScreenTest, ADoubleClickIsNotASecondPress)

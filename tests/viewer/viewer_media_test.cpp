@@ -232,6 +232,55 @@ TEST(ShowMedia, LayersOfTheFacesAtATime)
     EXPECT_TRUE(media.TakeFailures().isEmpty());
 }
 
+TEST(ShowMedia, AMediaFileThatCannotBeOpenedIsToldOncePerOpeningOfTheProject)
+{
+    CTempFolder temp;
+    CShowProject project(temp);
+    ASSERT_TRUE(project.AddFace(1, QPolygon({ { 0, 0 }, { 100, 0 }, { 100, 100 }, { 0, 100 } })));
+    ASSERT_TRUE(project.AddFace(2, QPolygon({ { 100, 0 }, { 200, 0 }, { 200, 100 }, { 100, 100 } })));
+    const QString missingPicture = temp.FilePath("gone.png");
+    const QString missingMovie = temp.FilePath("gone.mp4");
+    // The picture is used by two items; the movie plays later on the other face.
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 0, 100, Item::MODE_IMAGE, missingPicture)));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 800, 100, Item::MODE_IMAGE, missingPicture)));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(2, 400, 100, Item::MODE_MOVIE, missingMovie)));
+
+    CViewerScene scene;
+    ASSERT_TRUE(scene.Load(project.ProjectXmlPath(), project.WorkFolder()));
+    CShowMedia media;
+    QStringList told;
+    // Frames drawn at a time until it is ready, as the viewer's clock does.
+    const auto showAt = [&](int64_t us) {
+        EXPECT_TRUE(CEditorSide::WaitUntil([&] {
+            media.Update(scene, us, true);
+            media.Layers(scene, us);
+            return media.IsReady(scene, us);
+        }));
+        media.Layers(scene, us);
+        told += media.TakeFailures();
+    };
+    // Three passes of a looping show, each drawing many frames of every item.
+    for (int pass = 0; pass < 3; ++pass) {
+        SCOPED_TRACE(pass);
+        for (const int64_t us : { 200'000, 500'000, 4'500'000, 4'600'000, 8'500'000, 9'000'000 })
+            showAt(us);
+        showAt(30'000'000); // far away: every source is closed
+    }
+    told.sort();
+    EXPECT_EQ(told, QStringList({ missingMovie, missingPicture })) << told.join(u',').toStdString();
+
+    // The editor's reload of the same project after an edit tells nothing again; another project
+    // (or the same opened anew after another) tells its failures again.
+    told.clear();
+    media.Clear();
+    showAt(500'000);
+    EXPECT_TRUE(told.isEmpty());
+    media.Clear();
+    media.ForgetToldFailures();
+    showAt(500'000);
+    EXPECT_EQ(told, QStringList({ missingPicture }));
+}
+
 } // namespace
 
 namespace {

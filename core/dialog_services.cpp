@@ -1,4 +1,4 @@
-#include "project/dialog_services.h"
+#include "core/dialog_services.h"
 
 #include "core/kaleidra_app.h"
 #include "core/language_data.h"
@@ -38,17 +38,22 @@ CMessageCatalog& Messages()
     return defaults;
 }
 
-QColor Color(CSkinIni::Color color)
+COLORREF ColorRef(CSkinIni::Color color)
 {
-    return platform::ToQColor(Skin().GetColor(color));
+    return Skin().GetColor(color);
 }
 
-QFont Font(CSkinIni::Font font)
+QColor Color(CSkinIni::Color color)
+{
+    return platform::ToQColor(ColorRef(color));
+}
+
+QFont Font(CSkinIni::Font font, bool scaled)
 {
     const CKaleidraApp* app = KaleidraApp();
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return MakeSkinFont(Skin().GetFontFace(font), Skin().GetFontSize(font), app ? app->FontScaleX() : 1.0,
-        screen ? screen->logicalDotsPerInch() : 96.0);
+    return MakeSkinFont(Skin().GetFontFace(font), Skin().GetFontSize(font),
+        scaled && app ? app->FontScaleX() : 1.0, screen ? screen->logicalDotsPerInch() : 96.0);
 }
 
 QString SkinImagePath(const QString& skinFolder, const QString& imageName)
@@ -58,9 +63,9 @@ QString SkinImagePath(const QString& skinFolder, const QString& imageName)
     return ProgramDataPath(skinFolder, platform::DataFilePathToLocal(imageName));
 }
 
-void ShowMessage(int messageId, const QString& appended)
+int ShowMessage(int messageId, unsigned type, const QString& appended)
 {
-    KaleidraMessageBox(Messages().GetMessage(messageId) + appended, platform::MB_OK);
+    return KaleidraMessageBox(Messages().GetMessage(messageId) + appended, type);
 }
 
 QLabel* MakeCaption(QWidget* parent, int id, const QString& text, const QRect& rect, const QFont& font)

@@ -1,0 +1,14 @@
+#include "platform/wait_cursor.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+CWaitCursor::CWaitCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+CWaitCursor::~CWaitCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
+}
