@@ -1,7 +1,7 @@
 #pragma once
 
 #include "itempanel/camera_access.h"
-#include "itempanel/frame_pieces.h"
+#include "itempanel/frame_images.h"
 #include "project/camera_setting_data.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "itempanel/frame_pieces.h"
+#include "itempanel/frame_images.h"
 #include "itempanel/page_owner.h"
 #include "project/face_data.h"
 #include "timeline/timeline_item_panel.h"

@@ -1,4 +1,4 @@
-#include "itempanel/frame_pieces.h"
+#include "itempanel/frame_images.h"
 
 #include "core/dialog_services.h"
 
