@@ -1,8 +1,11 @@
 #include "tests/view/view_fixture.h"
 
+#include "controls/msk_edit.h"
 #include "project/record_conversion.h"
 #include "timeline/time_line.h"
+#include "view/add_new_dlg.h"
 #include "view/folder_tree.h"
+#include "view/startup_dlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -184,6 +187,27 @@ void ViewFixture::OpenTestProject(int32_t projectTime)
     ASSERT_TRUE(view->LoadProject(xml, work));
     document->ProjectOpen = 1;
     document->SetProjectFilePath(xml);
+}
+
+void ViewFixture::AnswerProjectDialogs(const QString& folder, const QString& name)
+{
+    view->SetModalRunner([&folder, &name](QDialog& dialog) {
+        if (auto* addNew = qobject_cast<CAddNewDlg*>(&dialog)) {
+            addNew->show();
+            addNew->FolderEdit()->setText(folder);
+            addNew->NameEdit()->setText(name);
+            addNew->OnBnClickedOk();
+            addNew->hide();
+            return addNew->result();
+        }
+        if (auto* startup = qobject_cast<CStartupDlg*>(&dialog)) {
+            startup->show();
+            startup->OnNewProject();
+            return startup->result();
+        }
+        ADD_FAILURE() << "an unexpected dialog";
+        return int(QDialog::Rejected);
+    });
 }
 
 void ViewFixture::AddFace(int32_t faceNo, std::array<int32_t, 8> corners, int32_t itemStart, int32_t itemTime)

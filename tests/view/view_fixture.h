@@ -118,6 +118,10 @@ protected:
     // A project "Show" of the length made in the work folder and loaded into the view, as a new
     // project is (the viewer is not started).
     void OpenTestProject(int32_t projectTime = 6000);
+    // Fills in the project dialogs as a user would: the new-project dialog with the folder and
+    // name these hold when it opens, the start-up dialog with "new project". Any other dialog
+    // fails the test.
+    void AnswerProjectDialogs(const QString& folder, const QString& name);
     // A face with corners and an item, in the timeline and, with a project open, in its files.
     void AddFace(
         int32_t faceNo, std::array<int32_t, 8> corners, int32_t itemStart = 100, int32_t itemTime = 500);
