@@ -65,7 +65,23 @@ protected:
         view->Viewer().SetProgram(
             QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QStringLiteral("exec sleep 60") });
         shows = temp.MakeFolder(QStringLiteral("shows"));
-        AnswerProjectDialogs(shows, typedName);
+        view->SetModalRunner([this](QDialog& dialog) {
+            if (auto* addNew = qobject_cast<CAddNewDlg*>(&dialog)) {
+                addNew->show();
+                addNew->FolderEdit()->setText(shows);
+                addNew->NameEdit()->setText(typedName);
+                addNew->OnBnClickedOk();
+                addNew->hide();
+                return addNew->result();
+            }
+            if (auto* startup = qobject_cast<CStartupDlg*>(&dialog)) {
+                startup->show();
+                startup->OnNewProject();
+                return startup->result();
+            }
+            ADD_FAILURE() << "an unexpected dialog";
+            return int(QDialog::Rejected);
+        });
     }
     // A new project through the File menu's command, its viewer ended when it quits.
     bool NewProject(const QString& name)
