@@ -210,7 +210,7 @@ QColor ShowEndToEnd::ScreenColour(QPoint point)
         << Describe(expected) << " (the screen is in " << screenshot.toStdString() << ")";
 }
 
-bool ShowEndToEnd::XdoTool(const QStringList& arguments, QString* output)
+bool XdoTool(const QStringList& arguments, QString* output)
 {
     QProcess xdotool;
     xdotool.start(QStringLiteral(KALEIDRA_XDOTOOL_PATH), arguments);
@@ -221,7 +221,7 @@ bool ShowEndToEnd::XdoTool(const QStringList& arguments, QString* output)
     return ran;
 }
 
-bool ShowEndToEnd::DragPointer(QPoint from, QPoint to)
+bool DragPointer(QPoint from, QPoint to)
 {
     const auto at = [](QPoint point) {
         return QStringList { QString::number(point.x()), QString::number(point.y()) };

@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <map>
@@ -58,16 +59,16 @@ protected:
     ::testing::AssertionResult ShowsColour(QPoint point, const QColor& expected, int tolerance = 8);
     // The colour the display shows at the point now.
     static QColor ScreenColour(QPoint point);
-    // Runs xdotool with the arguments (the display's own pointer and keys, XTest).
-    static bool XdoTool(const QStringList& arguments, QString* output = nullptr);
-    // Drags with the display's pointer, as a user's hand does.
-    static bool DragPointer(QPoint from, QPoint to);
 
     QString shows;
     QString typedName = QStringLiteral("show");
     QString picturePath, moviePath, soundPath;
 };
 
+// Runs xdotool with the arguments: the display's own pointer and keys (XTest); its output.
+bool XdoTool(const QStringList& arguments, QString* output = nullptr);
+// Drags with the display's pointer, as a user's hand does.
+bool DragPointer(QPoint from, QPoint to);
 // Every XML file under the folder, by relative path, with its bytes.
 std::map<QString, QByteArray> XmlFiles(const QString& folder);
 // A grey of the movie's frame for the show time, with the movie started at `start`.

@@ -1,6 +1,8 @@
 #include "tests/view/view_fixture.h"
 
 #include "controls/msk_edit.h"
+#include "project/export_dlg.h"
+#include "project/import_dlg.h"
 #include "project/record_conversion.h"
 #include "timeline/time_line.h"
 #include "view/add_new_dlg.h"
@@ -9,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <csignal>
 
 using platform::LoadSharedFlag;
@@ -189,9 +192,24 @@ void ViewFixture::OpenTestProject(int32_t projectTime)
     document->SetProjectFilePath(xml);
 }
 
+namespace {
+
+// The export or import dialog with its paths as the browse buttons leave them, and OK.
+int FillIn(CPackagePathDlg& dialog, const std::vector<std::pair<int, QString>>& paths)
+{
+    dialog.show();
+    for (const auto& [id, path] : paths)
+        dialog.ItemAs<QLineEdit>(id)->setText(path);
+    dialog.accept();
+    dialog.hide();
+    return dialog.result();
+}
+
+} // namespace
+
 void ViewFixture::AnswerProjectDialogs(const QString& folder, const QString& name)
 {
-    view->SetModalRunner([&folder, &name](QDialog& dialog) {
+    view->SetModalRunner([this, &folder, &name](QDialog& dialog) {
         if (auto* addNew = qobject_cast<CAddNewDlg*>(&dialog)) {
             addNew->show();
             addNew->FolderEdit()->setText(folder);
@@ -205,6 +223,16 @@ void ViewFixture::AnswerProjectDialogs(const QString& folder, const QString& nam
             startup->OnNewProject();
             return startup->result();
         }
+        const PackageAnswers& paths = packageAnswers;
+        if (auto* exporter = qobject_cast<CExportDlg*>(&dialog))
+            return FillIn(*exporter,
+                { { CExportDlg::IDC_FOLDER, paths.exportFolder },
+                    { CExportDlg::IDC_PROJECT, paths.exportProject } });
+        if (auto* importer = qobject_cast<CImportDlg*>(&dialog))
+            return FillIn(*importer,
+                { { CImportDlg::IDC_PACKAGE, paths.importPackage },
+                    { CImportDlg::IDC_PROJECT_FOLDER, paths.importProjects },
+                    { CImportDlg::IDC_DATA_FOLDER, paths.importData } });
         ADD_FAILURE() << "an unexpected dialog";
         return int(QDialog::Rejected);
     });
