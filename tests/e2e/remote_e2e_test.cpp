@@ -7,12 +7,9 @@
 #include "tests/e2e/remote_program.h"
 #include "tests/e2e/show_fixture.h"
 #include "timeline/time_line.h"
-#include "view/main_menu.h"
 #include "view/remote_link.h"
 
 #include <QTest>
-
-namespace c = menu_command;
 
 namespace {
 
