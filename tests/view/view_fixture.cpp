@@ -1,11 +1,17 @@
 #include "tests/view/view_fixture.h"
 
+#include "controls/msk_edit.h"
+#include "project/export_dlg.h"
+#include "project/import_dlg.h"
 #include "project/record_conversion.h"
 #include "timeline/time_line.h"
+#include "view/add_new_dlg.h"
 #include "view/folder_tree.h"
+#include "view/startup_dlg.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <csignal>
 
 using platform::LoadSharedFlag;
@@ -184,6 +190,52 @@ void ViewFixture::OpenTestProject(int32_t projectTime)
     ASSERT_TRUE(view->LoadProject(xml, work));
     document->ProjectOpen = 1;
     document->SetProjectFilePath(xml);
+}
+
+namespace {
+
+// The export or import dialog with its paths as the browse buttons leave them, and OK.
+int FillIn(CPackagePathDlg& dialog, const std::vector<std::pair<int, QString>>& paths)
+{
+    dialog.show();
+    for (const auto& [id, path] : paths)
+        dialog.ItemAs<QLineEdit>(id)->setText(path);
+    dialog.accept();
+    dialog.hide();
+    return dialog.result();
+}
+
+} // namespace
+
+void ViewFixture::AnswerProjectDialogs(const QString& folder, const QString& name)
+{
+    view->SetModalRunner([this, &folder, &name](QDialog& dialog) {
+        if (auto* addNew = qobject_cast<CAddNewDlg*>(&dialog)) {
+            addNew->show();
+            addNew->FolderEdit()->setText(folder);
+            addNew->NameEdit()->setText(name);
+            addNew->OnBnClickedOk();
+            addNew->hide();
+            return addNew->result();
+        }
+        if (auto* startup = qobject_cast<CStartupDlg*>(&dialog)) {
+            startup->show();
+            startup->OnNewProject();
+            return startup->result();
+        }
+        const PackageAnswers& paths = packageAnswers;
+        if (auto* exporter = qobject_cast<CExportDlg*>(&dialog))
+            return FillIn(*exporter,
+                { { CExportDlg::IDC_FOLDER, paths.exportFolder },
+                    { CExportDlg::IDC_PROJECT, paths.exportProject } });
+        if (auto* importer = qobject_cast<CImportDlg*>(&dialog))
+            return FillIn(*importer,
+                { { CImportDlg::IDC_PACKAGE, paths.importPackage },
+                    { CImportDlg::IDC_PROJECT_FOLDER, paths.importProjects },
+                    { CImportDlg::IDC_DATA_FOLDER, paths.importData } });
+        ADD_FAILURE() << "an unexpected dialog";
+        return int(QDialog::Rejected);
+    });
 }
 
 void ViewFixture::AddFace(int32_t faceNo, std::array<int32_t, 8> corners, int32_t itemStart, int32_t itemTime)

@@ -118,6 +118,15 @@ protected:
     // A project "Show" of the length made in the work folder and loaded into the view, as a new
     // project is (the viewer is not started).
     void OpenTestProject(int32_t projectTime = 6000);
+    // What the export and import dialogs are filled in with when they open.
+    struct PackageAnswers {
+        QString exportFolder, exportProject;
+        QString importPackage, importProjects, importData;
+    };
+    // Fills in the project dialogs as a user would: the new-project dialog with the folder and
+    // name these hold when it opens, the start-up dialog with "new project", the export and
+    // import dialogs with `packageAnswers`. Any other dialog fails the test.
+    void AnswerProjectDialogs(const QString& folder, const QString& name);
     // A face with corners and an item, in the timeline and, with a project open, in its files.
     void AddFace(
         int32_t faceNo, std::array<int32_t, 8> corners, int32_t itemStart = 100, int32_t itemTime = 500);
@@ -132,6 +141,7 @@ protected:
     std::unique_ptr<CMainFrame> frame;
     CKaleidraView* view = nullptr;
     CRecordingHandlers handlers;
+    PackageAnswers packageAnswers;
     Qt::KeyboardModifiers modifiers;
     std::unique_ptr<CFakeViewer> viewer;
 };
