@@ -1,15 +1,21 @@
 // The show driven from KaleidraRemote (its buttons clicked and its current-time field typed into,
-// in its own window) with the editor and the viewer following. The view's Remote menu is not wired
-// yet: the remote link runs here on the view's own transport handlers.
+// in its own window) with the editor and the viewer following; and the show packed into a package,
+// expanded into empty folders and opened, playing the package's copies of its media.
 #include "controls/gdi_button.h"
-#include "core/message_catalog.h"
+#include "platform/dialog_service.h"
 #include "project/project_xml.h"
 #include "tests/e2e/remote_program.h"
 #include "tests/e2e/show_fixture.h"
+#include "tests/fixtures/scripted_dialog_service.h"
 #include "timeline/time_line.h"
-#include "view/remote_link.h"
+#include "view/main_menu.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
+
+namespace c = menu_command;
+using Item = ShowEndToEnd::Item;
 
 namespace {
 
@@ -17,48 +23,6 @@ namespace {
 // to 500, the tone from 600).
 const QPoint kMiddleOfFace2(990, 640);
 const QPoint kMiddleOfFace1(960, 460);
-
-// The view's side of the remote link: the remote's commands through the transport buttons' own
-// handlers, its questions answered from the view's times.
-class CViewRemoteSide final : public CRemoteLinkView {
-public:
-    explicit CViewRemoteSide(CKaleidraView& view)
-        : m_view(view)
-    {
-    }
-    bool IsPlaying() const override { return m_view.TimeLine()->IsPlaying(); }
-    void RemoteStartPause() override { m_view.OnStartPause(); }
-    void RemoteTop() override { m_view.OnTop(); }
-    void RemoteSeek(int32_t time) override
-    {
-        m_view.SetNowTime(time);
-        m_view.SeekToCurrentTime();
-    }
-    void RemoteSetGuide(bool on) override { Toggle(*m_view.GuideButton(), on, &CKaleidraView::OnGuide); }
-    void RemoteSetLoop(bool on) override { Toggle(*m_view.LoopButton(), on, &CKaleidraView::OnLoop); }
-    void RemoteSetScreen(bool on) override { Toggle(*m_view.ScreenButton(), on, &CKaleidraView::OnScreen); }
-    int32_t RemoteCurrentTime() const override { return m_view.NowTime(); }
-    int32_t RemotePlayLength() const override
-    {
-        return m_view.TimeLine()->OutPosition() - m_view.TimeLine()->InPosition();
-    }
-    int32_t RemotePlayTimeField() const override { return m_view.PlayTime(); }
-    int32_t RemoteProjectTime() const override { return m_view.ProjectTime(); }
-    void RemoteLinkChanged(bool up) override { connected = up; }
-    void RemoteShowMessage(const QString& text) override { messages.push_back(text); }
-
-    bool connected = false;
-    std::vector<QString> messages;
-
-private:
-    void Toggle(CGdiButton& button, bool on, void (CKaleidraView::*command)())
-    {
-        button.SetCheckState(on ? 1 : 0);
-        (m_view.*command)();
-    }
-
-    CKaleidraView& m_view;
-};
 
 bool LoopStoredIn(const QString& projectXml)
 {
@@ -73,12 +37,10 @@ TEST_F(ShowEndToEnd, TheRemoteDrivesTheEditorAndTheViewer)
     ASSERT_NO_FATAL_FAILURE(NewShow());
     CRemoteProgram remote;
     ASSERT_TRUE(remote.Start()) << remote.Diagnostics().toStdString();
-    CViewRemoteSide side(*view);
-    CMessageCatalog messages;
-    CRemoteLink link(side, messages);
-    ASSERT_TRUE(link.ConnectHost(QStringLiteral("127.0.0.1"), remote.Port()));
-    ASSERT_EQ(link.LinkState(), CRemoteLink::kConnected);
-    EXPECT_TRUE(side.connected);
+    view->SetRemotePort(remote.Port());
+    ASSERT_TRUE(view->RunMenuCommand(c::kRemoteConnect));
+    ASSERT_EQ(view->RemoteLinkState(), CRemoteLink::kConnected);
+    EXPECT_FALSE(view->StartPauseButton()->isEnabled()) << "the transport is the remote's";
     SetScreen(true);
     ShowAt(620);
     const CViewerChannel& channel = *view->Channel();
@@ -123,9 +85,65 @@ TEST_F(ShowEndToEnd, TheRemoteDrivesTheEditorAndTheViewer)
     EXPECT_TRUE(QTest::qWaitFor([&] { return channel.PlayTime() == 0 && view->NowTime() == 0; }, 10000));
     EXPECT_TRUE(ShowsColour(kMiddleOfFace1, kPicture)) << "the picture of the top";
 
-    // Disconnect.
-    link.DisconnectHost();
-    EXPECT_EQ(link.LinkState(), CRemoteLink::kNotConnected);
-    EXPECT_FALSE(side.connected);
-    EXPECT_TRUE(side.messages.empty());
+    // Disconnect: the transport is the editor's again.
+    ASSERT_TRUE(view->RunMenuCommand(c::kRemoteDisconnect));
+    EXPECT_EQ(view->RemoteLinkState(), CRemoteLink::kNotConnected);
+    EXPECT_TRUE(view->StartPauseButton()->isEnabled());
+}
+
+TEST_F(ShowEndToEnd, APackedShowIsExpandedIntoEmptyFoldersAndPlaysItsOwnCopies)
+{
+    ASSERT_NO_FATAL_FAILURE(NewShow());
+    ASSERT_TRUE(view->RunMenuCommand(c::kSaveProject));
+    const timeline::FaceList saved = TimeLine().Faces();
+
+    // Create package, as the export dialog is filled in.
+    packageAnswers.exportFolder = temp.MakeFolder(QStringLiteral("out"));
+    packageAnswers.exportProject = ProjectFile();
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    ASSERT_TRUE(view->RunMenuCommand(c::kExport));
+    const QString package = packageAnswers.exportFolder + QStringLiteral("/show.kdpp");
+    ASSERT_TRUE(QFileInfo(package).isFile()) << dialogs.MessageTexts().size();
+    ASSERT_TRUE(view->RunMenuCommand(c::kCloseProject));
+    EXPECT_FALSE(view->IsProjectOpen());
+
+    // The media the project was made from go away: only the package's copies are left.
+    ASSERT_TRUE(QDir(temp.FilePath(QStringLiteral("media"))).removeRecursively());
+
+    // Expand package into empty folders and open the project file it wrote.
+    packageAnswers.importPackage = package;
+    packageAnswers.importProjects = temp.MakeFolder(QStringLiteral("projects"));
+    packageAnswers.importData = temp.MakeFolder(QStringLiteral("data"));
+    dialogs.Clear();
+    dialogs.AnswerMessageBox(platform::IDOK);
+    ASSERT_TRUE(view->RunMenuCommand(c::kImport));
+    const QString expanded = packageAnswers.importProjects + QStringLiteral("/show.kdp");
+    ASSERT_TRUE(view->OnOpenProject(&expanded));
+    ASSERT_TRUE(view->IsViewerRunning());
+
+    // The same show, its items naming the expanded copies.
+    const timeline::FaceList opened = TimeLine().Faces();
+    ASSERT_EQ(opened.size(), saved.size());
+    for (size_t face = 0; face < saved.size(); ++face) {
+        ASSERT_EQ(opened[face].Items.size(), saved[face].Items.size());
+        for (size_t i = 0; i < saved[face].Items.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << "face " << face + 1 << ", item " << i);
+            Item expected = saved[face].Items[i];
+            const Item& item = opened[face].Items[i];
+            EXPECT_TRUE(item.FilePath.startsWith(packageAnswers.importData + QStringLiteral("/show_Data/")))
+                << item.FilePath.toStdString();
+            EXPECT_TRUE(QFileInfo(item.FilePath).isFile()) << item.FilePath.toStdString();
+            expected.FilePath = item.FilePath;
+            EXPECT_EQ(item, expected);
+        }
+    }
+
+    // The viewer plays the copies: the picture, and the movie's frame of its time.
+    SetScreen(true);
+    ShowAt(100);
+    EXPECT_TRUE(ShowsColour(kMiddleOfFace1, kPicture));
+    ShowAt(750);
+    const int grey = MovieGreyAt(600, 750);
+    EXPECT_TRUE(ShowsColour(kMiddleOfFace2, QColor(grey, grey, grey), 5));
 }
