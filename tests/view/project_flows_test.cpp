@@ -69,31 +69,7 @@ protected:
         view->Viewer().SetProgram(
             QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QStringLiteral("exec sleep 60") });
         shows = temp.MakeFolder(QStringLiteral("shows"));
-        view->SetModalRunner([this](QDialog& dialog) {
-            if (auto* addNew = qobject_cast<CAddNewDlg*>(&dialog)) {
-                addNew->show();
-                addNew->FolderEdit()->setText(shows);
-                addNew->NameEdit()->setText(typedName);
-                addNew->OnBnClickedOk();
-                addNew->hide();
-                return addNew->result();
-            }
-            if (auto* startup = qobject_cast<CStartupDlg*>(&dialog)) {
-                startup->show();
-                startup->OnNewProject();
-                return startup->result();
-            }
-            if (auto* exporter = qobject_cast<CExportDlg*>(&dialog))
-                return FillIn(*exporter,
-                    { { CExportDlg::IDC_FOLDER, exportFolder }, { CExportDlg::IDC_PROJECT, exportProject } });
-            if (auto* importer = qobject_cast<CImportDlg*>(&dialog))
-                return FillIn(*importer,
-                    { { CImportDlg::IDC_PACKAGE, importPackage },
-                        { CImportDlg::IDC_PROJECT_FOLDER, importProjects },
-                        { CImportDlg::IDC_DATA_FOLDER, importData } });
-            ADD_FAILURE() << "an unexpected dialog";
-            return int(QDialog::Rejected);
-        });
+        AnswerProjectDialogs(shows, typedName);
     }
     // A new project through the File menu's command, its viewer ended when it quits.
     bool NewProject(const QString& name)
@@ -137,21 +113,8 @@ protected:
         view->OnEditBatch(0);
     }
 
-    // The export or import dialog with its paths as the browse buttons leave them, and OK.
-    static int FillIn(CPackagePathDlg& dialog, const std::vector<std::pair<int, QString>>& paths)
-    {
-        dialog.show();
-        for (const auto& [id, path] : paths)
-            dialog.ItemAs<QLineEdit>(id)->setText(path);
-        dialog.accept();
-        dialog.hide();
-        return dialog.result();
-    }
-
     QString shows;
     QString typedName;
-    QString exportFolder, exportProject;
-    QString importPackage, importProjects, importData;
 };
 
 TEST_F(ProjectFlows, NewEditSaveCloseAndOpenAgainGiveTheSameProject)
@@ -441,8 +404,8 @@ TEST_F(ProjectFlows, PackagesAreCreatedExpandedOpenedAndSavedBackThroughTheView)
     ASSERT_TRUE(view->OnSaveProject());
 
     // Create package while the show plays.
-    exportFolder = temp.MakeFolder(QStringLiteral("out"));
-    exportProject = shows + QStringLiteral("/Show.kdp");
+    packageAnswers.exportFolder = temp.MakeFolder(QStringLiteral("out"));
+    packageAnswers.exportProject = shows + QStringLiteral("/Show.kdp");
     view->OnStartPause();
     ASSERT_TRUE(TimeLine().IsPlaying());
     CScriptedDialogService dialogs;
@@ -452,7 +415,7 @@ TEST_F(ProjectFlows, PackagesAreCreatedExpandedOpenedAndSavedBackThroughTheView)
     EXPECT_FALSE(view->WaitWindow()->isVisible());
     EXPECT_EQ(
         dialogs.MessageTexts(), std::vector<QString> { QStringLiteral("パッケージの作成が完了しました。") });
-    const QString package = exportFolder + QStringLiteral("/Show.kdpp");
+    const QString package = packageAnswers.exportFolder + QStringLiteral("/Show.kdpp");
     QStringList entries;
     ASSERT_TRUE(CZipFile().ReadZipFile(package, entries));
     for (const char* entry : { "Show_Package/Show/Show.xml", "Show_Package/Show_Data/1_1.png",
@@ -472,22 +435,22 @@ TEST_F(ProjectFlows, PackagesAreCreatedExpandedOpenedAndSavedBackThroughTheView)
     ASSERT_TRUE(view->OnCloseProject());
 
     // Expand package into empty folders: a project file whose items name the expanded media.
-    importPackage = package;
-    importProjects = temp.MakeFolder(QStringLiteral("projects"));
-    importData = temp.MakeFolder(QStringLiteral("data"));
+    packageAnswers.importPackage = package;
+    packageAnswers.importProjects = temp.MakeFolder(QStringLiteral("projects"));
+    packageAnswers.importData = temp.MakeFolder(QStringLiteral("data"));
     dialogs.Clear();
     dialogs.AnswerMessageBox(platform::IDOK);
     ASSERT_TRUE(view->OnExpandPackage());
     EXPECT_EQ(
         dialogs.MessageTexts(), std::vector<QString> { QStringLiteral("パッケージの展開が完了しました。") });
-    EXPECT_EQ(Bytes(importData + QStringLiteral("/Show_Data/1_1.png")), Bytes(red));
-    EXPECT_EQ(Bytes(importData + QStringLiteral("/Show_Data/1_2.jpg")), Bytes(blue));
-    EXPECT_EQ(Bytes(importData + QStringLiteral("/Show_Mask/1_1.png")), Bytes(mask));
-    ASSERT_TRUE(Open(importProjects + QStringLiteral("/Show.kdp")));
+    EXPECT_EQ(Bytes(packageAnswers.importData + QStringLiteral("/Show_Data/1_1.png")), Bytes(red));
+    EXPECT_EQ(Bytes(packageAnswers.importData + QStringLiteral("/Show_Data/1_2.jpg")), Bytes(blue));
+    EXPECT_EQ(Bytes(packageAnswers.importData + QStringLiteral("/Show_Mask/1_1.png")), Bytes(mask));
+    ASSERT_TRUE(Open(packageAnswers.importProjects + QStringLiteral("/Show.kdp")));
     EXPECT_EQ(document->ProjectSource, 1);
-    EXPECT_EQ(Item(1, 0).FilePath, importData + QStringLiteral("/Show_Data/1_1.png"));
-    EXPECT_EQ(Item(1, 0).MaskImage, importData + QStringLiteral("/Show_Mask/1_1.png"));
-    EXPECT_EQ(Item(1, 500).FilePath, importData + QStringLiteral("/Show_Data/1_2.jpg"));
+    EXPECT_EQ(Item(1, 0).FilePath, packageAnswers.importData + QStringLiteral("/Show_Data/1_1.png"));
+    EXPECT_EQ(Item(1, 0).MaskImage, packageAnswers.importData + QStringLiteral("/Show_Mask/1_1.png"));
+    EXPECT_EQ(Item(1, 500).FilePath, packageAnswers.importData + QStringLiteral("/Show_Data/1_2.jpg"));
     ASSERT_TRUE(view->OnCloseProject());
 
     // The package opened itself: its work copy's media, edited and saved back into it.
