@@ -40,6 +40,7 @@ TEST_F(ShowEndToEnd, TheRemoteDrivesTheEditorAndTheViewer)
     view->SetRemotePort(remote.Port());
     ASSERT_TRUE(view->RunMenuCommand(c::kRemoteConnect));
     ASSERT_EQ(view->RemoteLinkState(), CRemoteLink::kConnected);
+    ASSERT_TRUE(remote.WaitUntilPlayTimeShown(20000)) << "the remote was given the editor's times";
     EXPECT_FALSE(view->StartPauseButton()->isEnabled()) << "the transport is the remote's";
     SetScreen(true);
     ShowAt(620);

@@ -3,8 +3,11 @@
 #include "tests/e2e/show_fixture.h"
 
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
 
 namespace {
 
@@ -14,6 +17,18 @@ const QPoint kCurrentTimeField(94 + 212 / 2, 204 + 26 / 2);
 const QPoint kTopButton(40 + 43 / 2, 50 + 42 / 2);
 const QPoint kLoopButton(302 + 43 / 2, 50 + 42 / 2);
 const QPoint kStartPauseButton(109 + 167 / 2, 120 + 42 / 2);
+const QRect kPlayTimeField(94, 234, 212, 26);
+
+bool IsOneColour(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != image.pixel(0, 0))
+                return false;
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -66,7 +81,41 @@ bool CRemoteProgram::Start()
         return line.match(geometry).captured(1).toInt();
     };
     m_geometry = QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT"));
-    return m_geometry.height() >= kFormHeight;
+    if (m_geometry.height() < kFormHeight)
+        return false;
+    // The field with no play time, once it is painted: text on it, the same twice running.
+    QImage previous;
+    while (!deadline.hasExpired()) {
+        QImage field = PlayTimeField();
+        if (!field.isNull() && !IsOneColour(field) && field == previous) {
+            m_noPlayTime = field;
+            return true;
+        }
+        previous = std::move(field);
+        QTest::qWait(100);
+    }
+    return false;
+}
+
+QImage CRemoteProgram::PlayTimeField()
+{
+    if (!XdoTool({ QStringLiteral("windowraise"), m_window }))
+        return {};
+    const QRect field(OnDisplay(kPlayTimeField.topLeft()), kPlayTimeField.size());
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, field.x(), field.y(), field.width(), field.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+bool CRemoteProgram::WaitUntilPlayTimeShown(int timeoutMs)
+{
+    return QTest::qWaitFor(
+        [this] {
+            const QImage field = PlayTimeField();
+            return !field.isNull() && field != m_noPlayTime;
+        },
+        timeoutMs);
 }
 
 bool CRemoteProgram::Focus()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPoint>
 #include <QProcess>
 #include <QRect>
@@ -19,6 +20,10 @@ public:
     // Starts the program and waits until its server listens and its window is shown.
     bool Start();
     uint16_t Port() const { return m_port; }
+    // Waits until the remote shows a play time it was given by an editor. Until then it knows
+    // none and a START it sends ends at once (the play time of 0 is over), so a test that
+    // clicks START before would see the remote's next click start again instead of pausing.
+    bool WaitUntilPlayTimeShown(int timeoutMs);
     // The buttons of its window.
     enum class Button { Top, Loop, StartPause };
     // Clicks the button with the display's pointer.
@@ -31,9 +36,13 @@ private:
     bool Focus();
     // A point of the window's form, on the display.
     QPoint OnDisplay(QPoint formPoint) const;
+    // The play-time field as the display shows it, the window raised above the others.
+    QImage PlayTimeField();
 
     QProcess m_process;
     uint16_t m_port = 0;
     QString m_window;
     QRect m_geometry;
+    // The play-time field as shown before any editor gave a time.
+    QImage m_noPlayTime;
 };
