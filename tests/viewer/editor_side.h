@@ -36,16 +36,18 @@ public:
     bool StartViewer(const QRect& rect = QRect(0, 0, 640, 360), bool headless = true);
     QProcess& Process() { return m_process; }
     // Waits for the viewer to end; its exit code, or nothing when it still runs.
-    std::optional<int> WaitForExit(int timeoutMs = 5000);
+    std::optional<int> WaitForExit(int timeoutMs = 15000);
     QString Diagnostics() const;
 
+    // The waits below are generous: on a loaded machine the viewer may take seconds to start,
+    // and a passing test never waits them out.
     // Requests. Each raises its flag and waits (passes of 10 ms, as many as given) for the
     // viewer to clear it: false when it was not cleared in time.
-    bool Command(int32_t kind, const QStringList& cells = {}, int passes = 300);
-    bool Data(int32_t kind, int32_t faceNo, int passes = 300);
+    bool Command(int32_t kind, const QStringList& cells = {}, int passes = 1500);
+    bool Data(int32_t kind, int32_t faceNo, int passes = 1500);
     bool Project(
-        int32_t flag, const QString& projectXml = {}, const QString& workFolder = {}, int passes = 300);
-    bool Query(int32_t kind, const QStringList& cells = {}, int passes = 300);
+        int32_t flag, const QString& projectXml = {}, const QString& workFolder = {}, int passes = 1500);
+    bool Query(int32_t kind, const QStringList& cells = {}, int passes = 1500);
     QString QueryCell(int cell) const;
 
     // Raises without waiting (as for requests that do not wait, or before the viewer runs).
@@ -54,7 +56,7 @@ public:
 
     // The reply standing in the reply area once one does (within the time), or nothing; the
     // reply flag is left as it is.
-    std::optional<Reply> WaitForReply(int timeoutMs = 3000);
+    std::optional<Reply> WaitForReply(int timeoutMs = 10000);
     void ClearReply();
 
     int32_t ViewerTime();
@@ -66,7 +68,7 @@ public:
     QImage Render(const QString& path, int timeoutMs = 15000);
 
     // Polls the condition every 10 ms until it holds or the time runs out.
-    static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+    static bool WaitUntil(const std::function<bool()>& condition, int timeoutMs = 15000);
 
 private:
     bool WaitCleared(int32_t& flag, int passes);

@@ -5,6 +5,7 @@
 #include "tests/viewer/editor_side.h"
 #include "tests/viewer/show_project.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -312,15 +313,17 @@ TEST_F(ViewerProtocol, WithoutTheEditorsBlockItEnds)
 {
     QProcess viewer;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("KALEIDRA_INSTANCE_SUFFIX"), QStringLiteral("-no-editor-here"));
+    environment.insert(QStringLiteral("KALEIDRA_INSTANCE_SUFFIX"),
+        QStringLiteral("-no-editor-here-%1").arg(QCoreApplication::applicationPid()));
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     viewer.setProcessEnvironment(environment);
     viewer.start(QStringLiteral(KALEIDRA_LUXVIEWER_PATH), { "--headless", "0", "0", "320", "180" });
-    ASSERT_TRUE(viewer.waitForFinished(5000));
+    // Generous: a loaded machine may take seconds to start it.
+    ASSERT_TRUE(viewer.waitForFinished(15000));
     EXPECT_EQ(viewer.exitCode(), 1);
     // A command line that does not match is refused.
     viewer.start(QStringLiteral(KALEIDRA_LUXVIEWER_PATH), { "--headless", "0", "0", "wide" });
-    ASSERT_TRUE(viewer.waitForFinished(5000));
+    ASSERT_TRUE(viewer.waitForFinished(15000));
     EXPECT_EQ(viewer.exitCode(), 2);
 }
 
