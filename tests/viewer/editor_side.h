@@ -39,10 +39,10 @@ public:
     std::optional<int> WaitForExit(int timeoutMs = 15000);
     QString Diagnostics() const;
 
-    // The waits below are generous: on a loaded machine the viewer may take seconds to start,
-    // and a passing test never waits them out.
     // Requests. Each raises its flag and waits (passes of 10 ms, as many as given) for the
-    // viewer to clear it: false when it was not cleared in time.
+    // viewer to clear it: false when it was not cleared in time. The waits of this fixture are
+    // generous, as a loaded machine may take seconds to start the viewer; a passing test never
+    // waits them out.
     bool Command(int32_t kind, const QStringList& cells = {}, int passes = 1500);
     bool Data(int32_t kind, int32_t faceNo, int passes = 1500);
     bool Project(
