@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
+#include <sys/stat.h>
 
 using namespace media_fixtures;
 
@@ -85,6 +86,7 @@ protected:
         ASSERT_TRUE(RunFfmpeg(
             { "-i", path("halves.mov"), "-c", "copy", "-metadata:s:v:0", "rotate=90", path("turned.mov") }));
         s_folder->WriteFile("notes.mov", "this is no movie");
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.mov")).constData(), 0600), 0);
         // A playlist that would make the reader open another local file.
         ASSERT_TRUE(
             RunFfmpeg({ "-f", "lavfi", "-i", "testsrc=s=64x48:r=25:d=1", "-c:v", "mpeg4", path("part.ts") }));
@@ -359,6 +361,8 @@ TEST_F(QuickTimeMediaTest, MovieOpenFailures)
         { "missing file", Media("missing.mov"), true },
         { "not a media file", Media("notes.mov"), true },
         { "a folder", s_folder->Path(), true },
+        { "a pipe", Media("pipe.mov"), true },
+        { "a device", QStringLiteral("/dev/ptmx"), true },
         { "no video stream", Media("tone.wav"), false },
         { "only a sound", Media("tone.mp3"), false },
         { "playlist naming another file", Media("playlist.mov"), true },

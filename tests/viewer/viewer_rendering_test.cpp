@@ -215,14 +215,15 @@ TEST_F(ViewerRendering, ALinkShowsItsSourceAndACameraWithoutSignalSaysSo)
     EXPECT_TRUE(Near(frame, { 580, 200 }, QColor(32, 34, 38), 3));
 }
 
-// Picture and mask paths that name a pipe without a writer or a device: each is told once as a
-// file that cannot be read, the faces after them still show their pictures, and the viewer
+// Picture, mask and movie paths that name a pipe without a writer or a device: each is told once
+// as a file that cannot be read, the faces after them still show their pictures, and the viewer
 // still ends when the editor quits it.
-TEST_F(ViewerRendering, PipesAndDevicesAsPicturesOrMasksHoldUpNothing)
+TEST_F(ViewerRendering, PipesAndDevicesAsMediaHoldUpNothing)
 {
     const QString pipe = temp.FilePath("pipe.png");
     const QString maskPipe = temp.FilePath("mask_pipe.png");
-    for (const QString& fifo : { pipe, maskPipe })
+    const QString moviePipe = temp.FilePath("movie_pipe.mp4");
+    for (const QString& fifo : { pipe, maskPipe, moviePipe })
         ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const QString device = QStringLiteral("/dev/ptmx");
     const QString green = WriteSolidPicture(temp, "green.png", Qt::green);
@@ -236,6 +237,9 @@ TEST_F(ViewerRendering, PipesAndDevicesAsPicturesOrMasksHoldUpNothing)
     ASSERT_TRUE(project.SetItem(CShowProject::Item(2, 0, 1000, Item::MODE_IMAGE, device)));
     ASSERT_TRUE(project.SetItem(MaskedPicture(3, green, maskPipe)));
     ASSERT_TRUE(project.SetItem(MaskedPicture(4, green, device)));
+    // A movie in the middle, over the four.
+    ASSERT_TRUE(project.AddFace(5, QPolygon({ { 300, 160 }, { 340, 160 }, { 340, 200 }, { 300, 200 } })));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(5, 0, 1000, Item::MODE_MOVIE, moviePipe)));
     Show(100);
     // A mask that cannot be read cuts nothing.
     const QImage frame = Frame();
@@ -245,14 +249,15 @@ TEST_F(ViewerRendering, PipesAndDevicesAsPicturesOrMasksHoldUpNothing)
     EXPECT_TRUE(Near(frame, { 480, 270 }, Qt::green));
 
     QStringList told;
-    while (const auto reply = editor.WaitForReply(told.size() < 3 ? 10000 : 500)) {
+    while (const auto reply = editor.WaitForReply(told.size() < 4 ? 10000 : 500)) {
         EXPECT_EQ(reply->kind, kPmReplyMessage);
         EXPECT_EQ(reply->cells[0], "1"); // a warning
         told << reply->cells[2].section(QLatin1Char('\n'), -1);
         editor.ClearReply();
     }
     told.sort();
-    EXPECT_EQ(told, QStringList({ device, maskPipe, pipe })) << told.join(u',').toStdString();
+    EXPECT_EQ(told.join(u' ').toStdString(),
+        QStringList({ device, maskPipe, moviePipe, pipe }).join(u' ').toStdString());
 
     ASSERT_TRUE(editor.Command(kPmCommandQuit));
     EXPECT_EQ(editor.WaitForExit(), 0);
