@@ -42,10 +42,11 @@ bool IsRegularFile(const QString& path)
     return info.exists() && info.isFile();
 }
 
-int OpenRegularFileForReading(const QString& path)
+int OpenRegularFileForReading(const QString& path, LinkHandling links)
 {
+    const int noFollow = links == LinkHandling::Refuse ? O_NOFOLLOW : 0;
     const int fd = ::open(
-        QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+        QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | noFollow | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return -1;
     struct stat info { };

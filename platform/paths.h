@@ -15,10 +15,13 @@ QString FileNameOf(QStringView path);
 QString DataFilePathToLocal(QStringView path);
 
 bool IsRegularFile(const QString& path);
+// Whether opening a file follows a symbolic link in the last component of its path.
+enum class LinkHandling { Refuse, Follow };
 // Opens the file for reading only when it is a regular file, checked on the opened file itself:
-// never through a symbolic link, and never blocking on a pipe or reading a device that took the
-// file's place. -1 when it is not, or cannot be opened; the caller closes the descriptor.
-int OpenRegularFileForReading(const QString& path);
+// never blocking on a pipe or reading a device that took the file's place, and by default never
+// through a symbolic link (a followed link must lead to a regular file, too). -1 when it is not,
+// or cannot be opened; the caller closes the descriptor.
+int OpenRegularFileForReading(const QString& path, LinkHandling links = LinkHandling::Refuse);
 bool IsDirectory(const QString& path);
 
 // True when the name is one plain path component: not empty, not "." or "..", no '/', '\', ':'

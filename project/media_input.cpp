@@ -1,5 +1,7 @@
 #include "project/media_input.h"
 
+#include "platform/paths.h"
+
 extern "C" {
 #include <libavutil/dict.h>
 }
@@ -38,7 +40,9 @@ int OpenOnlyTheNamedFile(
 
 FormatContextPtr OpenMediaInput(const QString& path)
 {
-    if (path.isEmpty())
+    // Only a regular file (or a link to one): the reader would wait for good on a pipe or a
+    // device.
+    if (path.isEmpty() || !platform::IsRegularFile(path))
         return nullptr;
     AVFormatContext* context = avformat_alloc_context();
     if (!context)

@@ -13,8 +13,9 @@ struct CFormatContextCloser {
 };
 using FormatContextPtr = std::unique_ptr<AVFormatContext, CFormatContextCloser>;
 
-// Opens a local file for reading only: the name is never taken as a URL or protocol, and a
-// movie may not make the reader open any other file or address.
+// Opens a local regular file for reading only: the name is never taken as a URL or protocol, a
+// pipe or a device is refused, and a movie may not make the reader open any other file or
+// address.
 FormatContextPtr OpenMediaInput(const QString& path);
 
 // The first stream of the kind (cover pictures do not count as video); -1 when there is none.

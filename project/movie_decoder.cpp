@@ -131,7 +131,18 @@ int64_t CMovieDecoder::FrameStep() const
     return 0;
 }
 
-int64_t CMovieDecoder::FrameCount() const
+int64_t CMovieDecoder::FrameCountFromRate() const
+{
+    const AVStream& stream = *m_input->streams[m_streamIndex];
+    const int64_t duration = Duration();
+    for (const auto rate : { stream.avg_frame_rate, stream.r_frame_rate }) {
+        if (rate.num > 0 && rate.den > 0 && duration > 0)
+            return av_rescale_q(duration, stream.time_base, av_inv_q(rate));
+    }
+    return 0;
+}
+
+int64_t CMovieDecoder::FrameCount()
 {
     const AVStream& stream = *m_input->streams[m_streamIndex];
     if (stream.nb_frames > 0)
@@ -139,15 +150,25 @@ int64_t CMovieDecoder::FrameCount() const
     // Some containers index key frames only (Matroska's cues): the index counts the frames only
     // where it lists every one, that is where it lists a frame that is no key frame, or as many
     // as the stream's length holds.
-    const auto step = FrameStep();
-    const int64_t estimate = step > 0 ? Duration() / step : 0;
     const int entries = avformat_index_get_entries_count(&stream);
     bool onlyKeyFrames = true;
     for (int i = 0; i < entries && onlyKeyFrames; ++i)
         onlyKeyFrames = avformat_index_get_entry(const_cast<AVStream*>(&stream), i)->flags & AVINDEX_KEYFRAME;
-    if (entries > 0 && (!onlyKeyFrames || estimate == 0 || entries >= estimate - 1))
+    const int64_t estimate = FrameCountFromRate();
+    if (entries > 0 && (!onlyKeyFrames || (estimate > 0 && entries >= estimate - 1)))
         return entries;
-    return estimate;
+    if (estimate > 0)
+        return estimate;
+    // Neither a length nor an index (a stream written live): count the stream's packets. The
+    // reader is left at the end, so the next frame asked for seeks.
+    int64_t count = 0;
+    while (av_read_frame(m_input.get(), m_packet.get()) >= 0) {
+        count += m_packet->stream_index == m_streamIndex;
+        av_packet_unref(m_packet.get());
+    }
+    m_hasShown = false;
+    m_hasAhead = false;
+    return count;
 }
 
 QImage CMovieDecoder::FrameAt(int64_t time)
@@ -163,25 +184,49 @@ QImage CMovieDecoder::FrameAt(int64_t time)
 void CMovieDecoder::SeekTo(int64_t target)
 {
     // A seek can land after the target (an index that is not exact, a container without one) or
-    // on a frame that does not decode (an index that calls frames key frames that are not): the
-    // first frame then starts after the target, or none comes. The seek is made again from
-    // further back, twice as far each time, and at last from the stream's start, whose first
-    // frame shows for every earlier time.
+    // on a frame that is no key frame (an index that calls frames key frames that are not): the
+    // first frame then starts after the target, or none comes, or the frames up to the next key
+    // frame are built on references the decoder never saw. The seek is made again from further
+    // back, twice as far each time, and at last from the stream's start, whose first frame
+    // shows for every earlier time.
     int64_t from = target;
     int64_t back = std::max<int64_t>(1, int64_t(TimeScale()));
-    while (true) {
-        const bool fromStart = from <= m_startTime;
-        if (!Seek(fromStart ? m_startTime : from)) {
+    while (from > m_startTime) {
+        if (!Seek(from)) {
             m_hasShown = false;
             return;
         }
         DecodeTo(target);
-        if (fromStart || (m_hasShown && m_shownTime <= target))
+        if (ShowsFrameFor(target))
             return;
         from = std::min(from, target);
         from = from - m_startTime > back ? from - back : m_startTime;
         back = back < std::numeric_limits<int64_t>::max() / 2 ? back * 2 : back;
     }
+    if (!SeekToStart(target))
+        m_hasShown = false;
+}
+
+bool CMovieDecoder::SeekToStart(int64_t target)
+{
+    if (!Seek(m_startTime))
+        return false;
+    DecodeTo(target);
+    // Without an index the seek by time is a search that can land on a later key frame (MPEG
+    // transport streams with B-frames). Reading again from the first byte shows the first frame.
+    if (ShowsFrameFor(std::max(target, m_startTime)) || (m_input->iformat->flags & AVFMT_NO_BYTE_SEEK))
+        return true;
+    ++m_seekCount;
+    if (av_seek_frame(m_input.get(), m_streamIndex, 0, AVSEEK_FLAG_BYTE) < 0)
+        return true;
+    ResetDecoding();
+    DecodeTo(target);
+    return true;
+}
+
+bool CMovieDecoder::ShowsFrameFor(int64_t time) const
+{
+    return m_hasShown && m_shownTime <= time && m_shownIntact;
 }
 
 void CMovieDecoder::DecodeTo(int64_t target)
@@ -192,6 +237,7 @@ void CMovieDecoder::DecodeTo(int64_t target)
                 break;
             std::swap(m_shown, m_ahead);
             m_shownTime = m_aheadTime;
+            m_shownIntact = m_aheadIntact;
             m_hasShown = true;
             m_hasAhead = false;
             continue;
@@ -225,12 +271,18 @@ bool CMovieDecoder::Seek(int64_t target)
         && av_seek_frame(m_input.get(), m_streamIndex, m_startTime, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY)
             < 0)
         return false;
+    ResetDecoding();
+    return true;
+}
+
+void CMovieDecoder::ResetDecoding()
+{
     avcodec_flush_buffers(m_codec.get());
     m_hasShown = false;
     m_hasAhead = false;
     m_endOfStream = false;
     m_draining = false;
-    return true;
+    m_keyFrameSinceSeek = false;
 }
 
 bool CMovieDecoder::DecodeNext()
@@ -238,6 +290,10 @@ bool CMovieDecoder::DecodeNext()
     while (true) {
         const int received = avcodec_receive_frame(m_codec.get(), m_ahead.get());
         if (received == 0) {
+            const bool key = m_ahead->key_frame || m_ahead->pict_type == AV_PICTURE_TYPE_I;
+            const bool damaged = (m_ahead->flags & AV_FRAME_FLAG_CORRUPT) || m_ahead->decode_error_flags;
+            m_keyFrameSinceSeek = m_keyFrameSinceSeek || (key && !damaged);
+            m_aheadIntact = m_keyFrameSinceSeek;
             m_aheadTime = PresentationTime(*m_ahead);
             m_hasAhead = true;
             return true;

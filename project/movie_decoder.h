@@ -30,7 +30,10 @@ public:
     int64_t Duration() const;
     // The length of one frame in the time base; 0 when the stream does not tell.
     int64_t FrameStep() const;
-    int64_t FrameCount() const;
+    // The number of frames: the container's own count, the index's where it lists every frame,
+    // else the length times the average rate; with neither, the frames are counted, which reads
+    // the whole file once.
+    int64_t FrameCount();
 
     // The frame shown at the time (the last frame starting at or before it; the first frame
     // for earlier times, the last one for later times) as ARGB32 of the display size. A null
@@ -43,9 +46,19 @@ public:
 private:
     CMovieDecoder() = default;
     bool Seek(int64_t target);
+    // Forgets the decoder's frames after the reader was repositioned.
+    void ResetDecoding();
     // Seeks and decodes forward to the target, falling back to earlier key frames where the
-    // seek lands after it.
+    // seek lands after it or the frame it reaches was decoded without its references.
     void SeekTo(int64_t target);
+    // Seeks to the stream's first frame and decodes forward to the target; reads the file again
+    // from its first byte where the seek by time lands later than the first frame.
+    bool SeekToStart(int64_t target);
+    // True when the frame shown starts at or before the time and was built from a key frame
+    // decoded since the last seek.
+    bool ShowsFrameFor(int64_t time) const;
+    // The frame count the stream's length and average rate give; 0 when either is unknown.
+    int64_t FrameCountFromRate() const;
     // Decodes forward until the frame shown is the last one starting at or before the target.
     void DecodeTo(int64_t target);
     bool NeedsSeek(int64_t target) const;
@@ -84,6 +97,12 @@ private:
     int64_t m_aheadTime = 0;
     bool m_hasShown = false;
     bool m_hasAhead = false;
+    // Whether a key frame the decoder did not flag as damaged came out since the last seek, and
+    // whether the frames shown and ahead came at or after it. Frames before it may be built on
+    // references the decoder never saw.
+    bool m_keyFrameSinceSeek = false;
+    bool m_shownIntact = false;
+    bool m_aheadIntact = false;
     bool m_endOfStream = false;
     bool m_draining = false;
     int64_t m_seekCount = 0;

@@ -82,8 +82,7 @@ int64_t CQuickTimeMedia::MovieTimeOf(int32_t timeMs, double timeScale, uint32_t 
 bool CQuickTimeMedia::OpenMovie(const QString& path)
 {
     CloseMovie();
-    // Only plain files: a pipe or device would block the reader.
-    auto input = platform::IsRegularFile(path) ? OpenMediaInput(path) : nullptr;
+    auto input = OpenMediaInput(path);
     if (!input) {
         ShowFailure(m_movieOpenFailedText, "OpenMovieFile");
         return false;
@@ -134,7 +133,7 @@ void CQuickTimeMedia::CloseSound()
 bool CQuickTimeMedia::OpenSound(const QString& path)
 {
     CloseSound();
-    auto input = platform::IsRegularFile(path) ? OpenMediaInput(path) : nullptr;
+    auto input = OpenMediaInput(path);
     if (!input) {
         ShowFailure(m_soundOpenFailedText, "OpenMovieFile");
         return false;

@@ -1,5 +1,9 @@
 #include "viewer/picture_loader.h"
 
+#include "platform/paths.h"
+
+#include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 
 CPictureLoader::CPictureLoader()
@@ -15,7 +19,15 @@ CPictureLoader::~CPictureLoader()
 
 QImage CPictureLoader::Read(const QString& path)
 {
-    QImageReader reader(path);
+    // Only a regular file is read, checked on the opened file: a pipe or a device named as a
+    // picture would hold this thread, and every picture queued after it, for good. The open
+    // never waits; a link is read where it leads, as the editor reads it.
+    QFile file;
+    const int fd = platform::OpenRegularFileForReading(path, platform::LinkHandling::Follow);
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        return {};
+    // The name's suffix is the first guess at the format, as when the reader opens the path.
+    QImageReader reader(&file, QFileInfo(path).suffix().toLower().toLatin1());
     reader.setAutoTransform(true);
     QSize size = reader.size();
     if (size.isValid() && (size.width() > kMaxSide || size.height() > kMaxSide)) {

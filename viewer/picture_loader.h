@@ -31,7 +31,8 @@ public:
     // True while a reading is queued or running.
     bool IsBusy() const;
 
-    // Reads one picture file as the loader does (for tests and the benchmark).
+    // Reads one picture file as the loader does (for tests and the benchmark); a null picture
+    // for anything but a regular file.
     static QImage Read(const QString& path);
 
 private:

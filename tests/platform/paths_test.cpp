@@ -91,6 +91,21 @@ TEST(Paths, OnlyRegularFilesAreOpenedForReading)
         SCOPED_TRACE(refused.toStdString());
         EXPECT_EQ(platform::OpenRegularFileForReading(refused), -1);
     }
+    // Followed, a link must still lead to a regular file.
+    const QString linkToPipe = temp.FilePath(QStringLiteral("link_to_pipe"));
+    ASSERT_TRUE(QFile::link(pipe, linkToPipe));
+    struct Case {
+        QString path;
+        bool opens;
+    };
+    for (const Case& c : { Case { link, true }, Case { linkToPipe, false }, Case { pipe, false },
+             Case { QStringLiteral("/dev/ptmx"), false } }) {
+        SCOPED_TRACE(c.path.toStdString());
+        const int followed = platform::OpenRegularFileForReading(c.path, platform::LinkHandling::Follow);
+        EXPECT_EQ(followed >= 0, c.opens);
+        if (followed >= 0)
+            ::close(followed);
+    }
 }
 
 } // namespace

@@ -5,8 +5,11 @@
 #include "tests/fixtures/temp_folder.h"
 
 #include <QFile>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
+#include <sys/stat.h>
 
 using namespace media_fixtures;
 
@@ -44,6 +47,27 @@ protected:
         QByteArray mp4 = s_folder->ReadFile(QStringLiteral("ramp25.mp4"));
         ASSERT_EQ(mp4.count("stss"), 1);
         s_folder->WriteFile(QStringLiteral("false_keys.mp4"), mp4.replace("stss", "free"));
+        // MPEG-4 Part 2 with B-frames and a key frame every 12, its list of key frames renamed
+        // away: the index calls every frame a key frame, and this decoder, unlike H.264's, gives
+        // out a picture for a frame whose references it never saw.
+        ASSERT_TRUE(MakeGreyRampMovie(path("no_sync_mpeg4.mp4"), "25", 60,
+            { "-c:v", "mpeg4", "-q:v", "1", "-bf", "2", "-g", "12", "-video_track_timescale", "90000" }));
+        QByteArray mpeg4 = s_folder->ReadFile(QStringLiteral("no_sync_mpeg4.mp4"));
+        ASSERT_EQ(mpeg4.count("stss"), 1);
+        s_folder->WriteFile(QStringLiteral("no_sync_mpeg4.mp4"), mpeg4.replace("stss", "free"));
+        // MPEG transport streams have no index; their times start late (1.4 s and more).
+        ASSERT_TRUE(MakeGreyRampMovie(
+            path("bframes264.ts"), "25", 50, { "-c:v", "libx264", "-qp", "4", "-bf", "2", "-g", "12" }));
+        ASSERT_TRUE(MakeGreyRampMovie(path("bframes_mpeg2.ts"), "25", 50,
+            { "-c:v", "mpeg2video", "-q:v", "1", "-bf", "2", "-g", "12" }));
+        // 10 s at the NTSC rate in Matroska, whose index lists key frames only and whose time base
+        // (milliseconds) holds no whole frame step; once with its length, once written as a live
+        // stream (no length, no index).
+        for (const char* live : { "0", "1" }) {
+            ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i", "color=c=gray:s=64x48:r=30000/1001", "-frames:v",
+                "300", "-c:v", "libx264", "-g", "30", "-live", live,
+                path(*live == '1' ? "ntsc10s_live.mkv" : "ntsc10s.mkv") }));
+        }
         // Non-square pixels (4:3) in a picture of 66 x 50 coded pixels.
         ASSERT_TRUE(RunFfmpeg({ "-f", "lavfi", "-i", "color=c=white:s=66x50:r=25,format=yuv420p,setsar=4/3",
             "-frames:v", "5", "-c:v", "mpeg4", "-q:v", "1", path("wide_pixels.mov") }));
@@ -62,6 +86,7 @@ protected:
         ASSERT_TRUE(RunFfmpeg(
             { "-i", path("halves.mov"), "-c", "copy", "-metadata:s:v:0", "rotate=90", path("turned.mov") }));
         s_folder->WriteFile("notes.mov", "this is no movie");
+        ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.mov")).constData(), 0600), 0);
         // A playlist that would make the reader open another local file.
         ASSERT_TRUE(
             RunFfmpeg({ "-f", "lavfi", "-i", "testsrc=s=64x48:r=25:d=1", "-c:v", "mpeg4", path("part.ts") }));
@@ -107,6 +132,9 @@ TEST_F(QuickTimeMediaTest, MovieFactsFollowTheStreamTimeBase)
         { "ntsc90k.mp4", 3003, 90000, 2002, 60 },
         { "vfr.mov", 22, 600, 2200, 60 },
         { "keys.mkv", 40, 1000, 2000, 50 },
+        { "ntsc10s.mkv", 33, 1000, 10010, 300 },
+        { "ntsc10s_live.mkv", 33, 1000, 0, 300 },
+        { "bframes264.ts", 3600, 90000, 2000, 50 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -179,6 +207,9 @@ TEST_F(QuickTimeMediaTest, RendersTheFrameShownAtATimeForwardAndBackward)
         { "ntsc90k.mp4", { { 0, 0 }, { 1000, 29 }, { 1001, 30 }, { 1968, 58 }, { 1969, 59 } } },
         { "keys.mkv", { { 0, 0 }, { 480, 12 }, { 1000, 25 }, { 1999, 49 } } },
         { "false_keys.mp4", { { 0, 0 }, { 1000, 25 }, { 1300, 32 }, { 1999, 49 } } },
+        // Times count from the stream's first frame, which a transport stream starts late.
+        { "bframes264.ts", { { 0, 0 }, { 40, 1 }, { 119, 2 }, { 120, 3 }, { 1000, 25 }, { 1999, 49 } } },
+        { "no_sync_mpeg4.mp4", { { 0, 0 }, { 559, 13 }, { 1000, 25 }, { 2000, 50 }, { 2399, 59 } } },
     };
     for (const auto& movie : movies) {
         SCOPED_TRACE(movie.file);
@@ -194,6 +225,53 @@ TEST_F(QuickTimeMediaTest, RendersTheFrameShownAtATimeForwardAndBackward)
         for (auto it = movie.cases.rbegin(); it != movie.cases.rend(); ++it) {
             SCOPED_TRACE(it->ms);
             ExpectFrame(media.GetFrameBitmap(it->ms), it->frame);
+        }
+    }
+}
+
+// Every frame asked for out of order shows what decoding the movie from its start shows there:
+// a seek never shows a picture built without its references, nor skips the first frames.
+TEST_F(QuickTimeMediaTest, SeeksShowTheFramesOfASequentialDecode)
+{
+    for (const char* file : { "ramp25.mp4", "keys.mkv", "false_keys.mp4", "no_sync_mpeg4.mp4",
+             "bframes264.ts", "bframes_mpeg2.ts" }) {
+        SCOPED_TRACE(file);
+        // The reference: every frame in order, decoded forward from the start.
+        auto sequential = CMovieDecoder::Open(OpenMediaInput(Media(file)));
+        ASSERT_NE(sequential, nullptr);
+        const int64_t step = sequential->FrameStep();
+        const int frames = int(sequential->FrameCount());
+        ASSERT_GT(step, 0);
+        ASSERT_GE(frames, 50);
+        std::vector<QImage> reference;
+        int64_t seeksToTheStart = 0;
+        for (int frame = 0; frame < frames; ++frame) {
+            reference.push_back(sequential->FrameAt(frame * step));
+            ExpectFrame(reference.back(), frame);
+            if (frame == 0)
+                seeksToTheStart = sequential->SeekCount();
+        }
+        EXPECT_EQ(sequential->SeekCount(), seeksToTheStart) << "the reference is decoded forward";
+
+        // Each frame's start and middle, in a shuffled order and then backward.
+        std::vector<std::pair<int, int64_t>> requests;
+        for (int frame = 0; frame < frames; ++frame) {
+            requests.emplace_back(frame, frame * step);
+            requests.emplace_back(frame, frame * step + step / 2);
+        }
+        std::shuffle(requests.begin(), requests.end(), std::mt19937(12));
+        for (int frame = frames - 1; frame >= 0; --frame)
+            requests.emplace_back(frame, frame * step + step - 1);
+        auto seeking = CMovieDecoder::Open(OpenMediaInput(Media(file)));
+        ASSERT_NE(seeking, nullptr);
+        int wrong = 0;
+        for (const auto& [frame, time] : requests) {
+            if (seeking->FrameAt(time) != reference[size_t(frame)]) {
+                ++wrong;
+                ADD_FAILURE() << "frame " << frame << " at " << time << " shows another picture";
+                if (wrong >= 5)
+                    break;
+            }
         }
     }
 }
@@ -283,6 +361,8 @@ TEST_F(QuickTimeMediaTest, MovieOpenFailures)
         { "missing file", Media("missing.mov"), true },
         { "not a media file", Media("notes.mov"), true },
         { "a folder", s_folder->Path(), true },
+        { "a pipe", Media("pipe.mov"), true },
+        { "a device", QStringLiteral("/dev/ptmx"), true },
         { "no video stream", Media("tone.wav"), false },
         { "only a sound", Media("tone.mp3"), false },
         { "playlist naming another file", Media("playlist.mov"), true },

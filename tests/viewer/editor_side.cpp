@@ -51,6 +51,8 @@ bool CEditorSide::StartViewer(const QRect& rect, bool headless)
         QStringLiteral("KALEIDRA_COMMON_APPDATA"), m_folder.FilePath(QStringLiteral("appdata")));
     if (!environment.contains(QStringLiteral("QT_QPA_PLATFORM")))
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (auto variable = m_environment.cbegin(); variable != m_environment.cend(); ++variable)
+        environment.insert(variable.key(), variable.value());
     m_process.setProcessEnvironment(environment);
     m_process.setStandardErrorFile(m_folder.FilePath(QStringLiteral("stderr.txt")));
     QStringList arguments;

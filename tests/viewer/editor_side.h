@@ -34,6 +34,8 @@ public:
 
     // Starts "Luxviewer --headless x y w h" (or without --headless) as a child process.
     bool StartViewer(const QRect& rect = QRect(0, 0, 640, 360), bool headless = true);
+    // A variable of the viewer's environment, set at its next start.
+    void SetViewerEnvironment(const QString& name, const QString& value) { m_environment[name] = value; }
     QProcess& Process() { return m_process; }
     // Waits for the viewer to end; its exit code, or nothing when it still runs.
     std::optional<int> WaitForExit(int timeoutMs = 15000);
@@ -78,6 +80,7 @@ private:
     QString m_suffix;
     CMemMapped m_memory;
     PmParamBlock* m_block = nullptr;
+    QMap<QString, QString> m_environment;
     QProcess m_process;
     bool m_started = false;
     QByteArray m_output;

@@ -10,9 +10,14 @@
 #include "viewer/viewer_scene.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QThread>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -174,6 +179,62 @@ TEST(PictureLoader, ReadsOnItsThreadAndTellsFailures)
     // A huge picture is kept at the largest size.
     EXPECT_EQ(CPictureLoader::Read(WriteSolidPicture(temp, "wide.png", Qt::blue, { 9000, 100 })).width(),
         CPictureLoader::kMaxSide);
+}
+
+// A pipe with a writer that never writes, and a terminal nobody types on, named as pictures: a
+// reader that opened them would wait for good. The test lets both go when it ends, so that a
+// loader caught by them still ends.
+class CPathsThatWait {
+public:
+    explicit CPathsThatWait(const CTempFolder& temp)
+        : pipe(temp.FilePath(QStringLiteral("pipe.png")))
+    {
+        const QByteArray pipeName = QFile::encodeName(pipe);
+        if (::mkfifo(pipeName.constData(), 0600) == 0)
+            m_pipeWriter = ::open(pipeName.constData(), O_RDWR | O_CLOEXEC);
+        m_terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (m_terminal >= 0 && ::grantpt(m_terminal) == 0 && ::unlockpt(m_terminal) == 0)
+            device = QString::fromLocal8Bit(::ptsname(m_terminal));
+    }
+    ~CPathsThatWait()
+    {
+        if (m_pipeWriter >= 0)
+            ::close(m_pipeWriter);
+        if (m_terminal >= 0)
+            ::close(m_terminal);
+    }
+    bool IsValid() const { return m_pipeWriter >= 0 && !device.isEmpty(); }
+
+    const QString pipe;
+    QString device;
+
+private:
+    int m_pipeWriter = -1;
+    int m_terminal = -1;
+};
+
+TEST(PictureLoader, APipeOrADeviceFailsAtOnceAndHoldsUpNoPictureAfterIt)
+{
+    CTempFolder temp;
+    const QString good = WriteSolidPicture(temp, "red.png", Qt::red, { 20, 10 });
+    const QString link = temp.FilePath("link.png");
+    ASSERT_TRUE(QFile::link(good, link));
+    CPictureLoader loader;
+    // Declared after the loader, so the paths are let go before the loader ends.
+    CPathsThatWait waiting(temp);
+    ASSERT_TRUE(waiting.IsValid());
+
+    EXPECT_EQ(loader.Get(waiting.pipe, nullptr), CPictureLoader::State::Pending);
+    EXPECT_EQ(loader.Get(waiting.device, nullptr), CPictureLoader::State::Pending);
+    QImage image;
+    ASSERT_TRUE(CEditorSide::WaitUntil(
+        [&] { return loader.Get(good, &image) == CPictureLoader::State::Ready; }, 5000));
+    EXPECT_EQ(image.size(), QSize(20, 10));
+    // A link is read where it leads.
+    EXPECT_TRUE(CEditorSide::WaitUntil(
+        [&] { return loader.Get(link, nullptr) == CPictureLoader::State::Ready; }, 5000));
+    EXPECT_EQ(loader.Get(waiting.pipe, nullptr), CPictureLoader::State::Failed);
+    EXPECT_EQ(loader.Get(waiting.device, nullptr), CPictureLoader::State::Failed);
 }
 
 TEST(ShowMedia, LayersOfTheFacesAtATime)

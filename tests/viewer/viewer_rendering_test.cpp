@@ -5,10 +5,12 @@
 #include "tests/viewer/editor_side.h"
 #include "tests/viewer/show_project.h"
 
+#include <QFile>
 #include <QImage>
 #include <QPolygonF>
 #include <QTransform>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +37,16 @@ QStringList Cells(std::initializer_list<int> values)
     return ::testing::AssertionFailure()
         << "at (" << at.x() << ", " << at.y() << ") " << actual.name().toStdString() << " instead of "
         << expected.name().toStdString();
+}
+
+// A picture item from 0 to 10 s whose mask picture keeps what the mask's alpha keeps.
+Item MaskedPicture(int32_t faceNo, const QString& picture, const QString& mask)
+{
+    Item item = CShowProject::Item(faceNo, 0, 1000, Item::MODE_IMAGE, picture);
+    item.MaskMode = 2;
+    item.MaskImageEnable = 1;
+    item.MaskImage = mask;
+    return item;
 }
 
 class ViewerRendering : public ::testing::Test {
@@ -132,11 +144,7 @@ TEST_F(ViewerRendering, MasksCut)
         for (int x = 0; x < 100; ++x)
             maskPicture.setPixelColor(x, y, Qt::black);
     ASSERT_TRUE(maskPicture.save(temp.FilePath("mask.png")));
-    Item masked = CShowProject::Item(2, 0, 1000, Item::MODE_IMAGE, green);
-    masked.MaskMode = 2;
-    masked.MaskImageEnable = 1;
-    masked.MaskImage = temp.FilePath("mask.png");
-    ASSERT_TRUE(project.SetItem(masked));
+    ASSERT_TRUE(project.SetItem(MaskedPicture(2, green, temp.FilePath("mask.png"))));
     Show(100);
     const QImage frame = Frame();
     // Circle: the middle is kept, the corners are cut.
@@ -205,6 +213,81 @@ TEST_F(ViewerRendering, ALinkShowsItsSourceAndACameraWithoutSignalSaysSo)
     // The no-signal picture's dark grey, away from its words.
     EXPECT_TRUE(Near(frame, { 60, 330 }, QColor(32, 34, 38), 3));
     EXPECT_TRUE(Near(frame, { 580, 200 }, QColor(32, 34, 38), 3));
+}
+
+// Picture, mask and movie paths that name a pipe without a writer or a device: each is told once
+// as a file that cannot be read, the faces after them still show their pictures, and the viewer
+// still ends when the editor quits it.
+TEST_F(ViewerRendering, PipesAndDevicesAsMediaHoldUpNothing)
+{
+    const QString pipe = temp.FilePath("pipe.png");
+    const QString maskPipe = temp.FilePath("mask_pipe.png");
+    const QString moviePipe = temp.FilePath("movie_pipe.mp4");
+    for (const QString& fifo : { pipe, maskPipe, moviePipe })
+        ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString device = QStringLiteral("/dev/ptmx");
+    const QString green = WriteSolidPicture(temp, "green.png", Qt::green);
+    const QPolygon quarters[4] = { QPolygon({ { 0, 0 }, { 320, 0 }, { 320, 180 }, { 0, 180 } }),
+        QPolygon({ { 320, 0 }, { 640, 0 }, { 640, 180 }, { 320, 180 } }),
+        QPolygon({ { 0, 180 }, { 320, 180 }, { 320, 360 }, { 0, 360 } }),
+        QPolygon({ { 320, 180 }, { 640, 180 }, { 640, 360 }, { 320, 360 } }) };
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(project.AddFace(i + 1, quarters[i]));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 0, 1000, Item::MODE_IMAGE, pipe)));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(2, 0, 1000, Item::MODE_IMAGE, device)));
+    ASSERT_TRUE(project.SetItem(MaskedPicture(3, green, maskPipe)));
+    ASSERT_TRUE(project.SetItem(MaskedPicture(4, green, device)));
+    // A movie in the middle, over the four.
+    ASSERT_TRUE(project.AddFace(5, QPolygon({ { 300, 160 }, { 340, 160 }, { 340, 200 }, { 300, 200 } })));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(5, 0, 1000, Item::MODE_MOVIE, moviePipe)));
+    Show(100);
+    // A mask that cannot be read cuts nothing.
+    const QImage frame = Frame();
+    EXPECT_TRUE(Near(frame, { 160, 90 }, Qt::black));
+    EXPECT_TRUE(Near(frame, { 480, 90 }, Qt::black));
+    EXPECT_TRUE(Near(frame, { 160, 270 }, Qt::green));
+    EXPECT_TRUE(Near(frame, { 480, 270 }, Qt::green));
+
+    QStringList told;
+    while (const auto reply = editor.WaitForReply(told.size() < 4 ? 10000 : 500)) {
+        EXPECT_EQ(reply->kind, kPmReplyMessage);
+        EXPECT_EQ(reply->cells[0], "1"); // a warning
+        told << reply->cells[2].section(QLatin1Char('\n'), -1);
+        editor.ClearReply();
+    }
+    told.sort();
+    EXPECT_EQ(told.join(u' ').toStdString(),
+        QStringList({ device, maskPipe, moviePipe, pipe }).join(u' ').toStdString());
+
+    ASSERT_TRUE(editor.Command(kPmCommandQuit));
+    EXPECT_EQ(editor.WaitForExit(), 0);
+}
+
+// Where no OpenGL context can be made, the output window is never shown: the viewer says why
+// and ends, instead of failing inside the window's painting.
+TEST_F(ViewerRendering, WithoutOpenGLTheViewerEndsWithAClearError)
+{
+    struct Case {
+        const char* variable;
+        const char* value;
+        const char* says;
+    };
+    const Case cases[] = {
+        // The platform makes no OpenGL context at all.
+        { "QT_XCB_GL_INTEGRATION", "none", "no OpenGL context can be made" },
+        // Mesa gives a version too old for the viewer's shaders.
+        { "MESA_GL_VERSION_OVERRIDE", "2.1", "OpenGL 3.3 is needed" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.variable);
+        CEditorSide windowed;
+        ASSERT_TRUE(windowed.IsValid());
+        windowed.SetViewerEnvironment(QString::fromLatin1(c.variable), QString::fromLatin1(c.value));
+        ASSERT_TRUE(windowed.StartViewer(QRect(0, 0, 320, 180), false));
+        EXPECT_EQ(windowed.WaitForExit(), 3);
+        EXPECT_TRUE(windowed.Diagnostics().contains(QLatin1String(c.says)))
+            << windowed.Diagnostics().toStdString();
+    }
 }
 
 TEST_F(ViewerRendering, TheResolutionModeShapesTheCanvasAndGuideDrawsOutlines)
