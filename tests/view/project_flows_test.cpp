@@ -499,6 +499,105 @@ TEST_F(ProjectFlows, PackagesAreCreatedExpandedOpenedAndSavedBackThroughTheView)
     EXPECT_FALSE(view->WaitWindow()->isVisible());
 }
 
+namespace {
+
+// Counts the paints of the wait window that show its wait picture.
+class CWaitPaints final : public QObject {
+public:
+    explicit CWaitPaints(CWaitDlg& window)
+        : m_window(window)
+    {
+        window.installEventFilter(this);
+    }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_window && event->type() == QEvent::Paint
+            && m_window.ShownPicture() == CWaitDlg::kWaitPicture)
+            ++count;
+        return false;
+    }
+
+private:
+    CWaitDlg& m_window;
+};
+
+} // namespace
+
+// Opening, saving, saving under another name, making, expanding and saving a package are long
+// work for a large show: each runs under the wait window, painted before the work starts, and
+// every message comes once the wait window is hidden again.
+TEST_F(ProjectFlows, LongWorkRunsUnderThePaintedWaitWindowHiddenBeforeAnyMessage)
+{
+    const QString picture = PicturePath(temp, QStringLiteral("p.png"), Qt::red);
+    ASSERT_TRUE(NewProject(QStringLiteral("Show")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(TimeLine().AddItem(1, 0, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath = picture; });
+    packageAnswers.exportFolder = temp.MakeFolder(QStringLiteral("out"));
+    packageAnswers.importPackage = packageAnswers.exportFolder + QStringLiteral("/Show.kdpp");
+    packageAnswers.importProjects = temp.MakeFolder(QStringLiteral("projects"));
+    packageAnswers.importData = temp.MakeFolder(QStringLiteral("data"));
+
+    CScriptedDialogService dialogs;
+    dialogs.onRequest = [&](const CScriptedDialogService::Request& request) {
+        EXPECT_FALSE(view->WaitWindow()->isVisible())
+            << "under the wait window: " << request.text.toStdString();
+    };
+    CWaitPaints paints(*view->WaitWindow());
+    const struct {
+        const char* name;
+        std::function<bool()> run;
+        int messages;
+    } steps[] = {
+        { "save", [&] { return view->OnSaveProject(); }, 0 },
+        { "save as",
+            [&] {
+                typedName = QStringLiteral("Other");
+                return view->OnSaveProjectAs();
+            },
+            0 },
+        { "open", [&] { return Open(shows + QStringLiteral("/Show.kdp")); }, 0 },
+        { "create package",
+            [&] {
+                packageAnswers.exportProject = shows + QStringLiteral("/Show.kdp");
+                return view->OnCreatePackage();
+            },
+            1 },
+        { "expand package", [&] { return view->OnExpandPackage(); }, 1 },
+        { "open the package", [&] { return Open(packageAnswers.importPackage); }, 0 },
+        { "save the package", [&] { return view->OnSaveProject(); }, 0 },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        dialogs.Clear();
+        for (int message = 0; message < step.messages; ++message)
+            dialogs.AnswerMessageBox(platform::IDOK);
+        paints.count = 0;
+        EXPECT_TRUE(step.run());
+        EXPECT_GT(paints.count, 0);
+        EXPECT_FALSE(view->WaitWindow()->isVisible());
+        EXPECT_TRUE(dialogs.AllAnswersUsed());
+    }
+
+    // A media file that cannot be copied: its message, and the one that the package was not
+    // made, come with the wait window hidden.
+    ASSERT_TRUE(Open(shows + QStringLiteral("/Show.kdp")));
+    ASSERT_TRUE(QFile::remove(picture));
+    dialogs.Clear();
+    dialogs.AnswerMessageBox(platform::IDYES);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    EXPECT_FALSE(view->OnCreatePackage());
+    EXPECT_EQ(dialogs.MessageTexts(),
+        (std::vector<QString> {
+            QStringLiteral("同名のパッケージファイルが既に存在します。上書きしてもよろしいですか？"),
+            QStringLiteral("テンポラリフォルダへのコピーに失敗しました。\n") + picture,
+            QStringLiteral("パッケージの作成に失敗しました。") }));
+}
+
 TEST_F(ProjectFlows, FiveGroupedRecordsAreUndoneAndRedoneAsOneFromThePanel)
 {
     ASSERT_TRUE(NewProject(QStringLiteral("show")));
