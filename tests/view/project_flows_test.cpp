@@ -677,6 +677,58 @@ TEST_F(ProjectFlows, AShorterProjectTimeAndTheRangeItForcesAreUndoneTogether)
     EXPECT_EQ(viewer->Commands().back().cell0, QStringLiteral("5000"));
 }
 
+// The current-time field counts from IN: whatever moves IN or OUT (a drag, a key, the menu,
+// undo and redo, a shorter project), it shows the playhead less the new IN, and a Right step
+// goes on from the playhead.
+TEST_F(ProjectFlows, TheCurrentTimeFieldCountsFromInAfterEveryChangeOfTheRange)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    view->OnTlInMoved(1000);
+    view->OnTlOutMoved(5000);
+    view->OnTlPlayPositionSet(3000);
+    ASSERT_EQ(view->NowTime(), 2000);
+    const int32_t step = TimeLine().UnitsPerColumn() / 10;
+    ASSERT_GT(step, 0);
+
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        int32_t in; // -1: at the playhead
+        int32_t out;
+        bool toIn = false; // the change ends with TOP
+    } cases[] = {
+        { "Ctrl+I at the playhead", [&] { QTest::keyClick(&TimeLine(), Qt::Key_I, Qt::ControlModifier); },
+            3000, 5000 },
+        { "undo", [&] { view->Undo(); }, 1000, 5000 },
+        { "redo", [&] { view->Redo(); }, 3000, 5000 },
+        { "IN dragged before the playhead", [&] { view->OnTlInMoved(2000); }, 2000, 5000 },
+        { "IN from the menu", [&] { view->RunMenuCommand(menu_command::kSetIn); }, -1, 5000 },
+        { "undo of IN", [&] { view->Undo(); }, 2000, 5000 },
+        { "OUT dragged", [&] { view->OnTlOutMoved(4000); }, 2000, 4000 },
+        { "a shorter project",
+            [&] {
+                view->ProjectTimeEdit()->SetWindowTime(int64_t(3500));
+                view->CommitProjectTime();
+            },
+            2000, 3500, true },
+        { "undo of the project time", [&] { view->Undo(); }, 2000, 4000 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t playhead = TimeLine().PlayPosition();
+        c.change();
+        if (c.in >= 0)
+            EXPECT_EQ(TimeLine().InPosition(), c.in);
+        EXPECT_EQ(TimeLine().OutPosition(), c.out);
+        EXPECT_EQ(view->NowTime(), TimeLine().PlayPosition() - TimeLine().InPosition());
+        EXPECT_EQ(TimeLine().PlayPosition(), c.toIn ? TimeLine().InPosition() : playhead);
+        // One step on from where the playhead is.
+        const int32_t before = TimeLine().PlayPosition();
+        QTest::keyClick(&TimeLine(), Qt::Key_Right);
+        EXPECT_EQ(TimeLine().PlayPosition(), std::min(before + step, TimeLine().OutPosition()));
+    }
+}
+
 TEST_F(ProjectFlows, UndoRebuildsTheThumbnailOfAnItemWhoseFileChanged)
 {
     ASSERT_TRUE(NewProject(QStringLiteral("show")));
