@@ -717,8 +717,9 @@ TEST_F(ProjectFlows, TheCurrentTimeFieldCountsFromInAfterEveryChangeOfTheRange)
         SCOPED_TRACE(c.name);
         const int32_t playhead = TimeLine().PlayPosition();
         c.change();
-        if (c.in >= 0)
+        if (c.in >= 0) {
             EXPECT_EQ(TimeLine().InPosition(), c.in);
+        }
         EXPECT_EQ(TimeLine().OutPosition(), c.out);
         EXPECT_EQ(view->NowTime(), TimeLine().PlayPosition() - TimeLine().InPosition());
         EXPECT_EQ(TimeLine().PlayPosition(), c.toIn ? TimeLine().InPosition() : playhead);
