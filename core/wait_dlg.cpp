@@ -73,6 +73,9 @@ void CWaitDlg::ShowPainted(int picture)
     SetShownPicture(picture);
     if (isVisible() && m_painted)
         return;
+    // Only a paint on screen counts, not one into a picture of the hidden window.
+    if (!isVisible())
+        m_painted = false;
     QEventLoop painted;
     connect(this, &CWaitDlg::Painted, &painted, &QEventLoop::quit);
     QTimer::singleShot(kShowDeadlineMs, &painted, &QEventLoop::quit);
