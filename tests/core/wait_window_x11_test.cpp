@@ -17,8 +17,10 @@
 #include <QWidget>
 #include <QWindow>
 #include <atomic>
+#include <cstdlib>
 #include <future>
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -111,8 +113,14 @@ TEST(WaitWindowX11, LongWorkRunsOffTheWindowThreadUnderThePaintedWaitWindow)
         const QDeadlineTimer deadline(10000);
         while (paintsLater <= paintsAtStart && !deadline.hasExpired())
             OnWindowThread(&editor, [&] { paintsLater = editor.paints; });
-        // The key has reached the program by now (its reader runs on); it waits.
-        OnWindowThread(&editor, [] { QThread::msleep(100); });
+        // A round trip on the program's own X connection: the key, sent before, has reached the
+        // program once the answer is back; it waits.
+        OnWindowThread(&editor, [] {
+            auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+            xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+            if (connection)
+                std::free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
+        });
         OnWindowThread(&editor, [&] { keysDuringWork = editor.keys; });
     });
     EXPECT_TRUE(offThread);
