@@ -84,11 +84,20 @@ bool CKaleidraApp::InitInstance(const QStringList& arguments)
         = static_cast<BootParamBlock*>(m_bootParamMemory.Create(sizeof(BootParamBlock), names.bootBlock));
 
     m_instance = std::make_unique<platform::CSingleInstance>(names.lock, names.server);
-    if (m_instance->TryLock() == platform::CSingleInstance::LockResult::AlreadyHeld) {
+    const platform::CSingleInstance::LockResult lock = m_instance->TryLock();
+    if (lock == platform::CSingleInstance::LockResult::AlreadyHeld) {
         m_secondStart = true;
         HandOverToRunningInstance(names.server, m_bootParamMemory, arguments, QDir::currentPath());
         return false;
     }
+    // A lock nobody could take does not mean that no other editor runs: this start ends.
+    if (lock == platform::CSingleInstance::LockResult::Failed) {
+        qCCritical(lcKaleidraStart).noquote() << "the editor cannot start:" << m_instance->LockProblem();
+        return false;
+    }
+    // Something planted under the machine-wide name: this user's own lock stands in for it.
+    if (!m_instance->LockProblem().isEmpty())
+        qCWarning(lcKaleidraStart).noquote() << m_instance->LockProblem();
 
     m_skin = std::make_unique<CSkinIni>();
     m_skin->Load();
@@ -105,13 +114,11 @@ bool CKaleidraApp::InitInstance(const QStringList& arguments)
         return false;
     m_mainFrame->show();
 
-    // A logout or a stop request closes the editor as its window's close does.
+    // A logout or a stop request closes the editor as its window's close does, asking first; the
+    // close runs once the signal's handler has returned.
     m_terminationSignals = std::make_unique<platform::CTerminationSignals>();
     QObject::connect(m_terminationSignals.get(), &platform::CTerminationSignals::TerminationRequested,
-        m_mainFrame.get(), [frame = m_mainFrame.get()](int signalNumber) {
-            qCInfo(lcKaleidraStart) << "closing on signal" << signalNumber;
-            frame->CloseOnSignal();
-        });
+        m_mainFrame.get(), &CMainFrame::OnTerminationSignal, Qt::QueuedConnection);
 
     // Second starts find the editor only once its window is there.
     QObject::connect(m_instance.get(), &platform::CSingleInstance::MessageReceived, m_mainFrame.get(),

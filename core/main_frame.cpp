@@ -3,6 +3,7 @@
 #include "core/boot_param.h"
 #include "core/document.h"
 #include "core/frame_view.h"
+#include "core/long_work.h"
 #include "core/message_box.h"
 #include "core/product_picture.h"
 #include "core/skin_ini.h"
@@ -10,6 +11,7 @@
 #include "platform/x11_windows.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QLoggingCategory>
 
@@ -78,22 +80,38 @@ void CMainFrame::changeEvent(QEvent* event)
         platform::RestoreWindow(window);
 }
 
-void CMainFrame::CloseOnSignal()
+void CMainFrame::OnTerminationSignal(int signalNumber)
 {
-    m_closingOnSignal = true;
-    close();
+    if (IsLongWorkRunning()) {
+        AfterLongWork(this, [this, signalNumber] { OnTerminationSignal(signalNumber); });
+        return;
+    }
+    if (m_endingOnSignal)
+        return;
+    if (!m_closingOnSignal) {
+        qCInfo(lcKaleidraInstance) << "closing on signal" << signalNumber;
+        m_closingOnSignal = true;
+        // Closed, the editor is ending and later signals change nothing; kept by the user, a
+        // later signal asks again.
+        const bool closed = close();
+        m_closingOnSignal = false;
+        if (closed)
+            m_endingOnSignal = true;
+        return;
+    }
+    qCInfo(lcKaleidraInstance) << "ending on signal" << signalNumber << "while the close waits";
+    m_endingOnSignal = true;
+    if (m_document)
+        m_document->CloseWithoutQuestion();
+    // Every event loop returns, the question's among them (answered as by Escape).
+    QCoreApplication::exit(0);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_document) {
-        // A logout or a stop request is not held up by a question nobody may be there to answer.
-        if (m_closingOnSignal) {
-            m_document->CloseWithoutQuestion();
-        } else if (!m_document->SaveModified()) {
-            event->ignore();
-            return;
-        }
+    if (m_document && (m_endingOnSignal || !m_document->SaveModified())) {
+        event->ignore();
+        return;
     }
     QMainWindow::closeEvent(event);
 }

@@ -37,8 +37,11 @@ public:
     int OnBootParam();
     // The view has completed its first update: a path handed over before then is taken now.
     void OnViewReady();
-    // Closes for a termination signal: the document closes without its question.
-    void CloseOnSignal();
+    // A termination signal (a logout, a stop request). The first runs the window's close with
+    // its question; another one while that close is still open (its question waits for an
+    // answer) ends the editor at once, as a confirmed close does but without closing the
+    // project, so the work folder keeps the edits. While long work runs the signal waits for it.
+    void OnTerminationSignal(int signalNumber);
     void BringToFront();
     // Dispatches a message of a second start.
     void OnInstanceMessage(quint32 message);
@@ -62,5 +65,6 @@ private:
     CFrameView* m_frameView = nullptr;
     CDocument* m_document = nullptr;
     bool m_closingOnSignal = false;
+    bool m_endingOnSignal = false;
     QString m_lastHandedOverPath;
 };

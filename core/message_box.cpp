@@ -19,6 +19,11 @@ int KaleidraMessageBox(const QString& text, unsigned type)
     return platform::DialogService().MessageBox(text, QString::fromUtf16(kKaleidraCaption), type);
 }
 
+void KaleidraNotice(const QString& text, unsigned type)
+{
+    platform::DialogService().ShowNotice(text, QString::fromUtf16(kKaleidraCaption), type);
+}
+
 void SetKaleidraMessageBoxHandler(KaleidraMessageBoxHandler handler)
 {
     Handler() = std::move(handler);

@@ -1,5 +1,6 @@
 #include "core/wait_dlg.h"
 
+#include "core/long_work.h"
 #include "core/message_box.h"
 #include "core/product_picture.h"
 #include "core/program_data_file.h"
@@ -8,9 +9,11 @@
 #include "platform/paths.h"
 #include "platform/win_color.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -57,8 +60,42 @@ bool CWaitDlg::LoadImage(const QString& folder, const QString* failureText)
 
 void CWaitDlg::SetShownPicture(int picture)
 {
-    m_shownPicture = picture == kPreviewStartPicture ? kPreviewStartPicture : kWaitPicture;
+    const int shown = picture == kPreviewStartPicture ? kPreviewStartPicture : kWaitPicture;
+    // Another picture is on screen only once it has been painted.
+    if (shown != m_shownPicture)
+        m_painted = false;
+    m_shownPicture = shown;
     update();
+}
+
+void CWaitDlg::ShowPainted(int picture)
+{
+    SetShownPicture(picture);
+    if (isVisible() && m_painted)
+        return;
+    // Only a paint on screen counts, not one into a picture of the hidden window.
+    if (!isVisible())
+        m_painted = false;
+    QEventLoop painted;
+    connect(this, &CWaitDlg::Painted, &painted, &QEventLoop::quit);
+    QTimer::singleShot(kShowDeadlineMs, &painted, &QEventLoop::quit);
+    show();
+    // The window system maps the window and asks for its picture in its own time.
+    if (!m_painted)
+        painted.exec(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+}
+
+void CWaitDlg::RunWork(int picture, const std::function<void()>& work)
+{
+    ShowPainted(picture);
+    RunOffWindowThread(work);
+    hide();
+}
+
+void CWaitDlg::hideEvent(QHideEvent* event)
+{
+    m_painted = false;
+    QDialog::hideEvent(event);
 }
 
 void CWaitDlg::paintEvent(QPaintEvent*)
@@ -70,4 +107,7 @@ void CWaitDlg::paintEvent(QPaintEvent*)
     const QImage& picture = m_shownPicture == kPreviewStartPicture ? m_previewStartPicture : m_waitPicture;
     if (!picture.isNull())
         painter.drawImage(QPoint(0, 0), picture);
+    painter.end();
+    m_painted = true;
+    emit Painted();
 }

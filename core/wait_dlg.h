@@ -3,9 +3,10 @@
 #include <QDialog>
 #include <QImage>
 #include <QString>
+#include <functional>
 
-// The half-transparent picture the view keeps on top while it prepares the viewer: the
-// preview-start picture (0) or the wait picture (1).
+// The half-transparent picture the view keeps on top while it prepares the viewer (the
+// preview-start picture, 0) or while long work runs (the wait picture, 1).
 class CWaitDlg : public QDialog {
     Q_OBJECT
 public:
@@ -29,10 +30,25 @@ public:
     const QImage& PreviewStartPicture() const { return m_previewStartPicture; }
     const QImage& WaitPicture() const { return m_waitPicture; }
 
+    // Shows the picture and returns once the window has been painted on screen (or after
+    // kShowDeadlineMs without a window system that shows it); user input waits meanwhile.
+    static constexpr int kShowDeadlineMs = 2000;
+    void ShowPainted(int picture);
+    // Runs long work off the window thread (RunOffWindowThread) with the picture on screen and
+    // painted before the work starts; the window is hidden again before this returns, so that a
+    // message the caller shows next is not under it.
+    void RunWork(int picture, const std::function<void()>& work);
+
+signals:
+    // The window has been painted.
+    void Painted();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
+    bool m_painted = false;
     QString m_folder;
     int m_shownPicture = kWaitPicture;
     QImage m_previewStartPicture;

@@ -8,6 +8,7 @@
 #include "itempanel/item_panel_messages.h"
 #include "platform/paths.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -21,6 +22,14 @@ namespace {
 // The range message of every time edit: "%s" .. "%s" the allowed times.
 constexpr int kMsgTimeRange = 118;
 constexpr int kDroppedWidth = 232;
+
+// A modal window other than the field's own is open: the focus went to it (a message box the
+// field itself shows, or one opening meanwhile), not somewhere the user chose.
+bool IsOtherModalWindowOpen(const QWidget& field)
+{
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal && modal != field.window();
+}
 
 } // namespace
 
@@ -244,7 +253,8 @@ bool CItemPage::eventFilter(QObject* watched, QEvent* event)
                 RunCheck(edit);
         } else if (event->type() == QEvent::FocusOut) {
             const auto* focus = static_cast<QFocusEvent*>(event);
-            if (focus->reason() != Qt::PopupFocusReason && edit->isModified())
+            if (focus->reason() != Qt::PopupFocusReason && !IsOtherModalWindowOpen(*edit)
+                && edit->isModified())
                 RunCheck(edit);
         }
     }

@@ -79,8 +79,9 @@ protected:
     CMskEdit* HeaderPlayEdit() const { return m_headerPlay; }
 
     // Runs `check` when Tab or Enter is pressed in the edit, before the key goes on, and when the
-    // focus leaves the edit after the user changed its text (not for a pop-up menu's focus). The
-    // check never runs again while one is running, as a message box it shows takes the focus.
+    // user leaves the edit after changing its text: not when the focus goes to a pop-up menu or
+    // to a modal box (the edit's own range message among them), which gives it back when it
+    // closes. The check never runs again while one is running.
     void CheckOnCommit(QLineEdit* edit, std::function<void()> check);
     bool IsChecking() const { return m_checking; }
 

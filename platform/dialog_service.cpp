@@ -39,6 +39,11 @@ CDialogService& DialogService()
     return g_default ? *g_default : windowless;
 }
 
+void CDialogService::ShowNotice(const QString& text, const QString& caption, unsigned type)
+{
+    MessageBox(text, caption, type);
+}
+
 void SetDialogService(CDialogService* service)
 {
     g_installed = service;

@@ -33,6 +33,11 @@ public:
     // Returns IDOK, IDCANCEL, IDYES or IDNO.
     virtual int MessageBox(const QString& text, const QString& caption, unsigned type) = 0;
 
+    // A message shown without waiting for an answer and without taking the keyboard from the
+    // program's windows (what another program reports while the user works). Shown as a message
+    // box unless the service can do better.
+    virtual void ShowNotice(const QString& text, const QString& caption, unsigned type);
+
     // Filters are in Qt's form ("Project (*.kdp);;All files (*)"). Nothing when cancelled.
     // selectedFilter, when given, names the file type chosen at first (one entry of the filter;
     // empty for the first) and receives the one the user chose.

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -43,9 +44,17 @@ void UseQtDialogService()
     SetDefaultDialogService(&qtService);
 }
 
-int CQtDialogService::MessageBox(const QString& text, const QString& caption, unsigned type)
+namespace {
+
+struct Choice {
+    QMessageBox::StandardButton button;
+    int answer;
+};
+
+// Fills a box with the text, the icon and the buttons of the style; the buttons with the
+// answers they give.
+std::vector<Choice> SetUpBox(QMessageBox& box, const QString& text, const QString& caption, unsigned type)
 {
-    QMessageBox box(ActiveWindow());
     box.setWindowTitle(caption);
     box.setTextFormat(Qt::PlainText);
     box.setText(text);
@@ -65,10 +74,6 @@ int CQtDialogService::MessageBox(const QString& text, const QString& caption, un
     default:
         break;
     }
-    struct Choice {
-        QMessageBox::StandardButton button;
-        int answer;
-    };
     std::vector<Choice> choices;
     switch (type & MB_TYPEMASK) {
     case MB_OKCANCEL:
@@ -91,6 +96,15 @@ int CQtDialogService::MessageBox(const QString& text, const QString& caption, un
     box.setStandardButtons(buttons);
     const size_t defaultIndex = (type & MB_DEFBUTTON2) && choices.size() > 1 ? 1 : 0;
     box.setDefaultButton(choices[defaultIndex].button);
+    return choices;
+}
+
+} // namespace
+
+int CQtDialogService::MessageBox(const QString& text, const QString& caption, unsigned type)
+{
+    QMessageBox box(ActiveWindow());
+    const std::vector<Choice> choices = SetUpBox(box, text, caption, type);
     const auto pressed = QMessageBox::StandardButton(box.exec());
     for (const Choice& choice : choices) {
         if (choice.button == pressed)
@@ -98,6 +112,16 @@ int CQtDialogService::MessageBox(const QString& text, const QString& caption, un
     }
     // Closed with the window's close button: what Escape gives.
     return EscapeAnswer(type);
+}
+
+void CQtDialogService::ShowNotice(const QString& text, const QString& caption, unsigned type)
+{
+    auto* box = new QMessageBox(ActiveWindow());
+    SetUpBox(*box, text, caption, type);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->show();
 }
 
 std::optional<QString> CQtDialogService::OpenFileName(

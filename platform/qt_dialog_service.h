@@ -12,6 +12,8 @@ namespace platform {
 class CQtDialogService final : public CDialogService {
 public:
     int MessageBox(const QString& text, const QString& caption, unsigned type) override;
+    // A box that is not modal, is shown without being activated and goes when it is closed.
+    void ShowNotice(const QString& text, const QString& caption, unsigned type) override;
     std::optional<QString> OpenFileName(const QString& caption,
         const QString& folder,
         const QString& filter,

@@ -6,19 +6,82 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QtEndian>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
 namespace {
 
 constexpr qint64 kMessageSize = sizeof(quint32);
+
+struct LockAttempt {
+    CSingleInstance::LockResult result = CSingleInstance::LockResult::Failed;
+    int fd = -1;
+    QString problem;
+};
+
+QString SystemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// What lies under a name that cannot serve as a lock file, as the error output names it.
+QString DescribeObstacle(const QByteArray& path, int openError)
+{
+    struct stat info { };
+    if (::lstat(path.constData(), &info) != 0)
+        return SystemError(openError ? openError : errno);
+    const char* kind = S_ISDIR(info.st_mode) ? "a folder"
+        : S_ISFIFO(info.st_mode)             ? "a FIFO"
+        : S_ISLNK(info.st_mode)              ? "a symbolic link"
+        : S_ISSOCK(info.st_mode)             ? "a socket"
+        : S_ISREG(info.st_mode)              ? "a file"
+                                             : "a device";
+    QString text = QStringLiteral("%1 of user %2").arg(QLatin1String(kind)).arg(info.st_uid);
+    if (openError)
+        text += QStringLiteral(" (%1)").arg(SystemError(openError));
+    return text;
+}
+
+// Takes an exclusive lock on the file at the path, made when missing. A machine-wide file may
+// belong to another user's editor, which made it readable for everyone; the user's own file
+// must be the user's.
+LockAttempt LockFileAt(const QString& path, bool machineWide)
+{
+    const QByteArray name = QFile::encodeName(path);
+    // O_NONBLOCK: a FIFO planted under the name must not block the start.
+    constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    int fd = ::open(name.constData(), O_RDWR | O_CREAT | kFlags, machineWide ? 0644 : 0600);
+    // A file another user created can only be opened for reading, which is enough for flock().
+    if (fd < 0 && errno == EACCES && machineWide)
+        fd = ::open(name.constData(), O_RDONLY | kFlags);
+    if (fd < 0)
+        return { CSingleInstance::LockResult::Failed, -1, DescribeObstacle(name, errno) };
+    struct stat info { };
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (!machineWide && info.st_uid != ::geteuid())) {
+        ::close(fd);
+        return { CSingleInstance::LockResult::Failed, -1, DescribeObstacle(name, 0) };
+    }
+    if (machineWide && info.st_uid == ::getuid())
+        ::fchmod(fd, 0644);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            return { CSingleInstance::LockResult::AlreadyHeld, -1, QString() };
+        return { CSingleInstance::LockResult::Failed, -1, SystemError(error) };
+    }
+    return { CSingleInstance::LockResult::Acquired, fd, QString() };
+}
 
 } // namespace
 
@@ -49,43 +112,55 @@ std::optional<QString> CSingleInstance::ServerPath(const QString& serverName, QS
     return *folder + QLatin1Char('/') + serverName;
 }
 
+std::optional<QString> CSingleInstance::PrivateLockFilePath(const QString& lockName, QString* error)
+{
+    const std::optional<QString> folder = UserRuntimeFolder(error);
+    if (!folder)
+        return std::nullopt;
+    return *folder + QLatin1Char('/') + lockName + QStringLiteral(".lock");
+}
+
 CSingleInstance::LockResult CSingleInstance::TryLock()
 {
-    if (m_lockFd >= 0)
+    if (HoldsLock())
         return LockResult::Acquired;
-    const QByteArray path = QFile::encodeName(LockFilePath(m_lockName));
-    // Every user must be able to open the file to take part in the lock; a file another user
-    // created can only be opened for reading, which is enough for flock().
-    // O_NONBLOCK: a FIFO planted under the name must not block the start.
-    constexpr int kFlags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    int fd = ::open(path.constData(), O_RDWR | O_CREAT | kFlags, 0644);
-    if (fd < 0 && errno == EACCES)
-        fd = ::open(path.constData(), O_RDONLY | kFlags);
-    if (fd < 0)
-        return LockResult::Failed;
-    struct stat info { };
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return LockResult::Failed;
+    m_lockProblem.clear();
+    // The user's own lock first: it holds whatever lies at the machine-wide name.
+    QString runtimeError;
+    LockAttempt own;
+    if (const std::optional<QString> path = PrivateLockFilePath(m_lockName, &runtimeError))
+        own = LockFileAt(*path, false);
+    else
+        own.problem = runtimeError;
+    if (own.result == LockResult::AlreadyHeld)
+        return LockResult::AlreadyHeld;
+    const QString machinePath = LockFilePath(m_lockName);
+    const LockAttempt machine = LockFileAt(machinePath, true);
+    if (machine.result == LockResult::AlreadyHeld) {
+        if (own.fd >= 0)
+            ::close(own.fd);
+        return LockResult::AlreadyHeld;
     }
-    if (info.st_uid == ::getuid())
-        ::fchmod(fd, 0644);
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        ::close(fd);
-        return error == EWOULDBLOCK ? LockResult::AlreadyHeld : LockResult::Failed;
-    }
-    // The file is never removed: removing it would let a later start lock a new file while
+    // The files are never removed: removing one would let a later start lock a new file while
     // this process still holds the old one.
-    m_lockFd = fd;
-    return LockResult::Acquired;
+    m_privateLockFd = own.fd;
+    m_lockFd = machine.fd;
+    if (machine.result == LockResult::Failed) {
+        m_lockProblem = QStringLiteral("the machine-wide lock %1 cannot be taken: %2")
+                            .arg(machinePath, machine.problem);
+        if (own.result == LockResult::Failed)
+            m_lockProblem += QStringLiteral("; nor can this user's own lock: ") + own.problem;
+    }
+    return HoldsLock() ? LockResult::Acquired : LockResult::Failed;
 }
 
 void CSingleInstance::ReleaseLock()
 {
-    if (m_lockFd >= 0) {
-        ::close(m_lockFd);
-        m_lockFd = -1;
+    for (int* fd : { &m_lockFd, &m_privateLockFd }) {
+        if (*fd >= 0) {
+            ::close(*fd);
+            *fd = -1;
+        }
     }
 }
 
@@ -128,12 +203,18 @@ void CSingleInstance::OnNewConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            while (socket->bytesAvailable() >= kMessageSize) {
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket = QPointer<QLocalSocket>(socket)] {
+            std::vector<quint32> messages;
+            while (socket && socket->bytesAvailable() >= kMessageSize) {
                 quint32 raw = 0;
                 socket->read(reinterpret_cast<char*>(&raw), kMessageSize);
-                emit MessageReceived(qFromLittleEndian(raw));
+                messages.push_back(qFromLittleEndian(raw));
             }
+            // Each message is handed on once this handler has returned: a receiver may show a
+            // modal box, in whose loop the second start disconnects and its socket is deleted.
+            for (const quint32 message : messages)
+                QMetaObject::invokeMethod(
+                    this, [this, message] { emit MessageReceived(message); }, Qt::QueuedConnection);
         });
     }
 }

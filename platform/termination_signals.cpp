@@ -6,6 +6,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -57,9 +58,14 @@ CTerminationSignals::~CTerminationSignals()
 
 void CTerminationSignals::OnReadable()
 {
+    // Everything waiting is read before anyone is told: a receiver may run a modal loop, in
+    // which the next signal comes through this handler again.
+    std::vector<int> received;
     unsigned char byte = 0;
     while (::read(g_pipe[0], &byte, 1) == 1)
-        emit TerminationRequested(int(byte));
+        received.push_back(int(byte));
+    for (const int signalNumber : received)
+        emit TerminationRequested(signalNumber);
 }
 
 } // namespace platform

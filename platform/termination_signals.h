@@ -7,7 +7,7 @@ class QSocketNotifier;
 namespace platform {
 
 // Turns SIGTERM and SIGHUP (a session logout, a service stop) into a Qt signal on the GUI
-// thread, so that the program closes as its window's close does instead of dying at once. The
+// thread, so that the program can close as its window's close does instead of dying at once. The
 // handler only writes the signal's number to a pipe; a socket notifier reads it in the event
 // loop. One object per process; the default handling comes back when it goes.
 class CTerminationSignals final : public QObject {

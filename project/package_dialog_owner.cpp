@@ -1,6 +1,7 @@
 #include "project/package_dialog_owner.h"
 
 #include "core/dialog_services.h"
+#include "core/long_work.h"
 #include "core/message_box.h"
 #include "core/message_catalog.h"
 #include "platform/dialog_service.h"
@@ -45,16 +46,17 @@ bool CPackageDialogFlowOwner::AskYesNo(int messageId)
         == platform::IDYES;
 }
 
-void CPackageDialogFlowOwner::ShowWait()
+bool CPackageDialogFlowOwner::RunUnderWait(const std::function<bool(CPackageReporter&)>& work)
 {
     if (m_showWait)
         m_showWait(true);
-}
-
-void CPackageDialogFlowOwner::HideWait()
-{
+    CPackageNoticeList notices;
+    bool result = false;
+    RunOffWindowThread([&] { result = work(notices); });
     if (m_showWait)
         m_showWait(false);
+    notices.ReportTo(*this);
+    return result;
 }
 
 void CPackageDialogFlowOwner::Report(const PackageNotice& notice)

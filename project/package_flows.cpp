@@ -6,28 +6,18 @@
 
 namespace {
 
-// Shows the wait window for as long as it lives.
-class CWaitScope {
-public:
-    explicit CWaitScope(CPackageFlowOwner& owner)
-        : m_owner(owner)
-    {
-        m_owner.ShowWait();
-    }
-    ~CWaitScope() { m_owner.HideWait(); }
-    CWaitScope(const CWaitScope&) = delete;
-    CWaitScope& operator=(const CWaitScope&) = delete;
-
-private:
-    CPackageFlowOwner& m_owner;
-};
-
 bool Exists(const QString& path)
 {
     return QFileInfo::exists(path) || QFileInfo(path).isSymLink();
 }
 
 } // namespace
+
+void CPackageNoticeList::ReportTo(CPackageReporter& reporter) const
+{
+    for (const PackageNotice& notice : m_notices)
+        reporter.Report(notice);
+}
 
 bool CreatePackage(CPackageFlowOwner& owner, const QString& workFolder)
 {
@@ -41,11 +31,9 @@ bool CreatePackage(CPackageFlowOwner& owner, const QString& workFolder)
         owner.Report({ kMsgCreateCancelled, QString() });
         return false;
     }
-    bool written = false;
-    {
-        const CWaitScope wait(owner);
-        written = WritePackage(workFolder, outputFolder, projectFile, name, owner);
-    }
+    const bool written = owner.RunUnderWait([&](CPackageReporter& reporter) {
+        return WritePackage(workFolder, outputFolder, projectFile, name, reporter);
+    });
     owner.Report({ written ? kMsgCreateDone : kMsgCreateFailed, QString() });
     return written;
 }
@@ -69,11 +57,9 @@ bool ExpandPackage(CPackageFlowOwner& owner, const QString& workFolder)
         owner.Report({ kMsgExpandCancelled, QString() });
         return false;
     }
-    bool expanded = false;
-    {
-        const CWaitScope wait(owner);
-        expanded = ExtractPackage(workFolder, packageFile, projectFolder, dataFolder, name, innerName, owner);
-    }
+    const bool expanded = owner.RunUnderWait([&](CPackageReporter& reporter) {
+        return ExtractPackage(workFolder, packageFile, projectFolder, dataFolder, name, innerName, reporter);
+    });
     owner.Report({ expanded ? kMsgExpandDone : kMsgExpandFailed, QString() });
     return expanded;
 }

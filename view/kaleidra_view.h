@@ -169,7 +169,7 @@ public:
     CViewerProcess& Viewer() { return m_viewer; }
     // One pass of the reply poll (timer 3).
     void OnViewerPoll();
-    // Shows a message the viewer sent (posted by the poll).
+    // Shows a message the viewer sent (posted by the poll), without taking the keyboard.
     void ShowViewerMessage(unsigned iconFlags, const QString& text);
     // The keyboard state the key replies are read with (the real one unless a test sets it).
     void SetModifierSource(std::function<Qt::KeyboardModifiers()> source) { m_modifiers = std::move(source); }
@@ -415,6 +415,10 @@ private:
     void FocusTimeLine();
     void ShowWaitPicture(int picture);
     void HideWaitWindow();
+    // Long work (packing, unpacking, saving) off the window thread under the wait window, which
+    // is painted before the work starts and hidden again on return; a second start's project
+    // and the viewer's replies wait meanwhile.
+    void RunLongWork(const std::function<void()>& work);
     void OpenPendingHandOver();
 
     CMainFrame& m_frame;

@@ -161,17 +161,19 @@ void CKaleidraView::OnTlOutMoved(int32_t time)
 
 bool CKaleidraView::SetPlayRange(int32_t playTime, int32_t in, int32_t out)
 {
-    if (!m_mirror->SetPlayRange(playTime, in, out))
-        return false;
+    const bool written = m_mirror->SetPlayRange(playTime, in, out);
+    if (!m_timeLine)
+        return written;
+    // The current time counts from IN: whatever moved IN or OUT (the timeline shows them
+    // already), the field shows the playhead from the new IN.
+    const int32_t position = m_timeLine->PlayPosition();
+    SetNowTime(int64_t(position) - in);
     // A playhead outside the new range goes to its nearer end, and the viewer with it.
-    if (m_timeLine) {
-        const int32_t position = m_timeLine->PlayPosition();
-        if (position > out || position < in) {
-            SetNowTime(position > out ? int64_t(out) - in : 0);
-            SeekToCurrentTime();
-        }
+    if (written && (position > out || position < in)) {
+        SetNowTime(position > out ? int64_t(out) - in : 0);
+        SeekToCurrentTime();
     }
-    return true;
+    return written;
 }
 
 bool CKaleidraView::SetProjectTime(int32_t time)

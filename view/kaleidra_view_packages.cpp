@@ -61,8 +61,14 @@ public:
                    m_view.Messages().GetMessage(messageId), platform::MB_YESNO | platform::MB_ICONQUESTION)
             == platform::IDYES;
     }
-    void ShowWait() override { m_view.ShowWaitPicture(CWaitDlg::kWaitPicture); }
-    void HideWait() override { m_view.HideWaitWindow(); }
+    bool RunUnderWait(const std::function<bool(CPackageReporter&)>& work) override
+    {
+        CPackageNoticeList notices;
+        bool result = false;
+        m_view.RunLongWork([&] { result = work(notices); });
+        notices.ReportTo(*this);
+        return result;
+    }
     void Report(const PackageNotice& notice) override
     {
         const QString text = notice.messageId == 0
@@ -113,7 +119,6 @@ bool CKaleidraView::OnExpandPackage()
 bool CKaleidraView::SavePackageProject()
 {
     CViewPackageFlows& flows = OwnFlows(*this, m_ownPackageFlows);
-    ShowWaitPicture(CWaitDlg::kWaitPicture);
     if (m_itemPanel)
         m_itemPanel->ClearItem();
     if (m_viewer.IsViewerRunning())
@@ -122,10 +127,12 @@ bool CKaleidraView::SavePackageProject()
     const QString work = m_document.GetWorkFolder();
     const QString name = m_document.GetProjectName();
     // The package is the file the project was opened from, whatever its name says.
-    if (!::SavePackageProject(work, name, m_document.GetOpenedPath(), flows)) {
-        HideWaitWindow();
+    const QString package = m_document.GetOpenedPath();
+    const bool saved = flows.RunUnderWait(
+        [&](CPackageReporter& reporter) { return ::SavePackageProject(work, name, package, reporter); });
+    if (!saved)
         return false;
-    }
+    ShowWaitPicture(CWaitDlg::kWaitPicture);
     // The work copy's items now name the renumbered media: the timeline and the viewer take them.
     const QString projectXml = PackageWorkCopyProjectXml(work, name);
     if (!LoadProject(projectXml, PackageWorkCopy(work, name))) {

@@ -313,7 +313,9 @@ bool CKaleidraView::OpenProject(const QString* path)
         DeleteFolderTree(innerRoot);
 
     CZipFile zip;
-    if (!zip.UnZip(file, work)) {
+    bool unpacked = false;
+    RunLongWork([&] { unpacked = zip.UnZip(file, work); });
+    if (!unpacked) {
         ShowMessage(Messages().GetMessage(unpackMessage) + zip.ErrorText(), error);
         return false;
     }
@@ -364,7 +366,10 @@ bool CKaleidraView::SaveProject()
     // the old file survives every failure.
     CZipFile zip;
     const QString projectFolder = Joined(m_document.GetWorkFolder(), m_document.GetProjectName());
-    if (!zip.Zip(projectFolder, m_document.GetOpenedPath())) {
+    const QString projectFile = m_document.GetOpenedPath();
+    bool packed = false;
+    RunLongWork([&] { packed = zip.Zip(projectFolder, projectFile); });
+    if (!packed) {
         ShowMessage(Messages().GetMessage(kMsgSaveFailed) + zip.ErrorText(),
             platform::MB_OK | platform::MB_ICONERROR);
         return false;
@@ -405,11 +410,17 @@ bool CKaleidraView::SaveProjectAs()
         ShowMessage(text, error);
         return false;
     };
-    if (!DeleteFolderTree(newFolder) || !CopyFolderTree(oldFolder, newFolder)
-        || !RenameFileRetry(XmlOf(newFolder, oldName), XmlOf(newFolder, newName)))
-        return fail(Messages().GetMessage(kMsgSaveAsFailed));
+    bool copied = false;
+    bool packed = false;
     CZipFile zip;
-    if (!zip.Zip(newFolder, projectFile))
+    RunLongWork([&] {
+        copied = DeleteFolderTree(newFolder) && CopyFolderTree(oldFolder, newFolder)
+            && RenameFileRetry(XmlOf(newFolder, oldName), XmlOf(newFolder, newName));
+        packed = copied && zip.Zip(newFolder, projectFile);
+    });
+    if (!copied)
+        return fail(Messages().GetMessage(kMsgSaveAsFailed));
+    if (!packed)
         return fail(Messages().GetMessage(kMsgSaveAsFailed) + zip.ErrorText());
     if (!LoadProject(XmlOf(newFolder, newName), work)) {
         // The project stays the one it was.

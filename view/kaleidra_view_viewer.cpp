@@ -3,6 +3,7 @@
 #include "controls/gdi_button.h"
 #include "controls/msk_edit.h"
 #include "core/main_frame.h"
+#include "core/message_box.h"
 #include "core/message_catalog.h"
 #include "core/wait_dlg.h"
 #include "itempanel/setting_dlg.h"
@@ -225,7 +226,8 @@ void CKaleidraView::HandleViewerReply(const PmReplyRecord& reply)
 
 void CKaleidraView::ShowViewerMessage(unsigned iconFlags, const QString& text)
 {
-    ShowMessage(text, platform::MB_OK | iconFlags);
+    // The viewer reports while the user works: the keyboard stays with the editor's windows.
+    KaleidraNotice(text, platform::MB_OK | iconFlags);
 }
 
 void CKaleidraView::HandleViewerCorners(const PmReplyRecord& reply)

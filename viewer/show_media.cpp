@@ -108,7 +108,8 @@ CShowMedia::Source& CShowMedia::SourceFor(const CViewerScene& scene, const Item&
     source = Source();
     source.item = item;
     source.path = scene.MediaPath(item.FilePath);
-    if (item.Mode == Item::MODE_MOVIE)
+    // An item without a file shows nothing, and nothing failed.
+    if (item.Mode == Item::MODE_MOVIE && !source.path.isEmpty())
         source.movie = std::make_shared<CMovieStream>(source.path);
     else if (item.Mode == Item::MODE_CAMERA)
         source.camera = Camera(item.CameraID, item.CameraImgW, item.CameraImgH);
@@ -140,7 +141,7 @@ void CShowMedia::Update(const CViewerScene& scene, int64_t showUs, bool playing)
             Source& source = SourceFor(scene, *sourceItem);
             sources.insert({ sourceItem->FaceNo, sourceItem->Start });
             shapes.insert({ item.FaceNo, item.Start });
-            if (sourceItem->Mode == Item::MODE_IMAGE)
+            if (sourceItem->Mode == Item::MODE_IMAGE && !source.path.isEmpty())
                 pictures.insert(source.path);
             if (UsesMaskPicture(item))
                 pictures.insert(scene.MediaPath(item.MaskImage));
@@ -195,6 +196,8 @@ VideoFramePtr CShowMedia::FrameOf(Source& source, int64_t showUs, QSize* picture
         if (m_failedPaths.insert(source.path).second)
             m_failures << source.path;
     };
+    if (source.item.Mode != Item::MODE_CAMERA && source.path.isEmpty())
+        return nullptr;
     if (source.item.Mode == Item::MODE_IMAGE) {
         if (!source.picture) {
             QImage image;
@@ -310,6 +313,9 @@ bool CShowMedia::IsReady(const CViewerScene& scene, int64_t showUs)
         if (found == m_sources.end())
             return false;
         Source& source = found->second;
+        // An item without a file waits for nothing.
+        if (source.item.Mode != Item::MODE_CAMERA && source.path.isEmpty())
+            continue;
         if (source.item.Mode == Item::MODE_IMAGE && !source.picture
             && m_pictures.Get(source.path, nullptr) == CPictureLoader::State::Pending)
             return false;

@@ -1,20 +1,29 @@
 #include "core/instance_handover.h"
+#include "core/main_frame.h"
 #include "platform/mem_mapped.h"
 #include "platform/single_instance.h"
 #include "tests/core/qstring_printer.h"
 #include "tests/fixtures/scoped_env.h"
 #include "tests/fixtures/temp_folder.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QTimer>
 #include <QUuid>
 #include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -138,44 +147,146 @@ protected:
 
 } // namespace
 
+// A second start hands its path over and ends, also when another user has planted something
+// the machine-wide lock cannot be taken on: the user's own lock keeps the editors to one, and
+// the first editor names what it found.
 TEST_F(EditorProcessTest, ASecondStartHandsItsPathToTheRunningEditorAndEnds)
 {
-    const QString secondFolder = m_folder.MakeFolder(QStringLiteral("elsewhere"));
-    CEditorProcess first(m_environment, m_folder.Path(), {});
-    ASSERT_TRUE(first.Process().waitForStarted(10000));
-    ASSERT_TRUE(WaitUntilListening(m_socketPath, first, 30000)) << first.Output().toStdString();
+    const struct {
+        const char* name;
+        std::function<bool(const QByteArray& path)> plant;
+    } cases[] = {
+        { "nothing planted", [](const QByteArray&) { return true; } },
+        { "a folder planted", [](const QByteArray& path) { return ::mkdir(path.constData(), 0755) == 0; } },
+        { "a FIFO planted", [](const QByteArray& path) { return ::mkfifo(path.constData(), 0644) == 0; } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray lockPath = QFile::encodeName(m_lockPath);
+        ASSERT_TRUE(c.plant(lockPath));
+        const QString secondFolder = m_folder.MakeFolder(QStringLiteral("elsewhere"));
+        {
+            CEditorProcess first(m_environment, m_folder.Path(), {});
+            ASSERT_TRUE(first.Process().waitForStarted(10000));
+            ASSERT_TRUE(WaitUntilListening(m_socketPath, first, 30000)) << first.Output().toStdString();
 
-    // Another temporary folder makes no second editor: the lock's place does not depend on it.
-    QProcessEnvironment secondEnvironment = m_environment;
-    secondEnvironment.insert(QStringLiteral("TMPDIR"), m_folder.MakeFolder(QStringLiteral("other-tmp")));
-    CEditorProcess second(
-        secondEnvironment, secondFolder, { QStringLiteral("shows/night.kdp"), QStringLiteral("other.kdp") });
-    ASSERT_TRUE(second.Process().waitForFinished(30000));
-    EXPECT_EQ(second.Process().exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.Process().exitCode(), 0);
+            // Another temporary folder makes no second editor: the lock's place does not depend
+            // on it.
+            QProcessEnvironment secondEnvironment = m_environment;
+            secondEnvironment.insert(
+                QStringLiteral("TMPDIR"), m_folder.MakeFolder(QStringLiteral("other-tmp")));
+            CEditorProcess second(secondEnvironment, secondFolder,
+                { QStringLiteral("shows/night.kdp"), QStringLiteral("other.kdp") });
+            ASSERT_TRUE(second.Process().waitForFinished(30000));
+            EXPECT_EQ(second.Process().exitStatus(), QProcess::NormalExit);
+            EXPECT_EQ(second.Process().exitCode(), 0);
 
-    EXPECT_TRUE(first.WaitForOutput("project path handed over: " + secondFolder + "/shows/night.kdp", 30000))
-        << first.Output().toStdString();
-    EXPECT_FALSE(first.Output().contains(QStringLiteral("other.kdp")));
-    EXPECT_EQ(first.Process().state(), QProcess::Running);
+            EXPECT_TRUE(
+                first.WaitForOutput("project path handed over: " + secondFolder + "/shows/night.kdp", 30000))
+                << first.Output().toStdString();
+            EXPECT_FALSE(first.Output().contains(QStringLiteral("other.kdp")));
+            EXPECT_EQ(first.Process().state(), QProcess::Running);
+            EXPECT_EQ(first.Output().contains(m_lockPath + QStringLiteral(" cannot be taken")),
+                std::string(c.name) != "nothing planted")
+                << first.Output().toStdString();
+        }
+        ::rmdir(lockPath.constData());
+        ::unlink(lockPath.constData());
+    }
 }
 
-// A logout (SIGHUP) or a stop request (SIGTERM) closes the editor as its window's close does:
-// it ends normally, and what it set up at start (its socket among them) is taken down.
-TEST_F(EditorProcessTest, TerminationSignalsCloseTheEditorInOrder)
+// A logout (SIGHUP) or a stop request (SIGTERM) runs the window's close with its question. A
+// second one while the question waits ends the editor at once, normally, with what it set up at
+// start (its socket among them) taken down and the work folder as it was.
+TEST_F(EditorProcessTest, ATerminationSignalAsksAndASecondOneEndsTheEditor)
 {
-    for (const int signalNumber : { SIGTERM, SIGHUP }) {
-        SCOPED_TRACE(signalNumber);
+    const QString marker = m_folder.WriteFile(QStringLiteral("work/Show/Show.xml"), "<edited/>");
+    for (const auto& [first, second] : { std::pair { SIGTERM, SIGHUP }, std::pair { SIGHUP, SIGTERM } }) {
+        SCOPED_TRACE(first);
         CEditorProcess editor(m_environment, m_folder.Path(), {});
         ASSERT_TRUE(editor.Process().waitForStarted(10000));
         ASSERT_TRUE(WaitUntilListening(m_socketPath, editor, 30000)) << editor.Output().toStdString();
+        const pid_t pid = pid_t(editor.Process().processId());
 
-        ASSERT_EQ(::kill(pid_t(editor.Process().processId()), signalNumber), 0);
+        ASSERT_EQ(::kill(pid, first), 0);
+        ASSERT_TRUE(editor.WaitForOutput(QStringLiteral("closing on signal %1").arg(first), 30000))
+            << editor.Output().toStdString();
+        // The question waits for an answer.
+        EXPECT_FALSE(editor.Process().waitForFinished(200));
+        ASSERT_EQ(::kill(pid, second), 0);
         ASSERT_TRUE(editor.Process().waitForFinished(30000));
         EXPECT_EQ(editor.Process().exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(editor.Process().exitCode(), 0);
-        EXPECT_TRUE(editor.WaitForOutput(QStringLiteral("closing on signal %1").arg(signalNumber), 1000))
+        EXPECT_TRUE(editor.WaitForOutput(QStringLiteral("ending on signal %1").arg(second), 1000))
             << editor.Output().toStdString();
         EXPECT_FALSE(QFileInfo::exists(m_socketPath));
+        EXPECT_TRUE(QFileInfo::exists(marker)) << "the work folder is kept";
     }
+}
+
+namespace {
+
+// A box that runs its own event loop, as the open shows one, until the condition holds (or the
+// deadline passes).
+void ShowBoxUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QMessageBox box;
+    box.setText(QStringLiteral("プロジェクトファイルの展開に失敗しました。"));
+    QTimer poll;
+    const QDeadlineTimer deadline(timeoutMs);
+    QObject::connect(&poll, &QTimer::timeout, &box, [&] {
+        if (condition() || deadline.hasExpired())
+            box.done(0);
+    });
+    poll.start(10);
+    box.exec();
+}
+
+} // namespace
+
+// The running editor's open of a handed-over project shows a box; meanwhile the second start
+// ends and its connection goes. The running editor takes every message of it and lives on.
+TEST_F(EditorProcessTest, AHandOverWhoseOpenShowsABoxOutlivesTheSecondStartsConnection)
+{
+    // Freed memory is overwritten at once, so that a read of a deleted socket cannot pass.
+    ::mallopt(M_PERTURB, 0xA5);
+    const auto perturbOff = qScopeGuard([] { ::mallopt(M_PERTURB, 0); });
+    const CScopedEnv runtime("XDG_RUNTIME_DIR", m_environment.value("XDG_RUNTIME_DIR").toUtf8());
+    const CScopedEnv suffix(
+        "KALEIDRA_INSTANCE_SUFFIX", m_environment.value("KALEIDRA_INSTANCE_SUFFIX").toUtf8());
+    const EditorInstanceNames names = MakeEditorInstanceNames(QStringLiteral("Kaleidra"));
+
+    CMemMapped bootMemory;
+    ASSERT_NE(bootMemory.Create(sizeof(BootParamBlock), names.bootBlock), nullptr);
+    platform::CSingleInstance instance(names.lock, names.server);
+    ASSERT_EQ(instance.TryLock(), platform::CSingleInstance::LockResult::Acquired);
+    CMainFrame frame(&bootMemory);
+    frame.SetActiveView(new QWidget);
+    QObject::connect(
+        &instance, &platform::CSingleInstance::MessageReceived, &frame, &CMainFrame::OnInstanceMessage);
+    ASSERT_TRUE(instance.Listen()) << instance.ListenError().toStdString();
+
+    CEditorProcess second(m_environment, m_folder.Path(), { QStringLiteral("/shows/other.kdp") });
+    ASSERT_TRUE(second.Process().waitForStarted(10000));
+    int boxes = 0;
+    bool connectionGoneDuringBox = false;
+    QObject::connect(&frame, &CMainFrame::ProjectPathHandedOver, &frame, [&](const QString&) {
+        ++boxes;
+        ShowBoxUntil(
+            [&] {
+                connectionGoneDuringBox = second.Process().state() == QProcess::NotRunning
+                    && instance.findChildren<QLocalSocket*>().isEmpty();
+                return connectionGoneDuringBox;
+            },
+            20000);
+    });
+
+    const QDeadlineTimer deadline(30000);
+    while (!frame.isVisible() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(boxes, 1);
+    EXPECT_TRUE(connectionGoneDuringBox) << second.Output().toStdString();
+    EXPECT_EQ(frame.LastHandedOverPath(), QStringLiteral("/shows/other.kdp"));
+    EXPECT_TRUE(frame.isVisible()) << "the bring-to-front message after the box";
+    EXPECT_EQ(second.Process().exitCode(), 0);
 }

@@ -14,8 +14,11 @@
 #include <QUuid>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -35,6 +38,14 @@ bool PathFieldIsZero(const BootParamBlock& block)
     return std::all_of(std::begin(block.path), std::end(block.path), [](char16_t c) { return c == 0; });
 }
 
+// Both lock files of a lock name, which the locks never remove.
+void RemoveLockFiles(const QString& lockName)
+{
+    QFile::remove(platform::CSingleInstance::LockFilePath(lockName));
+    if (const std::optional<QString> own = platform::CSingleInstance::PrivateLockFilePath(lockName))
+        QFile::remove(*own);
+}
+
 // An in-process stand-in for the running editor: listens and records every message.
 struct CRunningEditor {
     CRunningEditor()
@@ -47,7 +58,7 @@ struct CRunningEditor {
         QObject::connect(&instance, &platform::CSingleInstance::MessageReceived,
             [this](quint32 m) { messages.push_back(m); });
     }
-    ~CRunningEditor() { QFile::remove(platform::CSingleInstance::LockFilePath(lockName)); }
+    ~CRunningEditor() { RemoveLockFiles(lockName); }
     // Waits until the second start's bring-to-front message, always its last, arrived.
     bool WaitForBringToFront()
     {
@@ -274,7 +285,52 @@ TEST(SingleInstance, TheLockIsHeldByOneInstanceAtATime)
     EXPECT_EQ(second.TryLock(), platform::CSingleInstance::LockResult::AlreadyHeld);
     first.ReleaseLock();
     EXPECT_EQ(second.TryLock(), platform::CSingleInstance::LockResult::Acquired);
-    QFile::remove(platform::CSingleInstance::LockFilePath(lock));
+    EXPECT_TRUE(second.LockProblem().isEmpty());
+    second.ReleaseLock();
+    RemoveLockFiles(lock);
+}
+
+// Another user may plant anything under the machine-wide name, which then cannot be locked.
+// That never makes every start a first editor: the user's own lock keeps them to one, and the
+// planted object is named.
+TEST(SingleInstance, WhatIsPlantedUnderTheMachineWideNameLeavesTheUsersOwnLock)
+{
+    const struct {
+        const char* name;
+        std::function<bool(const QByteArray& path)> plant;
+        QString named;
+    } cases[] = {
+        { "a folder", [](const QByteArray& path) { return ::mkdir(path.constData(), 0777) == 0; },
+            QStringLiteral("a folder") },
+        { "a FIFO", [](const QByteArray& path) { return ::mkfifo(path.constData(), 0666) == 0; },
+            QStringLiteral("a FIFO") },
+        { "a dangling link",
+            [](const QByteArray& path) {
+                return ::symlink("/nonexistent/kaleidra-lock", path.constData()) == 0;
+            },
+            QStringLiteral("a symbolic link") },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString lock = UniqueName("KaleidraTestLock");
+        const QString path = platform::CSingleInstance::LockFilePath(lock);
+        const QByteArray encoded = QFile::encodeName(path);
+        ASSERT_TRUE(c.plant(encoded));
+        {
+            platform::CSingleInstance first(lock, UniqueName("KaleidraTestServer"));
+            platform::CSingleInstance second(lock, UniqueName("KaleidraTestServer"));
+            EXPECT_EQ(first.TryLock(), platform::CSingleInstance::LockResult::Acquired);
+            EXPECT_TRUE(first.LockProblem().contains(path + QStringLiteral(" cannot be taken")))
+                << first.LockProblem().toStdString();
+            EXPECT_TRUE(first.LockProblem().contains(c.named)) << first.LockProblem().toStdString();
+            EXPECT_EQ(second.TryLock(), platform::CSingleInstance::LockResult::AlreadyHeld);
+            first.ReleaseLock();
+            EXPECT_EQ(second.TryLock(), platform::CSingleInstance::LockResult::Acquired);
+        }
+        ::rmdir(encoded.constData());
+        ::unlink(encoded.constData());
+        RemoveLockFiles(lock);
+    }
 }
 
 TEST(SingleInstance, ASocketLeftByACrashIsReplacedOnlyByTheLockHolder)
@@ -296,5 +352,5 @@ TEST(SingleInstance, ASocketLeftByACrashIsReplacedOnlyByTheLockHolder)
     platform::CRunningInstance running;
     EXPECT_TRUE(running.Connect(server));
     holder.ReleaseLock();
-    QFile::remove(platform::CSingleInstance::LockFilePath(lock));
+    RemoveLockFiles(lock);
 }

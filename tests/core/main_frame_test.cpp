@@ -2,13 +2,23 @@
 #include "tests/core/qstring_printer.h"
 
 #include "core/boot_param.h"
+#include "core/document.h"
 #include "core/frame_view.h"
+#include "core/long_work.h"
 #include "platform/x11_windows.h"
 #include "tests/core/mapped_boot_block.h"
 #include "tests/fixtures/x_test_client.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QSignalSpy>
+#include <QTimer>
+#include <atomic>
+#include <csignal>
 #include <cstring>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 
 TEST(MainFrame, TitleIsTheProductCaption)
@@ -145,4 +155,101 @@ TEST(MainFrameX11, MinimiseAndRestoreAreMirroredOntoTheViewersWindow)
     EXPECT_TRUE(manager.WaitForClientMessage(viewerWindow, "WM_CHANGE_STATE", 3));
     frame.showNormal();
     EXPECT_TRUE(manager.WaitForMapRequest(viewerWindow));
+}
+
+namespace {
+
+// A document whose closing question the test answers; it records what the frame asked of it.
+class CAskingDocument final : public CDocument {
+public:
+    bool OnOpenDocument(const QString&) override { return true; }
+    bool SaveModified() override
+    {
+        ++asked;
+        if (whileAsking)
+            whileAsking();
+        return answerYes;
+    }
+    void CloseWithoutQuestion() override { ++closedWithoutQuestion; }
+
+    bool answerYes = false;
+    std::function<void()> whileAsking;
+    int asked = 0;
+    int closedWithoutQuestion = 0;
+};
+
+} // namespace
+
+// A termination signal runs the window's close with its question: "No" keeps the editor, and a
+// later signal asks again; "Yes" closes it.
+TEST(MainFrame, ATerminationSignalClosesAsTheWindowDoesAfterItsQuestion)
+{
+    for (const bool answerYes : { false, true }) {
+        SCOPED_TRACE(answerYes);
+        CAskingDocument document;
+        document.answerYes = answerYes;
+        CMainFrame frame(nullptr);
+        frame.SetDocument(&document);
+        frame.show();
+        frame.OnTerminationSignal(SIGTERM);
+        EXPECT_EQ(document.asked, 1);
+        EXPECT_EQ(document.closedWithoutQuestion, 0);
+        EXPECT_EQ(frame.isVisible(), !answerYes);
+        frame.OnTerminationSignal(SIGHUP);
+        EXPECT_EQ(document.asked, answerYes ? 1 : 2) << "a closed editor is not asked again";
+    }
+}
+
+// A second signal while the question of the first waits ends the editor: every event loop
+// returns, the question's too, and the editor goes as a confirmed close does, without closing
+// the project.
+TEST(MainFrame, ASecondTerminationSignalWhileTheQuestionWaitsEndsTheEditor)
+{
+    CAskingDocument document;
+    CMainFrame frame(nullptr);
+    frame.SetDocument(&document);
+    frame.show();
+    bool questionLoopReturned = false;
+    document.whileAsking = [&] {
+        // The question's own loop, in which the second signal arrives.
+        QEventLoop question;
+        QTimer::singleShot(0, &frame, [&] { frame.OnTerminationSignal(SIGHUP); });
+        question.exec();
+        questionLoopReturned = true;
+    };
+    QTimer::singleShot(0, &frame, [&] { frame.OnTerminationSignal(SIGTERM); });
+    // A safety net: the application's loop ends after 10 s whatever happens.
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    safety.start(10000);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_TRUE(questionLoopReturned);
+    EXPECT_EQ(document.asked, 1);
+    EXPECT_EQ(document.closedWithoutQuestion, 1);
+}
+
+// While long work runs off the window thread a signal waits for it: the question never comes
+// up over the wait window.
+TEST(MainFrame, ATerminationSignalDuringLongWorkWaitsForIt)
+{
+    CAskingDocument document;
+    CMainFrame frame(nullptr);
+    frame.SetDocument(&document);
+    frame.show();
+    std::atomic<int> askedDuringWork { -1 };
+    RunOffWindowThread([&] {
+        QMetaObject::invokeMethod(
+            &frame, [&] { frame.OnTerminationSignal(SIGTERM); }, Qt::QueuedConnection);
+        // A round trip through the window thread: the signal's call above has been handled.
+        std::promise<int> asked;
+        QMetaObject::invokeMethod(
+            &frame, [&] { asked.set_value(document.asked); }, Qt::QueuedConnection);
+        askedDuringWork = asked.get_future().get();
+    });
+    EXPECT_EQ(askedDuringWork, 0);
+    const QDeadlineTimer deadline(5000);
+    while (document.asked == 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(document.asked, 1);
 }

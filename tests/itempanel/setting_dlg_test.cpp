@@ -2,12 +2,15 @@
 #include "controls/gdi_combo_box.h"
 #include "controls/gdi_slider_ctrl.h"
 #include "controls/msk_edit.h"
+#include "core/dialog_services.h"
+#include "core/message_catalog.h"
 #include "itempanel/effect_dlg.h"
 #include "itempanel/filter_dlg.h"
 #include "itempanel/page_dlg.h"
 #include "itempanel/propety_dlg.h"
 #include "itempanel/setting_dlg.h"
 #include "itempanel/setting_dlg_owner.h"
+#include "platform/dialog_service.h"
 #include "tests/fixtures/scripted_dialog_service.h"
 #include "tests/fixtures/temp_folder.h"
 #include "tests/itempanel/page_fixtures.h"
@@ -15,7 +18,13 @@
 #include "timeline/timeline_model.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <functional>
 #include <gtest/gtest.h>
@@ -420,3 +429,122 @@ TEST(SettingPanel, WithoutAnOwnerNothingIsSent)
 }
 
 } // namespace
+
+namespace {
+
+// The panel on a real display with the real message boxes, which take the focus as they open.
+class SettingPanelFocusX11 : public SettingPanelTest {
+protected:
+    void SetUp() override
+    {
+        if (!qEnvironmentVariableIsSet("KALEIDRA_TEST_X11") || QGuiApplication::platformName() != u"xcb")
+            GTEST_SKIP() << "no X display of the test's own";
+        SettingPanelTest::SetUp();
+        // The Qt boxes, as in the editor.
+        platform::SetDialogService(nullptr);
+    }
+};
+
+// Closes every modal box as it comes up, once it holds the focus, and records what was true
+// while it was open.
+class CBoxWatcher : public QObject {
+public:
+    struct Seen {
+        QString text;
+        bool tookTheFocus = false;
+        QStringList callsMeanwhile;
+    };
+
+    CBoxWatcher(const QStringList& calls)
+        : m_calls(calls)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &CBoxWatcher::Look);
+        m_timer.start(20);
+    }
+    std::vector<Seen> seen;
+
+private:
+    void Look()
+    {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        if (box != m_box) {
+            m_box = box;
+            m_since.start();
+        }
+        // The box is closed once the window system gave it the focus (or after two seconds).
+        const bool focused = QApplication::activeWindow() == box;
+        if (!focused && m_since.elapsed() < 2000)
+            return;
+        seen.push_back({ box->text(), focused, m_calls });
+        m_box = nullptr;
+        box->done(QMessageBox::Ok);
+    }
+
+    const QStringList& m_calls;
+    QTimer m_timer;
+    QPointer<QMessageBox> m_box;
+    QElapsedTimer m_since;
+};
+
+} // namespace
+
+// Typing 2:00:00:00 one key at a time into a time field: the key that passes the hour opens the
+// field's range message, which takes the focus. That is not the user leaving the field: nothing
+// is checked or stored while the message is open, and no other message comes over it.
+TEST_F(SettingPanelFocusX11, AHalfTypedTimeIsNotCheckedWhileTheFieldsRangeMessageHasTheFocus)
+{
+    Item picture = WithEffects(MakeItem(1, 600, 200, Item::MODE_IMAGE), 1, 50, 0, 0);
+    AddFace(1, { picture, MakeItem(1, 1000, 100) });
+    Select(1, 600);
+    m_panel.ShowPanel();
+    const QString rangeMessage = dialog_services::Messages().GetMessage(118).left(10);
+
+    const struct {
+        const char* name;
+        int tab;
+        CMskEdit* edit;
+    } cases[] = {
+        { "開始時間", 0, Property<CMskEdit>(CPropetyDlg::IDC_START) },
+        { "再生時間", 0, Property<CMskEdit>(CPropetyDlg::IDC_PLAY) },
+        { "the effects page's IN time", 1, m_panel.EffectPage()->ItemAs<CMskEdit>(CEffectDlg::IDC_IN_TIME) },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        m_panel.SelectTab(c.tab);
+        // The user works in the panel.
+        m_panel.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&m_panel));
+        c.edit->setFocus(Qt::MouseFocusReason);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == c.edit; }));
+        m_view.calls.clear();
+        CBoxWatcher boxes(m_view.calls);
+
+        c.edit->selectAll();
+        QTest::keyClicks(c.edit, QStringLiteral("2:00:00:00"));
+        ASSERT_FALSE(boxes.seen.empty()) << "the range message came up";
+        for (const CBoxWatcher::Seen& box : boxes.seen) {
+            EXPECT_TRUE(box.text.startsWith(rangeMessage)) << box.text.toStdString();
+            EXPECT_TRUE(box.tookTheFocus);
+            EXPECT_TRUE(box.callsMeanwhile.isEmpty()) << box.callsMeanwhile.join(u',').toStdString();
+        }
+        EXPECT_TRUE(m_view.calls.isEmpty()) << "the field was not left";
+        EXPECT_EQ(Stored(1, 600), picture);
+        // The panel active again (as the window manager makes it when the box goes): the focus
+        // is back in the field, which still checks nothing.
+        m_panel.activateWindow();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == c.edit; }));
+        EXPECT_TRUE(m_view.calls.isEmpty());
+        // Leaving it with Tab checks the value typed (it is stored, or a message of the check
+        // comes up).
+        const size_t rangeBoxes = boxes.seen.size();
+        QTest::keyClick(c.edit, Qt::Key_Tab);
+        EXPECT_TRUE(!m_view.calls.isEmpty() || boxes.seen.size() > rangeBoxes);
+
+        // The item as it was, for the next case.
+        m_timeline.ApplyItemChange(m_panel.WorkItem(), picture);
+        Select(1, 600);
+        ASSERT_EQ(Stored(1, 600), picture);
+    }
+}

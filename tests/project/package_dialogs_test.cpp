@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -203,8 +204,23 @@ TEST_F(PackageDialogsTest, FlowOwnerRunsTheRealDialogsAndMessageBoxes)
     EXPECT_EQ(dialogs.MessageTexts(),
         (std::vector<QString> { Message(78) + QStringLiteral("zip: no space"),
             QStringLiteral("プロジェクトファイルのリネームに失敗しました。") }));
-    owner.ShowWait();
-    owner.HideWait();
+
+    // The long work runs off the window thread under the wait window; what it reports is shown
+    // once the wait window is hidden.
+    dialogs.Clear();
+    dialogs.AnswerMessageBox(platform::IDOK);
+    dialogs.onRequest = [&](const CScriptedDialogService::Request&) {
+        EXPECT_EQ(waits, (std::vector<bool> { true, false })) << "the wait window is hidden first";
+    };
+    QThread* workThread = nullptr;
+    EXPECT_TRUE(owner.RunUnderWait([&](CPackageReporter& reporter) {
+        workThread = QThread::currentThread();
+        EXPECT_EQ(waits, std::vector<bool> { true });
+        reporter.Report({ 78, QStringLiteral("zip: no space") });
+        return true;
+    }));
+    EXPECT_NE(workThread, QThread::currentThread());
+    EXPECT_EQ(dialogs.MessageTexts(), std::vector<QString> { Message(78) + QStringLiteral("zip: no space") });
     EXPECT_EQ(waits, (std::vector<bool> { true, false }));
 }
 

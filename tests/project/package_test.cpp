@@ -111,8 +111,15 @@ public:
         questions.push_back(messageId);
         return answerYes;
     }
-    void ShowWait() override { ++waits; }
-    void HideWait() override { --waits; }
+    bool RunUnderWait(const std::function<bool(CPackageReporter&)>& work) override
+    {
+        ++waits;
+        CPackageNoticeList during;
+        const bool result = work(during);
+        --waits;
+        during.ReportTo(*this);
+        return result;
+    }
 
     std::vector<int> Messages() const
     {

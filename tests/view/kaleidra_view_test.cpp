@@ -11,9 +11,15 @@
 #include "view/main_menu.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <csignal>
 
 using platform::LoadSharedFlag;
@@ -154,16 +160,84 @@ TEST_F(ViewFixture, EveryReplyKind)
         EXPECT_TRUE(WaitUntil([&] { return !frame->isMinimized(); }));
     }
     {
-        SCOPED_TRACE("5: a message to show, only with its show flag");
+        SCOPED_TRACE("5: a message to show, only with its show flag, that waits for no answer");
         CScriptedDialogService dialogs;
-        dialogs.AnswerMessageBox(platform::IDOK);
         Reply(kPmReplyMessage, { "1", "0", "hidden" });
         Reply(kPmReplyMessage, { "2", "1", "映像ファイルが読めません" });
         EXPECT_TRUE(WaitUntil([&] { return dialogs.Requests().size() == 1; }));
         ASSERT_EQ(dialogs.Requests().size(), 1u);
+        EXPECT_EQ(dialogs.Requests()[0].kind, CScriptedDialogService::Kind::Notice);
         EXPECT_EQ(dialogs.Requests()[0].text, QStringLiteral("映像ファイルが読めません"));
+        EXPECT_EQ(dialogs.Requests()[0].caption, QStringLiteral("Kaleidra Pro"));
         EXPECT_EQ(dialogs.Requests()[0].type & platform::MB_ICONMASK, unsigned(platform::MB_ICONERROR));
     }
+}
+
+namespace {
+
+// The view on a real display with the real message boxes.
+class ViewerMessageX11 : public ViewFixture {
+protected:
+    void SetUp() override
+    {
+        if (!qEnvironmentVariableIsSet("KALEIDRA_TEST_X11") || QGuiApplication::platformName() != u"xcb")
+            GTEST_SKIP() << "no X display of the test's own";
+        ViewFixture::SetUp();
+    }
+};
+
+} // namespace
+
+// The viewer reports a failure while the user works in the editor: its box comes up without
+// taking the keyboard, so the user's next Ctrl+Z still undoes.
+TEST_F(ViewerMessageX11, TheViewersMessageLeavesTheKeyboardWithTheEditor)
+{
+    ASSERT_TRUE(MakeView());
+    StartFakeViewer();
+    OpenTestProject();
+    document->ProjectSource = 1;
+    view->OnTlInMoved(100);
+    ASSERT_TRUE(view->CanUndo());
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    view->TimeLine()->setFocus();
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::focusWidget() == view->TimeLine(); }));
+    // A box that holds the program in its own loop is closed after a while, and told.
+    bool heldTheProgram = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            heldTheProgram = true;
+            modal->close();
+        }
+    });
+    closer.start(3000);
+
+    const QString text = QStringLiteral("メディアファイルの読込みに失敗しました。\n/shows/gone.png");
+    Reply(kPmReplyMessage, { "1", "1", text });
+    QMessageBox* shown = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<QMessageBox*>(window);
+            if (box && box->isVisible() && box->text() == text)
+                shown = box;
+        }
+        return shown != nullptr;
+    }));
+    EXPECT_EQ(shown->windowTitle(), QStringLiteral("Kaleidra Pro"));
+    // The user's Ctrl+Z, typed on the keyboard, reaches the editor.
+    handlers.calls.clear();
+    QProcess::execute(
+        QStringLiteral(KALEIDRA_XDOTOOL_PATH), { QStringLiteral("key"), QStringLiteral("ctrl+z") });
+    EXPECT_TRUE(WaitUntil([&] { return handlers.calls.contains(QStringLiteral("undo")); }))
+        << handlers.calls.join(u',').toStdString();
+    EXPECT_EQ(QApplication::activeWindow(), frame.get());
+    EXPECT_FALSE(heldTheProgram);
+    // The box goes when the user closes it.
+    QPointer<QMessageBox> box = shown;
+    box->close();
+    EXPECT_TRUE(WaitUntil([&] { return box.isNull(); }));
 }
 
 TEST_F(ViewFixture, EveryKeyCodeOfTheViewer)

@@ -499,6 +499,105 @@ TEST_F(ProjectFlows, PackagesAreCreatedExpandedOpenedAndSavedBackThroughTheView)
     EXPECT_FALSE(view->WaitWindow()->isVisible());
 }
 
+namespace {
+
+// Counts the paints of the wait window that show its wait picture.
+class CWaitPaints final : public QObject {
+public:
+    explicit CWaitPaints(CWaitDlg& window)
+        : m_window(window)
+    {
+        window.installEventFilter(this);
+    }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &m_window && event->type() == QEvent::Paint
+            && m_window.ShownPicture() == CWaitDlg::kWaitPicture)
+            ++count;
+        return false;
+    }
+
+private:
+    CWaitDlg& m_window;
+};
+
+} // namespace
+
+// Opening, saving, saving under another name, making, expanding and saving a package are long
+// work for a large show: each runs under the wait window, painted before the work starts, and
+// every message comes once the wait window is hidden again.
+TEST_F(ProjectFlows, LongWorkRunsUnderThePaintedWaitWindowHiddenBeforeAnyMessage)
+{
+    const QString picture = PicturePath(temp, QStringLiteral("p.png"), Qt::red);
+    ASSERT_TRUE(NewProject(QStringLiteral("Show")));
+    TimeLine().OnFaceAdd();
+    ASSERT_TRUE(TimeLine().AddItem(1, 0, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    PanelEdit(Item(1, 0), [&](tagTL_FACE_ITEM_DATA& item) { item.FilePath = picture; });
+    packageAnswers.exportFolder = temp.MakeFolder(QStringLiteral("out"));
+    packageAnswers.importPackage = packageAnswers.exportFolder + QStringLiteral("/Show.kdpp");
+    packageAnswers.importProjects = temp.MakeFolder(QStringLiteral("projects"));
+    packageAnswers.importData = temp.MakeFolder(QStringLiteral("data"));
+
+    CScriptedDialogService dialogs;
+    dialogs.onRequest = [&](const CScriptedDialogService::Request& request) {
+        EXPECT_FALSE(view->WaitWindow()->isVisible())
+            << "under the wait window: " << request.text.toStdString();
+    };
+    CWaitPaints paints(*view->WaitWindow());
+    const struct {
+        const char* name;
+        std::function<bool()> run;
+        int messages;
+    } steps[] = {
+        { "save", [&] { return view->OnSaveProject(); }, 0 },
+        { "save as",
+            [&] {
+                typedName = QStringLiteral("Other");
+                return view->OnSaveProjectAs();
+            },
+            0 },
+        { "open", [&] { return Open(shows + QStringLiteral("/Show.kdp")); }, 0 },
+        { "create package",
+            [&] {
+                packageAnswers.exportProject = shows + QStringLiteral("/Show.kdp");
+                return view->OnCreatePackage();
+            },
+            1 },
+        { "expand package", [&] { return view->OnExpandPackage(); }, 1 },
+        { "open the package", [&] { return Open(packageAnswers.importPackage); }, 0 },
+        { "save the package", [&] { return view->OnSaveProject(); }, 0 },
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        dialogs.Clear();
+        for (int message = 0; message < step.messages; ++message)
+            dialogs.AnswerMessageBox(platform::IDOK);
+        paints.count = 0;
+        EXPECT_TRUE(step.run());
+        EXPECT_GT(paints.count, 0);
+        EXPECT_FALSE(view->WaitWindow()->isVisible());
+        EXPECT_TRUE(dialogs.AllAnswersUsed());
+    }
+
+    // A media file that cannot be copied: its message, and the one that the package was not
+    // made, come with the wait window hidden.
+    ASSERT_TRUE(Open(shows + QStringLiteral("/Show.kdp")));
+    ASSERT_TRUE(QFile::remove(picture));
+    dialogs.Clear();
+    dialogs.AnswerMessageBox(platform::IDYES);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    dialogs.AnswerMessageBox(platform::IDOK);
+    EXPECT_FALSE(view->OnCreatePackage());
+    EXPECT_EQ(dialogs.MessageTexts(),
+        (std::vector<QString> {
+            QStringLiteral("同名のパッケージファイルが既に存在します。上書きしてもよろしいですか？"),
+            QStringLiteral("テンポラリフォルダへのコピーに失敗しました。\n") + picture,
+            QStringLiteral("パッケージの作成に失敗しました。") }));
+}
+
 TEST_F(ProjectFlows, FiveGroupedRecordsAreUndoneAndRedoneAsOneFromThePanel)
 {
     ASSERT_TRUE(NewProject(QStringLiteral("show")));
@@ -576,6 +675,59 @@ TEST_F(ProjectFlows, AShorterProjectTimeAndTheRangeItForcesAreUndoneTogether)
     ASSERT_FALSE(viewer->Commands().empty());
     EXPECT_EQ(viewer->Commands().back().kind, kPmCommandSeek);
     EXPECT_EQ(viewer->Commands().back().cell0, QStringLiteral("5000"));
+}
+
+// The current-time field counts from IN: whatever moves IN or OUT (a drag, a key, the menu,
+// undo and redo, a shorter project), it shows the playhead less the new IN, and a Right step
+// goes on from the playhead.
+TEST_F(ProjectFlows, TheCurrentTimeFieldCountsFromInAfterEveryChangeOfTheRange)
+{
+    ASSERT_TRUE(NewProject(QStringLiteral("show")));
+    view->OnTlInMoved(1000);
+    view->OnTlOutMoved(5000);
+    view->OnTlPlayPositionSet(3000);
+    ASSERT_EQ(view->NowTime(), 2000);
+    const int32_t step = TimeLine().UnitsPerColumn() / 10;
+    ASSERT_GT(step, 0);
+
+    const struct {
+        const char* name;
+        std::function<void()> change;
+        int32_t in; // -1: at the playhead
+        int32_t out;
+        bool toIn = false; // the change ends with TOP
+    } cases[] = {
+        { "Ctrl+I at the playhead", [&] { QTest::keyClick(&TimeLine(), Qt::Key_I, Qt::ControlModifier); },
+            3000, 5000 },
+        { "undo", [&] { view->Undo(); }, 1000, 5000 },
+        { "redo", [&] { view->Redo(); }, 3000, 5000 },
+        { "IN dragged before the playhead", [&] { view->OnTlInMoved(2000); }, 2000, 5000 },
+        { "IN from the menu", [&] { view->RunMenuCommand(menu_command::kSetIn); }, -1, 5000 },
+        { "undo of IN", [&] { view->Undo(); }, 2000, 5000 },
+        { "OUT dragged", [&] { view->OnTlOutMoved(4000); }, 2000, 4000 },
+        { "a shorter project",
+            [&] {
+                view->ProjectTimeEdit()->SetWindowTime(int64_t(3500));
+                view->CommitProjectTime();
+            },
+            2000, 3500, true },
+        { "undo of the project time", [&] { view->Undo(); }, 2000, 4000 },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const int32_t playhead = TimeLine().PlayPosition();
+        c.change();
+        if (c.in >= 0) {
+            EXPECT_EQ(TimeLine().InPosition(), c.in);
+        }
+        EXPECT_EQ(TimeLine().OutPosition(), c.out);
+        EXPECT_EQ(view->NowTime(), TimeLine().PlayPosition() - TimeLine().InPosition());
+        EXPECT_EQ(TimeLine().PlayPosition(), c.toIn ? TimeLine().InPosition() : playhead);
+        // One step on from where the playhead is.
+        const int32_t before = TimeLine().PlayPosition();
+        QTest::keyClick(&TimeLine(), Qt::Key_Right);
+        EXPECT_EQ(TimeLine().PlayPosition(), std::min(before + step, TimeLine().OutPosition()));
+    }
 }
 
 TEST_F(ProjectFlows, UndoRebuildsTheThumbnailOfAnItemWhoseFileChanged)

@@ -293,6 +293,37 @@ TEST(ShowMedia, LayersOfTheFacesAtATime)
     EXPECT_TRUE(media.TakeFailures().isEmpty());
 }
 
+// An item without a file (a kind just chosen in the panel empties it) shows nothing: nothing
+// failed, nothing is told, and the frame does not wait for it.
+TEST(ShowMedia, AnItemWithoutAFileIsNoFailure)
+{
+    CTempFolder temp;
+    CShowProject project(temp);
+    for (int32_t faceNo = 1; faceNo <= 3; ++faceNo)
+        ASSERT_TRUE(project.AddFace(faceNo,
+            QPolygon({ { 100 * faceNo, 0 }, { 100 * faceNo + 100, 0 }, { 100 * faceNo + 100, 100 },
+                { 100 * faceNo, 100 } })));
+    const QString red = WriteSolidPicture(temp, "red.png", Qt::red, { 40, 20 });
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 0, 100, Item::MODE_IMAGE)));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(2, 0, 100, Item::MODE_MOVIE)));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(3, 0, 100, Item::MODE_IMAGE, red)));
+
+    CViewerScene scene;
+    ASSERT_TRUE(scene.Load(project.ProjectXmlPath(), project.WorkFolder()));
+    CShowMedia media;
+    const int64_t at = 500'000;
+    ASSERT_TRUE(CEditorSide::WaitUntil([&] {
+        media.Update(scene, at, true);
+        media.Layers(scene, at);
+        return media.IsReady(scene, at);
+    }));
+    const std::vector<FaceLayer> layers = media.Layers(scene, at);
+    ASSERT_EQ(layers.size(), 1u);
+    EXPECT_EQ(layers[0].faceNo, 3);
+    const QStringList failures = media.TakeFailures();
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u',').toStdString();
+}
+
 TEST(ShowMedia, AMediaFileThatCannotBeOpenedIsToldOncePerOpeningOfTheProject)
 {
     CTempFolder temp;
