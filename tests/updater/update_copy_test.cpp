@@ -125,9 +125,10 @@ TEST(UpdateCopyTest, AUsersSettingsFileIsKept)
         sandbox.Write(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"), "old table");
         if (users == Users::Own)
             sandbox.Write(settingsFile, own);
-        if (users == Users::Link)
+        if (users == Users::Link) {
             ASSERT_TRUE(QFile::link(
                 sandbox.Path(QStringLiteral("elsewhere/Kaleidra.ini")), sandbox.Path(settingsFile)));
+        }
         sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
         sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
 
