@@ -1,6 +1,7 @@
 # The installed layout: `cmake --install build --prefix <folder>` lays out
 #   <folder>/bin/   every program below, with the data the build put beside them (Skin/,
-#                   Language.dat, Message.dat, Effect.ini, Filter.ini, ...) and uninstall.list
+#                   Language.dat, Message.dat, the default Kaleidra.ini, Effect.ini, Filter.ini,
+#                   ...) and uninstall.list
 #   <folder>/lib/   the shared libraries of the programs
 # Each file finds the libraries through a path relative to itself ($ORIGIN), so an installed tree
 # runs from wherever it lies. uninstall.list names every installed file, relative to <folder>,

@@ -262,12 +262,13 @@ void CGdiImage::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), ToQColor(m_backColor));
     painter.fillRect(m_frame.ToQRect(), ToQColor(m_frameColor));
-    if (HasPicture()) {
-        painter.save();
-        painter.setClipRect(m_fit.area.ToQRect());
-        painter.drawImage(QPoint(m_fit.area.left, m_fit.area.top), ShownPicture());
-        painter.restore();
-    }
+    // An empty view has nothing to select: no outline and no handles.
+    if (!HasPicture())
+        return;
+    painter.save();
+    painter.setClipRect(m_fit.area.ToQRect());
+    painter.drawImage(QPoint(m_fit.area.left, m_fit.area.top), ShownPicture());
+    painter.restore();
     const QRect selection(m_corners[0], m_corners[2] - QPoint(1, 1));
     for (const QColor& colour : { kOutlineWhite, kOutlineAmber }) {
         painter.setPen(QPen(colour, 3));

@@ -402,9 +402,16 @@ void CMskEditBase::focusInEvent(QFocusEvent* event)
     // that the menu's Copy and Paste act on them.
     if (m_focusSelect && event->reason() != Qt::PopupFocusReason) {
         setCursorPosition(0);
-        // Select the whole text once the focus change has settled, as a posted F2 would.
+        // Select the whole text once the focus change has settled, as a posted F2 would; not
+        // when the focus has moved on meanwhile (the edit disabled while it took the focus), as
+        // an edit without the focus shows no selection.
         QMetaObject::invokeMethod(
-            this, [this] { HandleF2(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                if (hasFocus())
+                    HandleF2();
+            },
+            Qt::QueuedConnection);
     }
 }
 

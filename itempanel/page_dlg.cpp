@@ -97,11 +97,13 @@ bool CPageDlg::ShowPage(int index)
     if (!page)
         return false;
     setUpdatesEnabled(false);
-    if (QWidget* current = Page(m_current); current && current != page)
+    const bool newPage = index != m_current;
+    if (QWidget* current = Page(m_current); current && newPage)
         current->hide();
     m_current = index;
-    // The new page appears where the holder is scrolled to, within its own range.
-    FitPage(m_offset);
+    // A newly chosen page opens at its own top, the bar fitted to its height; the page already
+    // shown stays where it is scrolled to.
+    FitPage(newPage ? 0 : m_offset);
     page->show();
     setUpdatesEnabled(true);
     update();

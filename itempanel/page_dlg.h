@@ -33,8 +33,9 @@ public:
 
     // (Re)creates the scroll bar and fits the shown page at its top; once, after the pages exist.
     void CreateScrollBar();
-    // Hides the current page and shows page 0..2 at the current offset (kept within the new
-    // page's range); false, changing nothing, for another index or a page never registered.
+    // Hides the current page and shows page 0..2 at its top, with the bar fitted to it (the page
+    // already shown keeps its offset); false, changing nothing, for another index or a page
+    // never registered.
     bool ShowPage(int index);
     // Scrolls the shown page by a signed amount, kept within the range.
     void ScrollBy(int amount);

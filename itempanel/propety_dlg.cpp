@@ -256,6 +256,10 @@ void CPropetyDlg::CreateControls()
     m_muteToggle = AddToggle(IDC_MUTE, Row(561, kFieldLeft, kFieldLeft + 22), skin.GetCheckSquareImage(0),
         skin.GetCheckSquareImage(1));
 
+    // The fields draw their line in the middle, as the lists and the face field do.
+    for (CMskEdit* edit : findChildren<CMskEdit*>(Qt::FindDirectChildrenOnly))
+        edit->SetDrawCenter(true, true);
+
     // The user's actions.
     connect(m_modeCombo, &QComboBox::activated, this, &CPropetyDlg::OnKindChanged);
     connect(m_browseButton, &QAbstractButton::clicked, this, &CPropetyDlg::OnBrowseFile);

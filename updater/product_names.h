@@ -15,6 +15,9 @@ inline const QString kMainProgram = QStringLiteral("Kaleidra");
 inline const QString kUninstaller = QStringLiteral("uninstaller");
 // Beside the programs: every installed file, relative to the installation folder.
 inline const QString kUninstallList = QStringLiteral("uninstall.list");
+// The editor's settings file, relative to the shared settings folder ("Data/ProgramData/OXTREL"
+// of a package): a package's copy is the default for a user who has none yet.
+inline const QString kSettingsFile = QStringLiteral("Kaleidra/SETTING/Kaleidra.ini");
 // The uninstall entry, in the machine hive.
 inline const QString kUninstallKey
     = QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Kaleidra");

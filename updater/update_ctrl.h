@@ -77,6 +77,9 @@ private:
     std::optional<bool> FindInstallation(QString& programFile, QString& uninstaller);
     void SetTargets(const QString& programFile);
     int CopiedTotal() const;
+    // Whether the file of the list is the editor's settings file and the user already has one,
+    // which is kept.
+    static bool KeepsUsersSettings(int listIndex, const QString& relative, const QString& targetPath);
     UpdateStepResult CopyFailure(int listIndex, const QString& targetPath);
     UpdateStepResult RecordVersion();
 

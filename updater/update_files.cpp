@@ -4,6 +4,7 @@
 #include "platform/dialog_service.h"
 #include "platform/file_copy.h"
 #include "platform/paths.h"
+#include "updater/product_names.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -68,6 +69,15 @@ bool CUpdateCtrl::CopyOneFile(const QString& source,
         source, platform::JoinPath(targetFolder, platform::FileNameOf(source)), options);
 }
 
+bool CUpdateCtrl::KeepsUsersSettings(int listIndex, const QString& relative, const QString& targetPath)
+{
+    // The settings file holds what the user set (work folder, cameras, the remote's address): the
+    // package's default never replaces it, nor whatever else stands in its place.
+    const QFileInfo target(targetPath);
+    return listIndex == kSettingsList && relative == product::kSettingsFile
+        && (target.exists() || target.isSymLink());
+}
+
 int CUpdateCtrl::CopiedTotal() const
 {
     int total = 0;
@@ -86,7 +96,8 @@ UpdateStepResult CUpdateCtrl::UpdateThread()
         const QString relative = source.mid(list.sourceRoot.size() + 1);
         const QString targetPath = platform::JoinPath(list.target, relative);
         const QString targetFolder = targetPath.left(targetPath.lastIndexOf(u'/'));
-        if (!CopyOneFile(source, targetFolder, true, list.owner, list.sourceRoot))
+        if (!KeepsUsersSettings(index, relative, targetPath)
+            && !CopyOneFile(source, targetFolder, true, list.owner, list.sourceRoot))
             return CopyFailure(index, targetPath);
         ++list.copied;
         return { false, CopiedTotal(), {}, 0 };

@@ -117,13 +117,14 @@ bool CKaleidraDoc::ReadIniSettings(QString& error)
     };
 
     // Read whole: a work folder too long for its field is refused, never cut.
-    const QString workFolder = file.String(kSystem, u"WorkFolder", QString(), -1);
-    if (workFolder.isEmpty()) {
+    const QString workFolderValue = file.String(kSystem, u"WorkFolder", QString(), -1);
+    if (workFolderValue.isEmpty()) {
         error = ErrorText(kMsgNoWorkFolder, path);
         return false;
     }
+    const QString workFolder = ResolveWorkFolder(workFolderValue);
     if (!IsAcceptableWorkFolder(workFolder)) {
-        error = ErrorText(kMsgBadWorkFolder, workFolder);
+        error = ErrorText(kMsgBadWorkFolder, workFolderValue);
         return false;
     }
     m_workFolder = workFolder;

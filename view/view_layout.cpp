@@ -5,10 +5,12 @@
 ViewLayout ComputeViewLayout(int width, int height)
 {
     ViewLayout layout;
+    // The strip below the timeline, 16 high, holds the horizontal scroll bar and the zoom controls.
+    constexpr int kStripHeight = 16;
     const int w = std::max(width - 250, 0);
-    const int h = std::max(height - 16, 0);
+    const int h = std::max(height - kStripHeight, 0);
     layout.timeLine = QRect(0, 0, w, h);
-    layout.horzScrollBar = QRect(80, h, std::max(w - 80, 0), 16);
+    layout.horzScrollBar = QRect(80, h, std::max(w - 80, 0), kStripHeight);
     layout.vertScrollBar = QRect(w, 20, 16, std::max(h - 20, 0));
 
     const int x0 = w + 16;
@@ -35,7 +37,8 @@ ViewLayout ComputeViewLayout(int width, int height)
     layout.startPauseButton = QRect(x0 + 18, labelTop + 20 + 10, 202, 42);
 
     layout.zoomOutButton = QRect(0, h, 15, 15);
-    layout.zoomSlider = QRect(15, h, 50, 20);
+    // As high as the strip: a taller slider would be cut off by the window's bottom edge.
+    layout.zoomSlider = QRect(15, h, 50, kStripHeight);
     layout.zoomInButton = QRect(65, h, 15, 15);
     layout.zoomOutShown = w > layout.zoomOutButton.x();
     layout.zoomSliderShown = w > layout.zoomSlider.x();

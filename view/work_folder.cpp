@@ -78,14 +78,16 @@ QString ProductDocumentsFolder()
     return documents.isEmpty() ? QString() : platform::JoinPath(documents, u"Kaleidra");
 }
 
-bool IsAcceptableWorkFolder(const QString& folder)
+namespace {
+
+// Whether a work folder may lie at the absolute path, made or not: everything of
+// IsAcceptableWorkFolder but the folder's existence.
+bool IsAllowedPlace(const QString& folder)
 {
     // A relative path would name another folder for every start folder of the editor.
     if (folder.isEmpty() || folder.size() > kMaxWorkFolderLength || QDir::isRelativePath(folder))
         return false;
-    if (!QFileInfo(folder).isDir())
-        return false;
-    const QString work = QFileInfo(folder).canonicalFilePath();
+    const QString work = Resolved(folder);
     if (work.isEmpty() || QDir(work).isRoot())
         return false;
     const QString home = Resolved(platform::HomeFolder());
@@ -116,4 +118,28 @@ bool IsAcceptableWorkFolder(const QString& folder)
             return false;
     }
     return true;
+}
+
+} // namespace
+
+bool IsAcceptableWorkFolder(const QString& folder)
+{
+    return !folder.isEmpty() && !QDir::isRelativePath(folder) && QFileInfo(folder).isDir()
+        && IsAllowedPlace(folder);
+}
+
+QString ResolveWorkFolder(const QString& value)
+{
+    if (value != QStringLiteral("~") && !value.startsWith(QStringLiteral("~/")))
+        return value;
+    const QString home = platform::HomeFolder();
+    if (home.isEmpty() || QDir::isRelativePath(home))
+        return value;
+    const QString folder = QDir::cleanPath(home + value.mid(1));
+    const QFileInfo info(folder);
+    // Only a folder that stays in the home is made ("~/../x" names none).
+    if (!info.exists() && !info.isSymLink() && IsSameOrInside(Resolved(folder), Resolved(home))
+        && IsAllowedPlace(folder))
+        QDir().mkpath(folder);
+    return folder;
 }

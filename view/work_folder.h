@@ -14,6 +14,13 @@
 //   them, whether they exist yet or not.
 bool IsAcceptableWorkFolder(const QString& folder);
 
+// The work folder a settings value names. A value of "~" or beginning with "~/" names a folder in
+// the home of the user who runs the editor (so that one settings file, as the programs deliver
+// it, gives every user a folder of their own); that folder is made when it is missing and may
+// serve as a work folder. Any other value is the folder as it stands. Whether the result may
+// serve is for IsAcceptableWorkFolder to say.
+QString ResolveWorkFolder(const QString& value);
+
 // Whether the path lies in the work folder (links resolved): a project file kept there would go
 // with the next project close, so no project file is written to or opened from it.
 bool IsInsideWorkFolder(const QString& path, const QString& workFolder);

@@ -1,10 +1,16 @@
 // kaleidra_demo_project <demo folder>
+// kaleidra_demo_project --folder
 //
 // Writes the demo show that scripts/demo opens: two title pictures painted here, the clock movie
 // "media/clock.mp4" and the tone "media/tone.wav" that the script made beforehand, laid on three
 // faces of a 1920 x 1080 canvas with fades, a wipe, a LINK and a filter, looping over 10 s. The
 // project is written through the project store as the editor writes it and packed into
-// "<demo folder>/Demo.kdp"; the unpacked copy is removed again.
+// "<demo folder>/Demo.kdp"; the unpacked copy is removed again. With --folder it prints the
+// folder the demo belongs in: "Demo" in the product's folder of the user's documents, where the
+// editor's file dialogs start.
+#include "itempanel/link_sync.h"
+#include "platform/known_folders.h"
+#include "platform/paths.h"
 #include "project/face_data.h"
 #include "project/project_folder_store.h"
 #include "project/quicktime_media.h"
@@ -113,14 +119,10 @@ public:
         second.OutPattern = 1;
         second.OutStartTime = 900;
         second.OutEndTime = 1000;
-        Item link = NewItem(3, 0, 500, Item::MODE_LINK);
-        link.LinkFaceNo = 1;
-        link.FilterNo = 6; // sepia
-        link.Param[0] = 100;
         Item sound = NewItem(3, 600, 200, Item::MODE_SOUND);
         sound.FilePath = tone;
         sound.OutTime = sound.PlayTime;
-        written = written && SetItem(card, welcome) && SetItem(second, mapping) && SetItem(link, {})
+        written = written && SetItem(card, welcome) && SetItem(second, mapping) && AddLink(3, card)
             && SetItem(sound, {}) && AddMovie(2, 0, clock);
         if (!written)
             return Fail(QStringLiteral("the faces and items cannot be written"));
@@ -198,6 +200,26 @@ private:
         return picture.isEmpty() || ThumbnailWriter().WriteFile(picture, ThumbnailPath(item)) == 1;
     }
 
+    // A sepia LINK on the face showing `source`, written as the item panel writes a LINK the
+    // user links: the source's file, times, display rectangle and thumbnail.
+    bool AddLink(int32_t faceNo, const Item& source)
+    {
+        Item link = NewItem(faceNo, source.Start, source.PlayTime, Item::MODE_LINK);
+        link.LinkFaceNo = source.FaceNo;
+        link.FilterNo = 6; // sepia
+        link.Param[0] = 100;
+        tagTL_FACE_DATA face;
+        face.Channel = 1;
+        face.No = faceNo;
+        face.Items = { link };
+        const auto synced
+            = itempanel::SyncLinkOnFace(face, source, itempanel::MakeThumbnailPlace(m_build, kName, 1));
+        if (!synced)
+            return false;
+        itempanel::ApplyThumbnailOps(synced->thumbnails);
+        return SetItem(synced->after, {});
+    }
+
     // A movie item of the movie's length, with the thumbnail of its middle frame.
     bool AddMovie(int32_t faceNo, int32_t start, const QString& path)
     {
@@ -232,6 +254,13 @@ int main(int argc, char** argv)
     QGuiApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     if (arguments.size() != 2)
-        return Fail(QStringLiteral("usage: kaleidra_demo_project <demo folder>"));
+        return Fail(QStringLiteral("usage: kaleidra_demo_project <demo folder> | --folder"));
+    if (arguments[1] == QStringLiteral("--folder")) {
+        const QString documents = platform::DocumentsFolder();
+        if (documents.isEmpty())
+            return Fail(QStringLiteral("the system names no documents folder"));
+        std::printf("%s\n", qPrintable(platform::JoinPath(documents, u"Kaleidra/Demo")));
+        return 0;
+    }
     return CDemoWriter(QFileInfo(arguments[1]).absoluteFilePath()).Run();
 }

@@ -1,4 +1,4 @@
-#include "app/kaleidra/default_tables.h"
+#include "app/kaleidra/default_settings.h"
 #include "core/kaleidra_app.h"
 #include "core/main_frame.h"
 #include "view/kaleidra_doc.h"
@@ -17,11 +17,13 @@ int main(int argc, char** argv)
     platform::LoadQtTranslations();
     QCoreApplication::setApplicationName(QString::fromUtf16(CKaleidraApp::kAppName));
 
-    // The item panels read the effect and filter tables from the settings folder: a first start
-    // puts the delivered ones there. Without them the panels' lists stay empty, so a failure is
-    // only logged.
-    for (const QString& problem : InstallDefaultTables(platform::ProgramFolder(), platform::SettingsFolder()))
-        qWarning("Kaleidra: the default table was not installed: %s", qUtf8Printable(problem));
+    // The editor reads its settings file, and the item panels the effect and filter tables, from
+    // the settings folder: a first start puts the delivered ones there. A failure is only logged:
+    // without the settings file the view says that it cannot read it and ends, without the tables
+    // the panels' lists stay empty.
+    for (const QString& problem :
+        InstallDefaultSettingFiles(platform::ProgramFolder(), platform::SettingsFolder()))
+        qWarning("Kaleidra: the default file was not installed: %s", qUtf8Printable(problem));
 
     CKaleidraApp app;
     CKaleidraDoc* document = nullptr;

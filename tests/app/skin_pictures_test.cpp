@@ -160,6 +160,19 @@ TEST(SkinPictures, TheSkinFolderHoldsOnlyNamedPictures)
     EXPECT_EQ(count, named.size() - 1); // every distinct name but the empty one
 }
 
+// The default skin's pictures carry no version (the version window draws the program's own over
+// its picture, which would otherwise show two): they are rendered from the sources alone.
+TEST(SkinPictures, TheDefaultSkinRendersWithoutAVersion)
+{
+    CTempFolder folder;
+    const GeneratorRun run = RunGenerator(
+        { QStringLiteral("--sources"), SourceFile(QStringLiteral("app/skin")), QStringLiteral("--styles"),
+            SourceFile(QStringLiteral("app/skin/styles.ini")), QStringLiteral("--pictures"),
+            SourceFile(QStringLiteral("app/skin/skin.txt")), QStringLiteral("--output"), folder.Path() });
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    ExpectPicture(folder.FilePath(QStringLiteral("SPLASH/kaleidrapro_splashwindow.png")), { 500, 240 });
+}
+
 // KaleidraRemote's 18 buttons, built into the program from the same sources.
 TEST(SkinPictures, TheRemoteButtonsHaveTheirWindowsSizes)
 {

@@ -171,6 +171,31 @@ TEST_F(ImageFixture, PaintsBackgroundFramePictureFilterAndMask)
     EXPECT_EQ(RgbText(shot.pixelColor(80, 30)), "144,120,87"); // an ellipse mask cuts nothing
 }
 
+// A view without a picture (a sound item's preview, the empty panel) shows its frame only: no
+// selection outline and no handles, whether it never had a picture or its picture was dropped.
+TEST_F(ImageFixture, AnEmptyViewShowsNoSelection)
+{
+    const auto selectionPixels = [this] {
+        const QImage shot = view->grab().toImage();
+        int found = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor colour = shot.pixelColor(x, y);
+                found += colour == QColor(255, 223, 125) || colour == QColor(247, 187, 4);
+            }
+        }
+        return found;
+    };
+    view->m_maskMode = 1;
+    EXPECT_EQ(selectionPixels(), 0) << "never had a picture";
+    view->SetImage(SolidImage(QColor(0, 0, 255), QSize(1920, 1080)));
+    view->SetSelection(100, 100, 800, 400);
+    ASSERT_GT(selectionPixels(), 0);
+    view->SetImage(QImage());
+    view->setEnabled(false);
+    EXPECT_EQ(selectionPixels(), 0) << "picture dropped";
+}
+
 TEST(GdiImage, TheFrameComesFromTheClientAreaWhereverTheViewSits)
 {
     CRecordingParent parent;

@@ -140,9 +140,12 @@ TEST_F(MskEditFixture, SettingAValueReportsNoUserChange)
 
 TEST_F(MskEditFixture, FocusSelectsAllAndF2TogglesTheSelection)
 {
+    window.show();
+    QApplication::setActiveWindow(&window);
     edit->setText(QStringLiteral("12:34"));
     edit->setCursorPosition(2);
-    SendFocus(*edit, QEvent::FocusIn);
+    edit->setFocus();
+    ASSERT_TRUE(edit->hasFocus());
     EXPECT_TRUE(WaitFor([&] { return edit->selectedText() == QStringLiteral("12:34"); }));
     QTest::keyClick(edit, Qt::Key_F2);
     EXPECT_FALSE(edit->hasSelectedText());
@@ -152,9 +155,33 @@ TEST_F(MskEditFixture, FocusSelectsAllAndF2TogglesTheSelection)
 
     edit->SetFocusSel(false);
     edit->setCursorPosition(1);
-    SendFocus(*edit, QEvent::FocusIn);
+    edit->clearFocus();
+    edit->setFocus();
     QCoreApplication::processEvents();
     EXPECT_FALSE(edit->hasSelectedText());
+}
+
+// Fields disabled one after the other while the focus is in the first (a project closed) hand the
+// focus on from one to the next: none of them is left with its text selected.
+TEST_F(MskEditFixture, FieldsDisabledWhileTakingTheFocusSelectNothing)
+{
+    auto* other = new CMskEdit(&window);
+    auto* last = new CMskEdit(&window);
+    for (CMskEdit* field : { edit, other, last }) {
+        field->SetInputType(3);
+        field->SetWindowTime(int64_t(0));
+        field->setFocusPolicy(Qt::StrongFocus);
+    }
+    window.show();
+    QApplication::setActiveWindow(&window);
+    edit->setFocus();
+    ASSERT_TRUE(edit->hasFocus());
+    QCoreApplication::processEvents();
+    for (CMskEdit* field : { edit, other, last })
+        field->setEnabled(false);
+    QCoreApplication::processEvents();
+    for (CMskEdit* field : { edit, other, last })
+        EXPECT_FALSE(field->hasSelectedText()) << field->selectedText().toStdString();
 }
 
 TEST_F(MskEditFixture, PastedDroppedAndInputMethodTextPassTheSameChecks)

@@ -75,20 +75,37 @@ TEST_F(PageHolderTest, ScrollsThePageWithinItsRange)
     EXPECT_EQ(PageTop(0), 0);
 }
 
-TEST_F(PageHolderTest, APageThatFitsNeverScrollsAndANewPageAppearsAtTheOffset)
+// Each newly chosen page opens at its own top, whatever the page before was scrolled to, and the
+// bar agrees with it: its range is the new page's and its thumb at the top.
+TEST_F(PageHolderTest, ANewPageOpensAtItsTopAndAPageThatFitsNeverScrolls)
 {
     m_holder.ScrollBy(250);
     EXPECT_FALSE(m_holder.ShowPage(3));
     EXPECT_EQ(m_holder.CurrentPage(), 0);
+    EXPECT_EQ(m_holder.Offset(), 250);
     ASSERT_TRUE(m_holder.ShowPage(2));
     EXPECT_FALSE(m_pages[0]->isVisible());
     EXPECT_TRUE(m_pages[2]->isVisible());
-    EXPECT_EQ(PageTop(2), -250);
+    EXPECT_EQ(PageTop(2), 0);
+    EXPECT_EQ(m_holder.Offset(), 0);
+    EXPECT_EQ(m_holder.ScrollBar()->GetScrollPos(), 0);
+    EXPECT_EQ(m_holder.ScrollBar()->m_scrollInfo.maximum, 400);
+    // The page shown already stays where it is when it is chosen again.
+    m_holder.ScrollBy(120);
+    ASSERT_TRUE(m_holder.ShowPage(2));
+    EXPECT_EQ(PageTop(2), -120);
+    EXPECT_EQ(m_holder.ScrollBar()->GetScrollPos(), 120);
     ASSERT_TRUE(m_holder.ShowPage(1));
     EXPECT_EQ(m_holder.Offset(), 0);
     EXPECT_EQ(PageTop(1), 0);
+    EXPECT_EQ(m_holder.ScrollBar()->m_scrollInfo.maximum, 0);
     m_holder.ScrollBy(40);
     EXPECT_EQ(PageTop(1), 0);
+    // Back to the first page: at its top, although it was left scrolled.
+    ASSERT_TRUE(m_holder.ShowPage(0));
+    EXPECT_EQ(PageTop(0), 0);
+    EXPECT_EQ(m_holder.ScrollBar()->GetScrollPos(), 0);
+    EXPECT_EQ(m_holder.ScrollBar()->m_scrollInfo.maximum, 300);
 
     CPageDlg empty;
     empty.resize(100, 100);

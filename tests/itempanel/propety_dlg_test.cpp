@@ -154,6 +154,43 @@ TEST_F(PropertyPageTest, LoadingAnItemSendsNothingAndReadsBackAsLoaded)
     }
 }
 
+// The page's time, text and number fields draw their line in the middle of the field, as its
+// lists and its face field do: as much room above the text as below it.
+TEST_F(PropertyPageTest, FieldsCentreTheirTextVertically)
+{
+    struct Field {
+        int id;
+        const char* text;
+    };
+    const Field fields[] = { { Page::IDC_START, "0:00:12:34" }, { Page::IDC_PLAY, "0:00:12:34" },
+        { Page::IDC_FILE, "SHOWS.MOV" }, { Page::IDC_MASK_PATH, "MASK.PNG" },
+        { Page::IDC_PREVIEW_TIME, "0:00:12:34" }, { Page::IDC_IN, "0:00:12:34" },
+        { Page::IDC_OUT, "0:00:12:34" }, { Page::IDC_X, "1280" }, { Page::IDC_H, "720" } };
+    for (const Field& field : fields) {
+        SCOPED_TRACE(field.text);
+        CMskEdit* edit = Edit(field.id);
+        ASSERT_NE(edit, nullptr);
+        edit->setText(QString::fromLatin1(field.text));
+        const QImage shot = edit->grab().toImage();
+        const QColor back = shot.pixelColor(shot.width() - 3, shot.height() / 2);
+        int top = -1;
+        int bottom = -1;
+        for (int y = 2; y < shot.height() - 2; ++y) {
+            for (int x = 2; x < shot.width() / 2; ++x) {
+                const QColor ink = shot.pixelColor(x, y);
+                if (std::abs(ink.lightness() - back.lightness()) > 60) {
+                    top = top < 0 ? y : top;
+                    bottom = y;
+                }
+            }
+        }
+        ASSERT_GE(top, 0) << "no text drawn";
+        const int above = top;
+        const int below = shot.height() - 1 - bottom;
+        EXPECT_LE(std::abs(above - below), 2) << above << " above the text, " << below << " below";
+    }
+}
+
 TEST_F(PropertyPageTest, ValuesTheListsCannotShowAreKeptUntilTheUserChangesThatList)
 {
     Item item = MakeItem(1, 1000, 500, Item::MODE_CAMERA);

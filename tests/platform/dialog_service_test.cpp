@@ -213,11 +213,13 @@ TEST(ScriptedDialogService, FilePickersRecordAndAnswerTheSelectedFileType)
     EXPECT_EQ(script.Requests()[0].selectedFilter, QStringLiteral("JPEG (*.jpg)"));
 }
 
-// Qt's own texts (the standard buttons among them) follow the system language once its
-// translations are loaded.
-TEST(QtTranslations, StandardButtonsSpeakTheLanguageOfTheLocale)
+// Qt's own texts (the standard buttons among them) are Japanese like the rest of the programs,
+// whatever the system's language.
+TEST(QtTranslations, StandardButtonsAreJapaneseUnderAnyLocale)
 {
-    QTranslator* translator = platform::LoadQtTranslations(QLocale(QLocale::Japanese, QLocale::Japan));
+    if (QLocale::system().language() == QLocale::Japanese)
+        GTEST_SKIP() << "the system's own language is Japanese: nothing tells the two apart";
+    QTranslator* translator = platform::LoadQtTranslations();
     ASSERT_NE(translator, nullptr) << "Qt's translations are missing (qt6-translations-l10n)";
     platform::CQtDialogService service;
     ShownBox shown;
@@ -229,9 +231,9 @@ TEST(QtTranslations, StandardButtonsSpeakTheLanguageOfTheLocale)
         service.MessageBox(QStringLiteral("?"), QString(), platform::MB_YESNOCANCEL), platform::IDCANCEL);
     QCoreApplication::removeTranslator(translator);
     delete translator;
-    EXPECT_TRUE(shown.buttons.contains(QStringLiteral("キャンセル")))
-        << shown.buttons.join(',').toStdString();
-    EXPECT_EQ(platform::LoadQtTranslations(QLocale(QLocale::Zulu, QLocale::SouthAfrica)), nullptr);
+    for (const QString& text :
+        { QStringLiteral("はい(Y)"), QStringLiteral("いいえ(N)"), QStringLiteral("キャンセル") })
+        EXPECT_TRUE(shown.buttons.contains(text)) << shown.buttons.join(',').toStdString();
 }
 
 } // namespace

@@ -461,9 +461,15 @@ TEST(MainFrame, MenusAndTheVersionBoxTakeTheirTextsFromTheLanguageFile)
         EXPECT_EQ(commands[0]->data().toInt(), menus[i].second.command);
     }
 
-    CAboutDlg about(language);
+    // The version is the one stamped into the program, as the editor shows its own.
+    CAboutDlg about(language, nullptr, QStringLiteral(KALEIDRA_REMOTE_EXECUTABLE));
     EXPECT_EQ(about.windowTitle(), QStringLiteral("Version box"));
     EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("4000"))->text(), QStringLiteral("Remote control"));
+    EXPECT_EQ(about.findChild<QLabel*>(QStringLiteral("version"))->text(),
+        QStringLiteral("Version " KALEIDRA_PROJECT_VERSION));
+    // A program without a stamp claims no version.
+    CAboutDlg unstamped(language, nullptr, QCoreApplication::applicationFilePath());
+    EXPECT_EQ(unstamped.findChild<QLabel*>(QStringLiteral("version"))->text(), QStringLiteral("Version"));
 }
 
 } // namespace

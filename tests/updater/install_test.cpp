@@ -6,11 +6,14 @@
 #include "updater/update_ctrl.h"
 #include "updater/version_text.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QUuid>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace updater_text;
@@ -157,6 +160,10 @@ TEST_F(InstallTest, AnInstallationIsUpdatedAndUninstalled)
     ASSERT_EQ(RunScript(kSourceDir + QStringLiteral("/scripts/make-update-package"), { package }), 0);
     const QString packaged = package + QStringLiteral("/Data/ProgramFiles/Kaleidra");
     EXPECT_EQ(FilesBelow(packaged), FilesBelow(prefix));
+    // The default settings file goes into the shared settings folder too.
+    EXPECT_EQ(
+        folder.ReadFile(QStringLiteral("package/Data/ProgramData/OXTREL/Kaleidra/SETTING/Kaleidra.ini")),
+        folder.ReadFile(QStringLiteral("elsewhere/kaleidra/bin/Kaleidra.ini")));
     ExpectLibrariesFrom({ package + QStringLiteral("/updater") }, packaged + QStringLiteral("/lib"));
     const QString newer
         = version.section(u'.', 0, 2) + u'.' + QString::number(version.section(u'.', 3).toInt() + 1);
@@ -185,6 +192,8 @@ TEST_F(InstallTest, AnInstallationIsUpdatedAndUninstalled)
     ExpectLibrariesFrom(programs, prefix + QStringLiteral("/lib"));
     EXPECT_EQ(folder.ReadFile(QStringLiteral("home/Documents/Kaleidra/Sample/readme.txt")), "sample");
     EXPECT_EQ(folder.ReadFile(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/update.ini")), "[UPDATE]\n");
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Kaleidra.ini")),
+        folder.ReadFile(QStringLiteral("elsewhere/kaleidra/bin/Kaleidra.ini")));
     const std::pair<QString, QString> updated[] = {
         { QStringLiteral("DisplayIcon"), prefix + QStringLiteral("/bin/Kaleidra") },
         { QStringLiteral("UninstallString"), prefix + QStringLiteral("/bin/uninstaller") },
@@ -214,6 +223,79 @@ TEST_F(InstallTest, AnInstallationIsUpdatedAndUninstalled)
     EXPECT_FALSE(platform::CRegistryStore(Hive()).KeyExists(CUpdateSandbox::kUninstallKey));
     EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("home/Documents/Kaleidra/Sample/readme.txt"))));
     EXPECT_TRUE(QFileInfo::exists(Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/update.ini"))));
+}
+
+// Runs only on a virtual display of its own (see the CMake entry): it looks for the editor's
+// windows there.
+class FirstStartTest : public InstallTest {
+protected:
+    // The window ids of the process's windows whose title is the text, from xdotool.
+    static QStringList WindowsOf(qint64 pid, const QString& title)
+    {
+        QProcess xdotool;
+        xdotool.start(QStringLiteral(KALEIDRA_XDOTOOL_PATH),
+            { QStringLiteral("search"), QStringLiteral("--all"), QStringLiteral("--pid"),
+                QString::number(pid), QStringLiteral("--name"), QStringLiteral("^%1$").arg(title) });
+        xdotool.waitForFinished(10000);
+        return QString::fromUtf8(xdotool.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    }
+};
+
+// A user who has never run the editor starts the installed one: it lays the delivered settings
+// file into the user's settings folder, makes the work folder it names in the user's home and
+// offers its start-up dialog, instead of saying that it has no settings and ending.
+TEST_F(FirstStartTest, TheInstalledEditorStartsForANewUser)
+{
+    const QString prefix = Path(QStringLiteral("opt/kaleidra"));
+    ASSERT_EQ(RunScript(kSourceDir + QStringLiteral("/scripts/install"), { prefix }), 0);
+
+    // The user's machine: a new home, no settings anywhere, and names of the test's own for the
+    // editor's instance lock, socket and shared blocks.
+    const QString runtime = folder.MakeFolder(QStringLiteral("runtime"));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : { "KALEIDRA_PROGRAM_DIR", "KALEIDRA_DOCUMENTS_DIR", "XDG_DATA_HOME" })
+        environment.remove(QString::fromLatin1(name));
+    const std::pair<const char*, QString> settings[] = {
+        { "HOME", folder.MakeFolder(QStringLiteral("home")) },
+        { "KALEIDRA_COMMON_APPDATA", Path(QStringLiteral("common")) },
+        { "KALEIDRA_REGISTRY_HKLM", Hive() },
+        { "KALEIDRA_REGISTRY_HKCU", Path(QStringLiteral("hkcu.ini")) },
+        { "XDG_CONFIG_HOME", Path(QStringLiteral("config")) },
+        { "XDG_RUNTIME_DIR", runtime },
+        { "KALEIDRA_INSTANCE_SUFFIX",
+            QStringLiteral("-first-start-") + QUuid::createUuid().toString(QUuid::Id128).left(12) },
+        { "QT_QPA_PLATFORM", QStringLiteral("xcb") },
+    };
+    for (const auto& [name, value] : settings)
+        environment.insert(QString::fromLatin1(name), value);
+    ASSERT_FALSE(QFileInfo::exists(Path(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Kaleidra.ini"))));
+
+    QProcess editor;
+    editor.setProcessEnvironment(environment);
+    editor.start(prefix + QStringLiteral("/bin/Kaleidra"), {});
+    ASSERT_TRUE(editor.waitForStarted(10000));
+    const QDeadlineTimer deadline(60000);
+    bool offered = false;
+    while (!offered && !deadline.hasExpired() && editor.state() == QProcess::Running) {
+        offered = !WindowsOf(editor.processId(), QStringLiteral("スタートアップ")).isEmpty();
+        if (!offered)
+            editor.waitForFinished(200);
+    }
+    const bool running = editor.state() == QProcess::Running;
+    if (running) {
+        // A stop request closes the editor in order, its dialog open or not.
+        ::kill(pid_t(editor.processId()), SIGTERM);
+        if (!editor.waitForFinished(30000)) {
+            editor.kill();
+            editor.waitForFinished(10000);
+        }
+    }
+    EXPECT_TRUE(offered) << (running ? "still running" : "ended") << ", saying:\n"
+                         << editor.readAllStandardError().constData();
+    EXPECT_EQ(folder.ReadFile(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Kaleidra.ini")),
+        folder.ReadFile(QStringLiteral("opt/kaleidra/bin/Kaleidra.ini")));
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("home/KaleidraWork"))).isDir());
 }
 
 TEST_F(InstallTest, TheDataBesideTheProgramsIsInstalledWhateverItIs)

@@ -109,6 +109,49 @@ TEST(UpdateCopyTest, AConfirmedUpdateCopiesEveryTreeAndRecordsTheVersion)
     }
 }
 
+// The package's settings file is the default for a user who has none; a user's own settings file
+// (or a link in its place) stays as it is, while the other settings files are replaced.
+TEST(UpdateCopyTest, AUsersSettingsFileIsKept)
+{
+    const QByteArray packaged = "[SYSTEM]\nWorkFolder=~/KaleidraWork\n";
+    const QByteArray own = "[SYSTEM]\nWorkFolder=/shows/work\n";
+    const QString settingsFile = QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Kaleidra.ini");
+    enum class Users { None, Own, Link };
+    for (const Users users : { Users::None, Users::Own, Users::Link }) {
+        SCOPED_TRACE(int(users));
+        CUpdateSandbox sandbox;
+        sandbox.Write(
+            QStringLiteral("package/Data/ProgramData/OXTREL/Kaleidra/SETTING/Kaleidra.ini"), packaged);
+        sandbox.Write(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini"), "old table");
+        if (users == Users::Own)
+            sandbox.Write(settingsFile, own);
+        if (users == Users::Link) {
+            ASSERT_TRUE(QFile::link(
+                sandbox.Path(QStringLiteral("elsewhere/Kaleidra.ini")), sandbox.Path(settingsFile)));
+        }
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDYES);
+        sandbox.m_dialogs.AnswerMessageBox(platform::IDOK);
+
+        EXPECT_TRUE(sandbox.Run());
+
+        EXPECT_EQ(sandbox.m_dialogs.MessageTexts().back(), Success());
+        EXPECT_EQ(sandbox.Read(QStringLiteral("common/Oxtrel/Kaleidra/SETTING/Effect.ini")),
+            sandbox.Read(QStringLiteral("package/Data/ProgramData/OXTREL/Kaleidra/SETTING/Effect.ini")));
+        switch (users) {
+        case Users::None:
+            EXPECT_EQ(sandbox.Read(settingsFile), packaged);
+            break;
+        case Users::Own:
+            EXPECT_EQ(sandbox.Read(settingsFile), own);
+            break;
+        case Users::Link:
+            EXPECT_TRUE(QFileInfo(sandbox.Path(settingsFile)).isSymLink());
+            EXPECT_FALSE(QFileInfo::exists(sandbox.Path(QStringLiteral("elsewhere"))));
+            break;
+        }
+    }
+}
+
 TEST(UpdateCopyTest, WhatLandsInTheDesktopUsersDocumentsIsTheirs)
 {
     if (::geteuid() != 0)

@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <optional>
@@ -223,6 +224,87 @@ TEST_F(KaleidraDocTest, ReadTakesValuesChecksAndFallbacks)
         { 0, QStringLiteral("カメラ3"), 0, 0 },
     };
     EXPECT_EQ(m_doc.CameraList, cameras);
+}
+
+// A work folder written "~/..." is a folder in the home of the user who runs the editor, made at
+// the start when it is missing, so that one settings file serves every user; it is refused where
+// any other work folder would be.
+TEST_F(KaleidraDocTest, AWorkFolderInTheHomeIsTheUsersOwnAndMadeWhenMissing)
+{
+    m_temp.MakeFolder("home/shows/work");
+    m_temp.MakeFolder("home/.ssh");
+    struct Case {
+        const char* value;
+        QString folder; // empty: refused with message 91
+        const char* notMade; // a folder that must not appear, or null
+    };
+    const Case cases[] = {
+        { "~/KaleidraWork", m_temp.FilePath("home/KaleidraWork"), nullptr },
+        { "~/shows/new/work", m_temp.FilePath("home/shows/new/work"), nullptr },
+        { "~/shows/work", m_temp.FilePath("home/shows/work"), nullptr },
+        { "~/shows/../KaleidraWork/", m_temp.FilePath("home/KaleidraWork"), nullptr },
+        { "~", QString(), nullptr },
+        { "~/", QString(), nullptr },
+        { "~/.ssh/work", QString(), "home/.ssh/work" },
+        { "~/Documents", QString(), nullptr },
+        { "~/../outside", QString(), "outside" },
+        { "~someone/work", QString(), nullptr },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        WriteSettings(QStringLiteral("[SYSTEM]\r\nWorkFolder=%1\r\n").arg(QString::fromUtf8(c.value)));
+        CKaleidraDoc doc(&m_messages);
+        QString error;
+        if (c.folder.isEmpty()) {
+            EXPECT_FALSE(doc.ReadIniSettings(error));
+            EXPECT_EQ(error, Message(91) + "(" + QString::fromUtf8(c.value) + ")");
+        } else {
+            EXPECT_TRUE(doc.ReadIniSettings(error)) << error.toStdString();
+            EXPECT_EQ(doc.GetWorkFolder(), c.folder);
+            EXPECT_TRUE(QFileInfo(c.folder).isDir());
+        }
+        if (c.notMade) {
+            EXPECT_FALSE(QFileInfo::exists(m_temp.FilePath(QString::fromUtf8(c.notMade))));
+        }
+    }
+}
+
+// The settings file the programs deliver reads as the editor's defaults, with a work folder of the
+// user's own in their home.
+TEST_F(KaleidraDocTest, TheDeliveredSettingsFileHoldsTheDefaults)
+{
+    WriteSettingsWithWorkFolder();
+    CKaleidraDoc defaults(&m_messages);
+    QString error;
+    ASSERT_TRUE(defaults.ReadIniSettings(error)) << error.toStdString();
+
+    QFile::remove(SettingsPath());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(KALEIDRA_BIN_DIR "/Kaleidra.ini"), SettingsPath()));
+    CKaleidraDoc delivered(&m_messages);
+    ASSERT_TRUE(delivered.ReadIniSettings(error)) << error.toStdString();
+    EXPECT_EQ(delivered.GetWorkFolder(), m_temp.FilePath("home/KaleidraWork"));
+    EXPECT_TRUE(QFileInfo(m_temp.FilePath("home/KaleidraWork")).isDir());
+    EXPECT_EQ(delivered.ImageDefaultTime, defaults.ImageDefaultTime);
+    EXPECT_EQ(delivered.EffectDefaultTime, defaults.EffectDefaultTime);
+    EXPECT_EQ(delivered.ProjectDefaultTime, defaults.ProjectDefaultTime);
+    EXPECT_EQ(delivered.GuideDefaultStatus, defaults.GuideDefaultStatus);
+    EXPECT_EQ(delivered.SrvIPAdd, defaults.SrvIPAdd);
+    EXPECT_EQ(delivered.ViewerMode, defaults.ViewerMode);
+    EXPECT_EQ(delivered.ResoMode, defaults.ResoMode);
+    EXPECT_EQ(delivered.ProjectorDisplayNo, defaults.ProjectorDisplayNo);
+    EXPECT_EQ(delivered.AutoPlayMode, defaults.AutoPlayMode);
+    EXPECT_EQ(delivered.CameraCount, defaults.CameraCount);
+    EXPECT_EQ(delivered.CameraList.size(), defaults.CameraList.size());
+    EXPECT_EQ(delivered.CameraImageWidths, defaults.CameraImageWidths);
+    EXPECT_EQ(delivered.FrameColorR, defaults.FrameColorR);
+    EXPECT_EQ(delivered.FrameColorG, defaults.FrameColorG);
+    EXPECT_EQ(delivered.FrameColorB, defaults.FrameColorB);
+    // Every key is there, not left to the reader's defaults.
+    for (const char* key : { "ImageDefaultTime", "EffectDefaultTime", "ProjectDefaultTime",
+             "GuideDefaultStatus", "FrameColor10" })
+        EXPECT_NE(Setting("SYSTEM", QString::fromLatin1(key)), QStringLiteral("<missing>")) << key;
+    EXPECT_NE(Setting("VIEWER", QStringLiteral("ProjectorDisplayNo")), QStringLiteral("<missing>"));
+    EXPECT_NE(Setting("CAMERA", QStringLiteral("CameraCount")), QStringLiteral("<missing>"));
 }
 
 TEST_F(KaleidraDocTest, ReadDefaultsCountsAndLanguageName)

@@ -349,7 +349,9 @@ TEST_F(ViewKeys, TheLayoutFollowsTheWidthAndHidesZoomControlsTheTimelineDoesNotR
         view->RecalcLayout();
         EXPECT_EQ(TimeLine().geometry(), QRect(0, 0, c.timelineWidth, 384));
         EXPECT_EQ(view->ZoomOutButton()->geometry(), QRect(0, 384, 15, 15));
-        EXPECT_EQ(view->ZoomSlider()->geometry(), QRect(15, 384, 50, 20));
+        // The zoom slider fits the 16-pixel strip below the timeline.
+        EXPECT_EQ(view->ZoomSlider()->geometry(), QRect(15, 384, 50, 16));
+        EXPECT_LE(view->ZoomSlider()->geometry().bottom(), view->rect().bottom());
         EXPECT_EQ(view->ZoomInButton()->geometry(), QRect(65, 384, 15, 15));
         EXPECT_EQ(!view->ZoomOutButton()->isHidden(), c.zoomOut);
         EXPECT_EQ(!view->ZoomSlider()->isHidden(), c.slider);

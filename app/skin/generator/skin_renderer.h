@@ -10,7 +10,8 @@
 // Draws the pictures of the skin from their SVG sources: the body (bodies/<body>.svg) over the
 // whole picture, then the glyph (glyphs/<glyph>.svg) centred at its height, both with every
 // {{name}} replaced by the picture's values: {{w}} and {{h}} (its size), {{fill}}, the extra
-// values given to the renderer ({{version}}), and the values of its state in the style table.
+// values given to the renderer (--value name=text), and the values of its state in the style
+// table.
 // {{name+n}}, {{name-n}}, {{name*n}} and {{name/n}} compute with a numeric value.
 class CSkinRenderer {
 public:

@@ -1,4 +1,4 @@
-#include "app/kaleidra/default_tables.h"
+#include "app/kaleidra/default_settings.h"
 
 #include "core/program_data_file.h"
 #include "platform/file_copy.h"
@@ -10,8 +10,8 @@
 
 namespace {
 
-// The tables are a few kilobytes; anything far larger beside the program is not one of them.
-constexpr qint64 kMaxTableBytes = 4 * 1024 * 1024;
+// The files are a few kilobytes; anything far larger beside the program is not one of them.
+constexpr qint64 kMaxFileBytes = 4 * 1024 * 1024;
 
 bool HoldsName(const QString& folder, const QString& name)
 {
@@ -23,15 +23,15 @@ bool HoldsName(const QString& folder, const QString& name)
     return false;
 }
 
-QString InstallTable(const QString& programFolder, const QString& settingsFolder, const QString& name)
+QString InstallFile(const QString& programFolder, const QString& settingsFolder, const QString& name)
 {
     if (HoldsName(settingsFolder, name))
         return QString();
     QFile source(ProgramDataPath(programFolder, name));
     if (!platform::IsRegularFile(source.fileName()) || !source.open(QIODevice::ReadOnly))
         return QStringLiteral("%1: not in the program folder %2").arg(name, programFolder);
-    if (source.size() > kMaxTableBytes)
-        return QStringLiteral("%1: %2 is too large to be the table").arg(name, source.fileName());
+    if (source.size() > kMaxFileBytes)
+        return QStringLiteral("%1: %2 is too large to be that file").arg(name, source.fileName());
     const QByteArray bytes = source.readAll();
     if (bytes.size() != source.size())
         return QStringLiteral("%1: cannot read %2: %3").arg(name, source.fileName(), source.errorString());
@@ -43,7 +43,7 @@ QString InstallTable(const QString& programFolder, const QString& settingsFolder
     if (copy.write(bytes) != bytes.size() || !copy.flush()
         || !copy.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther))
         return QStringLiteral("%1: cannot write %2: %3").arg(name, copy.fileName(), copy.errorString());
-    // The rename never replaces: a table that appeared meanwhile is the user's and stays.
+    // The rename never replaces: a file that appeared meanwhile is the user's and stays.
     if (!copy.rename(target))
         return HoldsName(settingsFolder, name)
             ? QString()
@@ -55,21 +55,21 @@ QString InstallTable(const QString& programFolder, const QString& settingsFolder
 
 } // namespace
 
-QStringList DefaultTableNames()
+QStringList DefaultSettingFileNames()
 {
-    return { QStringLiteral("Effect.ini"), QStringLiteral("Filter.ini") };
+    return { QStringLiteral("Kaleidra.ini"), QStringLiteral("Effect.ini"), QStringLiteral("Filter.ini") };
 }
 
-QStringList InstallDefaultTables(const QString& programFolder, const QString& settingsFolder)
+QStringList InstallDefaultSettingFiles(const QString& programFolder, const QString& settingsFolder)
 {
     QStringList problems;
     if (!platform::MakeFolderTree(settingsFolder)) {
-        for (const QString& name : DefaultTableNames())
+        for (const QString& name : DefaultSettingFileNames())
             problems << QStringLiteral("%1: cannot make the settings folder %2").arg(name, settingsFolder);
         return problems;
     }
-    for (const QString& name : DefaultTableNames()) {
-        const QString problem = InstallTable(programFolder, settingsFolder, name);
+    for (const QString& name : DefaultSettingFileNames()) {
+        const QString problem = InstallFile(programFolder, settingsFolder, name);
         if (!problem.isEmpty())
             problems << problem;
     }
