@@ -4,6 +4,7 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 find_package(pugixml REQUIRED)
+find_package(ZLIB REQUIRED)
 
 # Finding, minimising and raising the viewer's window on an X11 desktop.
 pkg_check_modules(XCB REQUIRED IMPORTED_TARGET xcb)

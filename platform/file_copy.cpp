@@ -1,5 +1,7 @@
 #include "platform/file_copy.h"
 
+#include "platform/temporary_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,12 +29,6 @@ public:
     CFileDescriptor& operator=(const CFileDescriptor&) = delete;
 
     int Get() const { return m_fd; }
-    bool Close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
 
 private:
     int m_fd;
@@ -95,17 +91,6 @@ int OpenSource(const QString& source, const QString& root)
     return file;
 }
 
-// Makes a rename in the folder durable, as every atomic write does: without it a crash may
-// leave the old file, or no file, once the copy was reported done.
-void SyncFolder(const QString& folder)
-{
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 bool TargetMayBeReplaced(const QByteArray& target)
 {
     struct stat status { };
@@ -146,26 +131,17 @@ bool CopyFileReplacing(const QString& source, const QString& target, const CopyO
     if (!actAsOwner.Ok() || !TargetMayBeReplaced(targetPath))
         return false;
 
-    const QFileInfo targetInfo(target);
-    QByteArray temporaryPath
-        = QFile::encodeName(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName())
-        + ".XXXXXX";
-    CFileDescriptor output(::mkostemp(temporaryPath.data(), O_CLOEXEC));
-    if (output.Get() < 0)
+    CTemporaryFile temporary(target, 0600);
+    if (!temporary.IsOpen())
         return false;
+    const int output = temporary.Descriptor();
     mode_t mode = status.st_mode & 0777;
     if (options.makeWritable)
         mode |= S_IWUSR;
     // The copy keeps the source's modification time, as a copied program file does.
     const timespec times[2] = { status.st_atim, status.st_mtim };
-    const bool written = CopyBytes(input.Get(), output.Get()) && ::fchmod(output.Get(), mode) == 0
-        && ::futimens(output.Get(), times) == 0 && ::fsync(output.Get()) == 0 && output.Close()
-        && ::rename(temporaryPath.constData(), targetPath.constData()) == 0;
-    if (!written)
-        ::unlink(temporaryPath.constData());
-    else
-        SyncFolder(targetInfo.absolutePath());
-    return written;
+    return CopyBytes(input.Get(), output) && ::fchmod(output, mode) == 0 && ::futimens(output, times) == 0
+        && ::fsync(output) == 0 && temporary.RenameOverTarget();
 }
 
 } // namespace platform

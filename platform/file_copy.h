@@ -22,8 +22,9 @@ struct CopyOptions {
     QString sourceRoot;
 };
 
-// Copies a regular file over the target: the bytes go to a temporary file beside the target,
-// which takes the source's permission bits and is renamed over the target, so the target is
+// Copies a regular file over the target: the bytes go to a temporary file beside the target
+// (CTemporaryFile: named after it whatever its length, locked while it is written), which takes
+// the source's permission bits and is renamed over the target, so the target is
 // either the old file or the whole new one. Refused: a source that is not a regular file
 // (links are not followed), a target that exists and is not a regular file or a link, and a
 // target without its owner's write permission (read-only), whoever runs the copy.

@@ -33,7 +33,8 @@ QFileInfoList Children(const QString& folder)
 }
 
 // Walks the tree below `from`: folders are made below `to`, and each regular file is handed to
-// `take` with its target path. Links and special files are left out.
+// `take` with its target path. Special files are left out; a link fails the walk, naming it: what
+// it leads to is not followed, and would be missing from the copy.
 bool WalkFiles(const QString& from,
     const QString& to,
     QString* failedPath,
@@ -45,8 +46,11 @@ bool WalkFiles(const QString& from,
         return false;
     }
     for (const QFileInfo& child : Children(from)) {
-        if (child.isSymLink())
-            continue;
+        if (child.isSymLink()) {
+            if (failedPath)
+                *failedPath = child.absoluteFilePath();
+            return false;
+        }
         const QString target = platform::JoinPath(to, child.fileName());
         if (child.isDir()) {
             if (!WalkFiles(child.absoluteFilePath(), target, failedPath, take))

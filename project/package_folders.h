@@ -4,7 +4,8 @@
 #include <optional>
 
 // Folder work of the package flows. Nothing here follows a symbolic link inside a tree: a link
-// is neither copied, nor entered, nor deleted through.
+// is neither entered nor deleted through, and a tree with one is not copied or moved file by
+// file (the copy would lack what the link leads to).
 namespace package_folders {
 
 // Creates a new folder "<prefix>XXXXXX" inside the parent, exclusively and open to its owner

@@ -2,7 +2,10 @@
 
 #include "platform/atomic_file.h"
 #include "platform/paths.h"
+#include "platform/temporary_file.h"
 #include "platform/text_codec.h"
+#include "project/zip_sources.h"
+#include "project/zip_staging.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,8 +13,10 @@
 #include <QSet>
 #include <QStorageInfo>
 #include <cerrno>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 #include <zip.h>
 
 namespace {
@@ -20,177 +25,6 @@ struct ZipCloser {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
 using ZipArchive = std::unique_ptr<zip_t, ZipCloser>;
-
-// Media that are already compressed gain nothing from deflating.
-bool IsCompressedMedia(const QString& fileName)
-{
-    static const QStringList kStoredSuffixes = { QStringLiteral("jpg"), QStringLiteral("jpeg"),
-        QStringLiteral("png"), QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("mp3") };
-    return kStoredSuffixes.contains(QFileInfo(fileName).suffix(), Qt::CaseInsensitive);
-}
-
-// Lets libzip write a new archive into a device: the temporary file of an atomic write, which
-// is committed (synced and renamed over the target) only when the archive is complete.
-class CDeviceZipSink {
-public:
-    explicit CDeviceZipSink(QIODevice& device)
-        : m_device(device)
-    {
-        zip_error_init(&m_error);
-    }
-    ~CDeviceZipSink() { zip_error_fini(&m_error); }
-    CDeviceZipSink(const CDeviceZipSink&) = delete;
-    CDeviceZipSink& operator=(const CDeviceZipSink&) = delete;
-
-    static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
-    {
-        return static_cast<CDeviceZipSink*>(state)->Handle(data, length, command);
-    }
-
-private:
-    zip_int64_t Fail(int code, int systemCode = 0)
-    {
-        zip_error_set(&m_error, code, systemCode);
-        return -1;
-    }
-
-    zip_int64_t Handle(void* data, zip_uint64_t length, zip_source_cmd_t command)
-    {
-        switch (command) {
-        case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
-                ZIP_SOURCE_SUPPORTS, ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE,
-                ZIP_SOURCE_ROLLBACK_WRITE, ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE,
-                ZIP_SOURCE_REMOVE, -1);
-        case ZIP_SOURCE_STAT:
-            // There is no archive yet (libzip takes a read error "no such file" as that): a new one
-            // is written.
-            return Fail(ZIP_ER_READ, ENOENT);
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&m_error, data, length);
-        case ZIP_SOURCE_OPEN:
-        case ZIP_SOURCE_CLOSE:
-        case ZIP_SOURCE_FREE:
-        case ZIP_SOURCE_READ:
-        case ZIP_SOURCE_SEEK:
-        case ZIP_SOURCE_TELL:
-        case ZIP_SOURCE_BEGIN_WRITE:
-        case ZIP_SOURCE_COMMIT_WRITE:
-        case ZIP_SOURCE_ROLLBACK_WRITE:
-        case ZIP_SOURCE_REMOVE:
-            return 0;
-        case ZIP_SOURCE_WRITE:
-            return m_device.write(static_cast<const char*>(data), qint64(length)) == qint64(length)
-                ? zip_int64_t(length)
-                : Fail(ZIP_ER_WRITE);
-        case ZIP_SOURCE_SEEK_WRITE: {
-            const auto* seek = ZIP_SOURCE_GET_ARGS(zip_source_args_seek_t, data, length, &m_error);
-            if (!seek)
-                return -1;
-            const qint64 base = seek->whence == SEEK_CUR ? m_device.pos()
-                : seek->whence == SEEK_END               ? m_device.size()
-                                                         : 0;
-            const qint64 offset = base + seek->offset;
-            return offset >= 0 && m_device.seek(offset) ? 0 : Fail(ZIP_ER_SEEK);
-        }
-        case ZIP_SOURCE_TELL_WRITE:
-            return m_device.pos();
-        default:
-            return Fail(ZIP_ER_OPNOTSUPP);
-        }
-    }
-
-    QIODevice& m_device;
-    zip_error_t m_error;
-};
-
-// A file of the packed folder, opened only when libzip reads it and only when it is still a
-// regular file then: a pipe or device put in its place is neither waited on nor read.
-class CRegularFileSource {
-public:
-    CRegularFileSource(QString path, zip_uint64_t size, time_t modified)
-        : m_path(std::move(path))
-        , m_size(size)
-        , m_modified(modified)
-    {
-        zip_error_init(&m_error);
-    }
-    ~CRegularFileSource() { zip_error_fini(&m_error); }
-    CRegularFileSource(const CRegularFileSource&) = delete;
-    CRegularFileSource& operator=(const CRegularFileSource&) = delete;
-
-    // A libzip source that owns the object and deletes it when libzip frees the source.
-    static zip_source_t* Create(zip_t* archive, const QFileInfo& file)
-    {
-        auto* state = new CRegularFileSource(file.absoluteFilePath(), zip_uint64_t(file.size()),
-            time_t(file.lastModified().toSecsSinceEpoch()));
-        zip_source_t* source = zip_source_function(archive, &CRegularFileSource::Callback, state);
-        if (!source)
-            delete state;
-        return source;
-    }
-
-private:
-    static zip_int64_t Callback(void* state, void* data, zip_uint64_t length, zip_source_cmd_t command)
-    {
-        auto* self = static_cast<CRegularFileSource*>(state);
-        const zip_int64_t result = self->Handle(data, length, command);
-        if (command == ZIP_SOURCE_FREE)
-            delete self;
-        return result;
-    }
-
-    zip_int64_t Fail(int code, int systemCode = 0)
-    {
-        zip_error_set(&m_error, code, systemCode);
-        return -1;
-    }
-
-    zip_int64_t Handle(void* data, zip_uint64_t length, zip_source_cmd_t command)
-    {
-        switch (command) {
-        case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE,
-                ZIP_SOURCE_STAT, ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SUPPORTS, -1);
-        case ZIP_SOURCE_OPEN: {
-            const int fd = platform::OpenRegularFileForReading(m_path);
-            if (fd < 0 || !m_file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
-                return Fail(ZIP_ER_OPEN, errno);
-            return 0;
-        }
-        case ZIP_SOURCE_READ: {
-            const qint64 read = m_file.read(static_cast<char*>(data), qint64(length));
-            return read < 0 ? Fail(ZIP_ER_READ, errno) : read;
-        }
-        case ZIP_SOURCE_CLOSE:
-            m_file.close();
-            return 0;
-        case ZIP_SOURCE_STAT: {
-            auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &m_error);
-            if (!stat)
-                return -1;
-            zip_stat_init(stat);
-            stat->size = m_size;
-            stat->mtime = m_modified;
-            stat->valid |= ZIP_STAT_SIZE | ZIP_STAT_MTIME;
-            return sizeof(zip_stat_t);
-        }
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&m_error, data, length);
-        case ZIP_SOURCE_FREE:
-            return 0;
-        default:
-            return Fail(ZIP_ER_OPNOTSUPP);
-        }
-    }
-
-    QString m_path;
-    zip_uint64_t m_size;
-    time_t m_modified;
-    QFile m_file;
-    zip_error_t m_error;
-};
 
 // The file a write to the path replaces: the target of a symbolic link, as the atomic write
 // resolves it.
@@ -370,6 +204,59 @@ QString SafeRelativePath(QString name, bool& isFolder)
     return components.join(QLatin1Char('/'));
 }
 
+// One entry of an archive being written: a folder (its name ends in '/') or a file.
+struct PackedEntry {
+    QString name;
+    QFileInfo file;
+};
+
+// The refusal of an archive beyond what one may hold.
+QString LimitText(const QString& operation)
+{
+    return QStringLiteral("%1 アーカイブが上限を超えます (上限は %2 エントリ、展開後 %3 バイト)")
+        .arg(operation)
+        .arg(CZipFile::kMaxEntries)
+        .arg(CZipFile::kMaxUnpackedBytes);
+}
+
+enum class ExtractResult { Done, SizeMismatch, ReadError, WriteError };
+
+bool WriteAll(int fd, const char* bytes, size_t size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= size_t(written);
+    }
+    return true;
+}
+
+// Inflates the entry into the file. An entry that unpacks to more or fewer bytes than it
+// declares is damaged or made to fill the disk: it is refused, and never more than its declared
+// size is written.
+ExtractResult Extract(zip_file_t* file, zip_uint64_t declared, int fd)
+{
+    char buffer[1 << 16];
+    zip_uint64_t left = declared;
+    while (true) {
+        const zip_uint64_t ask = std::min<zip_uint64_t>(sizeof(buffer), left + 1);
+        const zip_int64_t read = zip_fread(file, buffer, ask);
+        if (read < 0)
+            return ExtractResult::ReadError;
+        if (read == 0)
+            return left == 0 ? ExtractResult::Done : ExtractResult::SizeMismatch;
+        if (zip_uint64_t(read) > left)
+            return ExtractResult::SizeMismatch;
+        left -= zip_uint64_t(read);
+        if (!WriteAll(fd, buffer, size_t(read)))
+            return ExtractResult::WriteError;
+    }
+}
+
 } // namespace
 
 int CZipFile::Fail(const QString& text)
@@ -388,25 +275,59 @@ int CZipFile::Zip(const QString& sourceFolder, const QString& zipFile)
     if (!platform::IsDirectory(folder))
         return Fail(QStringLiteral("Zip フォルダがありません: %1").arg(sourceFolder));
 
-    // An archive written into the folder it packs must take in neither its previous self nor
-    // the temporary file it is written to, which lies beside the link-resolved target.
+    // An archive written into the folder it packs must not take in its previous self.
     const QString target = ResolvedTarget(zipFile);
     const QString targetName = platform::FileNameOf(target);
-    const QString temporaryPrefix = QStringLiteral(".") + targetName + QLatin1Char('.');
     const auto isTheArchive = [&](const QFileInfo& child) {
-        const QString name = child.fileName();
-        if (name != targetName && !name.startsWith(temporaryPrefix))
-            return false;
-        const QString canonical = child.canonicalFilePath();
-        return canonical == target
-            || (name.startsWith(temporaryPrefix) && QFileInfo(canonical).path() == QFileInfo(target).path());
+        return child.fileName() == targetName && child.canonicalFilePath() == target;
     };
+    // Everything to pack is listed first, so that a refusal writes nothing.
+    std::vector<PackedEntry> packed;
+    zip_uint64_t total = 0;
+    QString refusal;
+    std::function<bool(const QString&, const QString&)> list
+        = [&](const QString& path, const QString& entry) {
+              packed.push_back({ entry + QLatin1Char('/'), QFileInfo() });
+              const QFileInfoList children = QDir(path).entryInfoList(
+                  QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+              for (const QFileInfo& child : children) {
+                  // A link is never followed (it could pull in files from anywhere) nor left out (what
+                  // it leads to would be missing from the saved project): the archive is refused.
+                  if (child.isSymLink()) {
+                      refusal = QStringLiteral("Zip シンボリックリンクは保存できません: %1")
+                                    .arg(child.absoluteFilePath());
+                      return false;
+                  }
+                  // Only regular files and folders are packed: a pipe would be waited on for ever, a
+                  // device read. A writer's temporary file is no part of the project.
+                  if ((!child.isDir() && !child.isFile()) || isTheArchive(child)
+                      || (child.isFile() && platform::IsTemporaryFileName(child.fileName())))
+                      continue;
+                  const QString childEntry = entry + QLatin1Char('/') + child.fileName();
+                  if (child.isDir()) {
+                      if (!list(child.absoluteFilePath(), childEntry))
+                          return false;
+                      continue;
+                  }
+                  packed.push_back({ childEntry, child });
+                  total += zip_uint64_t(child.size());
+              }
+              if (packed.size() > size_t(kMaxEntries) || total > kMaxUnpackedBytes) {
+                  refusal = LimitText(QStringLiteral("Zip"));
+                  return false;
+              }
+              return true;
+          };
+    if (!list(folder, topName))
+        return Fail(refusal);
+
     QString error;
     const auto writeArchive = [&](QIODevice& device) {
         zip_error_t openError;
         zip_error_init(&openError);
-        CDeviceZipSink sink(device);
-        zip_source_t* source = zip_source_function_create(&CDeviceZipSink::Callback, &sink, &openError);
+        zip_sources::CDeviceZipSink sink(device);
+        zip_source_t* source
+            = zip_source_function_create(&zip_sources::CDeviceZipSink::Callback, &sink, &openError);
         zip_t* opened
             = source ? zip_open_from_source(source, ZIP_CREATE | ZIP_TRUNCATE, &openError) : nullptr;
         if (!opened) {
@@ -422,43 +343,32 @@ int CZipFile::Zip(const QString& sourceFolder, const QString& zipFile)
             error = QString::fromUtf8(zip_strerror(archive.get()));
             return false;
         };
-        // Each folder's entry before its contents, in name order.
-        std::function<bool(const QString&, const QString&)> addFolder = [&](const QString& path,
-                                                                            const QString& entry) {
-            if (zip_dir_add(archive.get(), (entry + QLatin1Char('/')).toUtf8().constData(), ZIP_FL_ENC_UTF_8)
-                < 0)
-                return libraryError();
-            const QFileInfoList children = QDir(path).entryInfoList(
-                QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-            for (const QFileInfo& child : children) {
-                // Links are not followed: they could pull in files from anywhere. Only regular
-                // files and folders are packed: a pipe would be waited on for ever, a device read.
-                if (child.isSymLink() || (!child.isDir() && !child.isFile()) || isTheArchive(child))
-                    continue;
-                const QString childEntry = entry + QLatin1Char('/') + child.fileName();
-                if (child.isDir()) {
-                    if (!addFolder(child.absoluteFilePath(), childEntry))
-                        return false;
-                    continue;
-                }
-                zip_source_t* file = CRegularFileSource::Create(archive.get(), child);
-                const zip_int64_t index = file
-                    ? zip_file_add(archive.get(), childEntry.toUtf8().constData(), file, ZIP_FL_ENC_UTF_8)
-                    : -1;
-                if (index < 0) {
-                    if (file)
-                        zip_source_free(file);
+        zip_sources::CDeflater deflater;
+        for (const PackedEntry& entry : packed) {
+            const QByteArray name = entry.name.toUtf8();
+            if (entry.name.endsWith(QLatin1Char('/'))) {
+                // Stored, as it holds nothing: left to libzip, each folder had a compressor
+                // made and thrown away.
+                const zip_int64_t index = zip_dir_add(archive.get(), name.constData(), ZIP_FL_ENC_UTF_8);
+                if (index < 0
+                    || zip_set_file_compression(archive.get(), zip_uint64_t(index), ZIP_CM_STORE, 0) != 0)
                     return libraryError();
-                }
-                const zip_int32_t method
-                    = IsCompressedMedia(child.fileName()) ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
-                if (zip_set_file_compression(archive.get(), zip_uint64_t(index), method, 0) != 0)
-                    return libraryError();
+                continue;
             }
-            return true;
-        };
-        if (!addFolder(folder, topName))
-            return false;
+            const bool deflate = zip_sources::IsWorthDeflating(entry.file, deflater);
+            zip_source_t* file
+                = zip_sources::CreateFileSource(archive.get(), entry.file, deflate ? &deflater : nullptr);
+            const zip_int64_t index
+                = file ? zip_file_add(archive.get(), name.constData(), file, ZIP_FL_ENC_UTF_8) : -1;
+            if (index < 0) {
+                if (file)
+                    zip_source_free(file);
+                return libraryError();
+            }
+            if (!deflate
+                && zip_set_file_compression(archive.get(), zip_uint64_t(index), ZIP_CM_STORE, 0) != 0)
+                return libraryError();
+        }
         if (zip_close(archive.get()) != 0)
             return libraryError();
         archive.release();
@@ -492,6 +402,9 @@ int CZipFile::UnZip(const QString& zipFile, const QString& destinationFolder)
     ZipArchive archive = OpenForReading(zipFile, error);
     if (!archive)
         return Fail(QStringLiteral("UnZip 読込みエラー: %1").arg(error));
+    const zip_int64_t count = zip_get_num_entries(archive.get(), 0);
+    if (count > kMaxEntries)
+        return Fail(LimitText(QStringLiteral("UnZip")));
 
     // Every entry is checked before anything is written: a hostile archive extracts nothing.
     std::vector<Entry> entries;
@@ -512,6 +425,8 @@ int CZipFile::UnZip(const QString& zipFile, const QString& destinationFolder)
         total = stat.size > UINT64_MAX - total ? UINT64_MAX : total + stat.size;
         entries.push_back(std::move(entry));
     }
+    if (total > kMaxUnpackedBytes)
+        return Fail(LimitText(QStringLiteral("UnZip")));
     if (const QString collision = FindCollision(entries); !collision.isEmpty())
         return Fail(QStringLiteral("UnZip 同じ名前のエントリがあります: %1").arg(collision));
 
@@ -522,70 +437,40 @@ int CZipFile::UnZip(const QString& zipFile, const QString& destinationFolder)
         return Fail(QStringLiteral("UnZip 空き容量が足りません: %1").arg(destinationFolder));
     if (!QDir().mkpath(destination))
         return Fail(QStringLiteral("UnZip フォルダ作成エラー: %1").arg(destinationFolder));
-    // Folders below the destination known to be real folders, not links to elsewhere.
-    QSet<QString> checkedFolders;
-    const auto makeFolder = [&](const QString& relative) {
-        QString path = destination;
-        for (const QString& component : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
-            path += QLatin1Char('/') + component;
-            if (checkedFolders.contains(path))
-                continue;
-            const QFileInfo info(path);
-            if (info.isSymLink() || (info.exists() && !info.isDir())
-                || (!info.exists() && !QDir().mkdir(path)))
-                return false;
-            checkedFolders.insert(path);
-        }
-        return true;
-    };
 
+    // The archive is read whole into a fresh folder before any of it reaches the destination.
+    CZipStaging staging(destination);
+    if (!staging.IsValid())
+        return Fail(QStringLiteral("UnZip フォルダ作成エラー: %1").arg(destinationFolder));
     for (const Entry& entry : entries) {
-        const qsizetype slash = entry.relativePath.lastIndexOf(QLatin1Char('/'));
-        const QString folder
-            = entry.isFolder ? entry.relativePath : entry.relativePath.left(qMax<qsizetype>(slash, 0));
-        if (!makeFolder(folder))
-            return Fail(QStringLiteral("UnZip フォルダ作成エラー: %1").arg(entry.relativePath));
-        if (entry.isFolder)
+        if (entry.isFolder) {
+            if (!staging.MakeFolder(entry.relativePath))
+                return Fail(QStringLiteral("UnZip フォルダ作成エラー: %1").arg(entry.relativePath));
             continue;
-        const QString path = destination + QLatin1Char('/') + entry.relativePath;
-        if (QFileInfo(path).isSymLink())
-            return Fail(QStringLiteral("UnZip 不正なエントリです: %1").arg(entry.relativePath));
+        }
+        const int fd = staging.CreateFile(entry.relativePath);
+        if (fd < 0)
+            return Fail(QStringLiteral("UnZip 書き込みエラー: %1 %2")
+                            .arg(entry.relativePath, QString::fromLocal8Bit(std::strerror(errno))));
         zip_file_t* file = zip_fopen_index(archive.get(), entry.index, 0);
-        if (!file)
-            return Fail(
-                QStringLiteral("UnZip 読込みエラー: %1").arg(QString::fromUtf8(zip_strerror(archive.get()))));
-        // An entry that unpacks to more or fewer bytes than it declares is damaged or made to
-        // fill the disk: it is refused, and never more than its declared size is written.
-        bool sizeMatches = true;
-        const bool written = platform::WriteFileAtomically(
-            path,
-            [file, &entry, &sizeMatches](QIODevice& device) {
-                char buffer[1 << 16];
-                zip_uint64_t left = entry.size;
-                while (true) {
-                    const zip_uint64_t ask = std::min<zip_uint64_t>(sizeof(buffer), left + 1);
-                    const zip_int64_t read = zip_fread(file, buffer, ask);
-                    if (read < 0)
-                        return false;
-                    if (read == 0) {
-                        sizeMatches = left == 0;
-                        return sizeMatches;
-                    }
-                    if (zip_uint64_t(read) > left) {
-                        sizeMatches = false;
-                        return false;
-                    }
-                    left -= zip_uint64_t(read);
-                    if (device.write(buffer, read) != read)
-                        return false;
-                }
-            },
-            &error);
-        zip_fclose(file);
-        if (!sizeMatches)
+        const ExtractResult result = file ? Extract(file, entry.size, fd) : ExtractResult::ReadError;
+        const int writeErrno = errno;
+        if (file)
+            zip_fclose(file);
+        const bool closed = ::close(fd) == 0;
+        if (result == ExtractResult::SizeMismatch)
             return Fail(QStringLiteral("UnZip サイズが宣言と違います: %1").arg(entry.relativePath));
-        if (!written)
-            return Fail(QStringLiteral("UnZip 書き込みエラー: %1 %2").arg(entry.relativePath, error));
+        if (result == ExtractResult::ReadError)
+            return Fail(QStringLiteral("UnZip 読込みエラー: %1 %2")
+                            .arg(entry.relativePath, QString::fromUtf8(zip_strerror(archive.get()))));
+        if (result == ExtractResult::WriteError || !closed)
+            return Fail(QStringLiteral("UnZip 書き込みエラー: %1 %2")
+                            .arg(entry.relativePath, QString::fromLocal8Bit(std::strerror(writeErrno))));
     }
+    if (!staging.MakeDurable())
+        return Fail(QStringLiteral("UnZip 書き込みエラー: %1").arg(destinationFolder));
+    QString failed;
+    if (!staging.MoveIntoPlace(&failed))
+        return Fail(QStringLiteral("UnZip 展開先に置けません: %1").arg(failed));
     return 1;
 }

@@ -10,6 +10,7 @@
 #include "itempanel/setting_dlg.h"
 #include "platform/dialog_service.h"
 #include "platform/paths.h"
+#include "platform/temporary_file.h"
 #include "project/zip_file.h"
 #include "timeline/time_line.h"
 #include "view/add_new_dlg.h"
@@ -308,10 +309,9 @@ bool CKaleidraView::OpenProject(const QString* path)
     const QString suffix = source == 2 ? QStringLiteral("_Package") : QString();
     const QString root = Joined(work, title + suffix);
     const QString innerRoot = Joined(work, inner + suffix);
-    DeleteFolderTree(root);
-    if (inner != title)
-        DeleteFolderTree(innerRoot);
 
+    // The archive's folder replaces a work copy of its name only once it was read whole: a
+    // refused archive leaves that copy as it was.
     CZipFile zip;
     bool unpacked = false;
     RunLongWork([&] { unpacked = zip.UnZip(file, work); });
@@ -319,10 +319,13 @@ bool CKaleidraView::OpenProject(const QString* path)
         ShowMessage(Messages().GetMessage(unpackMessage) + zip.ErrorText(), error);
         return false;
     }
+    // What saves of a crashed editor left: temporaries beside the file, and inside its archive.
+    platform::RemoveAbandonedTemporaries(file);
+    platform::RemoveAbandonedTemporariesBelow(innerRoot);
     // A project file renamed by the user holds the folder of its old name.
     const QString projectFolder = source == 2 ? Joined(root, title) : root;
     if (inner != title) {
-        bool moved = MoveFolderTree(innerRoot, root);
+        bool moved = DeleteFolderTree(root) && MoveFolderTree(innerRoot, root);
         if (source == 2) {
             for (const QString& part : { QString(), QStringLiteral("_Data"), QStringLiteral("_Mask") })
                 moved = moved && MoveFolderTree(Joined(root, inner + part), Joined(root, title + part));

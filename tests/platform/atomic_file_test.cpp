@@ -1,4 +1,5 @@
 #include "platform/atomic_file.h"
+#include "platform/file_copy.h"
 #include "tests/fixtures/temp_folder.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <csignal>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -104,7 +106,8 @@ TEST(AtomicFile, WriteErrorOfTheDiskIsReported)
 } // namespace
 
 // The temporary file's name is built from the target's: names of any length up to the file
-// system's limit, multi-byte ones included, are still written.
+// system's limit, multi-byte ones included, are still written, by the atomic write and by the
+// replacing copy alike.
 TEST(AtomicFile, TargetsWithTheLongestNamesAreWritten)
 {
     const struct {
@@ -117,18 +120,35 @@ TEST(AtomicFile, TargetsWithTheLongestNamesAreWritten)
         { "85 three-byte characters", QString(85, u'あ') },
         { "a short name", QStringLiteral("k.ini") },
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        CTempFolder temp;
-        ASSERT_LE(QFile::encodeName(c.fileName).size(), 255);
-        const QString target = temp.FilePath(c.fileName);
-        QString error;
-        ASSERT_TRUE(platform::WriteFileAtomically(target, QByteArray("first"), &error))
-            << error.toStdString();
-        ASSERT_TRUE(platform::WriteFileAtomically(target, QByteArray("second"), &error))
-            << error.toStdString();
-        EXPECT_EQ(temp.ReadFile(c.fileName), QByteArray("second"));
-        EXPECT_EQ(EntriesIn(temp.Path()), 1);
+    const struct {
+        const char* name;
+        std::function<bool(const QString&, const QByteArray&)> write;
+    } writers[] = {
+        { "atomic write",
+            [](const QString& target, const QByteArray& bytes) {
+                QString error;
+                const bool written = platform::WriteFileAtomically(target, bytes, &error);
+                EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+                return written;
+            } },
+        { "replacing copy",
+            [](const QString& target, const QByteArray& bytes) {
+                CTempFolder sources;
+                return platform::CopyFileReplacing(
+                    sources.WriteFile(QStringLiteral("source"), bytes), target, {});
+            } },
+    };
+    for (const auto& writer : writers) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(writer.name) + ", " + c.name);
+            CTempFolder temp;
+            ASSERT_LE(QFile::encodeName(c.fileName).size(), 255);
+            const QString target = temp.FilePath(c.fileName);
+            ASSERT_TRUE(writer.write(target, QByteArray("first")));
+            ASSERT_TRUE(writer.write(target, QByteArray("second")));
+            EXPECT_EQ(temp.ReadFile(c.fileName), QByteArray("second"));
+            EXPECT_EQ(EntriesIn(temp.Path()), 1);
+        }
     }
 }
 

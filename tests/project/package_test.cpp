@@ -480,6 +480,19 @@ TEST_F(PackageProjectTest, ASaveWhoseMediaCannotBeCopiedChangesNothing)
     EXPECT_EQ(Bytes(data() + QStringLiteral("/1_1.png")), "picture");
 }
 
+TEST_F(PackageProjectTest, ALinkInTheProjectRefusesTheSaveNamingIt)
+{
+    // A face folder that is a link to another: its items would be missing from the package.
+    const QString link = workCopy() + QStringLiteral("/Show/Channel_1/Face_3");
+    ASSERT_TRUE(QFile::link(workCopy() + QStringLiteral("/Show/Channel_1/Face_1"), link));
+    const QByteArray packageBefore = Bytes(package);
+
+    EXPECT_FALSE(SavePackageProject(work, QStringLiteral("Show"), package, owner));
+    ASSERT_EQ(owner.Messages(), std::vector<int>({ kMsgTemporaryCopy }));
+    EXPECT_TRUE(owner.notices[0].detail.contains(link)) << owner.notices[0].detail.toStdString();
+    EXPECT_EQ(Bytes(package), packageBefore);
+}
+
 TEST_F(PackageProjectTest, ThePackageSavedIsTheOneOpened)
 {
     // Opened as "Show.KDPP": the save goes back into that file, not into a new "Show.kdpp".

@@ -439,4 +439,135 @@ TEST(ZipFile, FailuresKeepTheExistingArchive)
     EXPECT_EQ(TreeOf(temp.Path()).size(), 3);
 }
 
+TEST(ZipFile, PackingLeavesOutTheTemporaryFilesOfWriters)
+{
+    CTempFolder temp;
+    temp.WriteFile(QStringLiteral("show/show.xml"), "<Project/>");
+    temp.WriteFile(QStringLiteral("show/Channel_1/Face_1/Face_1.xml"), "<Face/>");
+    // Left by saves that a crash ended: old copies of the files they were to replace.
+    temp.WriteFile(QStringLiteral("show/Channel_1/Face_1/.Face_1.xml.Ab12Cd"), "<Face>old</Face>");
+    temp.WriteFile(QStringLiteral("show/.show.xml.Xy34Zw"), "<Project>old</Project>");
+    temp.WriteFile(QStringLiteral("show/.hidden.xml"), "<kept/>");
+    const QString kdp = temp.FilePath(QStringLiteral("show.kdp"));
+    CZipFile zip;
+    ASSERT_TRUE(zip.Zip(temp.FilePath(QStringLiteral("show")), kdp)) << zip.ErrorText().toStdString();
+    QStringList entries;
+    ASSERT_TRUE(zip.ReadZipFile(kdp, entries));
+    entries.sort();
+    EXPECT_EQ(entries,
+        QStringList({ QStringLiteral("show/"), QStringLiteral("show/.hidden.xml"),
+            QStringLiteral("show/Channel_1/"), QStringLiteral("show/Channel_1/Face_1/"),
+            QStringLiteral("show/Channel_1/Face_1/Face_1.xml"), QStringLiteral("show/show.xml") }));
+}
+
+TEST(ZipFile, ALinkInTheFolderRefusesTheArchiveNamingTheLink)
+{
+    struct Case {
+        const char* name;
+        const char* link;
+        const char* pointsTo; // relative to the temporary folder
+    };
+    const Case cases[] = {
+        { "a face folder linked to another", "show/Channel_1/Face_2", "show/Channel_1/Face_1" },
+        { "a folder outside", "show/Channel_1/Face_2", "elsewhere" },
+        { "a file", "show/Channel_1/Face_1/thumbnail_0.jpg", "elsewhere/picture.jpg" },
+        { "nothing", "show/Channel_1/Face_3", "missing" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        temp.WriteFile(QStringLiteral("show/show.xml"), "<Project/>");
+        temp.WriteFile(QStringLiteral("show/Channel_1/Face_1/Face_1.xml"), "<Face/>");
+        temp.WriteFile(QStringLiteral("elsewhere/picture.jpg"), "jpg");
+        const QString link = temp.FilePath(QString::fromUtf8(c.link));
+        ASSERT_TRUE(QFile::link(temp.FilePath(QString::fromUtf8(c.pointsTo)), link));
+        const QString kdp = temp.WriteFile(QStringLiteral("show.kdp"), "old archive");
+        CZipFile zip;
+        EXPECT_FALSE(zip.Zip(temp.FilePath(QStringLiteral("show")), kdp));
+        EXPECT_TRUE(zip.ErrorText().contains(link)) << zip.ErrorText().toStdString();
+        EXPECT_EQ(temp.ReadFile(QStringLiteral("show.kdp")), QByteArray("old archive"));
+        EXPECT_FALSE(TreeOf(temp.Path()).join(u' ').contains(QStringLiteral(".show.kdp.")));
+    }
+}
+
+TEST(ZipFile, AnArchiveRefusedWhileInflatingLeavesTheDestinationAsItWas)
+{
+    CTempFolder temp;
+    const QString out = temp.MakeFolder(QStringLiteral("out"));
+    temp.WriteFile(QStringLiteral("out/proj/old.xml"), "the old copy");
+    temp.WriteFile(QStringLiteral("out/other.txt"), "not the archive's");
+    const QStringList before = TreeOf(out);
+    // The first entry unpacks whole; the second, 1 MiB declared as 64 bytes, is found out only
+    // while it is inflated.
+    const QString zipPath = temp.FilePath(QStringLiteral("damaged.kdp"));
+    const QByteArray first(64, 'a');
+    WriteRawArchive(zipPath, { { "proj/a.xml", first }, { "proj/b.bin", QByteArray(1 << 20, '\0') } });
+    DeclareSize(temp, QStringLiteral("damaged.kdp"), 64);
+    CZipFile zip;
+    EXPECT_FALSE(zip.UnZip(zipPath, out));
+    EXPECT_TRUE(zip.ErrorText().contains(QStringLiteral("proj/b.bin"))) << zip.ErrorText().toStdString();
+    EXPECT_EQ(TreeOf(out), before);
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("out/proj/old.xml")), QByteArray("the old copy"));
+
+    // An archive read whole takes the place of the folder of its name, the rest stays.
+    const QString good = temp.FilePath(QStringLiteral("good.kdp"));
+    WriteRawArchive(good, { { "proj/a.xml", first } });
+    ASSERT_TRUE(zip.UnZip(good, out)) << zip.ErrorText().toStdString();
+    EXPECT_EQ(TreeOf(out),
+        QStringList({ QStringLiteral("other.txt"), QStringLiteral("proj"), QStringLiteral("proj/a.xml") }));
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("out/proj/a.xml")), first);
+}
+
+TEST(ZipFile, ArchivesBeyondTheLimitsAreRefused)
+{
+    const QString limit = QStringLiteral("上限");
+    {
+        SCOPED_TRACE("more entries than an archive may hold");
+        CTempFolder temp;
+        const QString zipPath = temp.FilePath(QStringLiteral("many.kdp"));
+        int error = 0;
+        zip_t* archive = zip_open(QFile::encodeName(zipPath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        ASSERT_NE(archive, nullptr);
+        for (qint64 i = 0; i <= CZipFile::kMaxEntries; ++i)
+            ASSERT_GE(zip_dir_add(archive, QByteArray("p/" + QByteArray::number(i) + '/').constData(), 0), 0);
+        ASSERT_EQ(zip_close(archive), 0);
+        const QString out = temp.MakeFolder(QStringLiteral("out"));
+        CZipFile zip;
+        EXPECT_FALSE(zip.UnZip(zipPath, out));
+        EXPECT_TRUE(zip.ErrorText().contains(limit)) << zip.ErrorText().toStdString();
+        EXPECT_TRUE(TreeOf(out).isEmpty());
+    }
+    {
+        SCOPED_TRACE("more bytes unpacked than an archive may hold");
+        CTempFolder temp;
+        const QString zipPath = temp.FilePath(QStringLiteral("large.kdp"));
+        const qint64 count = qint64(CZipFile::kMaxUnpackedBytes / 4294967294u) + 1;
+        std::vector<RawEntry> entries;
+        for (qint64 i = 0; i < count; ++i)
+            entries.push_back({ QByteArray("p/") + QByteArray::number(i), "b", false, false, true });
+        WriteRawArchive(zipPath, entries);
+        DeclareSize(temp, QStringLiteral("large.kdp"), 4294967294u);
+        const QString out = temp.MakeFolder(QStringLiteral("out"));
+        CZipFile zip;
+        EXPECT_FALSE(zip.UnZip(zipPath, out));
+        EXPECT_TRUE(zip.ErrorText().contains(limit)) << zip.ErrorText().toStdString();
+        EXPECT_TRUE(TreeOf(out).isEmpty());
+    }
+    {
+        SCOPED_TRACE("a folder of more bytes than an archive may hold");
+        CTempFolder temp;
+        temp.WriteFile(QStringLiteral("show/show.xml"), "<Project/>");
+        // A sparse file: its size, not its blocks.
+        QFile huge(temp.FilePath(QStringLiteral("show/huge.bmp")));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(huge.resize(qint64(CZipFile::kMaxUnpackedBytes) + 1));
+        huge.close();
+        const QString kdp = temp.WriteFile(QStringLiteral("show.kdp"), "old archive");
+        CZipFile zip;
+        EXPECT_FALSE(zip.Zip(temp.FilePath(QStringLiteral("show")), kdp));
+        EXPECT_TRUE(zip.ErrorText().contains(limit)) << zip.ErrorText().toStdString();
+        EXPECT_EQ(temp.ReadFile(QStringLiteral("show.kdp")), QByteArray("old archive"));
+    }
+}
+
 } // namespace

@@ -113,6 +113,12 @@ protected:
         view->OnEditBatch(0);
     }
 
+    QString SaveProjectWithAddedFile(const QString& added,
+        const QByteArray& content,
+        const QByteArray& from,
+        const QByteArray& to,
+        int times);
+
     QString shows;
     QString typedName;
 };
@@ -315,6 +321,71 @@ TEST_F(ProjectFlows, OpeningTakesTheFileNameAndRefusesArchivesWithoutAProjectFol
     EXPECT_TRUE(
         dialogs.MessageTexts()[1].startsWith(QStringLiteral("プロジェクトファイルの読込みに失敗しました。")));
     EXPECT_FALSE(view->IsProjectOpen());
+}
+
+// Saves the project A with one face, and then writes its project file again from the work copy
+// with the file `added` (relative to the project folder) holding `content`, and the `times`
+// occurrences of `from` in the archive's bytes made `to`, text of the same length: an entry's
+// name lies in its local and its central header, a stored entry's data once.
+QString ProjectFlows::SaveProjectWithAddedFile(
+    const QString& added, const QByteArray& content, const QByteArray& from, const QByteArray& to, int times)
+{
+    EXPECT_TRUE(NewProject(QStringLiteral("A")));
+    TimeLine().OnFaceAdd();
+    EXPECT_TRUE(view->OnSaveProject());
+    const QString projectFile = shows + QStringLiteral("/A.kdp");
+    const QString copy = temp.FilePath(QStringLiteral("changed/A"));
+    EXPECT_TRUE(CopyFolderTree(Work(QStringLiteral("A")), copy));
+    temp.WriteFile(QStringLiteral("changed/A/") + added, content);
+    CZipFile zip;
+    EXPECT_TRUE(zip.Zip(copy, projectFile)) << zip.ErrorText().toStdString();
+    QByteArray bytes = temp.ReadFile(QStringLiteral("shows/A.kdp"));
+    EXPECT_EQ(bytes.count(from), times);
+    temp.WriteFile(QStringLiteral("shows/A.kdp"), bytes.replace(from, to));
+    return projectFile;
+}
+
+TEST_F(ProjectFlows, ARefusedProjectFileLeavesTheOldWorkCopyAndNothingOfItself)
+{
+    // The project file damaged in a thumbnail, which is read after the project XML.
+    const QString projectFile = SaveProjectWithAddedFile(QStringLiteral("Channel_1/Face_1/thumbnail_0.jpg"),
+        "stored picture bytes", "stored picture bytes", "damaged picture byte", 1);
+    ASSERT_TRUE(view->OnCloseProject());
+    // The work copy of an editor that ended without closing its project.
+    temp.WriteFile(QStringLiteral("work/A/A.xml"), "<Project>edited</Project>");
+
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    EXPECT_FALSE(Open(projectFile));
+    ASSERT_EQ(dialogs.MessageTexts().size(), 1u);
+    EXPECT_TRUE(
+        dialogs.MessageTexts()[0].startsWith(QStringLiteral("プロジェクトデータの展開に失敗しました。")));
+    EXPECT_FALSE(view->IsProjectOpen());
+    EXPECT_EQ(WorkEntries(), QStringList { QStringLiteral("A") });
+    EXPECT_EQ(
+        QDir(Work(QStringLiteral("A"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList { QStringLiteral("A.xml") });
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("work/A/A.xml")), QByteArray("<Project>edited</Project>"));
+}
+
+TEST_F(ProjectFlows, OpeningRemovesWhatTheSavesOfACrashedEditorLeft)
+{
+    // A project file saved with a temporary of its face file in it, as saves packed them, and
+    // the temporary of a save of the project file itself beside it.
+    const QString projectFile
+        = SaveProjectWithAddedFile(QStringLiteral("Channel_1/Face_1/QFace_1.xml.Zz99Yy"),
+            "<Face>an old copy</Face>", "QFace_1.xml.Zz99Yy", ".Face_1.xml.Zz99Yy", 2);
+    temp.WriteFile(QStringLiteral("shows/.A.kdp.Ab12Cd"), "half an archive");
+    ASSERT_TRUE(view->OnCloseProject());
+
+    ASSERT_TRUE(Open(projectFile));
+    EXPECT_EQ(QDir(shows).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList { QStringLiteral("A.kdp") });
+    EXPECT_FALSE(QFileInfo::exists(Work(QStringLiteral("A/Channel_1/Face_1/.Face_1.xml.Zz99Yy"))));
+    ASSERT_TRUE(view->OnSaveProject());
+    QStringList entries;
+    ASSERT_TRUE(CZipFile().ReadZipFile(projectFile, entries));
+    EXPECT_TRUE(entries.filter(QStringLiteral("Zz99Yy")).isEmpty()) << entries.join(u' ').toStdString();
 }
 
 TEST_F(ProjectFlows, APackageInCapitalsOpensAsAPackageThroughThePackageFlows)

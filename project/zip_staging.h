@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSet>
+#include <QString>
+#include <vector>
+
+// The fresh folder an archive is unpacked into before anything of it reaches its destination.
+// It is made hidden inside the destination (one file system, so its contents move by renames),
+// filled with plain writes, made durable once at the end (every file, then every folder, the
+// deepest first) and then moved into place entry by entry of the archive's top level. Whatever
+// is still in it when the object ends, a failed unpack among it, is deleted: a failure leaves
+// the destination as it was.
+class CZipStaging {
+public:
+    explicit CZipStaging(const QString& destination);
+    ~CZipStaging();
+    CZipStaging(const CZipStaging&) = delete;
+    CZipStaging& operator=(const CZipStaging&) = delete;
+
+    bool IsValid() const { return !m_folder.isEmpty(); }
+
+    // Creates the folder (relative, '/'-separated, made of safe components) and its parents.
+    bool MakeFolder(const QString& relative);
+    // Creates the new file, its folder made first; a descriptor open for writing, -1 on failure.
+    // The caller closes it.
+    int CreateFile(const QString& relative);
+
+    // Syncs every file made, then every folder, the deepest first.
+    bool MakeDurable();
+
+    // Puts each top-level entry in the place of the destination's entry of that name: a new name
+    // is renamed into the destination; an existing file or folder of the same kind is exchanged
+    // for it in one step, the old one going into the staging folder to be deleted with it.
+    // Refused before anything moves when an existing entry is of another kind or a link.
+    bool MoveIntoPlace(QString* failed);
+
+private:
+    QByteArray Native(const QString& relative) const;
+
+    QString m_destination;
+    QString m_folder;
+    std::vector<QString> m_files;
+    std::vector<QString> m_folders;
+    std::vector<QString> m_topLevel;
+    QSet<QString> m_madeFolders;
+};
