@@ -4,7 +4,7 @@
 // as many items in both: the paint cost must follow what is on screen, not the project's size.
 // PaintTimeline paints everything; PaintPlayheadTick is a play-clock tick, which repaints the
 // playhead's two strips over the image the control keeps; PlanDragOfEverything is the work of one
-// mouse move while every item of the project is dragged.
+// mouse move while every item of the project is dragged; SelectEverything selects every item.
 
 #include "timeline/thumbnail_writer.h"
 #include "timeline/timeline_model.h"
@@ -156,7 +156,21 @@ void PlanDragOfEverything(benchmark::State& state)
         benchmark::DoNotOptimize(plan.placements.data());
     }
 }
-BENCHMARK(PlanDragOfEverything)->Arg(100)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(PlanDragOfEverything)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// Every item of the project selected at once, as a rubber band over all faces and the whole
+// project does, with the items linked to each.
+void SelectEverything(benchmark::State& state)
+{
+    Scene scene(int(state.range(0)));
+    for (auto _ : state) {
+        scene.model.ClearSelection();
+        scene.model.SelectItemsInRange(1, 0, 0, scene.model.ProjectLength());
+        if (scene.model.Selection().size() != size_t(state.range(0)))
+            state.SkipWithError("not every item was selected");
+    }
+}
+BENCHMARK(SelectEverything)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -255,6 +255,23 @@ const tagTL_FACE_ITEM_DATA* LinkPartner(const FaceList& faces, const tagTL_FACE_
     return partner && IsMediaMode(partner->Mode) ? partner : nullptr;
 }
 
+CLinkIndex::CLinkIndex(const FaceList& faces)
+{
+    for (const tagTL_FACE_DATA& face : faces) {
+        for (const tagTL_FACE_ITEM_DATA& item : face.Items) {
+            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK)
+                m_links[(quint64(quint32(item.LinkFaceNo)) << 32) | quint32(item.Start)].push_back(&item);
+        }
+    }
+}
+
+const std::vector<const tagTL_FACE_ITEM_DATA*>& CLinkIndex::LinksTo(int32_t faceNo, int32_t start) const
+{
+    static const std::vector<const tagTL_FACE_ITEM_DATA*> none;
+    const auto found = m_links.constFind((quint64(quint32(faceNo)) << 32) | quint32(start));
+    return found == m_links.cend() ? none : found.value();
+}
+
 void DissolveLink(tagTL_FACE_ITEM_DATA& link, int32_t kind)
 {
     const int32_t newKind = kind != 0 ? kind : link.LinkMode;

@@ -2,6 +2,7 @@
 
 #include "project/face_data.h"
 
+#include <QHash>
 #include <cstdint>
 #include <vector>
 
@@ -72,6 +73,17 @@ int RepointLinks(FaceList& faces,
 // The item a LINK shows: the item of face LinkFaceNo that starts at the LINK's start. Null when
 // there is none, or it is not a picture, camera or movie item.
 const tagTL_FACE_ITEM_DATA* LinkPartner(const FaceList& faces, const tagTL_FACE_ITEM_DATA& link);
+// The LINK items of every face by the face number and start of the item they show, each list in
+// row and start order. The pointers are valid until the faces change.
+class CLinkIndex {
+public:
+    explicit CLinkIndex(const FaceList& faces);
+    const std::vector<const tagTL_FACE_ITEM_DATA*>& LinksTo(int32_t faceNo, int32_t start) const;
+
+private:
+    QHash<quint64, std::vector<const tagTL_FACE_ITEM_DATA*>> m_links;
+};
+
 // Turns a LINK into an independent item of the given kind (its linked kind when 0): the kind
 // is taken, LinkFaceNo and the linked kind become 0. A LINK without a known kind stays a LINK
 // but forgets the face it pointed at.

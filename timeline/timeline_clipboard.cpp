@@ -38,9 +38,9 @@ CQuickTimeMedia& CTimeLineModel::Media()
 
 int CTimeLineModel::CopySelectedItems()
 {
-    if (m_selection.empty())
+    if (m_selection.Empty())
         return 0;
-    m_itemClipboard = m_selection;
+    m_itemClipboard = m_selection.Items();
     std::stable_sort(m_itemClipboard.begin(), m_itemClipboard.end(),
         [](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
             return CompareItemKey(a, b) < 0;
@@ -115,8 +115,8 @@ void CTimeLineModel::PasteItems(int32_t faceNo, int32_t time)
                 if (GetItemRecord(item.FaceNo, item.Start, live))
                     AddToSelection(live);
             }
-            if (!m_selection.empty()) {
-                const tagTL_FACE_ITEM_DATA first = m_selection.front();
+            if (!m_selection.Empty()) {
+                const tagTL_FACE_ITEM_DATA first = m_selection.Items().front();
                 SyncPanelFaceList();
                 m_panel->SetItem(first);
             }
@@ -183,10 +183,10 @@ int CTimeLineModel::CopyItemEffect()
 
 int CTimeLineModel::PasteItemEffect()
 {
-    if (!m_effectBuffer || m_selection.empty())
+    if (!m_effectBuffer || m_selection.Empty())
         return 0;
     const std::array<int32_t, 8> buffer = *m_effectBuffer;
-    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
+    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection.Items();
     BeginSelectionCommand(false);
     const int64_t entryLength = int64_t(buffer[3]) - buffer[2];
     const int64_t exitLength = int64_t(buffer[7]) - buffer[6];
@@ -218,7 +218,7 @@ int CTimeLineModel::ClearItemEffects(int mask)
 {
     if ((mask != 1 && mask != 2 && mask != 3) || !BeginSelectionCommand())
         return 0;
-    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
+    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection.Items();
     const uint64_t generation = m_faceListGeneration;
     for (const tagTL_FACE_ITEM_DATA& selected : selection) {
         tagTL_FACE_ITEM_DATA item;
@@ -251,10 +251,10 @@ int CTimeLineModel::CopyItemFilter()
 
 int CTimeLineModel::PasteItemFilter()
 {
-    if (!m_filterBuffer || m_selection.empty())
+    if (!m_filterBuffer || m_selection.Empty())
         return 0;
     const FilterBuffer buffer = *m_filterBuffer;
-    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
+    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection.Items();
     BeginSelectionCommand(false);
     const uint64_t generation = m_faceListGeneration;
     for (const tagTL_FACE_ITEM_DATA& selected : selection) {
@@ -275,7 +275,7 @@ int CTimeLineModel::ClearItemFilters()
 {
     if (!BeginSelectionCommand())
         return 0;
-    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
+    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection.Items();
     const uint64_t generation = m_faceListGeneration;
     for (const tagTL_FACE_ITEM_DATA& selected : selection) {
         tagTL_FACE_ITEM_DATA item;

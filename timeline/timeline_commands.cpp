@@ -76,7 +76,7 @@ bool CTimeLineModel::OnRButtonUp(int x, int y, bool ctrl)
             }
         }
     }
-    if (m_selection.empty()) {
+    if (m_selection.Empty()) {
         if (m_owner)
             m_owner->OnTlSelectFace(0, nullptr);
         RepaintControl();
@@ -331,10 +331,10 @@ void CTimeLineModel::OnItemDelete()
 
 void CTimeLineModel::OnItemDeleteSelected()
 {
-    if (m_selection.empty())
+    if (m_selection.Empty())
         return;
-    const QString question = m_selection.size() > 1
-        ? Filled(MessageText(kTextDeleteItems), qint64(m_selection.size()))
+    const QString question = m_selection.Size() > 1
+        ? Filled(MessageText(kTextDeleteItems), qint64(m_selection.Size()))
         : MessageText(kTextDeleteItem);
     if (AskYesNo(question))
         DeleteSelectedItems();
@@ -351,13 +351,12 @@ void CTimeLineModel::OnItemSelectAllInFace()
     const tagTL_FACE_DATA* face = m_currentFace > 0 ? FindFace(m_faces, 1, m_currentFace) : nullptr;
     if (!face)
         return;
-    const std::vector<tagTL_FACE_ITEM_DATA> items = face->Items;
-    for (const tagTL_FACE_ITEM_DATA& item : items) {
-        if (IsItemSelected(item.FaceNo, item.Start))
-            continue;
-        SelectLinkedItems(item);
-        AddToSelection(item);
+    std::vector<tagTL_FACE_ITEM_DATA> items;
+    for (const tagTL_FACE_ITEM_DATA& item : face->Items) {
+        if (!IsItemSelected(item.FaceNo, item.Start))
+            items.push_back(item);
     }
+    SelectWithLinkedItems(items);
     RepaintControl();
 }
 

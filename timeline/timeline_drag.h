@@ -26,14 +26,22 @@ struct TlItemPlacement {
     tagTL_FACE_ITEM_DATA source; // what a LINK is made from (link drag); else the item itself
     int32_t faceNo = 0; // the face it lands on
     int32_t start = 0; // its start there
+
+    bool operator==(const TlItemPlacement&) const = default;
 };
 
 struct TlItemDragPlan {
     int mouseState = 0;
+    // What was asked: the grabbed item dropped on face faceNo with its left end at `start`.
+    TlItemRef grabbed;
+    int32_t faceNo = -1;
+    int64_t start = 0;
     // Whether the release commits the placements; when not, nothing changes and the selection
     // stays.
     bool valid = false;
     std::vector<TlItemPlacement> placements; // in commit order
+
+    bool operator==(const TlItemDragPlan&) const = default;
 };
 
 // One item of an edge trim and its new span.

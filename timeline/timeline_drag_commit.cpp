@@ -2,7 +2,6 @@
 #include "timeline/timeline_model.h"
 
 #include <algorithm>
-#include <set>
 
 using namespace timeline;
 
@@ -26,8 +25,7 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
     tagTL_FACE_ITEM_DATA& item,
     bool skipSelected,
     bool trimToFit,
-    bool snap,
-    const SelectedKeys* selected) const
+    bool snap) const
 {
     if (face.Lock == 1 || start < 0 || item.PlayTime <= 0)
         return 0;
@@ -41,11 +39,7 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
         const bool runsPast = es <= s && s < ee && ee < s + length;
         if (!runsInto && !inside && !runsPast)
             continue;
-        // Only an item in the way is looked up in the selection: drags plan with thousands.
-        if (skipSelected
-            && (SameItemKey(other, item)
-                || (selected ? selected->contains(SelectedKey(other))
-                             : IsItemSelected(other.FaceNo, other.Start))))
+        if (skipSelected && (SameItemKey(other, item) || IsItemSelected(other.FaceNo, other.Start)))
             continue;
         if (runsInto) {
             // It would run into the other item: only a shortened item fits, and only when the
@@ -55,7 +49,7 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
             tagTL_FACE_ITEM_DATA trimmed = item;
             trimmed.PlayTime = int32_t(es - s);
             int32_t trimmedStart = start;
-            if (!PlaceItem(face, trimmedStart, trimmed, skipSelected, false, false, selected))
+            if (!PlaceItem(face, trimmedStart, trimmed, skipSelected, false, false))
                 return 0;
             item = trimmed;
             return 1;
@@ -68,94 +62,13 @@ int CTimeLineModel::PlaceItem(const tagTL_FACE_DATA& face,
                 return 0;
             int32_t after = int32_t(ee);
             tagTL_FACE_ITEM_DATA moved = item;
-            if (!PlaceItem(face, after, moved, skipSelected, false, snap, selected))
+            if (!PlaceItem(face, after, moved, skipSelected, false, snap))
                 return 0;
             start = after;
             return 1;
         }
     }
     return 1;
-}
-
-TlItemDragPlan CTimeLineModel::PlanItemDrag(
-    int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed) const
-{
-    TlItemDragPlan plan;
-    plan.mouseState = mouseState;
-    if (mouseState != TL_MOUSE_ITEM_MOVE && mouseState != TL_MOUSE_ITEM_COPY
-        && mouseState != TL_MOUSE_ITEM_LINK)
-        return plan;
-    const bool link = mouseState == TL_MOUSE_ITEM_LINK;
-    const TlFaceRowHit target = HitTestFaceRow(x, y);
-    int64_t newStart = int64_t(target.time) - int64_t(grabOffsetPx) * m_viewport.UnitsPerPixel();
-    newStart = SnapStartToPlayhead(std::max<int64_t>(newStart, 0), m_playPosition, m_viewport.unitsPerColumn);
-    if (target.channel < 0 || target.faceNo < 0 || target.subNo < 0 || target.time < 0)
-        return plan;
-    const auto grabbedItem
-        = std::find_if(m_selection.begin(), m_selection.end(), [&](const tagTL_FACE_ITEM_DATA& item) {
-              return item.FaceNo == grabbed.faceNo && item.Start == grabbed.start;
-          });
-    if (grabbedItem == m_selection.end())
-        return plan;
-    const tagTL_FACE_ITEM_DATA grabbedRecord = *grabbedItem;
-    // A move takes items off their faces: never off a locked one.
-    if (mouseState == TL_MOUSE_ITEM_MOVE && IsSelectionLocked())
-        return plan;
-
-    // Commit order: faces moving down are emptied from the bottom, faces moving up from the
-    // top; within a face the items moving later go last-first and the items moving earlier
-    // first-first, so no item lands where a selected item has not left yet.
-    const int targetRow = FaceRow(m_faces, target.faceNo);
-    const int grabbedRow = FaceRow(m_faces, grabbedRecord.FaceNo);
-    const int64_t shift = newStart - grabbedRecord.Start;
-    std::vector<tagTL_FACE_ITEM_DATA> work = m_selection;
-    std::stable_sort(
-        work.begin(), work.end(), [&](const tagTL_FACE_ITEM_DATA& a, const tagTL_FACE_ITEM_DATA& b) {
-            const int rowA = FaceRow(m_faces, a.FaceNo);
-            const int rowB = FaceRow(m_faces, b.FaceNo);
-            if (rowA != rowB)
-                return grabbedRow >= targetRow ? rowA < rowB : rowA > rowB;
-            return shift > 0 ? a.Start > b.Start : a.Start < b.Start;
-        });
-
-    SelectedKeys selected;
-    selected.reserve(qsizetype(m_selection.size()));
-    for (const tagTL_FACE_ITEM_DATA& item : m_selection)
-        selected.insert(SelectedKey(item));
-    std::set<std::pair<int32_t, int32_t>> targets;
-    for (const tagTL_FACE_ITEM_DATA& item : work) {
-        if (link && !(item.FaceNo == grabbed.faceNo && item.Start == grabbed.start))
-            continue;
-        const int row = FaceRow(m_faces, item.FaceNo) - grabbedRow + targetRow;
-        if (FaceRow(m_faces, item.FaceNo) < 0 || row < 0 || row >= FaceCount())
-            return plan;
-        const tagTL_FACE_DATA& face = m_faces[size_t(row)];
-        TlItemPlacement placement { item, item, face.No, 0 };
-        if (link) {
-            // A LINK shows a picture, camera or movie item of another face at its own start.
-            if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK
-                && !FindLinkableItem(item.LinkFaceNo, item.Start, placement.source))
-                return plan;
-            if (!IsMediaMode(placement.source.Mode) || face.No == placement.source.FaceNo)
-                return plan;
-            placement.start = item.Start;
-        } else {
-            placement.start = int32_t(std::clamp<int64_t>(int64_t(item.Start) + shift, 0, INT32_MAX));
-        }
-        // A copy or a LINK lies beside the items that stay: the selected ones are obstacles too.
-        tagTL_FACE_ITEM_DATA placed = link ? placement.source : item;
-        if (!PlaceItem(
-                face, placement.start, placed, mouseState == TL_MOUSE_ITEM_MOVE, false, !link, &selected))
-            return plan;
-        // Two items brought to one start (held at 0, or moved behind the same item) refuse all.
-        if (!targets.insert({ placement.faceNo, placement.start }).second)
-            return plan;
-        plan.placements.push_back(placement);
-    }
-    plan.valid = !plan.placements.empty();
-    if (!plan.valid)
-        plan.placements.clear();
-    return plan;
 }
 
 int CTimeLineModel::CommitItemDrag(int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed)
@@ -167,9 +80,13 @@ int CTimeLineModel::CommitItemDrag(const TlItemDragPlan& plan)
 {
     if (!plan.valid || plan.placements.empty())
         return 0;
+    // The release lands the items where the feedback drew them: a plan the model no longer
+    // gives (the faces changed since it was drawn) is refused whole.
+    if (PlanItemDragTo(plan.mouseState, plan.faceNo, plan.start, plan.grabbed) != plan)
+        return 0;
     const int mouseState = plan.mouseState;
     const bool link = mouseState == TL_MOUSE_ITEM_LINK;
-    const bool several = m_selection.size() >= 2;
+    const bool several = m_selection.Size() >= 2;
     NotifyChangeGroup(1);
     if (several)
         NotifyWaitBegin();
@@ -178,15 +95,11 @@ int CTimeLineModel::CommitItemDrag(const TlItemDragPlan& plan)
     for (const TlItemPlacement& placement : plan.placements) {
         if (m_faceListGeneration != generation)
             break;
-        RemoveFromSelection(placement.item.FaceNo, placement.item.Start);
         tagTL_FACE_ITEM_DATA live;
         const tagTL_FACE_DATA* face = FindFace(m_faces, 1, placement.faceNo);
         if (!face || !GetItemRecord(placement.item.FaceNo, placement.item.Start, live))
             continue;
-        int32_t start = placement.start;
-        tagTL_FACE_ITEM_DATA placed = link ? placement.source : live;
-        if (!PlaceItem(*face, start, placed, mouseState == TL_MOUSE_ITEM_MOVE, false, !link))
-            continue;
+        const int32_t start = placement.start;
         const int32_t channel = face->Channel;
         const int32_t subNo = face->SubNo;
         int done = 0;

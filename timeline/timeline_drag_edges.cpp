@@ -45,7 +45,7 @@ TlTrimPlan CTimeLineModel::PlanTrim(bool leftEdge, int x, TlItemRef grabbed) con
         plan.changes.push_back({ held.FaceNo, held.Start, held.Start, end });
     }
     // The effects' floor holds for the grabbed item only; the others follow its shift.
-    for (const tagTL_FACE_ITEM_DATA& selected : m_selection) {
+    for (const tagTL_FACE_ITEM_DATA& selected : m_selection.Items()) {
         if (selected.FaceNo == held.FaceNo && selected.Start == held.Start)
             continue;
         tagTL_FACE_ITEM_DATA item;
@@ -68,7 +68,7 @@ void CTimeLineModel::CommitTrim(const TlTrimPlan& plan)
     if (plan.changes.empty())
         return;
     NotifyChangeGroup(1);
-    if (m_selection.size() >= 2)
+    if (m_selection.Size() >= 2)
         NotifyWaitBegin();
     const uint64_t generation = m_faceListGeneration;
     std::vector<tagTL_FACE_ITEM_DATA> vacated;
@@ -93,7 +93,7 @@ void CTimeLineModel::CommitTrim(const TlTrimPlan& plan)
     if (m_faceListGeneration == generation) {
         // A selected LINK that no longer lies with its source on the same span stands alone; so
         // does any other LINK whose source moved its start.
-        ApplyLinkCheck(std::vector<tagTL_FACE_ITEM_DATA>(m_selection));
+        ApplyLinkCheck(std::vector<tagTL_FACE_ITEM_DATA>(m_selection.Items()));
         ReleaseOrphanLinks(vacated, made);
     }
     NotifyWaitEnd();

@@ -36,10 +36,10 @@ void Moved(const tagTL_FACE_ITEM_DATA& item,
 
 bool CTimeLineModel::BeginSelectionCommand(bool refuseLocked)
 {
-    if (m_selection.empty() || (refuseLocked && IsSelectionLocked()))
+    if (m_selection.Empty() || (refuseLocked && IsSelectionLocked()))
         return false;
     NotifyChangeGroup(1);
-    if (m_selection.size() >= 2)
+    if (m_selection.Size() >= 2)
         NotifyWaitBegin();
     return true;
 }
@@ -118,7 +118,7 @@ void CTimeLineModel::AlignStartTime(int mode)
 {
     if ((mode != 0 && mode != 1) || !BeginSelectionCommand())
         return;
-    const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection, mode == 1);
+    const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection.Items(), mode == 1);
     int64_t target = work.front().Start;
     for (const tagTL_FACE_ITEM_DATA& item : work)
         target = mode == 0 ? std::min<int64_t>(target, item.Start) : std::max<int64_t>(target, item.Start);
@@ -149,7 +149,7 @@ void CTimeLineModel::AlignStartTime(int mode)
                 Moved(item, int32_t(target), vacated, made);
         }
         if (m_faceListGeneration == generation) {
-            ApplyLinkCheck(std::vector<tagTL_FACE_ITEM_DATA>(m_selection));
+            ApplyLinkCheck(std::vector<tagTL_FACE_ITEM_DATA>(m_selection.Items()));
             ReleaseOrphanLinks(vacated, made);
         }
     }
@@ -160,7 +160,7 @@ void CTimeLineModel::AlignDuration(int mode)
 {
     if ((mode != 2 && mode != 3) || !BeginSelectionCommand())
         return;
-    const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection, false);
+    const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection.Items(), false);
     int64_t target = work.front().PlayTime;
     for (const tagTL_FACE_ITEM_DATA& item : work)
         target
@@ -196,7 +196,7 @@ void CTimeLineModel::PackItemsForward()
 {
     if (!BeginSelectionCommand())
         return;
-    const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection, false);
+    const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection.Items(), false);
     // The gap before the earliest selected item of each face; the smallest one is closed.
     std::map<std::tuple<int32_t, int32_t, int32_t>, bool> measured;
     int64_t shift = INT64_MAX;
@@ -232,7 +232,7 @@ void CTimeLineModel::PackItemsBackward()
 {
     if (!BeginSelectionCommand())
         return;
-    const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection, true);
+    const std::vector<tagTL_FACE_ITEM_DATA> work = Sorted(m_selection.Items(), true);
     // The gap after the latest selected item of each face that ends within the project.
     std::map<std::tuple<int32_t, int32_t, int32_t>, bool> measured;
     int64_t shift = INT64_MAX;
@@ -275,7 +275,7 @@ void CTimeLineModel::SplitItemAtPlayPosition()
 {
     if (!BeginSelectionCommand())
         return;
-    const std::vector<tagTL_FACE_ITEM_DATA> work = m_selection;
+    const std::vector<tagTL_FACE_ITEM_DATA> work = m_selection.Items();
     std::vector<tagTL_FACE_ITEM_DATA> newSelection;
     std::vector<tagTL_FACE_ITEM_DATA> made;
     const int64_t playhead = m_playPosition;
@@ -329,11 +329,11 @@ void CTimeLineModel::SplitItemAtPlayPosition()
         }
     }
     if (m_faceListGeneration == generation) {
-        m_selection.clear();
+        m_selection.Clear();
         for (const tagTL_FACE_ITEM_DATA& item : newSelection) {
             tagTL_FACE_ITEM_DATA live;
             if (GetItemRecord(item.FaceNo, item.Start, live))
-                m_selection.push_back(live);
+                m_selection.Add(live);
         }
         // A LINK's second part shows nothing when its source was not split with it.
         ReleaseOrphanLinks({}, made);
@@ -373,8 +373,5 @@ void CTimeLineModel::SelectItemsInRange(
                 found.push_back(item);
         }
     }
-    for (const tagTL_FACE_ITEM_DATA& item : found) {
-        SelectLinkedItems(item);
-        AddToSelection(item);
-    }
+    SelectWithLinkedItems(found);
 }

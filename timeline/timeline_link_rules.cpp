@@ -8,10 +8,10 @@ using namespace timeline;
 int CTimeLineModel::CollectSelectedLinks(
     int32_t faceNo, int32_t start, std::vector<tagTL_FACE_ITEM_DATA>* links) const
 {
-    if (!links || m_selection.empty())
+    if (!links || m_selection.Empty())
         return 0;
     links->clear();
-    for (const tagTL_FACE_ITEM_DATA& item : m_selection) {
+    for (const tagTL_FACE_ITEM_DATA& item : m_selection.Items()) {
         if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.LinkFaceNo == faceNo && item.Start == start)
             links->push_back(item);
     }
@@ -32,20 +32,20 @@ int CTimeLineModel::IsSelectionLinkedTo(int32_t faceNo, int32_t start) const
 {
     std::vector<tagTL_FACE_ITEM_DATA> links;
     const int collected = CollectSelectedLinks(faceNo, start, &links);
-    return collected > 0 && collected == int(m_selection.size()) - 1 ? 1 : 0;
+    return collected > 0 && collected == int(m_selection.Size()) - 1 ? 1 : 0;
 }
 
 int CTimeLineModel::IsLinkGroupSelected() const
 {
-    if (m_selection.empty())
+    if (m_selection.Empty())
         return 0;
-    if (m_selection.size() == 1)
-        return IsMediaMode(m_selection.front().Mode) ? 1 : 0;
-    const auto hovered
-        = std::find_if(m_selection.begin(), m_selection.end(), [this](const tagTL_FACE_ITEM_DATA& item) {
-              return item.FaceNo == m_hover.faceNo && item.Start == m_hover.start;
-          });
-    if (hovered == m_selection.end())
+    if (m_selection.Size() == 1)
+        return IsMediaMode(m_selection.Items().front().Mode) ? 1 : 0;
+    const auto hovered = std::find_if(
+        m_selection.Items().begin(), m_selection.Items().end(), [this](const tagTL_FACE_ITEM_DATA& item) {
+            return item.FaceNo == m_hover.faceNo && item.Start == m_hover.start;
+        });
+    if (hovered == m_selection.Items().end())
         return 0;
     if (IsMediaMode(hovered->Mode))
         return IsSelectionLinkedTo(hovered->FaceNo, hovered->Start);
@@ -84,9 +84,9 @@ void CTimeLineModel::DissolveLinksTo(const tagTL_FACE_ITEM_DATA& source)
 int CTimeLineModel::DeleteSelectedItems()
 {
     CWaitCursorScope wait(*this);
-    if (!m_projectOpen || m_selection.empty())
+    if (!m_projectOpen || m_selection.Empty())
         return 0;
-    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection;
+    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection.Items();
     if (selection.size() >= 2)
         NotifyWaitBegin();
     NotifyChangeGroup(1);

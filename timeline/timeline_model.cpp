@@ -392,12 +392,7 @@ int CTimeLineModel::DeleteItem(int32_t channel, int32_t faceNo, int32_t start, i
 
 void CTimeLineModel::FollowItemKey(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after)
 {
-    for (tagTL_FACE_ITEM_DATA& selected : m_selection) {
-        if (selected.FaceNo == before.FaceNo && selected.Start == before.Start) {
-            selected = after;
-            break;
-        }
-    }
+    m_selection.Replace(before.FaceNo, before.Start, after);
     if (m_currentItem == TlItemRef { before.FaceNo, before.Start })
         m_currentItem = TlItemRef { after.FaceNo, after.Start };
 }
@@ -554,10 +549,9 @@ int CTimeLineModel::SetItemData(const tagTL_FACE_ITEM_DATA& item)
     if (!live)
         return 0;
     *live = item;
-    for (tagTL_FACE_ITEM_DATA& selected : m_selection) {
-        if (SameItemKey(selected, item))
-            selected = item;
-    }
+    const tagTL_FACE_ITEM_DATA* selected = m_selection.Find(item.FaceNo, item.Start);
+    if (selected && SameItemKey(*selected, item))
+        m_selection.Replace(item.FaceNo, item.Start, item);
     return 1;
 }
 
@@ -571,13 +565,9 @@ int CTimeLineModel::ApplyItemChange(const tagTL_FACE_ITEM_DATA& oldItem, const t
         return 0;
     *live = newItem;
     SortItems(*face);
-    for (tagTL_FACE_ITEM_DATA& selected : m_selection) {
-        if (selected.Channel == newItem.Channel && selected.FaceNo == newItem.FaceNo
-            && selected.SubNo == newItem.SubNo && selected.Start == oldItem.Start) {
-            selected = newItem;
-            break;
-        }
-    }
+    const tagTL_FACE_ITEM_DATA* selected = m_selection.Find(newItem.FaceNo, oldItem.Start);
+    if (selected && selected->Channel == newItem.Channel && selected->SubNo == newItem.SubNo)
+        m_selection.Replace(newItem.FaceNo, oldItem.Start, newItem);
     if (m_currentItem == TlItemRef { newItem.FaceNo, oldItem.Start })
         m_currentItem.start = newItem.Start;
     return 1;
@@ -597,13 +587,13 @@ void CTimeLineModel::FollowFaceNumbers(const std::vector<int32_t>& oldNumbers, i
         return -1;
     };
     const TlItemRef oldCurrent = m_currentItem;
-    std::vector<tagTL_FACE_ITEM_DATA> selection;
-    for (const tagTL_FACE_ITEM_DATA& selected : m_selection) {
+    const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection.Items();
+    m_selection.Clear();
+    for (const tagTL_FACE_ITEM_DATA& selected : selection) {
         tagTL_FACE_ITEM_DATA item;
         if (GetItemRecord(newNumberOf(selected.FaceNo), selected.Start, item))
-            selection.push_back(item);
+            m_selection.Add(item);
     }
-    m_selection = std::move(selection);
     if (m_currentItem.IsSet()) {
         const TlItemRef moved { newNumberOf(m_currentItem.faceNo), m_currentItem.start };
         m_currentItem = FindLiveItem(moved.faceNo, moved.start) ? moved : TlItemRef();

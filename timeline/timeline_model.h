@@ -4,6 +4,7 @@
 #include "project/camera_setting_data.h"
 #include "project/face_data.h"
 #include "timeline/face_list.h"
+#include "timeline/item_selection.h"
 #include "timeline/timeline_appearance.h"
 #include "timeline/timeline_drag.h"
 #include "timeline/timeline_geometry.h"
@@ -259,7 +260,7 @@ public:
     void SetContextMenuTexts(timeline::MenuEntry& menu) const;
 
     // ---- Selection ----------------------------------------------------------------------------
-    const std::vector<tagTL_FACE_ITEM_DATA>& Selection() const { return m_selection; }
+    const std::vector<tagTL_FACE_ITEM_DATA>& Selection() const { return m_selection.Items(); }
     // Items by key (face number and start) in one number, for lookups among many.
     using SelectedKeys = QSet<quint64>;
     static quint64 SelectedKey(int32_t faceNo, int32_t start)
@@ -345,7 +346,13 @@ public:
     // from the grabbed item's left end to the cursor), one column after the playhead snapping to
     // it, each item keeping its distance to the grabbed one; checked whole, nothing changed.
     TlItemDragPlan PlanItemDrag(int mouseState, int x, int y, int grabOffsetPx, TlItemRef grabbed) const;
-    // Commits a plan: items that no longer fit are left out. 0 when the plan is not valid.
+    // The same drag with the grabbed item dropped on a face with its left end at `start` (the
+    // pointer's time less the grab offset). Each item is checked against what stays on its target
+    // face and against the items planned before it, in commit order.
+    TlItemDragPlan PlanItemDragTo(int mouseState, int32_t faceNo, int64_t start, TlItemRef grabbed) const;
+    // Commits a plan whole, each item where the plan puts it, in the plan's order; the selection
+    // is emptied afterwards. 0 (nothing changed) when the plan is not valid or the model no longer
+    // gives it.
     int CommitItemDrag(const TlItemDragPlan& plan);
     // An edge trim of the grabbed item to the time at client x, every other selected item
     // following it by the same shift.
@@ -529,8 +536,7 @@ private:
         tagTL_FACE_ITEM_DATA& item,
         bool skipSelected,
         bool trimToFit,
-        bool snap,
-        const SelectedKeys* selected = nullptr) const;
+        bool snap) const;
     // The frame of the commands on the selected items: refused (false) when nothing is selected
     // or, unless the command skips them itself, a selected item lies on a locked face; else opens
     // the change group (and the wait window for two or more items).
@@ -546,12 +552,18 @@ private:
     // Stores a changed item of a selection command, tells the owner and refreshes the panel.
     void WriteChangedItem(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
     bool AskYesNo(const QString& text) const;
-    void LinkedItems(const tagTL_FACE_ITEM_DATA& item, std::vector<tagTL_FACE_ITEM_DATA>& linked) const;
+    // The items linked with the item; `links`, when given, is an index of the LINK items taken
+    // for many items at once.
+    void LinkedItems(const tagTL_FACE_ITEM_DATA& item,
+        std::vector<tagTL_FACE_ITEM_DATA>& linked,
+        const timeline::CLinkIndex* links = nullptr) const;
+    // Adds each item after the items linked with it, as a click on each would.
+    void SelectWithLinkedItems(const std::vector<tagTL_FACE_ITEM_DATA>& items);
     void RefreshPanelAfterChange(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
 
     timeline::FaceList m_faces;
     uint64_t m_faceListGeneration = 0;
-    std::vector<tagTL_FACE_ITEM_DATA> m_selection;
+    timeline::CItemSelection m_selection;
     std::vector<tagTL_FACE_ITEM_DATA> m_itemClipboard;
     // The entry and exit effect (pattern, direction, start, end each) of the copied item.
     std::optional<std::array<int32_t, 8>> m_effectBuffer;

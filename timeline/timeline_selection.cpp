@@ -151,7 +151,7 @@ bool CTimeLineModel::IsFaceLocked(int32_t faceNo) const
 
 bool CTimeLineModel::IsSelectionLocked() const
 {
-    return std::any_of(m_selection.begin(), m_selection.end(),
+    return std::any_of(m_selection.Items().begin(), m_selection.Items().end(),
         [this](const tagTL_FACE_ITEM_DATA& item) { return IsFaceLocked(item.FaceNo); });
 }
 
@@ -200,36 +200,34 @@ int32_t CTimeLineModel::GetMediaKindFromFile(const QString& path)
 
 void CTimeLineModel::ClearSelection()
 {
-    m_selection.clear();
+    m_selection.Clear();
     m_currentItem = TlItemRef();
 }
 
 void CTimeLineModel::AddToSelection(const tagTL_FACE_ITEM_DATA& item)
 {
-    if (!IsItemSelected(item.FaceNo, item.Start))
-        m_selection.push_back(item);
+    m_selection.Add(item);
 }
 
 void CTimeLineModel::RemoveFromSelection(int32_t faceNo, int32_t start)
 {
-    std::erase_if(m_selection,
-        [&](const tagTL_FACE_ITEM_DATA& item) { return item.FaceNo == faceNo && item.Start == start; });
+    m_selection.Remove(faceNo, start);
 }
 
 bool CTimeLineModel::IsItemSelected(int32_t faceNo, int32_t start) const
 {
-    return std::any_of(m_selection.begin(), m_selection.end(),
-        [&](const tagTL_FACE_ITEM_DATA& item) { return item.FaceNo == faceNo && item.Start == start; });
+    return m_selection.Contains(faceNo, start);
 }
 
 bool CTimeLineModel::IsFaceSelected(int32_t faceNo) const
 {
-    return std::any_of(m_selection.begin(), m_selection.end(),
+    return std::any_of(m_selection.Items().begin(), m_selection.Items().end(),
         [&](const tagTL_FACE_ITEM_DATA& item) { return item.FaceNo == faceNo; });
 }
 
-void CTimeLineModel::LinkedItems(
-    const tagTL_FACE_ITEM_DATA& item, std::vector<tagTL_FACE_ITEM_DATA>& linked) const
+void CTimeLineModel::LinkedItems(const tagTL_FACE_ITEM_DATA& item,
+    std::vector<tagTL_FACE_ITEM_DATA>& linked,
+    const CLinkIndex* links) const
 {
     // The group that shows one content at one time: a source and every LINK that mirrors it.
     int32_t sourceFace = 0;
@@ -243,6 +241,13 @@ void CTimeLineModel::LinkedItems(
     }
     if (sourceFace < 1)
         return;
+    if (links) {
+        for (const tagTL_FACE_ITEM_DATA* other : links->LinksTo(sourceFace, item.Start)) {
+            if (!(other->FaceNo == item.FaceNo && other->Start == item.Start))
+                linked.push_back(*other);
+        }
+        return;
+    }
     for (const tagTL_FACE_DATA& face : m_faces) {
         for (const tagTL_FACE_ITEM_DATA& other : face.Items) {
             if (other.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && other.LinkFaceNo == sourceFace
@@ -258,6 +263,20 @@ void CTimeLineModel::SelectLinkedItems(const tagTL_FACE_ITEM_DATA& item)
     LinkedItems(item, linked);
     for (const tagTL_FACE_ITEM_DATA& other : linked)
         AddToSelection(other);
+}
+
+void CTimeLineModel::SelectWithLinkedItems(const std::vector<tagTL_FACE_ITEM_DATA>& items)
+{
+    // One index of the LINK items for all of them: the items are not scanned once per item.
+    const CLinkIndex links(m_faces);
+    std::vector<tagTL_FACE_ITEM_DATA> linked;
+    for (const tagTL_FACE_ITEM_DATA& item : items) {
+        linked.clear();
+        LinkedItems(item, linked, &links);
+        for (const tagTL_FACE_ITEM_DATA& other : linked)
+            AddToSelection(other);
+        AddToSelection(item);
+    }
 }
 
 void CTimeLineModel::DeselectLinkedItems(const tagTL_FACE_ITEM_DATA& item)

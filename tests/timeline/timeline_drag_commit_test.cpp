@@ -1,5 +1,7 @@
 #include "tests/timeline/timeline_fixtures.h"
 
+#include <algorithm>
+
 using namespace timeline;
 using Mode = tagTL_FACE_ITEM_DATA;
 
@@ -14,6 +16,11 @@ protected:
         model.ClearSelection();
         for (const TlItemRef& ref : items)
             model.AddToSelection(At(ref.faceNo, ref.start));
+    }
+    // Plans the drag of the grabbed item with its left end dropped at a start on a face.
+    TlItemDragPlan PlanTo(int state, TlItemRef grabbed, int32_t faceNo, int32_t start)
+    {
+        return model.PlanItemDragTo(state, faceNo, start, grabbed);
     }
     // Releases a drag of the grabbed item with its left end under (time, row).
     int Drop(int state, TlItemRef grabbed, int32_t time, int row)
@@ -139,6 +146,129 @@ TEST_F(TimelineDragCommit, MovedItemsLandOnTheFaceAndTimeUnderThePointer)
             EXPECT_TRUE(owner.received.empty());
             EXPECT_EQ(model.Selection(), before) << "the selection stays for another try";
         }
+    }
+}
+
+// Several items whose planned places meet, each drag moved and copied: the plan counts the
+// items it placed already as obstacles, and the release lands every item where the plan (the
+// ghosts) put it, or changes nothing.
+TEST_F(TimelineDragCommit, ADragLandsWholeAsPlannedOrNotAtAll)
+{
+    struct Case {
+        const char* name;
+        std::initializer_list<tagTL_FACE_DATA> faces;
+        std::vector<TlItemRef> selected;
+        TlItemRef grabbed;
+        int32_t faceNo;
+        int32_t start;
+        std::vector<TlItemRef> planned; // empty: refused
+        QString moved;
+        QString copied;
+    };
+    const Case cases[] = {
+        { "the first item held at 0 under the grabbed one: refused",
+            { Face(1, { Item(1, 100, 100), Item(1, 250, 50) }) }, { { 1, 100 }, { 1, 250 } }, { 1, 250 }, 1,
+            20, {}, QStringLiteral("1: 100+100 IMAGE, 250+50 IMAGE"),
+            QStringLiteral("1: 100+100 IMAGE, 250+50 IMAGE") },
+        { "the grabbed item behind an obstacle, the next one behind it",
+            { Face(1, { Item(1, 0, 100), Item(1, 300, 100), Item(1, 420, 50) }) }, { { 1, 300 }, { 1, 420 } },
+            { 1, 300 }, 1, 50, { { 1, 100 }, { 1, 200 } },
+            QStringLiteral("1: 0+100 IMAGE, 100+100 IMAGE, 200+50 IMAGE"),
+            QStringLiteral("1: 0+100 IMAGE, 100+100 IMAGE, 200+50 IMAGE, 300+100 IMAGE, 420+50 IMAGE") },
+        { "onto another face: the first behind its item, the second behind the first",
+            { Face(1, { Item(1, 0, 250), Item(1, 300, 100) }), Face(2, { Item(2, 1000, 200) }) },
+            { { 1, 0 }, { 1, 300 } }, { 1, 0 }, 2, 1100, { { 2, 1200 }, { 2, 1450 } },
+            QStringLiteral("1:  | 2: 1000+200 IMAGE, 1200+250 IMAGE, 1450+100 IMAGE"),
+            QStringLiteral(
+                "1: 0+250 IMAGE, 300+100 IMAGE | 2: 1000+200 IMAGE, 1200+250 IMAGE, 1450+100 IMAGE") },
+    };
+    for (const Case& c : cases) {
+        for (const int state : { TL_MOUSE_ITEM_MOVE, TL_MOUSE_ITEM_COPY }) {
+            SCOPED_TRACE(std::string(c.name) + (state == TL_MOUSE_ITEM_MOVE ? ", moved" : ", copied"));
+            CTimeLineFixture::SetUp();
+            model.ResetTimeLine(true);
+            model.SetProjectLength(10000);
+            model.SetPlayPosition(5000);
+            Load(c.faces);
+            const QString before = Describe(model);
+            Select(c.selected);
+            const TlItemDragPlan plan = PlanTo(state, c.grabbed, c.faceNo, c.start);
+            std::vector<TlItemRef> planned;
+            for (const TlItemPlacement& placement : plan.placements)
+                planned.push_back({ placement.faceNo, placement.start });
+            std::sort(planned.begin(), planned.end(), [](const TlItemRef& a, const TlItemRef& b) {
+                return std::pair(a.faceNo, a.start) < std::pair(b.faceNo, b.start);
+            });
+            EXPECT_EQ(plan.valid, !c.planned.empty());
+            if (plan.valid) {
+                EXPECT_EQ(planned, c.planned) << "the ghosts";
+            }
+            const int committed = model.CommitItemDrag(plan);
+            EXPECT_TRUE(TimelineInvariantsHold(model)) << Describe(model).toStdString();
+            EXPECT_EQ(committed, plan.valid ? 1 : 0);
+            EXPECT_EQ(Describe(model),
+                c.planned.empty()                 ? before
+                    : state == TL_MOUSE_ITEM_MOVE ? c.moved
+                                                  : c.copied);
+            for (const TlItemRef& ref : c.planned)
+                EXPECT_TRUE(Has(ref.faceNo, ref.start)) << ref.faceNo << "@" << ref.start;
+            if (!committed) {
+                EXPECT_TRUE(owner.received.empty());
+                EXPECT_EQ(model.Selection().size(), c.selected.size()) << "the selection stays";
+            } else {
+                EXPECT_EQ(owner.Of(state == TL_MOUSE_ITEM_MOVE ? WM_TL_ITEM_MOVED : WM_TL_ITEM_COPIED).size(),
+                    c.selected.size());
+            }
+        }
+    }
+}
+
+// Within a face the items go in start order, except that items moved later on their own face go
+// last-first, so that none lands where a selected one has not left yet; faces moving down are
+// emptied from the bottom.
+TEST_F(TimelineDragCommit, CommitOrder)
+{
+    struct Case {
+        const char* name;
+        int state;
+        std::vector<TlItemRef> selected;
+        TlItemRef grabbed;
+        int32_t faceNo;
+        int32_t start;
+        QStringList order;
+    };
+    const Case cases[] = {
+        { "moved later on its face: last first", TL_MOUSE_ITEM_MOVE, { { 1, 1000 }, { 1, 2000 } },
+            { 1, 1000 }, 1, 1500,
+            { QStringLiteral("ITEM_MOVED 1@2000>1@2500"), QStringLiteral("ITEM_MOVED 1@1000>1@1500") } },
+        { "moved earlier on its face", TL_MOUSE_ITEM_MOVE, { { 1, 1000 }, { 1, 2000 } }, { 1, 1000 }, 1, 500,
+            { QStringLiteral("ITEM_MOVED 1@1000>1@500"), QStringLiteral("ITEM_MOVED 1@2000>1@1500") } },
+        { "moved later onto another face", TL_MOUSE_ITEM_MOVE, { { 1, 1000 }, { 1, 2000 } }, { 1, 1000 }, 3,
+            1500,
+            { QStringLiteral("ITEM_MOVED 1@1000>3@1500"), QStringLiteral("ITEM_MOVED 1@2000>3@2500") } },
+        { "copied later onto another face", TL_MOUSE_ITEM_COPY, { { 1, 1000 }, { 1, 2000 } }, { 1, 1000 }, 3,
+            1500,
+            { QStringLiteral("ITEM_COPIED 1@1000>3@1500"), QStringLiteral("ITEM_COPIED 1@2000>3@2500") } },
+        { "copied later on its face", TL_MOUSE_ITEM_COPY, { { 1, 1000 }, { 1, 2000 } }, { 1, 1000 }, 1, 3000,
+            { QStringLiteral("ITEM_COPIED 1@1000>1@3000"), QStringLiteral("ITEM_COPIED 1@2000>1@4000") } },
+        { "two faces down: the lower one first", TL_MOUSE_ITEM_MOVE, { { 1, 1000 }, { 2, 1000 } },
+            { 1, 1000 }, 2, 1500,
+            { QStringLiteral("ITEM_MOVED 2@1000>3@1500"), QStringLiteral("ITEM_MOVED 1@1000>2@1500") } },
+        { "two faces up: the upper one first", TL_MOUSE_ITEM_COPY, { { 2, 1000 }, { 3, 1000 } }, { 3, 1000 },
+            2, 3000,
+            { QStringLiteral("ITEM_COPIED 2@1000>1@3000"), QStringLiteral("ITEM_COPIED 3@1000>2@3000") } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTimeLineFixture::SetUp();
+        model.ResetTimeLine(true);
+        model.SetProjectLength(10000);
+        model.SetPlayPosition(9000);
+        Load({ Face(1, { Item(1, 1000, 500), Item(1, 2000, 500) }), Face(2, { Item(2, 1000, 500) }),
+            Face(3, { Item(3, 1000, 500) }) });
+        Select(c.selected);
+        ASSERT_EQ(model.CommitItemDrag(PlanTo(c.state, c.grabbed, c.faceNo, c.start)), 1);
+        EXPECT_EQ(owner.Log().filter(QStringLiteral("ITEM_")), c.order);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <ostream>
 
 // Small face fixtures for the timeline's tests.
 
@@ -49,3 +50,8 @@ protected:
     CRecordingOwner owner;
     CRecordingPanel panel;
 };
+
+inline void PrintTo(const TlItemRef& item, std::ostream* out)
+{
+    *out << item.faceNo << '@' << item.start;
+}
