@@ -1,8 +1,8 @@
 #pragma once
 
-#include "itempanel/effect_ini.h"
 #include "itempanel/item_page.h"
 #include "project/face_data.h"
+#include "tables/effect_ini.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #include "itempanel/filter_ini.h"
 
-#include "itempanel/table_file.h"
 #include "platform/number_text.h"
+#include "tables/table_file.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ QString ParamKey(const char* name, int row, int param)
 
 } // namespace
 
-using itempanel::TableRowKey;
+using tables::TableRowKey;
 
 bool CFilterIni::Load(const std::optional<QString>& path)
 {
@@ -27,7 +27,7 @@ bool CFilterIni::Load(const std::optional<QString>& path)
     static const std::array<QString, 3> kErrorTexts = { QStringLiteral("ファイルが指定されていません。"),
         QStringLiteral("指定したファイルが存在しません。"),
         QStringLiteral("指定したファイルはフォルダです。") };
-    if (const auto error = itempanel::TablePathError(path, kErrorTexts)) {
+    if (const auto error = tables::TablePathError(path, kErrorTexts)) {
         m_lastError = *error;
         return false;
     }

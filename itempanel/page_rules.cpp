@@ -1,8 +1,8 @@
 #include "itempanel/page_rules.h"
 
-#include "itempanel/effect_ini.h"
 #include "itempanel/item_lookup.h"
 #include "project/face_data.h"
+#include "tables/effect_ini.h"
 
 namespace itempanel {
 

@@ -1,6 +1,6 @@
-#include "itempanel/effect_ini.h"
 #include "platform/paths.h"
 #include "project/quicktime_media.h"
+#include "tables/effect_ini.h"
 #include "timeline/thumbnail_writer.h"
 #include "timeline/timeline_model.h"
 

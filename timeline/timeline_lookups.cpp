@@ -1,4 +1,4 @@
-#include "itempanel/effect_ini.h"
+#include "tables/effect_ini.h"
 #include "timeline/timeline_model.h"
 
 using namespace timeline;

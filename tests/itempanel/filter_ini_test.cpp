@@ -1,6 +1,7 @@
 #include "itempanel/filter_ini.h"
 #include "tests/fixtures/temp_folder.h"
 #include "tests/itempanel/panel_fixtures.h"
+#include "tests/tables/table_fixtures.h"
 
 #include <QDir>
 #include <functional>
@@ -64,7 +65,7 @@ protected:
 
 TEST_F(FilterIniTest, ReadsRowsAndParametersInEveryEncodingOfTheFile)
 {
-    for (const panel_fixtures::DataFileEncoding& c : panel_fixtures::DataFileEncodings()) {
+    for (const table_fixtures::DataFileEncoding& c : table_fixtures::DataFileEncodings()) {
         SCOPED_TRACE(c.name);
         const QString path = m_folder.WriteFile(QStringLiteral("Filter.ini"), c.encode(kSample));
         CFilterIni table;

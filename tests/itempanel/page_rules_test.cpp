@@ -1,5 +1,5 @@
-#include "itempanel/effect_ini.h"
 #include "itempanel/page_rules.h"
+#include "tables/effect_ini.h"
 #include "tests/fixtures/temp_folder.h"
 #include "tests/itempanel/panel_fixtures.h"
 

@@ -1,7 +1,6 @@
 #include "tests/itempanel/panel_fixtures.h"
 
 #include "platform/dialog_service.h"
-#include "tests/fixtures/temp_folder.h"
 
 namespace panel_fixtures {
 
@@ -45,17 +44,6 @@ tagTL_FACE_DATA MakeFace(int32_t no, std::vector<tagTL_FACE_ITEM_DATA> items)
     face.Status = 1;
     face.Items = std::move(items);
     return face;
-}
-
-std::vector<DataFileEncoding> DataFileEncodings()
-{
-    return {
-        { "UTF-16LE with BOM", Utf16LeWithBom },
-        { "UTF-16BE with BOM", Utf16BeWithBom },
-        { "UTF-8 with BOM", Utf8WithBom },
-        { "UTF-8", [](const QString& text) { return text.toUtf8(); } },
-        { "CP932", Cp932 },
-    };
 }
 
 itempanel::AskMessage CScriptedAsk::Fn()

@@ -19,13 +19,6 @@ tagTL_FACE_ITEM_DATA WithEffects(
     tagTL_FACE_ITEM_DATA item, int32_t inPattern, int32_t inLength, int32_t outPattern, int32_t outLength);
 tagTL_FACE_DATA MakeFace(int32_t no, std::vector<tagTL_FACE_ITEM_DATA> items);
 
-// The encodings a data file may come in, each with a name for the failure messages.
-struct DataFileEncoding {
-    const char* name;
-    QByteArray (*encode)(const QString& text);
-};
-std::vector<DataFileEncoding> DataFileEncodings();
-
 // Answers the checks' messages from a queue (IDOK when it runs out) and keeps every message
 // number asked, in order.
 struct CScriptedAsk {

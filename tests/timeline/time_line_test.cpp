@@ -1,5 +1,5 @@
 #include "controls/gdi_scroll_bar.h"
-#include "itempanel/effect_ini.h"
+#include "tables/effect_ini.h"
 #include "tests/fixtures/scripted_dialog_service.h"
 #include "tests/fixtures/temp_folder.h"
 #include "tests/project/media_fixtures.h"

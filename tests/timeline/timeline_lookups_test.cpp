@@ -1,4 +1,4 @@
-#include "itempanel/effect_ini.h"
+#include "tables/effect_ini.h"
 #include "tests/fixtures/temp_folder.h"
 #include "tests/timeline/timeline_fixtures.h"
 

@@ -1,8 +1,8 @@
-#include "itempanel/table_file.h"
+#include "tables/table_file.h"
 
 #include <QFileInfo>
 
-namespace itempanel {
+namespace tables {
 
 std::optional<QString> TablePathError(const std::optional<QString>& path, const std::array<QString, 3>& texts)
 {
@@ -21,4 +21,4 @@ QString TableRowKey(const char* name, int row)
     return QString::asprintf("%s%03d", name, row);
 }
 
-} // namespace itempanel
+} // namespace tables

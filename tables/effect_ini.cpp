@@ -1,14 +1,14 @@
-#include "itempanel/effect_ini.h"
+#include "tables/effect_ini.h"
 
-#include "itempanel/table_file.h"
 #include "platform/number_text.h"
+#include "tables/table_file.h"
 
 namespace {
 
 const QString kEffectSection = QStringLiteral("EFFECT");
 const QString kDirectionSection = QStringLiteral("DIRECTION");
 
-using itempanel::TableRowKey;
+using tables::TableRowKey;
 
 QString DirectionKey(int set, int index)
 {
@@ -48,7 +48,7 @@ bool CEffectIni::Load(const std::optional<QString>& path)
     m_rows.clear();
     m_directionSets.clear();
 
-    if (const auto error = itempanel::TablePathError(path, m_errorTexts)) {
+    if (const auto error = tables::TablePathError(path, m_errorTexts)) {
         m_lastError = *error;
         return false;
     }

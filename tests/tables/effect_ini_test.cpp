@@ -1,6 +1,7 @@
-#include "itempanel/effect_ini.h"
+#include "tables/effect_ini.h"
+#include "tests/core/qstring_printer.h"
 #include "tests/fixtures/temp_folder.h"
-#include "tests/itempanel/panel_fixtures.h"
+#include "tests/tables/table_fixtures.h"
 
 #include <QStringList>
 #include <functional>
@@ -58,7 +59,7 @@ const QString kSampleFile = QStringLiteral("[EFFECT]\r\n")
 
 TEST_F(EffectIniTest, ReadsRowsFlagsAndDirectionSetsInEveryEncodingOfTheFile)
 {
-    for (const panel_fixtures::DataFileEncoding& c : panel_fixtures::DataFileEncodings()) {
+    for (const table_fixtures::DataFileEncoding& c : table_fixtures::DataFileEncodings()) {
         SCOPED_TRACE(c.name);
         const QString path = m_folder.WriteFile(QStringLiteral("Effect.ini"), c.encode(kSampleFile));
         CEffectIni table;

@@ -4,7 +4,7 @@
 #include <array>
 #include <optional>
 
-namespace itempanel {
+namespace tables {
 
 // Why the effect or filter table cannot read a path, or nothing for a file. `texts` are the
 // table's texts for no path given at all, a path that does not exist (an empty one included)
@@ -16,4 +16,4 @@ std::optional<QString> TablePathError(
 // 1000th row is "No1000").
 QString TableRowKey(const char* name, int row);
 
-} // namespace itempanel
+} // namespace tables
