@@ -119,19 +119,21 @@ int CTimeLineModel::CommitItemDrag(const TlItemDragPlan& plan)
     // or, when they ended at different starts, becomes an item of its linked kind.
     std::vector<tagTL_FACE_ITEM_DATA> vacated;
     std::vector<tagTL_FACE_ITEM_DATA> made;
+    QHash<quint64, size_t> committedFrom; // by the key each item had before
+    for (size_t index = 0; index < committed.size(); ++index)
+        committedFrom.insert(
+            CItemSelection::Key(committed[index].before.FaceNo, committed[index].before.Start), index);
     for (const ItemRecordPair& pair : committed) {
         made.push_back(pair.after);
         if (mouseState == TL_MOUSE_ITEM_MOVE)
             vacated.push_back(pair.before);
         if (m_faceListGeneration != generation || pair.after.Mode != tagTL_FACE_ITEM_DATA::MODE_LINK || link)
             continue;
-        const auto partner
-            = std::find_if(committed.begin(), committed.end(), [&](const ItemRecordPair& other) {
-                  return other.before.FaceNo == pair.before.LinkFaceNo
-                      && other.before.Start == pair.before.Start;
-              });
-        if (partner == committed.end())
+        const auto found
+            = committedFrom.constFind(CItemSelection::Key(pair.before.LinkFaceNo, pair.before.Start));
+        if (found == committedFrom.cend())
             continue;
+        const ItemRecordPair* partner = &committed[found.value()];
         if (partner->after.Start == pair.after.Start && partner->after.FaceNo != partner->before.FaceNo)
             SetItemLinkFace(pair.after.FaceNo, pair.after.Start, partner->after.FaceNo);
         else if (partner->after.Start != pair.after.Start && pair.after.LinkMode != 0)

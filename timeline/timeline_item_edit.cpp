@@ -61,15 +61,19 @@ void CTimeLineModel::WriteChangedItem(const tagTL_FACE_ITEM_DATA& before, const 
 
 void CTimeLineModel::ApplyLinkCheck(const std::vector<tagTL_FACE_ITEM_DATA>& items)
 {
+    // The set's items by face and start, so that finding a partner is no scan of the set.
+    QMultiHash<quint64, const tagTL_FACE_ITEM_DATA*> byKey;
+    byKey.reserve(qsizetype(items.size()));
+    for (const tagTL_FACE_ITEM_DATA& item : items)
+        byKey.insert(CItemSelection::Key(item.FaceNo, item.Start), &item);
     std::vector<tagTL_FACE_ITEM_DATA> unpaired;
     for (const tagTL_FACE_ITEM_DATA& item : items) {
         if (item.Mode != tagTL_FACE_ITEM_DATA::MODE_LINK || item.LinkFaceNo == 0)
             continue;
-        const bool hasPartner
-            = std::any_of(items.begin(), items.end(), [&](const tagTL_FACE_ITEM_DATA& other) {
-                  return &other != &item && other.FaceNo == item.LinkFaceNo && other.Start == item.Start
-                      && other.PlayTime == item.PlayTime;
-              });
+        const auto [first, last] = byKey.equal_range(CItemSelection::Key(item.LinkFaceNo, item.Start));
+        const bool hasPartner = std::any_of(first, last, [&](const tagTL_FACE_ITEM_DATA* other) {
+            return other != &item && other->PlayTime == item.PlayTime;
+        });
         if (!hasPartner)
             unpaired.push_back(item);
     }
@@ -93,13 +97,11 @@ void CTimeLineModel::ReleaseOrphanLinks(
         if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK)
             links.push_back({ item.FaceNo, item.Start });
     }
-    for (const tagTL_FACE_ITEM_DATA& source : vacated) {
-        for (const tagTL_FACE_DATA& face : m_faces) {
-            for (const tagTL_FACE_ITEM_DATA& item : face.Items) {
-                if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && item.LinkFaceNo == source.FaceNo
-                    && item.Start == source.Start)
-                    links.push_back({ item.FaceNo, item.Start });
-            }
+    if (!vacated.empty()) {
+        const CLinkIndex index(m_faces);
+        for (const tagTL_FACE_ITEM_DATA& source : vacated) {
+            for (const tagTL_FACE_ITEM_DATA* link : index.LinksTo(source.FaceNo, source.Start))
+                links.push_back({ link->FaceNo, link->Start });
         }
     }
     for (const TlItemRef& ref : links) {

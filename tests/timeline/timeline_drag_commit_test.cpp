@@ -223,6 +223,21 @@ TEST_F(TimelineDragCommit, ADragLandsWholeAsPlannedOrNotAtAll)
     }
 }
 
+TEST_F(TimelineDragCommit, APlanTheModelNoLongerGivesIsRefusedWhole)
+{
+    Load({ Face(1, { Item(1, 1000, 500), Item(1, 2000, 500) }), Face(2) });
+    Select({ { 1, 1000 }, { 1, 2000 } });
+    const TlItemDragPlan plan = PlanTo(TL_MOUSE_ITEM_MOVE, { 1, 1000 }, 2, 3000);
+    ASSERT_TRUE(plan.valid);
+    // An item arrives where the second one was to land after the plan was drawn.
+    ASSERT_EQ(model.AddItemRecord(Item(2, 4100, 100)), 1);
+    const QString before = Describe(model);
+    EXPECT_EQ(model.CommitItemDrag(plan), 0);
+    EXPECT_EQ(Describe(model), before) << "not the first item alone";
+    EXPECT_TRUE(owner.received.empty());
+    EXPECT_EQ(model.Selection().size(), 2u);
+}
+
 // Within a face the items go in start order, except that items moved later on their own face go
 // last-first, so that none lands where a selected one has not left yet; faces moving down are
 // emptied from the bottom.
