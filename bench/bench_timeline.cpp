@@ -4,7 +4,8 @@
 // as many items in both: the paint cost must follow what is on screen, not the project's size.
 // PaintTimeline paints everything; PaintPlayheadTick is a play-clock tick, which repaints the
 // playhead's two strips over the image the control keeps; PlanDragOfEverything is the work of one
-// mouse move while every item of the project is dragged; SelectEverything selects every item.
+// mouse move while every item of the project is dragged, ReleaseDragOfEverything its release;
+// SelectEverything selects every item.
 
 #include "timeline/thumbnail_writer.h"
 #include "timeline/timeline_model.h"
@@ -157,6 +158,28 @@ void PlanDragOfEverything(benchmark::State& state)
     }
 }
 BENCHMARK(PlanDragOfEverything)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// A drag of every item along its own face released: planned, then committed item by item, a
+// column later and back again in turn (the selection is made again outside the timing).
+void ReleaseDragOfEverything(benchmark::State& state)
+{
+    Scene scene(int(state.range(0)));
+    const tagTL_FACE_ITEM_DATA grabbed = scene.model.Faces()[1].Items[size_t(state.range(0) / 32)];
+    int32_t start = grabbed.Start;
+    for (auto _ : state) {
+        state.PauseTiming();
+        scene.model.ClearSelection();
+        scene.model.SelectItemsInRange(1, 0, 0, scene.model.ProjectLength());
+        const int32_t to = start == grabbed.Start ? start + scene.model.UnitsPerColumn() : grabbed.Start;
+        state.ResumeTiming();
+        const TlItemDragPlan plan
+            = scene.model.PlanItemDragTo(2, grabbed.FaceNo, to, { grabbed.FaceNo, start });
+        if (!scene.model.CommitItemDrag(plan))
+            state.SkipWithError("the drag found no place");
+        start = to;
+    }
+}
+BENCHMARK(ReleaseDragOfEverything)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Every item of the project selected at once, as a rubber band over all faces and the whole
 // project does, with the items linked to each.

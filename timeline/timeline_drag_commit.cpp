@@ -1,6 +1,7 @@
 #include "timeline/timeline_messages.h"
 #include "timeline/timeline_model.h"
 
+#include <QSet>
 #include <algorithm>
 
 using namespace timeline;
@@ -91,30 +92,7 @@ int CTimeLineModel::CommitItemDrag(const TlItemDragPlan& plan)
     if (several)
         NotifyWaitBegin();
     const uint64_t generation = m_faceListGeneration;
-    std::vector<ItemRecordPair> committed;
-    for (const TlItemPlacement& placement : plan.placements) {
-        if (m_faceListGeneration != generation)
-            break;
-        tagTL_FACE_ITEM_DATA live;
-        const tagTL_FACE_DATA* face = FindFace(m_faces, 1, placement.faceNo);
-        if (!face || !GetItemRecord(placement.item.FaceNo, placement.item.Start, live))
-            continue;
-        const int32_t start = placement.start;
-        const int32_t channel = face->Channel;
-        const int32_t subNo = face->SubNo;
-        int done = 0;
-        if (mouseState == TL_MOUSE_ITEM_MOVE)
-            done = DropMovedItems(channel, placement.faceNo, start, subNo, live);
-        else if (mouseState == TL_MOUSE_ITEM_COPY)
-            done = DropItemsAsCopy(channel, placement.faceNo, start, subNo, live);
-        else
-            done = DropAltItems(channel, placement.faceNo, start, subNo, placement.source);
-        if (!done)
-            continue;
-        tagTL_FACE_ITEM_DATA after;
-        GetItemRecord(placement.faceNo, start, after);
-        committed.push_back({ live, after });
-    }
+    const std::vector<ItemRecordPair> committed = link ? CommitLinkDrop(plan) : CommitMovesAndCopies(plan);
     // A LINK that moved with its source keeps showing it: it follows the source to its new face,
     // or, when they ended at different starts, becomes an item of its linked kind.
     std::vector<tagTL_FACE_ITEM_DATA> vacated;
@@ -147,4 +125,83 @@ int CTimeLineModel::CommitItemDrag(const TlItemDragPlan& plan)
     ClearSelection();
     RepaintControl();
     return 1;
+}
+
+std::vector<ItemRecordPair> CTimeLineModel::CommitLinkDrop(const TlItemDragPlan& plan)
+{
+    std::vector<ItemRecordPair> committed;
+    for (const TlItemPlacement& placement : plan.placements) {
+        const tagTL_FACE_DATA* face = FindFace(m_faces, 1, placement.faceNo);
+        tagTL_FACE_ITEM_DATA live;
+        if (!face || !GetItemRecord(placement.item.FaceNo, placement.item.Start, live))
+            continue;
+        if (!DropAltItems(face->Channel, placement.faceNo, placement.start, face->SubNo, placement.source))
+            continue;
+        tagTL_FACE_ITEM_DATA after;
+        GetItemRecord(placement.faceNo, placement.start, after);
+        committed.push_back({ live, after });
+    }
+    return committed;
+}
+
+std::vector<ItemRecordPair> CTimeLineModel::CommitMovesAndCopies(const TlItemDragPlan& plan)
+{
+    // Every item is dropped as DropMovedItems or DropItemsAsCopy drops one, but the faces are
+    // changed in one pass each (a drop at a time would shift a face's items once per item); the
+    // owner is then told of each item in the plan's order.
+    const bool move = plan.mouseState == TL_MOUSE_ITEM_MOVE;
+    std::vector<ItemRecordPair> dropped;
+    dropped.reserve(plan.placements.size());
+    QSet<quint64> leaving;
+    for (const TlItemPlacement& placement : plan.placements) {
+        const tagTL_FACE_DATA* target = FindFace(m_faces, 1, placement.faceNo);
+        tagTL_FACE_ITEM_DATA before;
+        if (!target || !GetItemRecord(placement.item.FaceNo, placement.item.Start, before))
+            continue;
+        tagTL_FACE_ITEM_DATA after = before;
+        after.Channel = target->Channel;
+        after.FaceNo = target->No;
+        after.SubNo = target->SubNo;
+        after.Start = placement.start;
+        AnchorEffects(after);
+        if (move && SameItemKey(before, after))
+            continue; // dropped where it lies: nothing to do
+        if (move)
+            leaving.insert(CItemSelection::Key(before.FaceNo, before.Start));
+        dropped.push_back({ before, after });
+    }
+    if (move) {
+        for (tagTL_FACE_DATA& face : m_faces) {
+            std::erase_if(face.Items, [&](const tagTL_FACE_ITEM_DATA& item) {
+                return leaving.contains(CItemSelection::Key(item.FaceNo, item.Start));
+            });
+        }
+    }
+    QSet<int32_t> landedOn;
+    for (const ItemRecordPair& pair : dropped) {
+        FindFace(m_faces, 1, pair.after.FaceNo)->Items.push_back(pair.after);
+        landedOn.insert(pair.after.FaceNo);
+    }
+    for (tagTL_FACE_DATA& face : m_faces) {
+        if (landedOn.contains(face.No))
+            SortItems(face);
+    }
+
+    const uint64_t generation = m_faceListGeneration;
+    for (const ItemRecordPair& pair : dropped) {
+        if (m_faceListGeneration != generation)
+            break; // the owner renumbered the faces: the remaining keys name other items
+        if (move) {
+            FollowItemKey(pair.before, pair.after);
+            if (m_owner)
+                m_owner->OnTlItemMoved(pair);
+        } else if (m_owner) {
+            m_owner->OnTlItemCopied(pair);
+        }
+    }
+    if (!dropped.empty() && m_faceListGeneration == generation) {
+        SyncPanelFaceList();
+        m_panel->SetItem(dropped.back().after);
+    }
+    return dropped;
 }

@@ -1,6 +1,7 @@
 #include "timeline/timeline_messages.h"
 #include "timeline/timeline_model.h"
 
+#include <QSet>
 #include <algorithm>
 
 using namespace timeline;
@@ -87,6 +88,15 @@ int CTimeLineModel::DeleteSelectedItems()
     if (!m_projectOpen || m_selection.Empty())
         return 0;
     const std::vector<tagTL_FACE_ITEM_DATA> selection = m_selection.Items();
+    // The sources shown by a selected LINK of a locked face stay; found once for all items.
+    QSet<quint64> shownByLockedLinks;
+    for (const tagTL_FACE_ITEM_DATA& item : selection) {
+        if (item.Mode == tagTL_FACE_ITEM_DATA::MODE_LINK && IsFaceLocked(item.FaceNo))
+            shownByLockedLinks.insert(CItemSelection::Key(item.LinkFaceNo, item.Start));
+    }
+    // The selection is emptied at the end anyway; emptied now, each deletion need not look for its
+    // item in it.
+    ClearSelection();
     if (selection.size() >= 2)
         NotifyWaitBegin();
     NotifyChangeGroup(1);
@@ -98,7 +108,8 @@ int CTimeLineModel::DeleteSelectedItems()
             break; // the owner renumbered the faces: the remaining keys name other items
         if (IsFaceLocked(item.FaceNo))
             continue;
-        if (IsMediaMode(item.Mode) && HasLockedSelectedLink(item.FaceNo, item.Start))
+        if (IsMediaMode(item.Mode)
+            && shownByLockedLinks.contains(CItemSelection::Key(item.FaceNo, item.Start)))
             continue;
         tagTL_FACE_ITEM_DATA live;
         if (!GetItemRecord(item.FaceNo, item.Start, live))
@@ -107,11 +118,21 @@ int CTimeLineModel::DeleteSelectedItems()
             deletedSources.push_back(live);
     }
     // LINK items of other faces that were not selected would now show nothing: they become
-    // independent items of their source's kind.
-    for (const tagTL_FACE_ITEM_DATA& source : deletedSources) {
+    // independent items of their source's kind (found through one index, not a scan per source).
+    std::vector<std::pair<tagTL_FACE_ITEM_DATA, int32_t>> orphans;
+    if (m_faceListGeneration == generation && !deletedSources.empty()) {
+        const CLinkIndex links(m_faces);
+        for (const tagTL_FACE_ITEM_DATA& source : deletedSources) {
+            for (const tagTL_FACE_ITEM_DATA* link : links.LinksTo(source.FaceNo, source.Start)) {
+                if (link->FaceNo != source.FaceNo)
+                    orphans.emplace_back(*link, source.Mode);
+            }
+        }
+    }
+    for (const auto& [link, kind] : orphans) {
         if (m_faceListGeneration != generation)
             break;
-        DissolveLinksTo(source);
+        DissolveLinkItem(link, kind);
     }
 
     NotifyChangeGroup(0);

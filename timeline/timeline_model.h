@@ -531,6 +531,9 @@ private:
     void SetFrameColor(tagTL_FACE_DATA& face, int entry) const;
 
     tagTL_FACE_ITEM_DATA* FindLiveItem(int32_t faceNo, int32_t start);
+    // The drops of a drag plan, told to the owner item by item; the records before and after.
+    std::vector<ItemRecordPair> CommitLinkDrop(const TlItemDragPlan& plan);
+    std::vector<ItemRecordPair> CommitMovesAndCopies(const TlItemDragPlan& plan);
     int PlaceItem(const tagTL_FACE_DATA& face,
         int32_t& start,
         tagTL_FACE_ITEM_DATA& item,
