@@ -198,6 +198,43 @@ TEST_F(TimelineSelection, LinkedItemsAreSelectedAndDeselectedTogether)
     EXPECT_TRUE(model.Selection().empty());
 }
 
+// The selection's records by key: order kept through removals, keys followed through
+// replacements, never two records with one key.
+TEST(TimelineItemSelection, KeepsOrderAndOneRecordPerKey)
+{
+    const auto keys = [](const CItemSelection& selection) {
+        std::vector<TlItemRef> refs;
+        for (const tagTL_FACE_ITEM_DATA& item : selection.Items())
+            refs.push_back({ item.FaceNo, item.Start });
+        return refs;
+    };
+    CItemSelection selection;
+    EXPECT_TRUE(selection.Add(Item(1, 100, 50)));
+    EXPECT_TRUE(selection.Add(Item(2, 100, 50)));
+    EXPECT_TRUE(selection.Add(Item(1, 300, 50)));
+    EXPECT_FALSE(selection.Add(Item(1, 100, 70))) << "one record per face and start";
+    EXPECT_EQ(selection.Find(1, 100)->PlayTime, 50);
+
+    EXPECT_TRUE(selection.Remove(1, 100));
+    EXPECT_FALSE(selection.Remove(1, 100));
+    EXPECT_EQ(keys(selection), (std::vector<TlItemRef> { { 2, 100 }, { 1, 300 } }));
+    EXPECT_EQ(selection.Find(1, 300), &selection.Items()[1]) << "found where it now lies";
+
+    EXPECT_TRUE(selection.Replace(2, 100, Item(3, 500, 20)));
+    EXPECT_FALSE(selection.Contains(2, 100));
+    EXPECT_EQ(selection.Find(3, 500)->PlayTime, 20);
+    EXPECT_EQ(keys(selection), (std::vector<TlItemRef> { { 3, 500 }, { 1, 300 } })) << "in its place";
+
+    EXPECT_TRUE(selection.Replace(3, 500, Item(1, 300, 20)));
+    EXPECT_EQ(keys(selection), (std::vector<TlItemRef> { { 1, 300 } })) << "onto a selected key: one left";
+    EXPECT_EQ(selection.Find(1, 300)->PlayTime, 50);
+    EXPECT_FALSE(selection.Replace(9, 9, Item(1, 1, 1)));
+
+    selection.Clear();
+    EXPECT_TRUE(selection.Empty());
+    EXPECT_FALSE(selection.Contains(1, 300));
+}
+
 TEST_F(TimelineSelection, TheViewerSelectsTheItemUnderATime)
 {
     Load({ Face(1, { Item(1, 100, 100), Item(1, 500, 100) }), Face(2, { Link(2, 100, 100, 1) }, 1) });
