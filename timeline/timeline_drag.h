@@ -23,7 +23,7 @@ struct TlItemRef {
 // One item of an item drag (move, copy, link) and where it lands.
 struct TlItemPlacement {
     tagTL_FACE_ITEM_DATA item; // the selected item
-    tagTL_FACE_ITEM_DATA source; // what a LINK is made from (link drag); else the item itself
+    tagTL_FACE_ITEM_DATA source; // what a LINK is made from (link drag); else a default record
     int32_t faceNo = 0; // the face it lands on
     int32_t start = 0; // its start there
 

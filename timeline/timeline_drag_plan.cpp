@@ -201,7 +201,7 @@ TlItemDragPlan CTimeLineModel::PlanItemDragTo(
             return plan;
         }
         const tagTL_FACE_DATA& face = m_faces[size_t(row)];
-        TlItemPlacement placement { item, item, face.No, 0 };
+        TlItemPlacement placement { item, link ? item : tagTL_FACE_ITEM_DATA(), face.No, 0 };
         int64_t wanted = 0;
         if (link) {
             // A LINK shows a picture, camera or movie item of another face at its own start.
