@@ -4,7 +4,6 @@
 #include "core/message_catalog.h"
 #include "core/xml_data.h"
 #include "platform/dialog_service.h"
-#include "platform/file_copy.h"
 #include "platform/paths.h"
 #include "project/project_folder_store.h"
 #include "project/record_conversion.h"
@@ -19,19 +18,6 @@
 
 namespace {
 
-enum : int {
-    kMsgFaceWrite = 38,
-    kMsgItemWrite = 39,
-    kMsgTemporaryName = 40,
-    kMsgTemporaryCopy = 41,
-    kMsgFaceRead = 42,
-    kMsgItemDelete = 45,
-    kMsgItemAdd = 46,
-    kMsgProjectTime = 47,
-    kMsgPlayRange = 48,
-    kMsgCopySourceRead = 83,
-};
-
 QString FaceFolderName(int32_t faceNo)
 {
     return QStringLiteral("Face_%1").arg(faceNo);
@@ -41,29 +27,6 @@ QString FaceFileName(int32_t faceNo)
 {
     return QStringLiteral("Face_%1.xml").arg(faceNo);
 }
-
-// Records that arrive while no change group is open still make one operation together.
-class COperation {
-public:
-    explicit COperation(CUndoHistory& undo)
-        : m_undo(undo)
-        , m_opened(!undo.IsGrouping())
-    {
-        if (m_opened)
-            m_undo.OnChangeGroup(1);
-    }
-    ~COperation()
-    {
-        if (m_opened)
-            m_undo.OnChangeGroup(0);
-    }
-    COperation(const COperation&) = delete;
-    COperation& operator=(const COperation&) = delete;
-
-private:
-    CUndoHistory& m_undo;
-    bool m_opened;
-};
 
 // Shows the wait cursor or window while it lives.
 class CBusy {
@@ -83,11 +46,6 @@ private:
     bool m_window;
 };
 
-bool CopyThumbnail(const QString& from, const QString& to)
-{
-    return platform::CopyFileReplacing(from, to, {});
-}
-
 } // namespace
 
 CEditMirror::CEditMirror(CProjectFolderStore& store,
@@ -96,7 +54,7 @@ CEditMirror::CEditMirror(CProjectFolderStore& store,
     CMessageCatalog& messages,
     CEditMirrorHost& host)
     : m_store(store)
-    , m_undo(undo)
+    , m_recorder(undo)
     , m_modified(modified)
     , m_messages(messages)
     , m_host(host)
@@ -133,17 +91,22 @@ QString CEditMirror::ThumbnailPath(const tagTL_FACE_ITEM_DATA& item) const
 
 bool CEditMirror::AddFaceData(const tagTL_FACE_DATA& face, int notify)
 {
+    if (!WriteItemEdits())
+        return false;
     const QString folder = m_store.FaceFolderPath(face.No);
     if (folder.isEmpty() || !MakeFolderPath(folder) || !m_store.AddFace(ToFaceXmlRecord(face)))
         return Fail(kMsgFaceWrite);
     NotifyViewer(notify, kPmDataFaceAdded, face.No);
     MarkModified();
-    m_undo.PushUndoAddFace(face);
+    m_recorder.FaceAdded(face);
+    m_recorder.Commit();
     return true;
 }
 
 bool CEditMirror::UpdateFaceData(const tagTL_FACE_DATA& face, int notify)
 {
+    if (!WriteItemEdits())
+        return false;
     FaceXmlRecord entry;
     entry.No = face.No;
     if (!m_store.GetFaceData(&entry))
@@ -158,115 +121,17 @@ bool CEditMirror::UpdateFaceData(const tagTL_FACE_DATA& face, int notify)
         return Fail(kMsgFaceWrite);
     NotifyViewer(notify, kPmDataFaceChanged, face.No);
     MarkModified();
-    m_undo.PushUndoUpdateFace(before, face);
+    m_recorder.FaceChanged(before, face);
+    m_recorder.Commit();
     return true;
-}
-
-bool CEditMirror::AddItemData(const tagTL_FACE_ITEM_DATA& item, int notify)
-{
-    ItemXmlRecord entry;
-    if (!ToItemXmlRecord(item, entry) || !m_store.SetItem(item.FaceNo, entry))
-        return Fail(kMsgItemWrite);
-    NotifyViewer(notify, kPmDataFaceChanged, item.FaceNo);
-    MarkModified();
-    m_undo.PushUndoItem(tagCKD_UNDO_INFO::kAddItem, item);
-    return true;
-}
-
-bool CEditMirror::DeleteItemData(const tagTL_FACE_ITEM_DATA& item, int notify)
-{
-    if (!m_store.DeleteItem(item.FaceNo, item.Start))
-        return Fail(kMsgItemWrite);
-    const QString thumbnail = ThumbnailPath(item);
-    if (!thumbnail.isEmpty())
-        QFile::remove(thumbnail);
-    NotifyViewer(notify, kPmDataFaceChanged, item.FaceNo);
-    MarkModified();
-    m_undo.PushUndoItem(tagCKD_UNDO_INFO::kDeleteItem, item);
-    return true;
-}
-
-bool CEditMirror::UpdateItemData(
-    const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after, int notify)
-{
-    ItemXmlRecord entry;
-    if (!ToItemXmlRecord(after, entry) || !m_store.SetItem(after.FaceNo, entry))
-        return Fail(kMsgItemWrite);
-    NotifyViewer(notify, kPmDataFaceChanged, after.FaceNo);
-    MarkModified();
-    m_undo.PushUndoUpdateItem(before, after);
-    return true;
-}
-
-bool CEditMirror::UpdateItemStartTime(
-    const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after, int notify)
-{
-    if (before.FaceNo == after.FaceNo && before.Start == after.Start)
-        return UpdateItemData(before, after, notify);
-    ItemXmlRecord entry;
-    if (!ToItemXmlRecord(after, entry) || !m_store.SetItem(after.FaceNo, entry))
-        return Fail(kMsgItemAdd);
-    if (!m_store.DeleteItem(before.FaceNo, before.Start)) {
-        // The file goes back to holding the item once, under its old start.
-        m_store.DeleteItem(after.FaceNo, after.Start);
-        return Fail(kMsgItemDelete);
-    }
-    const QString oldThumbnail = ThumbnailPath(before);
-    if (!oldThumbnail.isEmpty() && QFileInfo::exists(oldThumbnail))
-        RenameFileRetry(oldThumbnail, ThumbnailPath(after));
-    NotifyViewer(notify, kPmDataFaceChanged, after.FaceNo);
-    MarkModified();
-    const COperation operation(m_undo);
-    m_undo.PushUndoItem(tagCKD_UNDO_INFO::kDeleteItem, before);
-    m_undo.PushUndoItem(tagCKD_UNDO_INFO::kAddItem, after);
-    return true;
-}
-
-int CEditMirror::ItemMoved(const ItemRecordPair& change, int notify)
-{
-    const tagTL_FACE_ITEM_DATA& before = change.before;
-    const tagTL_FACE_ITEM_DATA& after = change.after;
-    if (before.Channel == after.Channel && before.FaceNo == after.FaceNo && before.Start == after.Start)
-        return -1;
-    // The new entry first: a failed write never leaves the item nowhere.
-    ItemXmlRecord entry;
-    if (!ToItemXmlRecord(after, entry) || !m_store.SetItem(after.FaceNo, entry)) {
-        Fail(kMsgItemWrite);
-        return -1;
-    }
-    if (!m_store.DeleteItem(before.FaceNo, before.Start)) {
-        m_store.DeleteItem(after.FaceNo, after.Start);
-        Fail(kMsgItemWrite);
-        return -1;
-    }
-    const QString oldThumbnail = ThumbnailPath(before);
-    if (!oldThumbnail.isEmpty() && QFileInfo::exists(oldThumbnail))
-        RenameFileRetry(oldThumbnail, ThumbnailPath(after));
-    NotifyViewer(notify, kPmDataFaceChanged, after.FaceNo);
-    if (before.FaceNo != after.FaceNo)
-        NotifyViewer(notify, kPmDataFaceChanged, before.FaceNo);
-    MarkModified();
-    const COperation operation(m_undo);
-    m_undo.PushUndoItem(tagCKD_UNDO_INFO::kAddItem, after);
-    m_undo.PushUndoItem(tagCKD_UNDO_INFO::kDeleteItem, before);
-    return 0;
-}
-
-int CEditMirror::ItemCopied(const ItemRecordPair& change, int notify)
-{
-    if (!AddItemData(change.after, notify))
-        return -1;
-    const QString from = ThumbnailPath(change.before);
-    const QString to = ThumbnailPath(change.after);
-    if (!from.isEmpty() && !to.isEmpty() && QFileInfo::exists(from))
-        CopyThumbnail(from, to);
-    return 0;
 }
 
 // ---- The project's times -------------------------------------------------------------------------
 
 bool CEditMirror::SetPlayRange(int32_t playTime, int32_t in, int32_t out)
 {
+    if (!WriteItemEdits())
+        return false;
     CProjectXml& project = m_store.GetProjectXml();
     const int32_t oldIn = project.StartTime;
     const int32_t oldOut = project.EndTime;
@@ -282,12 +147,15 @@ bool CEditMirror::SetPlayRange(int32_t playTime, int32_t in, int32_t out)
     }
     m_host.ViewerChannel().RaiseProjectFlag(kPmProjectTimes, CViewerChannel::kNoWait);
     MarkModified();
-    m_undo.PushUndoPlayRange(oldIn, oldOut, in, out);
+    m_recorder.PlayRangeChanged(oldIn, oldOut, in, out);
+    m_recorder.Commit();
     return true;
 }
 
 bool CEditMirror::SetProjectTime(int32_t time)
 {
+    if (!WriteItemEdits())
+        return false;
     CProjectXml& project = m_store.GetProjectXml();
     const int32_t oldTime = project.ProjectTime;
     project.ProjectTime = time;
@@ -297,7 +165,8 @@ bool CEditMirror::SetProjectTime(int32_t time)
     }
     m_host.ViewerChannel().RaiseProjectFlag(kPmProjectTimes, CViewerChannel::kNoWait);
     MarkModified();
-    m_undo.PushUndoProjectTime(oldTime, time);
+    m_recorder.ProjectTimeChanged(oldTime, time);
+    m_recorder.Commit();
     return true;
 }
 
@@ -305,6 +174,9 @@ bool CEditMirror::SetProjectTime(int32_t time)
 
 bool CEditMirror::DeleteFaceData(const tagTL_FACE_DATA& face, int notify)
 {
+    // The face's items, deleted before, leave its file first.
+    if (!WriteItemEdits())
+        return false;
     m_host.StopPlayback();
     // The faces that stay keep their order and are numbered 1, 2, ... by it.
     std::vector<FaceNumbering> faces;
@@ -331,12 +203,15 @@ bool CEditMirror::DeleteFaceData(const tagTL_FACE_DATA& face, int notify)
     if (notify == 1)
         TellViewerToReload();
     MarkModified();
-    m_undo.PushUndoDeleteFace(face, row);
+    m_recorder.FaceDeleted(face, row);
+    m_recorder.Commit();
     return true;
 }
 
 bool CEditMirror::FaceInserted(const FaceInsertInfo& info)
 {
+    if (!WriteItemEdits())
+        return false;
     m_host.StopPlayback();
     std::vector<FaceNumbering> faces;
     for (size_t row = 0; row < info.newNumbers.size(); ++row) {
@@ -359,12 +234,15 @@ bool CEditMirror::FaceInserted(const FaceInsertInfo& info)
         return false;
     TellViewerToReload();
     MarkModified();
-    m_undo.PushUndoInsertFace(info.face, info.row);
+    m_recorder.FaceInserted(info);
+    m_recorder.Commit();
     return true;
 }
 
 bool CEditMirror::FaceCopied(const FaceCopyInfo& info)
 {
+    if (!WriteItemEdits())
+        return false;
     m_host.StopPlayback();
     std::vector<FaceNumbering> faces;
     for (size_t row = 0; row < info.newNumbers.size(); ++row) {
@@ -389,12 +267,15 @@ bool CEditMirror::FaceCopied(const FaceCopyInfo& info)
         return false;
     TellViewerToReload();
     MarkModified();
-    m_undo.PushUndoCopyFace(info.sourceRow, info.targetRow);
+    m_recorder.FaceCopied(info);
+    m_recorder.Commit();
     return true;
 }
 
 bool CEditMirror::FaceMoved(const FaceMoveInfo& info)
 {
+    if (!WriteItemEdits())
+        return false;
     m_host.StopPlayback();
     std::vector<FaceNumbering> faces;
     for (size_t row = 0; row < info.facesBefore.size() && row < info.facesAfter.size(); ++row) {
@@ -412,7 +293,8 @@ bool CEditMirror::FaceMoved(const FaceMoveInfo& info)
         return false;
     TellViewerToReload();
     MarkModified();
-    m_undo.PushUndoMoveFace(info.sourceRow, info.targetRow, info.oldFaceNo, info.newFaceNo);
+    m_recorder.FaceMoved(info);
+    m_recorder.Commit();
     return true;
 }
 

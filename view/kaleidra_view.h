@@ -391,8 +391,12 @@ private:
     int32_t FaceNumberAt(int32_t position) override;
     QString ThumbnailPath(const tagTL_FACE_ITEM_DATA& item) override;
     void Redraw() override;
+    void BeginEditBatch() override;
+    bool EndEditBatch() override;
+    void AfterItemWrites(std::function<void()> step) override;
+    void PutBackTimeLineFaces() override { ReloadTimeLineFaces(); }
     // The timeline shows the faces and items of the project's files again (after a change of
-    // the faces' order could not be written).
+    // the faces' order, or a change group's item edits, could not be written).
     void ReloadTimeLineFaces();
     // The project's folder root: the work folder, for a package project its "<name>_Package".
     QString ProjectRoot() const;

@@ -108,9 +108,10 @@ void CKaleidraView::OnTlFacesRefresh()
         FetchFaceCorners();
 }
 
+// The group's item edits are written when it closes: each touched face file once.
 void CKaleidraView::OnTlChangeGroup(int begin)
 {
-    m_undo.OnChangeGroup(begin);
+    m_mirror->OnChangeGroup(begin);
 }
 
 void CKaleidraView::ReloadTimeLineFaces()
@@ -223,7 +224,7 @@ int CKaleidraView::CommitProjectTime()
     // The project time and the play range it forces are one operation.
     const bool grouped = m_undo.IsGrouping();
     if (!grouped)
-        m_undo.OnChangeGroup(1);
+        m_mirror->OnChangeGroup(1);
     if (ApplyProjectTime(time)) {
         Redraw();
         const int32_t in = m_timeLine->InPosition();
@@ -234,7 +235,7 @@ int CKaleidraView::CommitProjectTime()
             ApplyPlayRange(clampedIn, clampedOut);
     }
     if (!grouped)
-        m_undo.OnChangeGroup(0);
+        m_mirror->OnChangeGroup(0);
     OnTop();
     return 1;
 }
@@ -296,7 +297,7 @@ void CKaleidraView::OnRedo()
 
 void CKaleidraView::OnEditBatch(int open)
 {
-    m_undo.OnChangeGroup(open);
+    m_mirror->OnChangeGroup(open);
 }
 
 // ---- What the edits need of the view -------------------------------------------------------------

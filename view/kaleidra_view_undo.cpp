@@ -42,8 +42,8 @@ void CKaleidraView::Redo()
     ReportReplay(result);
 }
 
-// A step the timeline refused stopped the replay where it was; the user hears of it (a failed
-// write has been reported by its writer already).
+// A step the timeline refused was passed over; the user hears of it once (a failed write has been
+// reported by its writer already).
 void CKaleidraView::ReportReplay(CUndoHistory::ReplayResult result)
 {
     if (result == CUndoHistory::ReplayResult::Refused)
@@ -71,4 +71,19 @@ int32_t CKaleidraView::FaceNumberAt(int32_t position)
 QString CKaleidraView::ThumbnailPath(const tagTL_FACE_ITEM_DATA& item)
 {
     return m_mirror->ThumbnailPath(item);
+}
+
+void CKaleidraView::BeginEditBatch()
+{
+    m_mirror->BeginBatch();
+}
+
+bool CKaleidraView::EndEditBatch()
+{
+    return m_mirror->EndBatch();
+}
+
+void CKaleidraView::AfterItemWrites(std::function<void()> step)
+{
+    m_mirror->AfterItemWrites(std::move(step));
 }

@@ -260,12 +260,12 @@ void CKaleidraView::HandleViewerCorners(const PmReplyRecord& reply)
     // open stays open and takes them.
     const bool grouped = m_undo.IsGrouping();
     if (!grouped)
-        m_undo.OnChangeGroup(1);
+        m_mirror->OnChangeGroup(1);
     m_timeLine->SetFaceData(face);
     if (m_handlers)
         m_handlers->RecordFaceCorners(corners);
     if (!grouped)
-        m_undo.OnChangeGroup(0);
+        m_mirror->OnChangeGroup(0);
 }
 
 void CKaleidraView::HandleViewerKey(int32_t code)

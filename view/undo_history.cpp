@@ -39,7 +39,7 @@ void CUndoHistory::OnChangeGroup(int begin)
     }
 }
 
-void CUndoHistory::Push(tagCKD_UNDO_INFO record)
+void CUndoHistory::PushRecord(tagCKD_UNDO_INFO record)
 {
     if (IsReplaying())
         return;
@@ -52,50 +52,52 @@ void CUndoHistory::Push(tagCKD_UNDO_INFO record)
     m_redo.clear();
 }
 
-void CUndoHistory::PushUndoAddFace(const tagTL_FACE_DATA& face)
+namespace undo_records {
+
+tagCKD_UNDO_INFO AddFace(const tagTL_FACE_DATA& face)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kAddFace;
     record.Face = WithoutItems(face);
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoDeleteFace(const tagTL_FACE_DATA& face, int32_t row)
+tagCKD_UNDO_INFO DeleteFace(const tagTL_FACE_DATA& face, int32_t row)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kDeleteFace;
     record.Face = WithoutItems(face);
     record.DeleteRow = row;
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoUpdateFace(const tagTL_FACE_DATA& before, const tagTL_FACE_DATA& after)
+tagCKD_UNDO_INFO UpdateFace(const tagTL_FACE_DATA& before, const tagTL_FACE_DATA& after)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kUpdateFace;
     record.Face = WithoutItems(before);
     record.NewFace = WithoutItems(after);
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoItem(int32_t kind, const tagTL_FACE_ITEM_DATA& item)
+tagCKD_UNDO_INFO Item(int32_t kind, const tagTL_FACE_ITEM_DATA& item)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = kind;
     record.Item = item;
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoUpdateItem(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after)
+tagCKD_UNDO_INFO UpdateItem(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kUpdateItem;
     record.Item = before;
     record.NewItem = after;
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoPlayRange(int32_t oldIn, int32_t oldOut, int32_t newIn, int32_t newOut)
+tagCKD_UNDO_INFO PlayRange(int32_t oldIn, int32_t oldOut, int32_t newIn, int32_t newOut)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kPlayRange;
@@ -103,19 +105,19 @@ void CUndoHistory::PushUndoPlayRange(int32_t oldIn, int32_t oldOut, int32_t newI
     record.OldEnd = oldOut;
     record.NewStart = newIn;
     record.NewEnd = newOut;
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoProjectTime(int32_t oldTime, int32_t newTime)
+tagCKD_UNDO_INFO ProjectTime(int32_t oldTime, int32_t newTime)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kProjectTime;
     record.OldProjectTime = oldTime;
     record.NewProjectTime = newTime;
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoMoveFace(int32_t fromRow, int32_t toRow, int32_t oldFaceNo, int32_t newFaceNo)
+tagCKD_UNDO_INFO MoveFace(int32_t fromRow, int32_t toRow, int32_t oldFaceNo, int32_t newFaceNo)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kMoveFace;
@@ -123,33 +125,90 @@ void CUndoHistory::PushUndoMoveFace(int32_t fromRow, int32_t toRow, int32_t oldF
     record.MoveTo = toRow;
     record.MoveFaceNo = oldFaceNo;
     record.MoveNewFaceNo = newFaceNo;
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoFaceCorners(const FaceCornerRecord& corners)
+tagCKD_UNDO_INFO FaceCorners(const FaceCornerRecord& corners)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kFaceCorners;
     record.Corners = corners;
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoCopyFace(int32_t fromRow, int32_t toRow)
+tagCKD_UNDO_INFO CopyFace(int32_t fromRow, int32_t toRow)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kCopyFace;
     record.CopyFrom = fromRow;
     record.CopyTo = toRow;
-    Push(std::move(record));
+    return record;
 }
 
-void CUndoHistory::PushUndoInsertFace(const tagTL_FACE_DATA& face, int32_t row)
+tagCKD_UNDO_INFO InsertFace(const tagTL_FACE_DATA& face, int32_t row)
 {
     tagCKD_UNDO_INFO record;
     record.Kind = tagCKD_UNDO_INFO::kInsertFace;
     record.Face = WithoutItems(face);
     record.InsertRow = row;
-    Push(std::move(record));
+    return record;
+}
+
+} // namespace undo_records
+
+void CUndoHistory::PushUndoAddFace(const tagTL_FACE_DATA& face)
+{
+    PushRecord(undo_records::AddFace(face));
+}
+
+void CUndoHistory::PushUndoDeleteFace(const tagTL_FACE_DATA& face, int32_t row)
+{
+    PushRecord(undo_records::DeleteFace(face, row));
+}
+
+void CUndoHistory::PushUndoUpdateFace(const tagTL_FACE_DATA& before, const tagTL_FACE_DATA& after)
+{
+    PushRecord(undo_records::UpdateFace(before, after));
+}
+
+void CUndoHistory::PushUndoItem(int32_t kind, const tagTL_FACE_ITEM_DATA& item)
+{
+    PushRecord(undo_records::Item(kind, item));
+}
+
+void CUndoHistory::PushUndoUpdateItem(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after)
+{
+    PushRecord(undo_records::UpdateItem(before, after));
+}
+
+void CUndoHistory::PushUndoPlayRange(int32_t oldIn, int32_t oldOut, int32_t newIn, int32_t newOut)
+{
+    PushRecord(undo_records::PlayRange(oldIn, oldOut, newIn, newOut));
+}
+
+void CUndoHistory::PushUndoProjectTime(int32_t oldTime, int32_t newTime)
+{
+    PushRecord(undo_records::ProjectTime(oldTime, newTime));
+}
+
+void CUndoHistory::PushUndoMoveFace(int32_t fromRow, int32_t toRow, int32_t oldFaceNo, int32_t newFaceNo)
+{
+    PushRecord(undo_records::MoveFace(fromRow, toRow, oldFaceNo, newFaceNo));
+}
+
+void CUndoHistory::PushUndoFaceCorners(const FaceCornerRecord& corners)
+{
+    PushRecord(undo_records::FaceCorners(corners));
+}
+
+void CUndoHistory::PushUndoCopyFace(int32_t fromRow, int32_t toRow)
+{
+    PushRecord(undo_records::CopyFace(fromRow, toRow));
+}
+
+void CUndoHistory::PushUndoInsertFace(const tagTL_FACE_DATA& face, int32_t row)
+{
+    PushRecord(undo_records::InsertFace(face, row));
 }
 
 void CUndoHistory::TrimUndoHistory()
@@ -174,22 +233,25 @@ CUndoHistory::ReplayResult CUndoHistory::Replay(std::deque<tagCKD_UNDO_INFO>& fr
     if (from.empty())
         return ReplayResult::Nothing;
     running = true;
+    replayer.BeginReplay();
     const int32_t operation = from.front().OpNo;
-    ReplayResult result = ReplayResult::Done;
+    bool refused = false;
+    bool writeFailed = false;
     while (!from.empty() && from.front().OpNo == operation) {
-        tagCKD_UNDO_INFO record = from.front();
+        tagCKD_UNDO_INFO record = std::move(from.front());
+        from.pop_front();
         const CUndoReplayer::Result step
             = backwards ? replayer.ReplayUndo(record) : replayer.ReplayRedo(record);
-        if (step != CUndoReplayer::Result::Done) {
-            result
-                = step == CUndoReplayer::Result::Refused ? ReplayResult::Refused : ReplayResult::WriteFailed;
-            break;
-        }
-        from.pop_front();
+        // A step that fails is passed over: the rest of the operation still replays.
+        refused = refused || step == CUndoReplayer::Result::Refused;
+        writeFailed = writeFailed || step == CUndoReplayer::Result::WriteFailed;
         to.push_front(std::move(record));
     }
+    writeFailed = !replayer.EndReplay() || writeFailed;
     running = false;
-    return result;
+    if (refused)
+        return ReplayResult::Refused;
+    return writeFailed ? ReplayResult::WriteFailed : ReplayResult::Done;
 }
 
 CUndoHistory::ReplayResult CUndoHistory::Undo(CUndoReplayer& replayer)

@@ -57,6 +57,23 @@ struct tagCKD_UNDO_INFO {
 // The fixed label of a kind ("処理なし", "FACE追加", ...); empty for an unknown kind.
 QString UndoKindLabel(int32_t kind);
 
+// The record of each kind with its values (operation number 0). Face records are kept without
+// their items: a face's items come back from their own item records of the same operation.
+namespace undo_records {
+tagCKD_UNDO_INFO AddFace(const tagTL_FACE_DATA& face);
+tagCKD_UNDO_INFO DeleteFace(const tagTL_FACE_DATA& face, int32_t row);
+tagCKD_UNDO_INFO UpdateFace(const tagTL_FACE_DATA& before, const tagTL_FACE_DATA& after);
+// Kind 4 (added) or 5 (deleted).
+tagCKD_UNDO_INFO Item(int32_t kind, const tagTL_FACE_ITEM_DATA& item);
+tagCKD_UNDO_INFO UpdateItem(const tagTL_FACE_ITEM_DATA& before, const tagTL_FACE_ITEM_DATA& after);
+tagCKD_UNDO_INFO PlayRange(int32_t oldIn, int32_t oldOut, int32_t newIn, int32_t newOut);
+tagCKD_UNDO_INFO ProjectTime(int32_t oldTime, int32_t newTime);
+tagCKD_UNDO_INFO MoveFace(int32_t fromRow, int32_t toRow, int32_t oldFaceNo, int32_t newFaceNo);
+tagCKD_UNDO_INFO FaceCorners(const FaceCornerRecord& corners);
+tagCKD_UNDO_INFO CopyFace(int32_t fromRow, int32_t toRow);
+tagCKD_UNDO_INFO InsertFace(const tagTL_FACE_DATA& face, int32_t row);
+} // namespace undo_records
+
 // Replays one record backwards (undo) or forwards (redo). The replayer may change the record
 // it is given; the changed record is what moves to the other list.
 class CUndoReplayer {
@@ -69,6 +86,10 @@ public:
         WriteFailed,
     };
     virtual ~CUndoReplayer() = default;
+    // Around the records of one operation: what the steps change may be written at the end, all
+    // together. False from EndReplay when that write failed (the writer told the user).
+    virtual void BeginReplay() { }
+    virtual bool EndReplay() { return true; }
     virtual Result ReplayUndo(tagCKD_UNDO_INFO& record) = 0;
     virtual Result ReplayRedo(tagCKD_UNDO_INFO& record) = 0;
 };
@@ -113,22 +134,24 @@ public:
     void PushUndoFaceCorners(const FaceCornerRecord& corners);
     void PushUndoCopyFace(int32_t fromRow, int32_t toRow);
     void PushUndoInsertFace(const tagTL_FACE_DATA& face, int32_t row);
+    // Any record (undo_records), pushed as the pushes above do.
+    void PushRecord(tagCKD_UNDO_INFO record);
 
     // Above kMaxRecords records, removes every record of the oldest operation, and nothing
     // else; the records of the newest operation are never removed.
     void TrimUndoHistory();
 
+    // Refused: at least one step was refused; WriteFailed: a write failed (and was told).
     enum class ReplayResult { Nothing, Done, Refused, WriteFailed };
     // Replays every record of the newest operation of the undo list, newest first, moving each
-    // replayed record to the front of the redo list. A record whose replay fails stops the
-    // replay and stays where it was, with the records of its operation behind it, so that the
-    // lists keep telling what the project holds.
+    // record to the front of the redo list. A step that fails is skipped: its record moves all
+    // the same and the replay goes on with the next record of the operation, so that no record
+    // can block the lists.
     ReplayResult Undo(CUndoReplayer& replayer);
     // The same on the redo list, forwards, back into the undo list.
     ReplayResult Redo(CUndoReplayer& replayer);
 
 private:
-    void Push(tagCKD_UNDO_INFO record);
     ReplayResult Replay(std::deque<tagCKD_UNDO_INFO>& from,
         std::deque<tagCKD_UNDO_INFO>& to,
         bool& running,

@@ -187,6 +187,13 @@ void CUndoReplay::RebuildThumbnail(const Item& item, bool removeWhenUnfit)
     const QString thumbnail = m_host.ThumbnailPath(item);
     if (thumbnail.isEmpty())
         return;
+    // After the edits before it, which may move or remove a thumbnail of the same name.
+    m_host.AfterItemWrites(
+        [this, item, thumbnail, removeWhenUnfit] { WriteThumbnail(item, thumbnail, removeWhenUnfit); });
+}
+
+void CUndoReplay::WriteThumbnail(const Item& item, const QString& thumbnail, bool removeWhenUnfit)
+{
     const auto unfit = [&] {
         if (removeWhenUnfit)
             QFile::remove(thumbnail);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class CQuickTimeMedia;
 class CTimeLineModel;
@@ -27,6 +28,12 @@ public:
     virtual QString ThumbnailPath(const tagTL_FACE_ITEM_DATA& item) = 0;
     // Repaints the timeline with its scroll ranges brought in step with its faces.
     virtual void Redraw() = 0;
+    // Around the replay of one operation: the item edits it makes are written together at the
+    // end. False when that write failed (the writer told the user).
+    virtual void BeginEditBatch() = 0;
+    virtual bool EndEditBatch() = 0;
+    // Runs a step on the thumbnails once the item edits before it were written.
+    virtual void AfterItemWrites(std::function<void()> step) = 0;
 };
 
 // Replays undo records through the timeline's model operations. The timeline tells its owner
@@ -37,6 +44,8 @@ class CUndoReplay final : public CUndoReplayer {
 public:
     CUndoReplay(CTimeLineModel& timeLine, CTimeLineOwner& owner, CUndoReplayHost& host);
 
+    void BeginReplay() override { m_host.BeginEditBatch(); }
+    bool EndReplay() override { return m_host.EndEditBatch(); }
     Result ReplayUndo(tagCKD_UNDO_INFO& record) override { return Apply(record, true); }
     Result ReplayRedo(tagCKD_UNDO_INFO& record) override { return Apply(record, false); }
 
@@ -51,9 +60,10 @@ private:
     Result ChangeItem(const tagTL_FACE_ITEM_DATA& current, const tagTL_FACE_ITEM_DATA& target);
     Result DeleteFace(tagTL_FACE_DATA& face);
     Result ApplyCorners(int32_t faceNo, const std::array<int32_t, 8>& corners);
-    // Writes the item's thumbnail from its file; for a changed item (`removeWhenUnfit`) a
-    // thumbnail whose file is missing or of another kind is deleted.
+    // Writes the item's thumbnail from its file once the item is written; for a changed item
+    // (`removeWhenUnfit`) a thumbnail whose file is missing or of another kind is deleted.
     void RebuildThumbnail(const tagTL_FACE_ITEM_DATA& item, bool removeWhenUnfit);
+    void WriteThumbnail(const tagTL_FACE_ITEM_DATA& item, const QString& thumbnail, bool removeWhenUnfit);
 
     CTimeLineModel& m_timeLine;
     CTimeLineOwner& m_owner;

@@ -230,9 +230,9 @@ TEST_F(ThreeFaces, RenumberedFacesMoveTheirFoldersAndLinksOnDiskAndComeBackWithU
             { { 2, 0, 3 }, { 2, 100, 1 } }, tagCKD_UNDO_INFO::kMoveFace },
         { "delete face 2 with its item",
             [](CProjectSession& s) {
-                s.undo.OnChangeGroup(1);
+                s.mirror->OnChangeGroup(1);
                 s.timeline.DeleteFace(1, 2);
-                s.undo.OnChangeGroup(0);
+                s.mirror->OnChangeGroup(0);
             },
             { "Channel_1.xml", "Face_1", "Face_1/Face_1.xml", "Face_1/thumbnail_0.jpg", "Face_2",
                 "Face_2/Face_2.xml" },
@@ -339,10 +339,10 @@ TEST_F(ThreeFaces, EveryRecordKindIsUndoneAndRedone)
                     corners.after[2 * corner] = face.X[corner];
                     corners.after[2 * corner + 1] = face.Y[corner];
                 }
-                s.undo.OnChangeGroup(1);
+                s.mirror->OnChangeGroup(1);
                 s.timeline.SetFaceData(face);
                 s.undo.PushUndoFaceCorners(corners);
-                s.undo.OnChangeGroup(0);
+                s.mirror->OnChangeGroup(0);
             } },
     };
     for (const KindCase& c : cases) {
@@ -370,15 +370,117 @@ TEST_F(ThreeFaces, EveryRecordKindIsUndoneAndRedone)
     }
 }
 
-TEST_F(ThreeFaces, AReplayTheTimelineRefusesStopsThere)
+TEST_F(ThreeFaces, AStepTheTimelineRefusesIsPassedOverAndTheRestIsReplayed)
 {
     CProjectSession& s = *session;
+    s.mirror->OnChangeGroup(1);
     ASSERT_TRUE(s.timeline.AddItem(1, 1000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
-    // The item is gone by other means: undoing its addition cannot delete it.
+    ASSERT_TRUE(s.timeline.AddItem(1, 2000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    s.mirror->OnChangeGroup(0);
+    ASSERT_EQ(s.undo.UndoList().size(), 2u);
+    // The item at 1000 is gone by other means: undoing its addition cannot delete it.
     s.timeline.SetOwner(nullptr);
     s.timeline.DeleteItem(1, 1, 1000, 0);
     s.timeline.SetOwner(&s);
+
     EXPECT_EQ(s.undo.Undo(*s.replay), CUndoHistory::ReplayResult::Refused);
+    EXPECT_TRUE(s.undo.UndoList().empty()) << "no record is left to block the list";
+    EXPECT_EQ(s.undo.RedoList().size(), 2u);
+    tagTL_FACE_ITEM_DATA item;
+    EXPECT_FALSE(s.timeline.GetItemRecord(1, 2000, item)) << "the other step was undone";
+    EXPECT_FALSE(s.ReadDisk().items[1].count(2000));
+
+    // Redo brings both back, in the timeline and in the file.
+    EXPECT_EQ(s.undo.Redo(*s.replay), CUndoHistory::ReplayResult::Done);
+    EXPECT_TRUE(s.timeline.GetItemRecord(1, 1000, item));
+    EXPECT_TRUE(s.timeline.GetItemRecord(1, 2000, item));
+    const auto items = s.ReadDisk().items[1];
+    EXPECT_TRUE(items.count(1000) && items.count(2000));
+}
+
+TEST_F(ThreeFaces, AGroupsItemEditsAreWrittenAtItsEndInOneOperation)
+{
+    CProjectSession& s = *session;
+    const CProjectSession::DiskState before = s.ReadDisk();
+    s.mirror->OnChangeGroup(1);
+    ASSERT_TRUE(s.timeline.AddItem(1, 1000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    ASSERT_TRUE(s.timeline.AddItem(2, 1000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    ASSERT_TRUE(s.timeline.MoveItemTo(1, 0, 50));
+    ASSERT_TRUE(s.timeline.ResizeItemEnd(2, 100, 250));
+    ASSERT_TRUE(s.timeline.DeleteItem(1, 2, 1000, 0));
+    // Nothing of the group has reached the files, the flag or the undo list yet.
+    EXPECT_EQ(s.ReadDisk(), before);
+    EXPECT_EQ(ReadBytes(Thumbnail(s, 1, 0)), thumbnailOne);
+    EXPECT_EQ(s.modified, 0);
+    EXPECT_TRUE(s.undo.UndoList().empty());
+    s.mirror->OnChangeGroup(0);
+
+    auto items = s.ReadDisk().items;
+    EXPECT_EQ(items[1].size(), 2u);
+    EXPECT_TRUE(items[1].count(50) && items[1].count(1000));
+    EXPECT_EQ(items[2].size(), 1u) << "the item added and deleted in the group is gone";
+    EXPECT_EQ(items[2][100].PlayTime, 150);
+    EXPECT_EQ(ReadBytes(Thumbnail(s, 1, 50)), thumbnailOne) << "the thumbnail followed its item";
+    EXPECT_FALSE(QFileInfo::exists(Thumbnail(s, 1, 0)));
+    EXPECT_EQ(s.modified, 1);
+    ASSERT_EQ(s.undo.UndoList().size(), 6u);
+    for (const tagCKD_UNDO_INFO& record : s.undo.UndoList())
+        EXPECT_EQ(record.OpNo, s.undo.UndoList()[0].OpNo);
+
+    // One Undo takes the whole group back, on disk and in the timeline.
+    EXPECT_EQ(s.undo.Undo(*s.replay), CUndoHistory::ReplayResult::Done);
+    EXPECT_EQ(s.ReadDisk(), before);
+    EXPECT_EQ(ReadBytes(Thumbnail(s, 1, 0)), thumbnailOne);
+}
+
+TEST_F(ThreeFaces, AGroupWithAFaceThatCannotBeWrittenLeavesEveryFaceAsItsFileHasIt)
+{
+    CProjectSession& s = *session;
+    CScriptedDialogService dialogs;
+    dialogs.AnswerMessageBox(platform::IDOK);
+    const CProjectSession::DiskState before = s.ReadDisk();
+    const timeline::FaceList facesBefore = s.timeline.Faces();
+    // Face 2's file cannot be written; face 1 comes before it and is written first.
+    ASSERT_TRUE(DeleteFolderTree(s.FaceFolder(2)));
+    s.mirror->OnChangeGroup(1);
+    ASSERT_TRUE(s.timeline.AddItem(1, 1000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    ASSERT_TRUE(s.timeline.AddItem(1, 2000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    ASSERT_TRUE(s.timeline.MoveItemTo(1, 0, 50));
+    ASSERT_TRUE(s.timeline.AddItem(2, 1000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    ASSERT_TRUE(s.timeline.AddItem(2, 2000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    s.mirror->OnChangeGroup(0);
+
+    EXPECT_EQ(
+        dialogs.MessageTexts(), std::vector<QString> { QStringLiteral("ITEMデータの書込みに失敗しました。") })
+        << "told once";
+    EXPECT_EQ(s.ReadDisk().items[1], before.items.at(1)) << "face 1 holds what it held";
+    EXPECT_EQ(ReadBytes(Thumbnail(s, 1, 0)), thumbnailOne);
+    EXPECT_FALSE(QFileInfo::exists(Thumbnail(s, 1, 50)));
+    EXPECT_EQ(s.putBacks, 1);
+    EXPECT_EQ(s.timeline.Faces(), facesBefore) << "the timeline shows the files again";
+    EXPECT_EQ(LoadSharedFlag(s.block->dataFlag), 0);
+    EXPECT_EQ(s.modified, 0);
+    EXPECT_TRUE(s.undo.UndoList().empty());
+    // The next group starts afresh.
+    s.mirror->OnChangeGroup(1);
+    ASSERT_TRUE(s.timeline.AddItem(1, 3000, tagTL_FACE_ITEM_DATA::MODE_IMAGE));
+    s.mirror->OnChangeGroup(0);
+    EXPECT_TRUE(s.ReadDisk().items[1].count(3000));
     EXPECT_EQ(s.undo.UndoList().size(), 1u);
-    EXPECT_TRUE(s.undo.RedoList().empty());
+}
+
+TEST_F(ThreeFaces, AnEditThatChangesNothingRecordsNoStep)
+{
+    CProjectSession& s = *session;
+    tagTL_FACE_ITEM_DATA item;
+    ASSERT_TRUE(s.timeline.GetItemRecord(1, 0, item));
+    EXPECT_TRUE(s.mirror->UpdateItemData(item, item, 1));
+    EXPECT_TRUE(s.undo.UndoList().empty());
+    EXPECT_EQ(s.modified, 0);
+    EXPECT_EQ(LoadSharedFlag(s.block->dataFlag), 0);
+    tagTL_FACE_ITEM_DATA wider = item;
+    wider.W = 640;
+    EXPECT_TRUE(s.mirror->UpdateItemData(item, wider, 1));
+    EXPECT_EQ(s.undo.UndoList().size(), 1u);
+    EXPECT_EQ(s.ReadDisk().items[1][0].W, 640);
 }

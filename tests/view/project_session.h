@@ -92,7 +92,7 @@ public:
     void OnTlViewerSync(int) override { }
     void OnTlWaitBegin() override { }
     void OnTlWaitEnd() override { }
-    void OnTlChangeGroup(int begin) override { undo.OnChangeGroup(begin); }
+    void OnTlChangeGroup(int begin) override { mirror->OnChangeGroup(begin); }
 
     // CEditMirrorHost.
     CViewerChannel& ViewerChannel() override { return *channel; }
@@ -100,6 +100,12 @@ public:
     void ShowWaitWindow(bool shown) override { waitWindowShown += shown ? 1 : 0; }
     void ShowWaitCursor(bool shown) override { waitCursorShown += shown ? 1 : 0; }
     bool IsGuideOn() const override { return guide; }
+    // The view posts this; the session reads the files again at once.
+    void PutBackTimeLineFaces() override
+    {
+        ++putBacks;
+        Reload();
+    }
 
     // CUndoReplayHost.
     bool ApplyPlayRange(int32_t in, int32_t out) override;
@@ -108,9 +114,14 @@ public:
     int32_t FaceNumberAt(int32_t position) override;
     QString ThumbnailPath(const tagTL_FACE_ITEM_DATA& item) override { return mirror->ThumbnailPath(item); }
     void Redraw() override { }
+    void BeginEditBatch() override { mirror->BeginBatch(); }
+    bool EndEditBatch() override { return mirror->EndBatch(); }
+    void AfterItemWrites(std::function<void()> step) override { mirror->AfterItemWrites(std::move(step)); }
 
     // Renumberings that could not be written (the faces were read back from the files).
     int failedRenumberings = 0;
+    // Change groups whose item edits could not be written (the timeline read the files again).
+    int putBacks = 0;
 
 private:
     QString m_work;

@@ -3,6 +3,7 @@
 #include "view/undo_history.h"
 #include "view/undo_replay.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <set>
 #include <vector>
@@ -11,6 +12,12 @@ namespace {
 
 class CRecordingReplayer final : public CUndoReplayer {
 public:
+    void BeginReplay() override { ++begun; }
+    bool EndReplay() override
+    {
+        ++ended;
+        return endWrites;
+    }
     Result ReplayUndo(tagCKD_UNDO_INFO& record) override { return Take(record, true); }
     Result ReplayRedo(tagCKD_UNDO_INFO& record) override { return Take(record, false); }
 
@@ -19,6 +26,10 @@ public:
     // Starts whose replay fails, and how.
     std::set<int32_t> refuse;
     std::set<int32_t> failWrite;
+    // The brackets around each replay, and whether the write at its end succeeds.
+    int begun = 0;
+    int ended = 0;
+    bool endWrites = true;
 
 private:
     Result Take(const tagCKD_UNDO_INFO& record, bool backwards)
@@ -179,34 +190,57 @@ TEST(UndoHistory, TrimmingRemovesTheOldestOperationOnly)
     EXPECT_EQ(Starts(large.UndoList()), std::vector<int32_t> { 999 });
 }
 
-TEST(UndoHistory, AReplayThatFailsStopsWhereItIs)
+TEST(UndoHistory, AFailedStepIsPassedOverAndTheReplayGoesOn)
 {
     struct Case {
         const char* name;
-        bool refuse;
+        std::function<void(CRecordingReplayer&)> fail;
         CUndoHistory::ReplayResult expected;
+        std::vector<int32_t> replayed; // the steps that were made, newest first
     };
-    for (const Case& c : { Case { "refused by the timeline", true, CUndoHistory::ReplayResult::Refused },
-             Case { "not written", false, CUndoHistory::ReplayResult::WriteFailed } }) {
+    const std::vector<Case> cases = {
+        { "a step refused by the timeline", [](CRecordingReplayer& r) { r.refuse.insert(2); },
+            CUndoHistory::ReplayResult::Refused, { 3, 1 } },
+        { "a step not written", [](CRecordingReplayer& r) { r.failWrite.insert(2); },
+            CUndoHistory::ReplayResult::WriteFailed, { 3, 1 } },
+        { "the first and the last step refused",
+            [](CRecordingReplayer& r) {
+                r.refuse.insert({ 1, 3 });
+            },
+            CUndoHistory::ReplayResult::Refused, { 2 } },
+        { "the write at the end failed", [](CRecordingReplayer& r) { r.endWrites = false; },
+            CUndoHistory::ReplayResult::WriteFailed, { 3, 2, 1 } },
+    };
+    for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CUndoHistory history;
         CRecordingReplayer replayer;
+        history.PushUndoItem(tagCKD_UNDO_INFO::kAddItem, ItemAt(0));
         history.OnChangeGroup(1);
         for (int32_t start : { 1, 2, 3 })
             history.PushUndoItem(tagCKD_UNDO_INFO::kAddItem, ItemAt(start));
         history.OnChangeGroup(0);
-        (c.refuse ? replayer.refuse : replayer.failWrite).insert(2);
+        c.fail(replayer);
 
         EXPECT_EQ(history.Undo(replayer), c.expected);
-        // Record 3 was undone and moved; 2 failed and stays with 1 behind it.
-        EXPECT_EQ(Starts(history.UndoList()), (std::vector<int32_t> { 2, 1 }));
-        EXPECT_EQ(Starts(history.RedoList()), std::vector<int32_t> { 3 });
-        EXPECT_FALSE(history.IsReplaying());
-        // Once the step works, the rest of the operation follows.
-        replayer.refuse.clear();
-        replayer.failWrite.clear();
-        EXPECT_EQ(history.Undo(replayer), CUndoHistory::ReplayResult::Done);
+        std::vector<int32_t> replayed;
+        for (const auto& [backwards, start] : replayer.replayed)
+            replayed.push_back(start);
+        EXPECT_EQ(replayed, c.replayed);
+        // Every record of the operation moved, the failed ones too; the older operation waits.
+        EXPECT_EQ(Starts(history.UndoList()), std::vector<int32_t> { 0 });
         EXPECT_EQ(Starts(history.RedoList()), (std::vector<int32_t> { 1, 2, 3 }));
+        EXPECT_EQ(replayer.begun, 1);
+        EXPECT_EQ(replayer.ended, 1);
+        EXPECT_FALSE(history.IsReplaying());
+
+        // The next Undo goes on to the older operation; Redo brings the whole operation back.
+        replayer = CRecordingReplayer();
+        EXPECT_EQ(history.Undo(replayer), CUndoHistory::ReplayResult::Done);
+        EXPECT_TRUE(history.UndoList().empty());
+        EXPECT_EQ(history.Redo(replayer), CUndoHistory::ReplayResult::Done);
+        EXPECT_EQ(history.Redo(replayer), CUndoHistory::ReplayResult::Done);
+        EXPECT_EQ(Starts(history.UndoList()), (std::vector<int32_t> { 3, 2, 1, 0 }));
     }
 }
 
