@@ -153,7 +153,9 @@ void CShowMedia::Update(const CViewerScene& scene, int64_t showUs, bool playing)
                 }
                 // An item still to come is prepared from its first frame.
                 const int64_t at = std::clamp(showUs, start, std::max(start, end - 1));
-                source.movie->Request(MediaPositionAt(source.item, source.range, at).sequenceUs);
+                const ItemMediaPosition position = MediaPositionAt(source.item, source.range, at);
+                const bool moving = playing && showUs >= start && showUs < end && !position.ended;
+                source.movie->Request(position.sequenceUs, moving);
             }
         }
     }
