@@ -168,12 +168,18 @@ void CShowMedia::Update(const CViewerScene& scene, int64_t showUs, bool playing)
 
 void CShowMedia::FollowSound(const CViewerScene& scene, const Item& item, int64_t showUs, bool playing)
 {
-    if (m_audioDevice.isNull())
+    const QString path = scene.MediaPath(item.FilePath);
+    // Without an audio device a sound item's file is still opened, so that one that cannot be
+    // is told as every other media file is; a movie's own sound is then left alone.
+    if (path.isEmpty() || (m_audioDevice.isNull() && item.Mode != Item::MODE_SOUND))
         return;
     auto& output = m_sounds[{ item.FaceNo, item.Start }];
     const ItemMediaRange range = ItemMediaRange::Of(item, 0);
     if (!output)
-        output = std::make_unique<CSoundOutput>(m_audioDevice, scene.MediaPath(item.FilePath), range);
+        output = std::make_unique<CSoundOutput>(m_audioDevice, path, range);
+    // A movie without sound stays silent; its picture tells whether its file can be read.
+    if (item.Mode == Item::MODE_SOUND && output->HasFailed() && m_failedPaths.insert(path).second)
+        m_failures << path;
     const bool active = showUs >= StartUs(item) && showUs < EndUs(item);
     // A fade changes the sound's gain with the picture's.
     const double gain = SoundGainOf(EffectsAt(item, double(showUs) / 10000.0));

@@ -334,10 +334,17 @@ TEST(ShowMedia, AMediaFileThatCannotBeOpenedIsToldOncePerOpeningOfTheProject)
     ASSERT_TRUE(project.AddFace(2, QPolygon({ { 100, 0 }, { 200, 0 }, { 200, 100 }, { 100, 100 } })));
     const QString missingPicture = temp.FilePath("gone.png");
     const QString missingMovie = temp.FilePath("gone.mp4");
-    // The picture is used by two items; the movie plays later on the other face.
+    const QString missingSound = temp.FilePath("gone.wav");
+    const QString sound = temp.FilePath("tone.wav");
+    ASSERT_TRUE(media_fixtures::MakePcmWav(sound, 8000, 8000));
+    // The picture is used by two items; the movie plays later on the other face, a sound that
+    // is gone and one that plays on the third.
     ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 0, 100, Item::MODE_IMAGE, missingPicture)));
     ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 800, 100, Item::MODE_IMAGE, missingPicture)));
     ASSERT_TRUE(project.SetItem(CShowProject::Item(2, 400, 100, Item::MODE_MOVIE, missingMovie)));
+    ASSERT_TRUE(project.AddFace(3, QPolygon({ { 200, 0 }, { 300, 0 }, { 300, 100 }, { 200, 100 } })));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(3, 0, 100, Item::MODE_SOUND, sound)));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(3, 800, 100, Item::MODE_SOUND, missingSound)));
 
     CViewerScene scene;
     ASSERT_TRUE(scene.Load(project.ProjectXmlPath(), project.WorkFolder()));
@@ -361,7 +368,8 @@ TEST(ShowMedia, AMediaFileThatCannotBeOpenedIsToldOncePerOpeningOfTheProject)
         showAt(30'000'000); // far away: every source is closed
     }
     told.sort();
-    EXPECT_EQ(told, QStringList({ missingMovie, missingPicture })) << told.join(u',').toStdString();
+    EXPECT_EQ(told, QStringList({ missingMovie, missingPicture, missingSound }))
+        << told.join(u',').toStdString();
 
     // The editor's reload of the same project after an edit tells nothing again; another project
     // (or the same opened anew after another) tells its failures again.
