@@ -421,6 +421,7 @@ void CFaceRenderer::Render(
         program->setUniformValue("uOutDirection", layer.exit ? int(layer.exit->direction) : 0);
         program->setUniformValue("uOutProgress", layer.exit ? float(layer.exit->progress) : 0.0f);
         program->setUniformValue("uAspect", float(layer.aspect > 0 ? layer.aspect : 1.0));
+        program->setUniformValue("uTurns", layer.frame->quarterTurns);
         glUniform1fv(program->uniformLocation("uParams"), GLsizei(layer.filter.params.size()),
             layer.filter.params.data());
 

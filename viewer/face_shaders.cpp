@@ -82,6 +82,7 @@ uniform int uOutDirection;
 uniform float uOutProgress;
 uniform float uAspect;
 uniform float uParams[10];
+uniform int uTurns;
 out vec4 fragColor;
 
 vec3 RgbToHsl(vec3 c)
@@ -168,6 +169,31 @@ vec4 PointFilter(vec4 color)
     return vec4(clamp(c, 0.0, 1.0), color.a);
 }
 
+// A point of the picture as shown (0..1) on its texture, which a stored rotation turns by
+// uTurns clockwise quarter turns.
+vec2 Unturned(vec2 p)
+{
+    if (uTurns == 1)
+        return vec2(p.y, 1.0 - p.x);
+    if (uTurns == 2)
+        return vec2(1.0 - p.x, 1.0 - p.y);
+    if (uTurns == 3)
+        return vec2(1.0 - p.y, p.x);
+    return p;
+}
+
+// The same for a texel of the picture as shown, of that size.
+ivec2 UnturnedTexel(ivec2 t, ivec2 size)
+{
+    if (uTurns == 1)
+        return ivec2(t.y, size.x - 1 - t.x);
+    if (uTurns == 2)
+        return size - 1 - t;
+    if (uTurns == 3)
+        return ivec2(size.y - 1 - t.y, t.x);
+    return t;
+}
+
 // The picture at a point of the item's display area (0..1), filtered and masked; transparent
 // outside the area.
 vec4 Picture(vec2 c)
@@ -177,12 +203,14 @@ vec4 Picture(vec2 c)
     vec2 source = uShown.xy + c * uShown.zw;
     vec4 color;
     if (kFilter == 11) {
-        vec2 size = vec2(textureSize(uPlane0, 0));
+        ivec2 texels = textureSize(uPlane0, 0);
+        ivec2 shown = uTurns % 2 == 1 ? texels.yx : texels;
+        vec2 size = vec2(shown);
         float n = uParams[0];
         vec2 centre = (floor(source * size / n) + 0.5) * n;
-        color = TexelAt(ivec2(floor(min(centre, size - 1.0))));
+        color = TexelAt(UnturnedTexel(ivec2(floor(min(centre, size - 1.0))), shown));
     } else {
-        color = Sample(source);
+        color = Sample(Unturned(source));
     }
     color = PointFilter(color);
     if (kHasMask)

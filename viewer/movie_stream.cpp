@@ -118,6 +118,7 @@ public:
         if (avcodec_open2(m_codec, codec, nullptr) < 0)
             return false;
         m_startTime = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
+        m_quarterTurns = StreamQuarterTurns(*m_stream);
         const AVRational rate = m_stream->avg_frame_rate;
         m_frameUs = rate.num > 0 && rate.den > 0 ? av_rescale(1000000, rate.den, rate.num) : 0;
         // Every stream is read but the video.
@@ -126,13 +127,15 @@ public:
         return true;
     }
 
+    // The picture as shown: the pixel aspect applied, then the stored rotation.
     QSize DisplaySize() const
     {
         const AVRational aspect = m_stream->codecpar->sample_aspect_ratio;
         int width = m_stream->codecpar->width;
         if (aspect.num > 0 && aspect.den > 0 && aspect.num != aspect.den)
             width = int(av_rescale(width, aspect.num, aspect.den));
-        return { width, m_stream->codecpar->height };
+        const QSize size(width, m_stream->codecpar->height);
+        return m_quarterTurns % 2 ? size.transposed() : size;
     }
 
     int64_t DurationUs() const
@@ -388,6 +391,7 @@ private:
         frame->sequenceUs = m_lapStartUs + (frame->mediaUs - m_range.inUs);
         frame->width = displaySize.width();
         frame->height = displaySize.height();
+        frame->quarterTurns = m_quarterTurns;
         frame->serial = CVideoFrame::NextSerial();
         if (IsPlanarYuv(decoded->format)) {
             const AVPixFmtDescriptor* description = av_pix_fmt_desc_get(AVPixelFormat(decoded->format));
@@ -429,6 +433,7 @@ private:
     AVPacket* m_packet = nullptr;
     SwsContext* m_scaler = nullptr;
     int64_t m_startTime = 0;
+    int m_quarterTurns = 0;
     ItemMediaRange m_range;
     int64_t m_lapStartUs = 0;
     int64_t m_frameUs = 0; // one frame's length by the stream's average rate; 0 when unknown
