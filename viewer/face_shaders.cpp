@@ -368,11 +368,23 @@ uniform int uRadius;
 uniform float uWeights[51];
 uniform float uStrength;
 uniform bool uInvert;
+uniform int uScale;
 out vec4 fragColor;
+
+// The picture at a texel of the passes, which are drawn at 1 / uScale of the picture's size:
+// the texel itself at full size, the mean around the block's centre when reduced.
+vec4 PictureAt(ivec2 t)
+{
+    if (uScale == 1)
+        return TexelAt(t);
+    vec2 size = vec2(textureSize(uPlane0, 0));
+    vec2 centre = clamp((vec2(t) + 0.5) * float(uScale), vec2(0.5), size - 0.5);
+    return Sample(centre / size);
+}
 
 float LumaAt(ivec2 t)
 {
-    return Luma(TexelAt(t).rgb);
+    return Luma(PictureAt(t).rgb);
 }
 
 void main()
@@ -382,7 +394,7 @@ void main()
         // Blur across, from the picture.
         vec4 sum = vec4(0.0);
         for (int i = -uRadius; i <= uRadius; ++i)
-            sum += uWeights[abs(i)] * Premultiplied(TexelAt(t + ivec2(i, 0)));
+            sum += uWeights[abs(i)] * Premultiplied(PictureAt(t + ivec2(i, 0)));
         fragColor = sum;
     } else if (uPass == 1) {
         // Blur down, from the first pass.
@@ -393,7 +405,7 @@ void main()
         fragColor = sum;
     } else if (uPass == 2) {
         // Sharpen: the picture pushed away from its blur.
-        vec4 picture = Premultiplied(TexelAt(t));
+        vec4 picture = Premultiplied(PictureAt(t));
         vec4 sharpened = picture + uStrength * (picture - texelFetch(uStage, t, 0));
         sharpened.a = clamp(sharpened.a, 0.0, 1.0);
         sharpened.rgb = clamp(sharpened.rgb, vec3(0.0), vec3(sharpened.a));
@@ -407,7 +419,7 @@ void main()
         float e = min(sqrt(gx * gx + gy * gy), 1.0);
         if (uInvert)
             e = 1.0 - e;
-        vec4 picture = TexelAt(t);
+        vec4 picture = PictureAt(t);
         fragColor = Premultiplied(vec4(mix(picture.rgb, vec3(e), uStrength), picture.a));
     }
 }

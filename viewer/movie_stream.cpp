@@ -19,8 +19,9 @@ namespace {
 constexpr int64_t kForwardDecodeUs = 1'000'000;
 // Behind by this much, a seek on to a later key frame is worth its cost.
 constexpr int64_t kSeekAheadUs = 300'000;
-// A restart aims at most this far beyond the clock.
-constexpr int64_t kLongestAimUs = 2'000'000;
+// A restart aims at most this far beyond the clock: a face shows its last frame until the clock
+// reaches the restart's first.
+constexpr int64_t kLongestAimUs = 500'000;
 // Frames this far (and at least three frames) before the time wanted are not decoded when
 // nothing depends on them.
 constexpr int64_t kNonReferenceMarginUs = 200'000;
@@ -177,6 +178,11 @@ public:
             return NextLap();
         }
         decoded = true;
+        if (m_timingRestart) {
+            m_timingRestart = false;
+            const auto took = std::chrono::steady_clock::now() - m_restartedAt;
+            m_restartCostUs = std::chrono::duration_cast<std::chrono::microseconds>(took).count();
+        }
         const int64_t mediaUs = MediaUsOf(*frame);
         if (m_firstAfterSeek) {
             m_firstAfterSeek = false;
@@ -230,8 +236,8 @@ private:
         return pace.targetUs + std::chrono::duration_cast<std::chrono::microseconds>(since).count();
     }
 
-    // Where the clock will be when a restart made now has decoded its way there, judged by how
-    // long the last restart took.
+    // Where the clock will be when the first frame of a restart made now arrives, judged by how
+    // long the last restart took to decode its first frame.
     int64_t AimOf(const DecodePace& pace) const
     {
         const int64_t wanted = WantedUs(pace);
@@ -271,7 +277,7 @@ private:
         m_skipBeforeUs = std::max(WantedUs(pace), m_lapStartUs);
         if (const std::optional<int64_t> key = KeyFrameBefore(aimUs))
             m_positionUs = std::max(m_positionUs, *key);
-        m_restartPending = true;
+        m_restartPending = m_timingRestart = true;
         m_restartedAt = std::chrono::steady_clock::now();
     }
 
@@ -292,10 +298,6 @@ private:
     void HandOver(std::vector<VideoFramePtr>& out, FramePtr frame, QSize displaySize)
     {
         VideoFramePtr wrapped = Wrap(std::move(frame), displaySize);
-        if (m_restartPending && wrapped && wrapped->sequenceUs >= m_wantedUs) {
-            const auto took = std::chrono::steady_clock::now() - m_restartedAt;
-            m_restartCostUs = std::chrono::duration_cast<std::chrono::microseconds>(took).count();
-        }
         m_restartPending = false;
         out.push_back(std::move(wrapped));
     }
@@ -444,9 +446,10 @@ private:
     int64_t m_positionUs = INT64_MIN;
     FramePtr m_candidate;
     std::chrono::steady_clock::time_point m_lastHandOver;
-    // A restart (a seek) that has handed over no frame yet, when it was made, and how long the
-    // last one took to reach the clock.
+    // A restart (a seek) that has handed over no frame yet, one that has decoded none yet, when
+    // it was made, and how long the last one took to decode its first frame.
     bool m_restartPending = false;
+    bool m_timingRestart = false;
     std::chrono::steady_clock::time_point m_restartedAt;
     int64_t m_restartCostUs = 0;
     // The last seek: its target, where it was made from, how much further back the next try

@@ -360,17 +360,3 @@ QStringList CShowMedia::TakeFailures()
 {
     return std::exchange(m_failures, {});
 }
-
-int64_t CShowMedia::SmallestMovieLeadUs() const
-{
-    bool any = false;
-    int64_t smallest = 0;
-    for (const auto& [key, source] : m_sources) {
-        if (!source.movie || !source.rangeSet)
-            continue;
-        const int64_t lead = source.movie->LeadUs();
-        smallest = any ? std::min(smallest, lead) : lead;
-        any = true;
-    }
-    return smallest;
-}

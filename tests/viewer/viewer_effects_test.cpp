@@ -614,3 +614,55 @@ TEST_F(ViewerEffects, EveryFilterChangesPixelsAsDocumented)
 }
 
 } // namespace
+
+namespace {
+
+// A face that shows a picture at half its size or less has its neighbourhood filters drawn at
+// that size: it looks as the documented filter of the whole picture, seen at the face's size.
+TEST_F(ViewerEffects, NeighbourhoodFiltersOnASmallerFaceLookAsDocumented)
+{
+    const std::vector<FilterCase> cases = {
+        { 9, { 6 } },
+        { 9, { 3 } },
+        { 10, { 150, 4 } },
+    };
+    // The test picture at twice its size, shown on faces of its own size.
+    const QImage image = FilterPicture().scaled(128, 64);
+    ASSERT_TRUE(image.save(temp.FilePath("filter2x.png")));
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const QPoint origin(int(i) * 64, 0);
+        const int32_t faceNo = int32_t(i) + 1;
+        ASSERT_TRUE(project.AddFace(faceNo,
+            QPolygon({ origin, origin + QPoint(64, 0), origin + QPoint(64, 32), origin + QPoint(0, 32) })));
+        Item item = CShowProject::Item(faceNo, 0, 1000, Item::MODE_IMAGE, temp.FilePath("filter2x.png"));
+        item.FilterNo = cases[i].number;
+        for (size_t p = 0; p < cases[i].params.size(); ++p)
+            item.Param[p] = cases[i].params[p];
+        ASSERT_TRUE(project.SetItem(item));
+    }
+    const QImage frame = RenderAt(10);
+    ASSERT_FALSE(frame.isNull());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const FilterCase& f = cases[i];
+        SCOPED_TRACE(QStringLiteral("filter %1 case %2").arg(f.number).arg(i).toStdString());
+        const QPoint origin(int(i) * 64, 0);
+        int mismatched = 0;
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                // The face's pixel lies between four texels of the filtered picture.
+                Rgba expected;
+                for (const QPoint texel : { QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1) }) {
+                    const Rgba t = ExpectedFilter(f, image, 2 * x + texel.x(), 2 * y + texel.y());
+                    expected = { expected.r + t.r / 4, expected.g + t.g / 4, expected.b + t.b / 4, 1 };
+                }
+                const ::testing::AssertionResult match
+                    = Matches(frame.pixelColor(origin + QPoint(x, y)), expected, 8);
+                if (!match && ++mismatched <= 3)
+                    ADD_FAILURE() << "at (" << x << ", " << y << ") " << match.message();
+            }
+        }
+        EXPECT_EQ(mismatched, 0);
+    }
+}
+
+} // namespace
