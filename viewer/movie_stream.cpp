@@ -471,6 +471,11 @@ CMovieStream::CMovieStream(QString path, std::function<void()> onFrameDecoded)
 
 CMovieStream::~CMovieStream()
 {
+    RequestStop();
+}
+
+void CMovieStream::RequestStop()
+{
     m_thread.request_stop();
     m_wake.notify_all();
 }

@@ -35,6 +35,10 @@ public:
     CMovieStream(const CMovieStream&) = delete;
     CMovieStream& operator=(const CMovieStream&) = delete;
 
+    // Asks the thread to end after the frame it decodes; the destructor waits for it. Streams
+    // closed together are asked first, so they end side by side.
+    void RequestStop();
+
     State GetState() const;
     const QString& Path() const { return m_path; }
     // Known once the state is Ready.

@@ -41,10 +41,17 @@ CShowMedia::CShowMedia(QAudioDevice audioDevice)
 {
 }
 
-CShowMedia::~CShowMedia() = default;
+CShowMedia::~CShowMedia()
+{
+    Clear();
+}
 
 void CShowMedia::Clear()
 {
+    for (auto& [key, source] : m_sources) {
+        if (source.movie)
+            source.movie->RequestStop();
+    }
     m_sounds.clear();
     m_shapes.clear();
     m_sources.clear();
