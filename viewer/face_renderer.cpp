@@ -272,7 +272,7 @@ GLuint CFaceRenderer::FilteredTexture(
         for (GLuint* texture : { &filtered.stage, &filtered.blurred, &filtered.result }) {
             if (*texture)
                 glDeleteTextures(1, texture);
-            *texture = MakeTexture(size, GL_RGBA16F);
+            *texture = MakeTexture(size, GL_RGBA8);
         }
         filtered.size = size;
     }
