@@ -1,7 +1,9 @@
 // The output program: frames of a 1920 x 1080 show with four faces, each playing a 1080p movie
 // with a filter and an entry effect, drawn by Mesa's software renderer (run in a virtual display:
-// xvfb-run -a build/bench/bench_viewer); and the drift of the viewer's play clock against the
-// wall clock over 60 s, measured on the program itself through the shared block.
+// xvfb-run -a build/bench/bench_viewer), beside ffmpeg decoding the same four movies alone; and
+// the drift of the viewer's play clock against the wall clock over 60 s, measured on the program
+// itself through the shared block. Every run (repetitions too) has a work folder, a shared block
+// and an instance suffix of its own.
 #include "platform/mem_mapped.h"
 #include "platform/shared_flag.h"
 #include "project/project_folder_store.h"
@@ -21,6 +23,10 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <map>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
@@ -29,6 +35,29 @@ using Clock = std::chrono::steady_clock;
 
 // The show runs ten minutes; each item loops its 12 s movie all along.
 constexpr int32_t kShowHundredths = 60000;
+constexpr int kClipFrames = 12 * 30;
+
+// A name of this run's own: the process and a count of the runs in it.
+QString RunName(const char* what)
+{
+    static int runs = 0;
+    return QStringLiteral("%1-%2-%3").arg(QLatin1String(what)).arg(::getpid()).arg(++runs);
+}
+
+double ProcessCpuMs()
+{
+    timespec now {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000.0 + double(now.tv_nsec) / 1e6;
+}
+
+double ChildrenCpuMs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto ms = [](const timeval& t) { return double(t.tv_sec) * 1000.0 + double(t.tv_usec) / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
 
 QTemporaryDir& Folder()
 {
@@ -60,7 +89,7 @@ QString MoviePath(int n)
 // and an entry effect that runs all along. Returns the project XML's path.
 QString MakeProject(int filterNo, const std::array<int32_t, 10>& params)
 {
-    const QString work = Folder().filePath(QStringLiteral("work%1").arg(filterNo));
+    const QString work = Folder().filePath(RunName("work"));
     QDir().mkpath(work + QStringLiteral("/show/Channel_1"));
     const QString projectXml = work + QStringLiteral("/show/show.xml");
     CProjectFolderStore store;
@@ -112,11 +141,75 @@ double Percentile(std::vector<double> values, double fraction)
     return values[std::min(values.size() - 1, size_t(fraction * double(values.size())))];
 }
 
+// The floor: ffmpeg decoding the four movies alone, all frames, as fast as it can. Gives the
+// wall and CPU milliseconds per set of four frames.
+std::pair<double, double> FfmpegFloorPerSet()
+{
+    QStringList arguments { "-hide_banner", "-loglevel", "error", "-nostdin" };
+    for (int no = 1; no <= 4; ++no)
+        arguments << "-i" << MoviePath(no);
+    for (int no = 0; no < 4; ++no)
+        arguments << "-map" << QStringLiteral("%1:v").arg(no);
+    arguments << "-f"
+              << "null"
+              << "-";
+    QProcess ffmpeg;
+    ffmpeg.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const double cpuBefore = ChildrenCpuMs();
+    const auto start = Clock::now();
+    ffmpeg.start(QStringLiteral(KALEIDRA_FFMPEG_PATH), arguments);
+    if (!ffmpeg.waitForFinished(600000) || ffmpeg.exitCode() != 0)
+        return { 0, 0 };
+    const double wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return { wallMs / kClipFrames, (ChildrenCpuMs() - cpuBefore) / kClipFrames };
+}
+
+// What each face shows while the show plays: how far its frame lies behind the clock, and the
+// longest time it showed one frame.
+class CFacePace {
+public:
+    void Note(const std::vector<FaceLayer>& layers, int64_t showUs, Clock::time_point now)
+    {
+        for (const FaceLayer& layer : layers) {
+            Face& face = m_faces[layer.faceNo];
+            face.lagMs.push_back(double(showUs - layer.frame->sequenceUs) / 1000.0);
+            if (face.serial != layer.frame->serial) {
+                face.serial = layer.frame->serial;
+                face.since = now;
+            }
+            face.longestMs = std::max(
+                face.longestMs, std::chrono::duration<double, std::milli>(now - face.since).count());
+        }
+    }
+    template <typename Percentile> void Report(benchmark::State& state, Percentile percentile) const
+    {
+        double longest = 0;
+        for (const auto& [no, face] : m_faces) {
+            state.counters[QStringLiteral("lag%1_p50_ms").arg(no).toStdString()]
+                = percentile(face.lagMs, 0.50);
+            state.counters[QStringLiteral("lag%1_p99_ms").arg(no).toStdString()]
+                = percentile(face.lagMs, 0.99);
+            longest = std::max(longest, face.longestMs);
+        }
+        state.counters["frozen_max_ms"] = longest;
+    }
+
+private:
+    struct Face {
+        std::vector<double> lagMs;
+        uint64_t serial = 0;
+        Clock::time_point since;
+        double longestMs = 0;
+    };
+    std::map<int32_t, Face> m_faces;
+};
+
 // One output frame per iteration: the block polled, the clock and the media brought to the
 // time, the faces drawn into a 1920 x 1080 frame buffer and finished.
 void RenderShow(benchmark::State& state, int filterNo, const std::array<int32_t, 10>& params)
 {
     const QString projectXml = MakeProject(filterNo, params);
+    const auto [floorMs, floorCpuMs] = FfmpegFloorPerSet();
     QSurfaceFormat format;
     format.setVersion(3, 3);
     format.setProfile(QSurfaceFormat::CoreProfile);
@@ -140,8 +233,8 @@ void RenderShow(benchmark::State& state, int filterNo, const std::array<int32_t,
     }
 
     CMemMapped memory;
-    auto* block = static_cast<PmParamBlock*>(
-        memory.Create(sizeof(PmParamBlock), QStringLiteral("bench-viewer-block")));
+    auto* block
+        = static_cast<PmParamBlock*>(memory.Create(sizeof(PmParamBlock), RunName("bench-viewer-block")));
     ViewerOptions options;
     options.rect = QRect(0, 0, size.width(), size.height());
     CLuxViewer viewer(options, *block);
@@ -154,25 +247,30 @@ void RenderShow(benchmark::State& state, int filterNo, const std::array<int32_t,
     viewer.Play();
 
     std::vector<double> frameMs;
-    std::vector<double> leadMs;
-    double cpuMs = 0;
+    CFacePace pace;
+    const double cpuStart = ProcessCpuMs();
+    const auto wallStart = Clock::now();
     for (auto _ : state) {
         const auto start = Clock::now();
         viewer.Tick();
         viewer.Draw(renderer, size, QRectF(QPointF(0, 0), QSizeF(size)));
-        const auto submitted = Clock::now();
         context.functions()->glFinish();
-        cpuMs += std::chrono::duration<double, std::milli>(submitted - start).count();
-        frameMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        leadMs.push_back(double(viewer.Media().SmallestMovieLeadUs()) / 1000.0);
+        const auto end = Clock::now();
+        frameMs.push_back(std::chrono::duration<double, std::milli>(end - start).count());
+        pace.Note(viewer.Layers(), viewer.Clock().TimeUs(), end);
     }
-    // The frame's time, the part of it spent before the renderer's own work, and how far the
-    // slowest of the four decoders was ahead of the clock.
+    const double wallMs = std::chrono::duration<double, std::milli>(Clock::now() - wallStart).count();
+    const double frames = double(std::max<size_t>(frameMs.size(), 1));
+    // The frame's time beside the floor; the whole process's CPU (drawing and decoding threads);
+    // each face's lag behind the clock and the longest any face stood still.
     state.counters["frame_p50_ms"] = Percentile(frameMs, 0.50);
     state.counters["frame_p99_ms"] = Percentile(frameMs, 0.99);
-    state.counters["submit_mean_ms"] = cpuMs / double(std::max<size_t>(frameMs.size(), 1));
-    state.counters["lead_p50_ms"] = Percentile(leadMs, 0.50);
-    state.counters["lead_p1_ms"] = Percentile(leadMs, 0.01);
+    state.counters["ffmpeg_floor_ms_per_set"] = floorMs;
+    state.counters["ffmpeg_floor_cpu_ms_per_set"] = floorCpuMs;
+    state.counters["p50_over_floor"] = floorMs > 0 ? Percentile(frameMs, 0.50) / floorMs : 0;
+    state.counters["process_cpu_ms_per_frame"] = (ProcessCpuMs() - cpuStart) / frames;
+    state.counters["process_cores"] = wallMs > 0 ? (ProcessCpuMs() - cpuStart) / wallMs : 0;
+    pace.Report(state, &Percentile);
 }
 
 void BM_Show4x1080pPointFilters(benchmark::State& state)
@@ -194,7 +292,7 @@ BENCHMARK(BM_Show4x1080pBlur)->Iterations(300)->Unit(benchmark::kMillisecond);
 // count.
 void BM_PlayClockDrift60s(benchmark::State& state)
 {
-    qputenv("KALEIDRA_INSTANCE_SUFFIX", "-bench-drift");
+    qputenv("KALEIDRA_INSTANCE_SUFFIX", RunName("-bench-drift").toUtf8());
     CMemMapped memory;
     auto* block = static_cast<PmParamBlock*>(memory.Create(sizeof(PmParamBlock), PmParamBlockName()));
     QProcess viewer;

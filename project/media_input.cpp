@@ -4,9 +4,11 @@
 
 extern "C" {
 #include <libavutil/dict.h>
+#include <libavutil/display.h>
 }
 
 #include <QFile>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -94,4 +96,20 @@ int64_t StreamSampleCount(const AVStream& stream)
     if (stream.nb_frames > 0)
         return stream.nb_frames;
     return avformat_index_get_entries_count(&stream);
+}
+
+int StreamQuarterTurns(const AVStream& stream)
+{
+    size_t size = 0;
+    const uint8_t* data = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    int32_t matrix[9];
+    if (!data || size < sizeof(matrix))
+        return 0;
+    std::memcpy(matrix, data, sizeof(matrix));
+    // The matrix gives its angle counter-clockwise.
+    const double clockwise = -av_display_rotation_get(matrix);
+    if (!std::isfinite(clockwise))
+        return 0;
+    const long turns = std::lround(clockwise / 90.0) % 4;
+    return int(turns < 0 ? turns + 4 : turns);
 }

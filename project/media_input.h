@@ -30,3 +30,7 @@ double StreamTimeScale(const AVStream& stream);
 // The number of samples (frames or sound packets) the container lists for the stream; 0 when
 // it does not say.
 int64_t StreamSampleCount(const AVStream& stream);
+
+// The clockwise quarter turns (0..3) the stream's stored display matrix asks for, as phones
+// store portrait clips; 0 without one.
+int StreamQuarterTurns(const AVStream& stream);

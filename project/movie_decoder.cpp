@@ -2,7 +2,6 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
-#include <libavutil/display.h>
 #include <libavutil/imgutils.h>
 #include <libswscale/swscale.h>
 }
@@ -28,23 +27,6 @@ constexpr int kForwardDecodeFrames = 8;
 
 // Without an index, a target further ahead than this many seconds is sought, not decoded to.
 constexpr int kForwardDecodeSeconds = 2;
-
-// The clockwise quarter turns the stream's display matrix asks for; 0 without one.
-int QuarterTurnsOf(const AVStream& stream)
-{
-    size_t size = 0;
-    const uint8_t* data = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
-    int32_t matrix[9];
-    if (!data || size < sizeof(matrix))
-        return 0;
-    std::memcpy(matrix, data, sizeof(matrix));
-    // The matrix gives its angle counter-clockwise.
-    const double clockwise = -av_display_rotation_get(matrix);
-    if (!std::isfinite(clockwise))
-        return 0;
-    const long turns = std::lround(clockwise / 90.0) % 4;
-    return int(turns < 0 ? turns + 4 : turns);
-}
 
 } // namespace
 
@@ -99,7 +81,7 @@ std::unique_ptr<CMovieDecoder> CMovieDecoder::Open(FormatContextPtr input)
     if (aspect.num > 0 && aspect.den > 0 && aspect.num != aspect.den)
         decoder->m_pictureWidth = std::max(1, int(std::lround(double(width) * aspect.num / aspect.den)));
     decoder->m_pictureHeight = height;
-    decoder->m_quarterTurns = QuarterTurnsOf(*stream);
+    decoder->m_quarterTurns = StreamQuarterTurns(*stream);
     decoder->m_streamIndex = streamIndex;
     decoder->m_startTime = stream->start_time != AV_NOPTS_VALUE ? stream->start_time : 0;
     decoder->m_input = std::move(input);

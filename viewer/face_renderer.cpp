@@ -41,6 +41,25 @@ std::array<float, 9> YuvMatrix(const CVideoFrame& frame, std::array<float, 3>& o
         float(crToR * cScale), float(crToG * cScale), 0.0f };
 }
 
+// How much smaller than the picture the passes of a neighbourhood filter may be drawn: the
+// picture texels that fall on one output pixel of the face in each direction, at least, taken
+// down to 1, 2 or 4.
+int FilterScaleOf(const QPolygonF& quad, const FaceLayer& layer)
+{
+    const auto length = [](QPointF a, QPointF b) { return std::hypot(a.x() - b.x(), a.y() - b.y()); };
+    const double across = std::max({ length(quad[0], quad[1]), length(quad[3], quad[2]), 1.0 });
+    const double down = std::max({ length(quad[0], quad[3]), length(quad[1], quad[2]), 1.0 });
+    const CVideoFrame::Plane& plane = layer.frame->planes[0];
+    const bool turned = layer.frame->quarterTurns % 2 == 1;
+    const double texelsAcross = (turned ? plane.height : plane.width) * layer.shownArea.width();
+    const double texelsDown = (turned ? plane.width : plane.height) * layer.shownArea.height();
+    const double ratio = std::min(texelsAcross / across, texelsDown / down);
+    int scale = 1;
+    while (scale < 4 && ratio >= 2.0 * scale)
+        scale *= 2;
+    return scale;
+}
+
 } // namespace
 
 CFaceRenderer::CFaceRenderer() = default;
@@ -227,7 +246,7 @@ void CFaceRenderer::RunFilterPass(QOpenGLShaderProgram& program, GLuint target, 
 }
 
 GLuint CFaceRenderer::FilteredTexture(
-    FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter)
+    FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale)
 {
     FilteredPicture& filtered = textures.filtered;
     const bool blurs = filter.kind == FilterKind::Blur || filter.kind == FilterKind::Sharpen;
@@ -236,19 +255,24 @@ GLuint CFaceRenderer::FilteredTexture(
                                                        : 0;
     if (filter.kind == FilterKind::Blur && radius == 0)
         return 0;
-    if (filtered.made && filtered.serial == frame.serial && filtered.filter.kind == filter.kind
-        && filtered.filter.params == filter.params)
+    // Reduced, a blur keeps a spread of a texel at least, so that it looks the same; edges are
+    // lines of single texels and always drawn at the picture's size.
+    while (scale > 1 && (!blurs || radius / scale < 2))
+        scale /= 2;
+    if (filtered.made && filtered.serial == frame.serial && filtered.scale == scale
+        && filtered.filter.kind == filter.kind && filtered.filter.params == filter.params)
         return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
     QOpenGLShaderProgram* program = FilterProgram(frame.format == CVideoFrame::Format::Yuv ? 1 : 0);
     if (!program)
         return 0;
 
-    const QSize size(frame.planes[0].width, frame.planes[0].height);
+    const QSize size(
+        (frame.planes[0].width + scale - 1) / scale, (frame.planes[0].height + scale - 1) / scale);
     if (filtered.size != size) {
         for (GLuint* texture : { &filtered.stage, &filtered.blurred, &filtered.result }) {
             if (*texture)
                 glDeleteTextures(1, texture);
-            *texture = MakeTexture(size, GL_RGBA16F);
+            *texture = MakeTexture(size, GL_RGBA8);
         }
         filtered.size = size;
     }
@@ -258,16 +282,19 @@ GLuint CFaceRenderer::FilteredTexture(
     glDisable(GL_BLEND);
     program->bind();
     BindPicture(*program, textures, frame);
+    program->setUniformValue("uScale", scale);
     if (blurs) {
-        // The Gaussian's weights for offsets 0..r, normalised so that the two passes sum to one.
+        // The Gaussian's weights for offsets 0..r in the passes' texels, normalised so that the
+        // two passes sum to one; reduced, the radius and the spread shrink with the picture.
         std::array<GLfloat, 51> weights {};
-        const double sigma = radius / 2.0;
+        const int reach = (radius + scale - 1) / scale;
+        const double sigma = radius / 2.0 / scale;
         double sum = 0.0;
-        for (int i = -radius; i <= radius; ++i)
+        for (int i = -reach; i <= reach; ++i)
             sum += std::exp(-double(i * i) / (2 * sigma * sigma));
-        for (int i = 0; i <= radius; ++i)
+        for (int i = 0; i <= reach; ++i)
             weights[size_t(i)] = GLfloat(std::exp(-double(i * i) / (2 * sigma * sigma)) / sum);
-        program->setUniformValue("uRadius", radius);
+        program->setUniformValue("uRadius", reach);
         glUniform1fv(program->uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
         program->setUniformValue("uPass", 0);
         RunFilterPass(*program, filtered.stage, size);
@@ -294,6 +321,7 @@ GLuint CFaceRenderer::FilteredTexture(
     program->release();
     glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previousFramebuffer));
     filtered.made = true;
+    filtered.scale = scale;
     filtered.serial = frame.serial;
     filtered.filter = filter;
     return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
@@ -351,8 +379,13 @@ void CFaceRenderer::Render(
         Upload(textures, *layer.frame);
         if (layer.mask && !layer.mask->isNull())
             UploadMask(textures, *layer.mask, layer.maskKey);
-        if (IsNeighbourhoodFilter(layer.filter.kind))
-            filteredTextures[i] = FilteredTexture(textures, *layer.frame, layer.filter);
+        if (IsNeighbourhoodFilter(layer.filter.kind) && layer.quad.size() == 4) {
+            QPolygonF quad;
+            for (const QPointF& corner : layer.quad)
+                quad << toFramebuffer(corner);
+            filteredTextures[i]
+                = FilteredTexture(textures, *layer.frame, layer.filter, FilterScaleOf(quad, layer));
+        }
     }
 
     glViewport(0, 0, framebuffer.width(), framebuffer.height());
@@ -421,6 +454,7 @@ void CFaceRenderer::Render(
         program->setUniformValue("uOutDirection", layer.exit ? int(layer.exit->direction) : 0);
         program->setUniformValue("uOutProgress", layer.exit ? float(layer.exit->progress) : 0.0f);
         program->setUniformValue("uAspect", float(layer.aspect > 0 ? layer.aspect : 1.0));
+        program->setUniformValue("uTurns", layer.frame->quarterTurns);
         glUniform1fv(program->uniformLocation("uParams"), GLsizei(layer.filter.params.size()),
             layer.filter.params.data());
 

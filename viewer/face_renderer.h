@@ -16,8 +16,10 @@ class QPainter;
 // the output back onto the face by the inverse of the face's perspective (so the picture is
 // exact for any quadrilateral, never two bent triangles), applies the item's effects, converts
 // YUV planes to RGB, filters the colour and applies the mask. Filters that look at neighbouring
-// texels (blur, sharpen, edges) are drawn first into a picture of the frame's size, once per new
-// frame. Needs a current context with OpenGL 3.3; Mesa's software renderer will do.
+// texels (blur, sharpen, edges) are drawn first into a picture, once per new frame: of the
+// frame's size, or for blur and sharpen of a half or a quarter of it when the face shows the
+// picture at least that much smaller (the blur's radius shrinks with it, so the face looks the
+// same). Needs a current context with OpenGL 3.3; Mesa's software renderer will do.
 class CFaceRenderer : protected QOpenGLExtraFunctions {
 public:
     CFaceRenderer();
@@ -45,6 +47,7 @@ private:
         GLuint blurred = 0; // the blur down
         GLuint result = 0; // sharpened or edges
         QSize size;
+        int scale = 1; // picture texels per texel of the passes
         uint64_t serial = 0;
         ItemFilter filter;
         bool made = false;
@@ -71,9 +74,10 @@ private:
     QOpenGLShaderProgram* FaceProgram(const FaceShaderKey& key);
     QOpenGLShaderProgram* FilterProgram(int format);
     std::unique_ptr<QOpenGLShaderProgram> Build(const QByteArray& fragment);
-    // Draws the neighbourhood filter's picture when the frame or the filter changed; the
-    // texture to show, or 0 when the filter leaves the picture as it is.
-    GLuint FilteredTexture(FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter);
+    // Draws the neighbourhood filter's picture when the frame or the filter changed, at 1 / scale
+    // of the frame's size; the texture to show, or 0 when the filter leaves the picture as it is.
+    GLuint FilteredTexture(
+        FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale);
     void RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size);
     GLuint MakeTexture(QSize size, GLenum internalFormat);
 

@@ -82,6 +82,7 @@ uniform int uOutDirection;
 uniform float uOutProgress;
 uniform float uAspect;
 uniform float uParams[10];
+uniform int uTurns;
 out vec4 fragColor;
 
 vec3 RgbToHsl(vec3 c)
@@ -168,6 +169,31 @@ vec4 PointFilter(vec4 color)
     return vec4(clamp(c, 0.0, 1.0), color.a);
 }
 
+// A point of the picture as shown (0..1) on its texture, which a stored rotation turns by
+// uTurns clockwise quarter turns.
+vec2 Unturned(vec2 p)
+{
+    if (uTurns == 1)
+        return vec2(p.y, 1.0 - p.x);
+    if (uTurns == 2)
+        return vec2(1.0 - p.x, 1.0 - p.y);
+    if (uTurns == 3)
+        return vec2(1.0 - p.y, p.x);
+    return p;
+}
+
+// The same for a texel of the picture as shown, of that size.
+ivec2 UnturnedTexel(ivec2 t, ivec2 size)
+{
+    if (uTurns == 1)
+        return ivec2(t.y, size.x - 1 - t.x);
+    if (uTurns == 2)
+        return size - 1 - t;
+    if (uTurns == 3)
+        return ivec2(size.y - 1 - t.y, t.x);
+    return t;
+}
+
 // The picture at a point of the item's display area (0..1), filtered and masked; transparent
 // outside the area.
 vec4 Picture(vec2 c)
@@ -177,12 +203,14 @@ vec4 Picture(vec2 c)
     vec2 source = uShown.xy + c * uShown.zw;
     vec4 color;
     if (kFilter == 11) {
-        vec2 size = vec2(textureSize(uPlane0, 0));
+        ivec2 texels = textureSize(uPlane0, 0);
+        ivec2 shown = uTurns % 2 == 1 ? texels.yx : texels;
+        vec2 size = vec2(shown);
         float n = uParams[0];
         vec2 centre = (floor(source * size / n) + 0.5) * n;
-        color = TexelAt(ivec2(floor(min(centre, size - 1.0))));
+        color = TexelAt(UnturnedTexel(ivec2(floor(min(centre, size - 1.0))), shown));
     } else {
-        color = Sample(source);
+        color = Sample(Unturned(source));
     }
     color = PointFilter(color);
     if (kHasMask)
@@ -340,11 +368,23 @@ uniform int uRadius;
 uniform float uWeights[51];
 uniform float uStrength;
 uniform bool uInvert;
+uniform int uScale;
 out vec4 fragColor;
+
+// The picture at a texel of the passes, which are drawn at 1 / uScale of the picture's size:
+// the texel itself at full size, the mean around the block's centre when reduced.
+vec4 PictureAt(ivec2 t)
+{
+    if (uScale == 1)
+        return TexelAt(t);
+    vec2 size = vec2(textureSize(uPlane0, 0));
+    vec2 centre = clamp((vec2(t) + 0.5) * float(uScale), vec2(0.5), size - 0.5);
+    return Sample(centre / size);
+}
 
 float LumaAt(ivec2 t)
 {
-    return Luma(TexelAt(t).rgb);
+    return Luma(PictureAt(t).rgb);
 }
 
 void main()
@@ -354,7 +394,7 @@ void main()
         // Blur across, from the picture.
         vec4 sum = vec4(0.0);
         for (int i = -uRadius; i <= uRadius; ++i)
-            sum += uWeights[abs(i)] * Premultiplied(TexelAt(t + ivec2(i, 0)));
+            sum += uWeights[abs(i)] * Premultiplied(PictureAt(t + ivec2(i, 0)));
         fragColor = sum;
     } else if (uPass == 1) {
         // Blur down, from the first pass.
@@ -365,7 +405,7 @@ void main()
         fragColor = sum;
     } else if (uPass == 2) {
         // Sharpen: the picture pushed away from its blur.
-        vec4 picture = Premultiplied(TexelAt(t));
+        vec4 picture = Premultiplied(PictureAt(t));
         vec4 sharpened = picture + uStrength * (picture - texelFetch(uStage, t, 0));
         sharpened.a = clamp(sharpened.a, 0.0, 1.0);
         sharpened.rgb = clamp(sharpened.rgb, vec3(0.0), vec3(sharpened.a));
@@ -379,7 +419,7 @@ void main()
         float e = min(sqrt(gx * gx + gy * gy), 1.0);
         if (uInvert)
             e = 1.0 - e;
-        vec4 picture = TexelAt(t);
+        vec4 picture = PictureAt(t);
         fragColor = Premultiplied(vec4(mix(picture.rgb, vec3(e), uStrength), picture.a));
     }
 }

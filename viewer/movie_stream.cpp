@@ -9,12 +9,24 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 #include <vector>
 
 namespace {
 
-// A request this far beyond the queued frames seeks rather than decodes its way there.
+// Without an index, a time this far beyond the frames decoded is sought rather than decoded to.
 constexpr int64_t kForwardDecodeUs = 1'000'000;
+// Behind by this much, a seek on to a later key frame is worth its cost.
+constexpr int64_t kSeekAheadUs = 300'000;
+// A restart aims at most this far beyond the clock: a face shows its last frame until the clock
+// reaches the restart's first.
+constexpr int64_t kLongestAimUs = 500'000;
+// Frames this far (and at least three frames) before the time wanted are not decoded when
+// nothing depends on them.
+constexpr int64_t kNonReferenceMarginUs = 200'000;
+// While the show plays behind its clock, a frame is handed over this often, so the face moves.
+constexpr std::chrono::milliseconds kBehindFrameInterval { 40 };
 constexpr int kDecodeThreads = 2;
 
 struct FrameDeleter {
@@ -69,6 +81,14 @@ CVideoFrame::Matrix MatrixOf(const AVFrame& frame)
 
 } // namespace
 
+// What the show asks of the decoder: the sequence time of its last request, when that came,
+// and whether the clock runs on from there.
+struct DecodePace {
+    int64_t targetUs = 0;
+    std::chrono::steady_clock::time_point requestedAt;
+    bool playing = false;
+};
+
 // Everything the stream's thread decodes with; touched by that thread only.
 class CMovieDecodeState {
 public:
@@ -99,19 +119,24 @@ public:
         if (avcodec_open2(m_codec, codec, nullptr) < 0)
             return false;
         m_startTime = m_stream->start_time == AV_NOPTS_VALUE ? 0 : m_stream->start_time;
+        m_quarterTurns = StreamQuarterTurns(*m_stream);
+        const AVRational rate = m_stream->avg_frame_rate;
+        m_frameUs = rate.num > 0 && rate.den > 0 ? av_rescale(1000000, rate.den, rate.num) : 0;
         // Every stream is read but the video.
         for (unsigned i = 0; i < m_input->nb_streams; ++i)
             m_input->streams[i]->discard = int(i) == m_streamIndex ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
         return true;
     }
 
+    // The picture as shown: the pixel aspect applied, then the stored rotation.
     QSize DisplaySize() const
     {
         const AVRational aspect = m_stream->codecpar->sample_aspect_ratio;
         int width = m_stream->codecpar->width;
         if (aspect.num > 0 && aspect.den > 0 && aspect.num != aspect.den)
             width = int(av_rescale(width, aspect.num, aspect.den));
-        return { width, m_stream->codecpar->height };
+        const QSize size(width, m_stream->codecpar->height);
+        return m_quarterTurns % 2 ? size.transposed() : size;
     }
 
     int64_t DurationUs() const
@@ -120,65 +145,75 @@ public:
         return duration > 0 ? av_rescale_q(duration, m_stream->time_base, AVRational { 1, 1000000 }) : 0;
     }
 
-    // Positions the decoder so that the next frames lead to the sequence time.
-    void Start(const ItemMediaRange& range, int64_t sequenceUs)
+    // Positions the decoder for the pace's time: exactly there while the show stands, and while
+    // it plays on a key frame chosen for where the clock will be when the frames arrive.
+    void Start(const ItemMediaRange& range, const DecodePace& pace)
     {
         m_range = range;
-        const int64_t fromIn = std::max<int64_t>(sequenceUs - range.inUs, 0);
-        const int64_t laps = range.loop ? fromIn / range.SpanUs() : 0;
-        m_lapStartUs = range.inUs + laps * (range.loop ? range.SpanUs() : 0);
-        SeekMedia(range.MediaOf(sequenceUs));
+        m_positionUs = INT64_MIN;
+        SeekTowards(pace, AimOf(pace));
     }
 
-    // The next frames in sequence order (usually one). False at the end of a range that does
-    // not loop. Gives nothing (and true) after a while of skipping towards a target, so that the
-    // thread can look for a new request in between.
-    bool DecodeMore(std::vector<VideoFramePtr>& out, QSize displaySize)
+    // Decodes the next frame in sequence order and hands over what is due: the frames from the
+    // time wanted on, and while the show plays behind its clock, now and then the newest frame
+    // before the clock, so that a face that lags still moves. False at the end of a range that
+    // does not loop. Sets `decoded` when a picture was decoded.
+    bool DecodeStep(std::vector<VideoFramePtr>& out, QSize displaySize, const DecodePace& pace, bool& decoded)
     {
-        constexpr int kFramesPerCall = 64;
-        for (int attempts = 0; attempts < kFramesPerCall; ++attempts) {
-            FramePtr frame = NextFrame();
-            if (!frame) {
-                // Nothing decodes after the seek: it landed on frames that do not decode.
-                if (m_firstAfterSeek && FallBack())
-                    continue;
-                // The end of the file: the frame held back for the target is the last one.
-                if (m_candidate) {
-                    out.push_back(Wrap(std::move(m_candidate), displaySize));
-                    return true;
-                }
-                if (!NextLap())
-                    return false;
-                continue;
+        decoded = false;
+        m_wantedUs = WantedUs(pace);
+        if (pace.playing)
+            m_skipBeforeUs = std::max(m_skipBeforeUs, m_wantedUs);
+        SeekAheadWhenBehind(pace);
+        FramePtr frame = NextFrame();
+        if (!frame) {
+            // Nothing decodes after the seek: it landed on frames that do not decode.
+            if (m_firstAfterSeek && FallBack())
+                return true;
+            // The end of the file: the frame held back for the target is the last one.
+            if (m_candidate) {
+                HandOver(out, std::move(m_candidate), displaySize);
+                return true;
             }
-            const int64_t mediaUs = MediaUsOf(*frame);
-            if (m_firstAfterSeek) {
-                m_firstAfterSeek = false;
-                // The seek landed after the target: an index that is not exact.
-                if (mediaUs > m_seekTargetUs && FallBack())
-                    continue;
+            return NextLap();
+        }
+        decoded = true;
+        if (m_timingRestart) {
+            m_timingRestart = false;
+            const auto took = std::chrono::steady_clock::now() - m_restartedAt;
+            m_restartCostUs = std::chrono::duration_cast<std::chrono::microseconds>(took).count();
+        }
+        const int64_t mediaUs = MediaUsOf(*frame);
+        if (m_firstAfterSeek) {
+            m_firstAfterSeek = false;
+            // The seek landed after the target: an index that is not exact.
+            if (mediaUs > m_seekTargetUs && FallBack())
+                return true;
+        }
+        if (m_range.outUs > m_range.inUs && mediaUs >= m_range.outUs) {
+            if (m_candidate) {
+                HandOver(out, std::move(m_candidate), displaySize);
+                return true;
             }
-            if (m_range.outUs > m_range.inUs && mediaUs >= m_range.outUs) {
-                if (m_candidate) {
-                    out.push_back(Wrap(std::move(m_candidate), displaySize));
-                    return true;
-                }
-                if (!NextLap())
-                    return false;
-                continue;
+            return NextLap();
+        }
+        const int64_t sequenceUs = SequenceOf(mediaUs);
+        m_positionUs = sequenceUs;
+        if (sequenceUs < m_skipBeforeUs) {
+            // Before the time wanted: kept only as long as no later frame still precedes it.
+            m_candidate = std::move(frame);
+            const auto now = std::chrono::steady_clock::now();
+            if (pace.playing && now - m_lastHandOver >= kBehindFrameInterval) {
+                HandOver(out, std::move(m_candidate), displaySize);
+                m_lastHandOver = now;
             }
-            if (mediaUs < m_skipBeforeUs) {
-                // Before the time sought: kept only as long as no later frame still precedes it.
-                m_candidate = std::move(frame);
-                continue;
-            }
-            if (m_candidate && mediaUs > m_skipBeforeUs)
-                out.push_back(Wrap(std::move(m_candidate), displaySize));
-            m_candidate.reset();
-            m_skipBeforeUs = INT64_MIN;
-            out.push_back(Wrap(std::move(frame), displaySize));
             return true;
         }
+        if (m_candidate && sequenceUs > m_skipBeforeUs)
+            HandOver(out, std::move(m_candidate), displaySize);
+        m_candidate.reset();
+        m_skipBeforeUs = INT64_MIN;
+        HandOver(out, std::move(frame), displaySize);
         return true;
     }
 
@@ -191,12 +226,89 @@ private:
         return av_rescale_q(pts - m_startTime, m_stream->time_base, AVRational { 1, 1000000 });
     }
 
+    int64_t SequenceOf(int64_t mediaUs) const { return m_lapStartUs + (mediaUs - m_range.inUs); }
+
+    static int64_t WantedUs(const DecodePace& pace)
+    {
+        if (!pace.playing)
+            return pace.targetUs;
+        const auto since = std::chrono::steady_clock::now() - pace.requestedAt;
+        return pace.targetUs + std::chrono::duration_cast<std::chrono::microseconds>(since).count();
+    }
+
+    // Where the clock will be when the first frame of a restart made now arrives, judged by how
+    // long the last restart took to decode its first frame.
+    int64_t AimOf(const DecodePace& pace) const
+    {
+        const int64_t wanted = WantedUs(pace);
+        return pace.playing ? wanted + std::min(m_restartCostUs, kLongestAimUs) : wanted;
+    }
+
+    // The sequence time of the key frame a seek for the sequence time lands on; nothing when the
+    // index does not tell.
+    std::optional<int64_t> KeyFrameBefore(int64_t sequenceUs) const
+    {
+        if (avformat_index_get_entries_count(m_stream) <= 0)
+            return std::nullopt;
+        const int64_t lapStart = LapStartOf(sequenceUs);
+        const int64_t mediaUs = m_range.MediaOf(sequenceUs);
+        const AVIndexEntry* entry = avformat_index_get_entry_from_timestamp(m_stream,
+            av_rescale_q(mediaUs, AVRational { 1, 1000000 }, m_stream->time_base) + m_startTime,
+            AVSEEK_FLAG_BACKWARD);
+        if (!entry)
+            return std::nullopt;
+        const int64_t keyUs
+            = av_rescale_q(entry->timestamp - m_startTime, m_stream->time_base, AVRational { 1, 1000000 });
+        return lapStart + (keyUs - m_range.inUs);
+    }
+
+    int64_t LapStartOf(int64_t sequenceUs) const
+    {
+        const int64_t fromIn = std::max<int64_t>(sequenceUs - m_range.inUs, 0);
+        const int64_t laps = m_range.loop ? fromIn / m_range.SpanUs() : 0;
+        return m_range.inUs + laps * (m_range.loop ? m_range.SpanUs() : 0);
+    }
+
+    // Seeks to the key frame before the aim, to go on to the time wanted.
+    void SeekTowards(const DecodePace& pace, int64_t aimUs)
+    {
+        m_lapStartUs = LapStartOf(aimUs);
+        SeekMedia(m_range.MediaOf(aimUs));
+        m_skipBeforeUs = std::max(WantedUs(pace), m_lapStartUs);
+        if (const std::optional<int64_t> key = KeyFrameBefore(aimUs))
+            m_positionUs = std::max(m_positionUs, *key);
+        m_restartPending = m_timingRestart = true;
+        m_restartedAt = std::chrono::steady_clock::now();
+    }
+
+    // Far behind the time wanted, a seek on to a key frame beyond the frames decoded saves
+    // decoding them. A seek is never given up for another before it has handed over a frame.
+    void SeekAheadWhenBehind(const DecodePace& pace)
+    {
+        if (m_restartPending || m_positionUs == INT64_MIN || m_wantedUs - m_positionUs < kSeekAheadUs)
+            return;
+        if (!m_range.loop && m_range.outUs > m_range.inUs && m_wantedUs >= m_range.outUs)
+            return;
+        const int64_t aimUs = AimOf(pace);
+        const std::optional<int64_t> key = KeyFrameBefore(aimUs);
+        if (key ? *key > m_positionUs + kSeekAheadUs / 2 : m_wantedUs - m_positionUs > kForwardDecodeUs)
+            SeekTowards(pace, aimUs);
+    }
+
+    void HandOver(std::vector<VideoFramePtr>& out, FramePtr frame, QSize displaySize)
+    {
+        VideoFramePtr wrapped = Wrap(std::move(frame), displaySize);
+        m_restartPending = false;
+        out.push_back(std::move(wrapped));
+    }
+
     bool NextLap()
     {
         if (!m_range.loop)
             return false;
         m_lapStartUs += m_range.SpanUs();
         SeekMedia(m_range.inUs);
+        m_skipBeforeUs = std::max(m_skipBeforeUs, m_lapStartUs);
         return true;
     }
 
@@ -207,7 +319,6 @@ private:
         m_seekFromUs = mediaUs;
         m_fallBackUs = 1'000'000;
         SeekFrom(mediaUs);
-        m_skipBeforeUs = mediaUs;
     }
 
     // The seek again from further back, twice as far each time, at last from the stream's start
@@ -254,11 +365,25 @@ private:
                 m_draining = true;
                 continue;
             }
-            if (m_packet->stream_index == m_streamIndex)
+            if (m_packet->stream_index == m_streamIndex) {
+                m_codec->skip_frame = IsFarBehind(*m_packet) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
                 avcodec_send_packet(m_codec, m_packet);
+            }
             av_packet_unref(m_packet);
         }
         return nullptr;
+    }
+
+    // A packet whose picture lies well before the time wanted: when no other frame depends on
+    // it, it is not decoded at all (as players drop frames while they are behind).
+    bool IsFarBehind(const AVPacket& packet) const
+    {
+        const int64_t pts = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
+        if (pts == AV_NOPTS_VALUE || m_frameUs <= 0)
+            return false;
+        const int64_t mediaUs
+            = av_rescale_q(pts - m_startTime, m_stream->time_base, AVRational { 1, 1000000 });
+        return SequenceOf(mediaUs) < m_wantedUs - std::max<int64_t>(kNonReferenceMarginUs, 3 * m_frameUs);
     }
 
     VideoFramePtr Wrap(FramePtr decoded, QSize displaySize)
@@ -268,6 +393,7 @@ private:
         frame->sequenceUs = m_lapStartUs + (frame->mediaUs - m_range.inUs);
         frame->width = displaySize.width();
         frame->height = displaySize.height();
+        frame->quarterTurns = m_quarterTurns;
         frame->serial = CVideoFrame::NextSerial();
         if (IsPlanarYuv(decoded->format)) {
             const AVPixFmtDescriptor* description = av_pix_fmt_desc_get(AVPixelFormat(decoded->format));
@@ -309,10 +435,23 @@ private:
     AVPacket* m_packet = nullptr;
     SwsContext* m_scaler = nullptr;
     int64_t m_startTime = 0;
+    int m_quarterTurns = 0;
     ItemMediaRange m_range;
     int64_t m_lapStartUs = 0;
+    int64_t m_frameUs = 0; // one frame's length by the stream's average rate; 0 when unknown
+    // Sequence times: frames before m_skipBeforeUs are not handed over (but the last of them),
+    // the time the show wants, and the last frame decoded.
     int64_t m_skipBeforeUs = INT64_MIN;
+    int64_t m_wantedUs = 0;
+    int64_t m_positionUs = INT64_MIN;
     FramePtr m_candidate;
+    std::chrono::steady_clock::time_point m_lastHandOver;
+    // A restart (a seek) that has handed over no frame yet, one that has decoded none yet, when
+    // it was made, and how long the last one took to decode its first frame.
+    bool m_restartPending = false;
+    bool m_timingRestart = false;
+    std::chrono::steady_clock::time_point m_restartedAt;
+    int64_t m_restartCostUs = 0;
     // The last seek: its target, where it was made from, how much further back the next try
     // goes, and whether a frame came since.
     int64_t m_seekTargetUs = 0;
@@ -323,13 +462,19 @@ private:
     bool m_endOfFile = false;
 };
 
-CMovieStream::CMovieStream(QString path)
+CMovieStream::CMovieStream(QString path, std::function<void()> onFrameDecoded)
     : m_path(std::move(path))
+    , m_onFrameDecoded(std::move(onFrameDecoded))
     , m_thread([this](std::stop_token stop) { Run(stop); })
 {
 }
 
 CMovieStream::~CMovieStream()
+{
+    RequestStop();
+}
+
+void CMovieStream::RequestStop()
 {
     m_thread.request_stop();
     m_wake.notify_all();
@@ -369,21 +514,16 @@ void CMovieStream::SetRange(const ItemMediaRange& range)
 
 bool CMovieStream::NeedsNewGeneration(int64_t sequenceUs) const
 {
+    // Only a jump back before the frames held starts anew (a frame that begins after an earlier
+    // request is only the first the movie has there). Forward the thread finds its own way, so
+    // a restart is never given up before it has shown a frame.
     const VideoFramePtr& earliest = m_shown ? m_shown : (m_queue.empty() ? m_shown : m_queue.front());
-    const VideoFramePtr& latest = m_queue.empty() ? m_shown : m_queue.back();
-    if (!earliest) {
-        // Nothing decoded yet: the thread is on its way to the last target. Going back before
-        // it, or far beyond it, needs a new start.
-        return sequenceUs < m_targetUs || sequenceUs > m_targetUs + kForwardDecodeUs;
-    }
-    // Back before the frames held (a frame that begins after an earlier request is only the
-    // first the movie has there), or far beyond them.
-    if (sequenceUs < earliest->sequenceUs && sequenceUs < m_targetUs)
-        return true;
-    return !m_endOfRange && sequenceUs > latest->sequenceUs + kForwardDecodeUs;
+    if (!earliest)
+        return sequenceUs < m_targetUs;
+    return sequenceUs < earliest->sequenceUs && sequenceUs < m_targetUs;
 }
 
-void CMovieStream::Request(int64_t sequenceUs)
+void CMovieStream::Request(int64_t sequenceUs, bool playing)
 {
     std::lock_guard lock(m_mutex);
     if (!m_hasRange)
@@ -396,6 +536,8 @@ void CMovieStream::Request(int64_t sequenceUs)
         ++m_generation;
     }
     m_targetUs = sequenceUs;
+    m_requestedAt = std::chrono::steady_clock::now();
+    m_playing = playing;
     // Frames the show has passed are of no more use: taking them makes room for decoding on,
     // also while nothing is drawn.
     TakeFramesUpTo(sequenceUs);
@@ -472,11 +614,12 @@ void CMovieStream::Run(std::stop_token stop)
     uint64_t generation = 0;
     bool started = false;
     std::vector<VideoFramePtr> decoded;
+    // One frame a pass: a stop, a new start or a new time is seen between any two frames.
     while (!stop.stop_requested()) {
         QSize displaySize;
         bool restart = false;
         ItemMediaRange range;
-        int64_t targetUs = 0;
+        DecodePace pace;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, stop, [&] {
@@ -490,15 +633,20 @@ void CMovieStream::Run(std::stop_token stop)
                 started = restart = true;
                 generation = m_generation;
                 range = m_range;
-                targetUs = m_targetUs;
             }
+            pace.targetUs = m_targetUs;
+            pace.requestedAt = m_requestedAt;
+            pace.playing = m_playing;
             displaySize = m_displaySize;
         }
         // Seeking reads the file: never while the drawing side may wait for the lock.
         if (restart)
-            decoder.Start(range, targetUs);
+            decoder.Start(range, pace);
         decoded.clear();
-        const bool more = decoder.DecodeMore(decoded, displaySize);
+        bool decodedPicture = false;
+        const bool more = decoder.DecodeStep(decoded, displaySize, pace, decodedPicture);
+        if (decodedPicture && m_onFrameDecoded)
+            m_onFrameDecoded();
         std::lock_guard lock(m_mutex);
         if (generation != m_generation)
             continue;

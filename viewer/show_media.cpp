@@ -41,10 +41,17 @@ CShowMedia::CShowMedia(QAudioDevice audioDevice)
 {
 }
 
-CShowMedia::~CShowMedia() = default;
+CShowMedia::~CShowMedia()
+{
+    Clear();
+}
 
 void CShowMedia::Clear()
 {
+    for (auto& [key, source] : m_sources) {
+        if (source.movie)
+            source.movie->RequestStop();
+    }
     m_sounds.clear();
     m_shapes.clear();
     m_sources.clear();
@@ -153,7 +160,9 @@ void CShowMedia::Update(const CViewerScene& scene, int64_t showUs, bool playing)
                 }
                 // An item still to come is prepared from its first frame.
                 const int64_t at = std::clamp(showUs, start, std::max(start, end - 1));
-                source.movie->Request(MediaPositionAt(source.item, source.range, at).sequenceUs);
+                const ItemMediaPosition position = MediaPositionAt(source.item, source.range, at);
+                const bool moving = playing && showUs >= start && showUs < end && !position.ended;
+                source.movie->Request(position.sequenceUs, moving);
             }
         }
     }
@@ -166,12 +175,18 @@ void CShowMedia::Update(const CViewerScene& scene, int64_t showUs, bool playing)
 
 void CShowMedia::FollowSound(const CViewerScene& scene, const Item& item, int64_t showUs, bool playing)
 {
-    if (m_audioDevice.isNull())
+    const QString path = scene.MediaPath(item.FilePath);
+    // Without an audio device a sound item's file is still opened, so that one that cannot be
+    // is told as every other media file is; a movie's own sound is then left alone.
+    if (path.isEmpty() || (m_audioDevice.isNull() && item.Mode != Item::MODE_SOUND))
         return;
     auto& output = m_sounds[{ item.FaceNo, item.Start }];
     const ItemMediaRange range = ItemMediaRange::Of(item, 0);
     if (!output)
-        output = std::make_unique<CSoundOutput>(m_audioDevice, scene.MediaPath(item.FilePath), range);
+        output = std::make_unique<CSoundOutput>(m_audioDevice, path, range);
+    // A movie without sound stays silent; its picture tells whether its file can be read.
+    if (item.Mode == Item::MODE_SOUND && output->HasFailed() && m_failedPaths.insert(path).second)
+        m_failures << path;
     const bool active = showUs >= StartUs(item) && showUs < EndUs(item);
     // A fade changes the sound's gain with the picture's.
     const double gain = SoundGainOf(EffectsAt(item, double(showUs) / 10000.0));
@@ -351,18 +366,4 @@ bool CShowMedia::ShowsCamera(const CViewerScene& scene, int64_t showUs) const
 QStringList CShowMedia::TakeFailures()
 {
     return std::exchange(m_failures, {});
-}
-
-int64_t CShowMedia::SmallestMovieLeadUs() const
-{
-    bool any = false;
-    int64_t smallest = 0;
-    for (const auto& [key, source] : m_sources) {
-        if (!source.movie || !source.rangeSet)
-            continue;
-        const int64_t lead = source.movie->LeadUs();
-        smallest = any ? std::min(smallest, lead) : lead;
-        any = true;
-    }
-    return smallest;
 }

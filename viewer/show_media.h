@@ -50,10 +50,6 @@ public:
     // A path told before is told again when it fails again (another project was loaded).
     void ForgetToldFailures();
 
-    // The smallest lead of the movie streams playing now over the clock, microseconds
-    // (0 without movies).
-    int64_t SmallestMovieLeadUs() const;
-
 private:
     using ItemKey = std::pair<int32_t, int32_t>; // face number, Start
 

@@ -21,12 +21,12 @@ QAudioFormat OutputFormat(const QAudioDevice& device)
 
 CSoundOutput::CSoundOutput(const QAudioDevice& device, const QString& path, const ItemMediaRange& range)
 {
-    if (device.isNull())
-        return;
     const QAudioFormat format = OutputFormat(device);
+    // Without a device the stream only opens the file: it is never started.
     m_stream = std::make_unique<CSoundStream>(path, format);
     m_stream->SetRange(range);
-    m_sink = std::make_unique<QAudioSink>(device, format);
+    if (!device.isNull())
+        m_sink = std::make_unique<QAudioSink>(device, format);
 }
 
 CSoundOutput::~CSoundOutput()
@@ -37,7 +37,7 @@ CSoundOutput::~CSoundOutput()
 
 bool CSoundOutput::HasFailed() const
 {
-    return !m_stream || m_stream->HasFailed();
+    return m_stream->HasFailed();
 }
 
 void CSoundOutput::Follow(const ItemMediaPosition& position, bool playing, double volume, bool muted)

@@ -13,7 +13,7 @@ class CSoundStream;
 // One sound item played through the machine's audio output, kept in step with the show's
 // clock: it starts where the clock stands, pauses with it, and when the output has drifted
 // from the clock by more than a few hundredths it starts again at the clock's place. Without an
-// audio device it stays silent and does nothing.
+// audio device it stays silent and only tells whether its file can be opened.
 class CSoundOutput {
 public:
     // Drift beyond which the sound is put back to the clock.
@@ -29,6 +29,7 @@ public:
     // Follows the clock: playing or not, where, how loud (0..100, linear in amplitude) and
     // whether muted.
     void Follow(const ItemMediaPosition& position, bool playing, double volume, bool muted);
+    // True once the file turned out not to open as sound.
     bool HasFailed() const;
 
 private:

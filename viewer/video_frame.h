@@ -26,6 +26,9 @@ struct CVideoFrame {
     std::array<Plane, 3> planes {};
     Matrix matrix = Matrix::Bt709;
     bool fullRange = false;
+    // Clockwise quarter turns (0..3) from the planes to the picture as shown: a rotation stored
+    // in a movie. `width` and `height` are those of the turned picture.
+    int quarterTurns = 0;
 
     // Movies: the frame's media time and its place in the item's sequence (see item_timing.h).
     int64_t mediaUs = 0;

@@ -160,6 +160,11 @@ Rgba ExpectedEffect(const EffectCase& e, double p, QPointF c, double k)
         << actual.name().toStdString() << " instead of " << QColor(r, g, b).name().toStdString();
 }
 
+struct FilterCase {
+    int number;
+    std::vector<int> params;
+};
+
 class ViewerEffects : public ::testing::Test {
 protected:
     void TearDown() override
@@ -167,6 +172,13 @@ protected:
         if (HasFailure())
             std::fprintf(stderr, "Luxviewer's diagnostics:\n%s\n", editor.Diagnostics().toUtf8().constData());
     }
+
+    // Shows the picture with each case's filter on a face of 64 x 32 (ten to a row) and checks
+    // every pixel of each face against the expected colour within the tolerance.
+    void ExpectFilteredFaces(const std::vector<FilterCase>& cases,
+        const QImage& picture,
+        int tolerance,
+        const std::function<Rgba(const FilterCase&, int, int)>& expectedAt);
 
     QImage RenderAt(int32_t time)
     {
@@ -356,11 +368,6 @@ TEST_F(ViewerEffects, EveryEffectDrawsAsDocumented)
 }
 
 // ---- The filters as the document defines them ----
-
-struct FilterCase {
-    int number;
-    std::vector<int> params;
-};
 
 double Luma(const Rgba& c)
 {
@@ -552,6 +559,42 @@ Rgba ExpectedFilter(const FilterCase& f, const QImage& image, int x, int y)
     }
 }
 
+void ViewerEffects::ExpectFilteredFaces(const std::vector<FilterCase>& cases,
+    const QImage& picture,
+    int tolerance,
+    const std::function<Rgba(const FilterCase&, int, int)>& expectedAt)
+{
+    ASSERT_TRUE(picture.save(temp.FilePath("filter.png")));
+    const auto originOf = [](size_t i) { return QPoint(int(i % 10) * 64, int(i / 10) * 32); };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const QPoint origin = originOf(i);
+        const int32_t faceNo = int32_t(i) + 1;
+        ASSERT_TRUE(project.AddFace(faceNo,
+            QPolygon({ origin, origin + QPoint(64, 0), origin + QPoint(64, 32), origin + QPoint(0, 32) })));
+        Item item = CShowProject::Item(faceNo, 0, 1000, Item::MODE_IMAGE, temp.FilePath("filter.png"));
+        item.FilterNo = cases[i].number;
+        for (size_t p = 0; p < cases[i].params.size(); ++p)
+            item.Param[p] = cases[i].params[p];
+        ASSERT_TRUE(project.SetItem(item));
+    }
+    const QImage frame = RenderAt(10);
+    ASSERT_FALSE(frame.isNull());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const FilterCase& f = cases[i];
+        SCOPED_TRACE(QStringLiteral("filter %1 case %2").arg(f.number).arg(i).toStdString());
+        int mismatched = 0;
+        for (int y = 0; y < 32; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                const ::testing::AssertionResult match
+                    = Matches(frame.pixelColor(originOf(i) + QPoint(x, y)), expectedAt(f, x, y), tolerance);
+                if (!match && ++mismatched <= 3)
+                    ADD_FAILURE() << "at (" << x << ", " << y << ") " << match.message();
+            }
+        }
+        EXPECT_EQ(mismatched, 0);
+    }
+}
+
 TEST_F(ViewerEffects, EveryFilterChangesPixelsAsDocumented)
 {
     const std::vector<FilterCase> cases = {
@@ -579,38 +622,36 @@ TEST_F(ViewerEffects, EveryFilterChangesPixelsAsDocumented)
     };
     // Each face shows the 64 x 32 picture texel for pixel.
     const QImage image = FilterPicture();
-    ASSERT_TRUE(image.save(temp.FilePath("filter.png")));
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const QPoint origin(int(i % 10) * 64, int(i / 10) * 32);
-        const int32_t faceNo = int32_t(i) + 1;
-        ASSERT_TRUE(project.AddFace(faceNo,
-            QPolygon({ origin, origin + QPoint(64, 0), origin + QPoint(64, 32), origin + QPoint(0, 32) })));
-        Item item = CShowProject::Item(faceNo, 0, 1000, Item::MODE_IMAGE, temp.FilePath("filter.png"));
-        item.FilterNo = cases[i].number;
-        for (size_t p = 0; p < cases[i].params.size(); ++p)
-            item.Param[p] = cases[i].params[p];
-        ASSERT_TRUE(project.SetItem(item));
-    }
-    const QImage frame = RenderAt(10);
-    ASSERT_FALSE(frame.isNull());
-    for (size_t i = 0; i < cases.size(); ++i) {
-        const FilterCase& f = cases[i];
-        SCOPED_TRACE(QStringLiteral("filter %1 case %2").arg(f.number).arg(i).toStdString());
-        const QPoint origin(int(i % 10) * 64, int(i / 10) * 32);
-        int mismatched = 0;
-        for (int y = 0; y < 32; ++y) {
-            for (int x = 0; x < 64; ++x) {
-                const Rgba expected = ExpectedFilter(f, image, x, y);
-                const Rgba shown { expected.r * expected.a, expected.g * expected.a, expected.b * expected.a,
-                    1 };
-                const ::testing::AssertionResult match
-                    = Matches(frame.pixelColor(origin + QPoint(x, y)), shown, 2);
-                if (!match && ++mismatched <= 3)
-                    ADD_FAILURE() << "at (" << x << ", " << y << ") " << match.message();
-            }
+    ExpectFilteredFaces(cases, image, 2, [&image](const FilterCase& f, int x, int y) {
+        const Rgba expected = ExpectedFilter(f, image, x, y);
+        return Rgba { expected.r * expected.a, expected.g * expected.a, expected.b * expected.a, 1 };
+    });
+}
+
+} // namespace
+
+namespace {
+
+// A face that shows a picture at half its size or less has its neighbourhood filters drawn at
+// that size: it looks as the documented filter of the whole picture, seen at the face's size.
+TEST_F(ViewerEffects, NeighbourhoodFiltersOnASmallerFaceLookAsDocumented)
+{
+    const std::vector<FilterCase> cases = {
+        { 9, { 6 } },
+        { 9, { 3 } },
+        { 10, { 150, 4 } },
+    };
+    // The test picture at twice its size, shown on faces of its own size: a face's pixel lies
+    // between four texels of the filtered picture.
+    const QImage image = FilterPicture().scaled(128, 64);
+    ExpectFilteredFaces(cases, image, 8, [&image](const FilterCase& f, int x, int y) {
+        Rgba expected;
+        for (const QPoint texel : { QPoint(0, 0), QPoint(1, 0), QPoint(0, 1), QPoint(1, 1) }) {
+            const Rgba t = ExpectedFilter(f, image, 2 * x + texel.x(), 2 * y + texel.y());
+            expected = { expected.r + t.r / 4, expected.g + t.g / 4, expected.b + t.b / 4, 1 };
         }
-        EXPECT_EQ(mismatched, 0);
-    }
+        return expected;
+    });
 }
 
 } // namespace

@@ -12,6 +12,8 @@
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
+#include <atomic>
+#include <chrono>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
@@ -332,10 +334,17 @@ TEST(ShowMedia, AMediaFileThatCannotBeOpenedIsToldOncePerOpeningOfTheProject)
     ASSERT_TRUE(project.AddFace(2, QPolygon({ { 100, 0 }, { 200, 0 }, { 200, 100 }, { 100, 100 } })));
     const QString missingPicture = temp.FilePath("gone.png");
     const QString missingMovie = temp.FilePath("gone.mp4");
-    // The picture is used by two items; the movie plays later on the other face.
+    const QString missingSound = temp.FilePath("gone.wav");
+    const QString sound = temp.FilePath("tone.wav");
+    ASSERT_TRUE(media_fixtures::MakePcmWav(sound, 8000, 8000));
+    // The picture is used by two items; the movie plays later on the other face, a sound that
+    // is gone and one that plays on the third.
     ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 0, 100, Item::MODE_IMAGE, missingPicture)));
     ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 800, 100, Item::MODE_IMAGE, missingPicture)));
     ASSERT_TRUE(project.SetItem(CShowProject::Item(2, 400, 100, Item::MODE_MOVIE, missingMovie)));
+    ASSERT_TRUE(project.AddFace(3, QPolygon({ { 200, 0 }, { 300, 0 }, { 300, 100 }, { 200, 100 } })));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(3, 0, 100, Item::MODE_SOUND, sound)));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(3, 800, 100, Item::MODE_SOUND, missingSound)));
 
     CViewerScene scene;
     ASSERT_TRUE(scene.Load(project.ProjectXmlPath(), project.WorkFolder()));
@@ -359,7 +368,8 @@ TEST(ShowMedia, AMediaFileThatCannotBeOpenedIsToldOncePerOpeningOfTheProject)
         showAt(30'000'000); // far away: every source is closed
     }
     told.sort();
-    EXPECT_EQ(told, QStringList({ missingMovie, missingPicture })) << told.join(u',').toStdString();
+    EXPECT_EQ(told, QStringList({ missingMovie, missingPicture, missingSound }))
+        << told.join(u',').toStdString();
 
     // The editor's reload of the same project after an edit tells nothing again; another project
     // (or the same opened anew after another) tells its failures again.
@@ -450,6 +460,147 @@ TEST_F(SoundStreamTest, StartsWhereTheClockStandsAndLoops)
     missing.SetRange(ItemMediaRange::Of(item, 0));
     missing.StartAt(0);
     EXPECT_TRUE(CEditorSide::WaitUntil([&] { return missing.HasFailed(); }));
+}
+
+} // namespace
+
+namespace {
+
+// A show's clock driving a movie stream as the viewer does: a request every 5 ms with the time
+// of the wall clock. The decoder is slowed to 8 ms a frame, as a loaded machine decodes 1080p,
+// and can be held still, as a stopped process or a slow disk holds it.
+class CPlayedStream {
+public:
+    static constexpr int64_t kFrameUs = 1'000'000 / 30;
+
+    CPlayedStream(const QString& movie, int64_t fromUs)
+        : stream(movie, [this] {
+            while (held.load())
+                QThread::msleep(1);
+            QThread::msleep(8);
+        })
+    {
+        EXPECT_TRUE(CEditorSide::WaitUntil([&] { return stream.GetState() == CMovieStream::State::Ready; }));
+        ItemMediaRange range;
+        range.outUs = stream.DurationUs();
+        range.loop = true;
+        stream.SetRange(range);
+        FrameWhenReady(stream, fromUs);
+        m_baseUs = fromUs;
+        m_started = std::chrono::steady_clock::now();
+    }
+
+    int64_t ClockUs() const
+    {
+        const auto elapsed = std::chrono::steady_clock::now() - m_started;
+        return m_baseUs + std::chrono::duration_cast<std::chrono::microseconds>(elapsed).count();
+    }
+    void Jump(int64_t us) { m_baseUs += us; }
+
+    // Plays for the time; returns how long after the start the shown frame first came within
+    // three frames of the clock (-1 when it never did), and the largest lag in the last half
+    // second.
+    std::pair<int64_t, int64_t> Play(int64_t forUs)
+    {
+        const int64_t startUs = ClockUs();
+        int64_t caughtUpAfter = -1;
+        int64_t worstLagAtTheEnd = 0;
+        for (int64_t now = startUs; now < startUs + forUs; now = ClockUs()) {
+            stream.Request(now, true);
+            const VideoFramePtr frame = stream.FrameFor(now);
+            const int64_t lag = frame ? now - frame->sequenceUs : INT64_MAX;
+            if (caughtUpAfter < 0 && lag >= 0 && lag <= 3 * kFrameUs)
+                caughtUpAfter = now - startUs;
+            if (now >= startUs + forUs - 500'000)
+                worstLagAtTheEnd = std::max(worstLagAtTheEnd, lag);
+            QThread::msleep(5);
+        }
+        return { caughtUpAfter, worstLagAtTheEnd };
+    }
+
+    std::atomic<bool> held { false };
+    CMovieStream stream;
+
+private:
+    int64_t m_baseUs = 0;
+    std::chrono::steady_clock::time_point m_started;
+};
+
+// After a jump of the clock or a stall of the decoder, every movie shows a frame near the clock
+// again within 2 s, whatever the distance between its key frames, and stays with the clock.
+TEST(MovieStreamPace, CatchesUpWithTheClockAfterAJumpOrAStall)
+{
+    CTempFolder temp;
+    // 20 s at 30 frames a second, B-frames, key frames only every 30 or every 300 frames.
+    for (const int keys : { 30, 300 }) {
+        ASSERT_TRUE(media_fixtures::MakeGreyRampMovie(temp.FilePath(QStringLiteral("keys%1.mp4").arg(keys)),
+            "30", 600,
+            { "-c:v", "libx264", "-g", QString::number(keys), "-keyint_min", QString::number(keys),
+                "-sc_threshold", "0", "-bf", "3", "-pix_fmt", "yuv420p" }));
+    }
+    struct Case {
+        int keys;
+        int64_t fromUs;
+        int64_t jumpUs; // the clock's jump, or with `stall` how long the decoder is held
+        bool stall;
+    } const cases[] = {
+        { 30, 5'000'000, 500'000, false },
+        { 30, 5'000'000, 1'500'000, false },
+        { 30, 5'000'000, 3'000'000, false },
+        { 300, 5'000'000, 500'000, false },
+        { 300, 5'000'000, 1'500'000, false },
+        { 300, 5'000'000, 3'000'000, false },
+        { 300, 18'500'000, 1'500'000, false }, // across the loop from 20 s back to 0
+        { 30, 5'000'000, 1'500'000, true },
+        { 300, 5'000'000, 1'500'000, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(QStringLiteral("key frames every %1, from %2 us, %3 %4 us")
+                         .arg(c.keys)
+                         .arg(c.fromUs)
+                         .arg(c.stall ? "decoder held" : "clock jumps")
+                         .arg(c.jumpUs)
+                         .toStdString());
+        CPlayedStream played(temp.FilePath(QStringLiteral("keys%1.mp4").arg(c.keys)), c.fromUs);
+        EXPECT_GE(played.Play(500'000).first, 0);
+        if (c.stall) {
+            played.held = true;
+            played.Play(c.jumpUs);
+            played.held = false;
+        } else {
+            played.Jump(c.jumpUs);
+        }
+        const auto [caughtUpAfter, worstLagAtTheEnd] = played.Play(2'500'000);
+        EXPECT_GE(caughtUpAfter, 0);
+        EXPECT_LE(caughtUpAfter, 2'000'000);
+        EXPECT_LE(worstLagAtTheEnd, 3 * CPlayedStream::kFrameUs);
+    }
+}
+
+// The decoding thread looks for its end between frames: a stream that is going a long way
+// ends at once, also on a machine that decodes slowly.
+TEST(MovieStreamPace, EndsBetweenTwoFrames)
+{
+    CTempFolder temp;
+    const QString movie = temp.FilePath("keys300.mp4");
+    ASSERT_TRUE(media_fixtures::MakeGreyRampMovie(movie, "30", 600,
+        { "-c:v", "libx264", "-g", "300", "-keyint_min", "300", "-sc_threshold", "0", "-pix_fmt",
+            "yuv420p" }));
+    std::atomic<int> decoded { 0 };
+    auto stream = std::make_unique<CMovieStream>(movie, [&decoded] {
+        ++decoded;
+        QThread::msleep(40);
+    });
+    ASSERT_TRUE(CEditorSide::WaitUntil([&] { return stream->GetState() == CMovieStream::State::Ready; }));
+    ItemMediaRange range;
+    range.outUs = stream->DurationUs();
+    stream->SetRange(range);
+    // The frame of 9.9 s lies 297 frames after the key frame before it.
+    stream->Request(9'900'000);
+    ASSERT_TRUE(CEditorSide::WaitUntil([&] { return decoded.load() >= 3; }));
+    const auto before = std::chrono::steady_clock::now();
+    stream.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, std::chrono::milliseconds(400));
 }
 
 } // namespace

@@ -188,6 +188,35 @@ TEST_F(ViewerRendering, AMovieShowsTheFrameOfItsTime)
     }
 }
 
+// A clip stored with a quarter turn (as phones store portrait clips) shows turned, as the
+// editor's preview shows it: white on the left of its planes, white at the bottom when shown.
+TEST_F(ViewerRendering, AMovieShowsTurnedByItsStoredRotation)
+{
+    const QString planes = temp.FilePath("halves.mov");
+    const QString turned = temp.FilePath("turned.mov");
+    ASSERT_TRUE(media_fixtures::RunFfmpeg({ "-f", "lavfi", "-i",
+        "color=c=black:s=64x48:r=25,format=yuv420p,geq=lum='if(lt(X,32),235,16)':cb=128:cr=128", "-frames:v",
+        "5", "-c:v", "mpeg4", "-q:v", "1", planes }));
+    ASSERT_TRUE(
+        media_fixtures::RunFfmpeg({ "-i", planes, "-c", "copy", "-metadata:s:v:0", "rotate=90", turned }));
+    ASSERT_TRUE(project.AddFace(1, QPolygon({ { 0, 0 }, { 320, 0 }, { 320, 360 }, { 0, 360 } })));
+    ASSERT_TRUE(project.AddFace(2, QPolygon({ { 320, 0 }, { 640, 0 }, { 640, 360 }, { 320, 360 } })));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 0, 1000, Item::MODE_MOVIE, turned)));
+    Item mosaic = CShowProject::Item(2, 0, 1000, Item::MODE_MOVIE, turned);
+    mosaic.FilterNo = 11; // cells counted from the top-left of the picture as shown
+    mosaic.Param[0] = 4;
+    ASSERT_TRUE(project.SetItem(mosaic));
+    Show(10);
+    const QImage frame = Frame();
+    for (const int left : { 0, 320 }) {
+        SCOPED_TRACE(left);
+        EXPECT_TRUE(Near(frame, { left + 80, 300 }, QColor(255, 255, 255), 12));
+        EXPECT_TRUE(Near(frame, { left + 240, 300 }, QColor(255, 255, 255), 12));
+        EXPECT_TRUE(Near(frame, { left + 80, 60 }, QColor(0, 0, 0), 12));
+        EXPECT_TRUE(Near(frame, { left + 240, 60 }, QColor(0, 0, 0), 12));
+    }
+}
+
 TEST_F(ViewerRendering, ALinkShowsItsSourceAndACameraWithoutSignalSaysSo)
 {
     ASSERT_TRUE(project.AddFace(1, QPolygon({ { 0, 0 }, { 320, 0 }, { 320, 180 }, { 0, 180 } })));
