@@ -68,7 +68,8 @@ CCameraLibrary::CCameraLibrary(const QString& path)
                = reinterpret_cast<KaleidraCameraApiEntry>(library.resolve(KALEIDRA_CAMERA_API_ENTRY));
                !entry) {
         m_errorText = QStringLiteral("%1 has no %2").arg(path, QLatin1String(KALEIDRA_CAMERA_API_ENTRY));
-    } else if (const KaleidraCameraApi* api = entry(); !api || api->version != KALEIDRA_CAMERA_API_VERSION) {
+    } else if (const KaleidraCameraApi* api = entry(); !api || api->version != KALEIDRA_CAMERA_API_VERSION
+               || !api->open || !api->close || !api->get || !api->set || !api->read) {
         m_errorText = QStringLiteral("%1 is of another version than this program").arg(path);
     } else {
         m_api = api;
