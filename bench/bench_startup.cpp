@@ -8,6 +8,11 @@
 // until the window showed. The CPU column is the benchmark's own.
 // At the end the medians and their ratio are printed.
 
+#include "core/boot_param.h"
+#include "core/pm_param_block.h"
+#include "platform/mem_mapped.h"
+#include "platform/single_instance.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
@@ -256,12 +261,12 @@ public:
         return pid;
     }
 
-    // Asks the program to end, as a logout does (by force after 10 s), and waits until it and
+    // Ends the program at once (the editor would ask before it closes) and waits until it and
     // every program it started have ended: those left behind come to the benchmark to be reaped.
     static void End(pid_t pid)
     {
         const std::vector<pid_t> started = Descendants(pid);
-        ::kill(pid, SIGTERM);
+        ::kill(pid, SIGKILL);
         Reap(pid);
         for (const pid_t child : started)
             Reap(child);
@@ -286,7 +291,7 @@ private:
     }
 
     // Waits for the process to end and reaps it; one that is no child of the benchmark (yet) is
-    // waited for until it is. Ended by force after 10 s.
+    // waited for until it is (Luxviewer ends when its editor has gone). Ended by force after 10 s.
     static void Reap(pid_t pid)
     {
         const auto deadline = Clock::now() + std::chrono::seconds(10);
@@ -320,6 +325,20 @@ private:
         }
         m_ready = MakeDemo() && MakeEnvironment();
     }
+
+    ~CStartupFixture()
+    {
+        // The shared blocks and the lock file the ended editors left behind: the blocks, mapped
+        // once more by their last holder, are removed with it.
+        const QString suffix = InstanceSuffix();
+        CMemMapped bootBlock;
+        bootBlock.Create(sizeof(BootParamBlock), QString::fromUtf16(kBootParamBlockName) + suffix);
+        CMemMapped viewerBlock;
+        viewerBlock.Create(sizeof(PmParamBlock), QString::fromUtf16(kPmParamBlockName) + suffix);
+        QFile::remove(platform::CSingleInstance::LockFilePath(QStringLiteral("KaleidraMutex") + suffix));
+    }
+
+    static QString InstanceSuffix() { return QStringLiteral("-bench-%1").arg(::getpid()); }
 
     QString Folder(const QString& name) const
     {
@@ -375,8 +394,7 @@ private:
         const std::map<QString, QString> own = {
             { QStringLiteral("DISPLAY"), QString::fromStdString(m_display->Name()) },
             { QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb") },
-            { QStringLiteral("KALEIDRA_INSTANCE_SUFFIX"),
-                QStringLiteral("-bench-%1").arg(QCoreApplication::applicationPid()) },
+            { QStringLiteral("KALEIDRA_INSTANCE_SUFFIX"), InstanceSuffix() },
             { QStringLiteral("KALEIDRA_COMMON_APPDATA"), Folder(QStringLiteral("common")) },
             { QStringLiteral("KALEIDRA_DOCUMENTS_DIR"), Folder(QStringLiteral("Documents")) },
             { QStringLiteral("XDG_CONFIG_HOME"), Folder(QStringLiteral("config")) },
