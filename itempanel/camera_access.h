@@ -29,5 +29,10 @@ public:
     virtual void Pause(int milliseconds) = 0;
 };
 
-// The cameras through OpenCV's V4L2 capture.
+class CCameraLibrary;
+
+// The cameras through OpenCV's V4L2 capture, in the camera support library that the first
+// camera to open loads (CCameraLibrary::Shared()). Without that library no camera opens.
 std::unique_ptr<CCameraAccess> MakeOpenCvCameraAccess();
+// The same through the library given, which outlives the access.
+std::unique_ptr<CCameraAccess> MakeOpenCvCameraAccess(const CCameraLibrary& library);

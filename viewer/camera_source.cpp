@@ -1,10 +1,10 @@
 #include "viewer/camera_source.h"
 
+#include "camera/camera_library.h"
+
 #include <QFont>
 #include <QPainter>
 #include <chrono>
-#include <opencv2/imgproc.hpp>
-#include <opencv2/videoio.hpp>
 
 namespace {
 
@@ -36,26 +36,27 @@ VideoFramePtr CCameraSource::Latest() const
 
 void CCameraSource::Run(std::stop_token stop)
 {
-    cv::Mat captured;
-    cv::Mat rgba;
+    // The capture property numbers of the camera support.
+    constexpr int kFrameWidth = 3;
+    constexpr int kFrameHeight = 4;
     while (!stop.stop_requested()) {
-        cv::VideoCapture capture;
-        if (m_cameraId >= 0 && capture.open(m_cameraId, cv::CAP_V4L2)) {
+        // The camera support is loaded here, on this thread, when the first camera is shown.
+        std::unique_ptr<CCameraDevice> capture
+            = m_cameraId >= 0 ? CCameraLibrary::Shared().Open(m_cameraId) : nullptr;
+        if (capture) {
             if (m_width > 0 && m_height > 0) {
-                capture.set(cv::CAP_PROP_FRAME_WIDTH, m_width);
-                capture.set(cv::CAP_PROP_FRAME_HEIGHT, m_height);
+                capture->Set(kFrameWidth, m_width);
+                capture->Set(kFrameHeight, m_height);
             }
             int failedReads = 0;
             while (!stop.stop_requested() && failedReads < kFailedReadsToLose) {
-                if (!capture.read(captured) || captured.empty()) {
+                QImage image = capture->Read(QImage::Format_RGBA8888);
+                if (image.isNull()) {
                     ++failedReads;
                     continue;
                 }
                 failedReads = 0;
-                cv::cvtColor(
-                    captured, rgba, captured.channels() == 1 ? cv::COLOR_GRAY2RGBA : cv::COLOR_BGR2RGBA);
-                QImage image(rgba.data, rgba.cols, rgba.rows, int(rgba.step), QImage::Format_RGBA8888);
-                VideoFramePtr frame = CVideoFrame::FromImage(image.copy());
+                VideoFramePtr frame = CVideoFrame::FromImage(std::move(image));
                 std::lock_guard lock(m_mutex);
                 m_latest = std::move(frame);
             }

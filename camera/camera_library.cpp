@@ -1,0 +1,90 @@
+#include "camera/camera_library.h"
+
+#include "camera/camera_api.h"
+#include "platform/paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
+#include <QtGlobal>
+
+namespace {
+
+// The folder of the running program's own file, whatever folder the data is taken from.
+QString OwnFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QDir(QStringLiteral("/proc/self/exe")).canonicalPath().section(QLatin1Char('/'), 0, -2);
+}
+
+} // namespace
+
+CCameraDevice::CCameraDevice(const KaleidraCameraApi& api, KaleidraCamera* camera)
+    : m_api(api)
+    , m_camera(camera)
+{
+}
+
+CCameraDevice::~CCameraDevice()
+{
+    m_api.close(m_camera);
+}
+
+QImage CCameraDevice::Read(QImage::Format format)
+{
+    const int channels = format == QImage::Format_RGBA8888 ? 4 : 3;
+    KaleidraCameraFrame frame {};
+    if (!m_api.read(m_camera, channels, &frame) || !frame.pixels || frame.width <= 0 || frame.height <= 0
+        || frame.stride < frame.width * channels)
+        return QImage();
+    const QImage::Format taken = channels == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
+    return QImage(frame.pixels, frame.width, frame.height, frame.stride, taken).copy();
+}
+
+double CCameraDevice::Get(int property) const
+{
+    return m_api.get(m_camera, property);
+}
+
+bool CCameraDevice::Set(int property, double value)
+{
+    return m_api.set(m_camera, property, value) != 0;
+}
+
+const CCameraLibrary& CCameraLibrary::Shared()
+{
+    static const CCameraLibrary library(platform::JoinPath(OwnFolder(), QString::fromLatin1(kFileName)));
+    return library;
+}
+
+CCameraLibrary::CCameraLibrary(const QString& path)
+{
+    // The library is never unloaded: OpenCV keeps threads and handlers of its own.
+    QLibrary library(path);
+    if (!library.load()) {
+        m_errorText = library.errorString();
+    } else if (const auto entry
+               = reinterpret_cast<KaleidraCameraApiEntry>(library.resolve(KALEIDRA_CAMERA_API_ENTRY));
+               !entry) {
+        m_errorText = QStringLiteral("%1 has no %2").arg(path, QLatin1String(KALEIDRA_CAMERA_API_ENTRY));
+    } else if (const KaleidraCameraApi* api = entry(); !api || api->version != KALEIDRA_CAMERA_API_VERSION
+               || !api->open || !api->close || !api->get || !api->set || !api->read) {
+        m_errorText = QStringLiteral("%1 is of another version than this program").arg(path);
+    } else {
+        m_api = api;
+    }
+    if (!m_api)
+        qWarning("The camera support could not be loaded, so no camera can be opened: %s",
+            qUtf8Printable(m_errorText));
+}
+
+std::unique_ptr<CCameraDevice> CCameraLibrary::Open(int deviceNumber) const
+{
+    if (!m_api || deviceNumber < 0)
+        return nullptr;
+    KaleidraCamera* camera = m_api->open(deviceNumber);
+    if (!camera)
+        return nullptr;
+    return std::unique_ptr<CCameraDevice>(new CCameraDevice(*m_api, camera));
+}
