@@ -162,7 +162,8 @@ bool WriteFilterParams(CXmlData& xml, pugi::xml_node filter, const ItemXmlRecord
 bool CItemListXml::LoadItemXml(const QString& path)
 {
     return entry_list::Load(m_xml, path, "LoadItemXml", "Face", "Item", &ItemXmlRecord::Start, m_count,
-        m_items, [this](pugi::xml_node element, ItemXmlRecord& entry) { return ReadItem(element, entry); });
+        m_items, m_inDocument,
+        [this](pugi::xml_node element, ItemXmlRecord& entry) { return ReadItem(element, entry); });
 }
 
 bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
@@ -331,7 +332,7 @@ bool CItemListXml::SaveItemXml()
         }
     }
     return entry_list::Save(
-        m_xml, "Item", "Start", m_items, QStringLiteral("SaveItemXml Item要素エラー"),
+        m_xml, "Item", "Start", m_items, m_inDocument, QStringLiteral("SaveItemXml Item要素エラー"),
         [this](pugi::xml_node element, const ItemXmlRecord& entry) { return RewriteItem(element, entry); },
         [this](pugi::xml_node root, const ItemXmlRecord& entry) { return AppendItem(root, entry); });
 }
