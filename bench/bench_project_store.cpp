@@ -9,14 +9,40 @@
 #include "project/zip_file.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <cstring>
 #include <pugixml.hpp>
+#include <span>
 
 namespace {
 
 constexpr int kFaces = 100;
 constexpr int kItems = 100;
+
+// The process's resident size, current or its peak since the last reset, in kilobytes.
+long StatusKilobytes(const char* field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+// Starts a new peak from the current resident size.
+void ResetPeakResident()
+{
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
 
 ItemXmlRecord MakeItem(int index)
 {
@@ -230,6 +256,54 @@ void BM_PugixmlSaveFaceFiles(benchmark::State& state)
     }
 }
 
+// One face of 100,000 items (a file of about 105 MB) loaded into records. The counters give the
+// file's size and the load's peak memory beside it (the growth of the process's peak resident
+// size over the load).
+void BM_LoadLargeFaceFile(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + QStringLiteral("/Face_1.xml");
+    // The file is made from the text the store writes for one item, so that making it leaves no
+    // memory of a document behind in the process.
+    CXmlData xml;
+    CItemListXml one;
+    const ItemXmlRecord item = MakeItem(0);
+    QFile file(path);
+    if (!xml.CreateXmlData(path, QStringLiteral("Face")) || !one.LoadItemXml(path)
+        || !one.SetItems(std::span(&item, 1)) || !file.open(QIODevice::ReadOnly)) {
+        state.SkipWithError("writing the face file failed");
+        return;
+    }
+    const QByteArray text = file.readAll();
+    file.close();
+    const qsizetype itemStart = text.indexOf("\t<Item>");
+    const qsizetype itemEnd = text.indexOf("</Item>") + 8;
+    const QByteArray itemText = text.mid(itemStart, itemEnd - itemStart);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.left(itemStart)) < 0) {
+        state.SkipWithError("writing the face file failed");
+        return;
+    }
+    for (int i = 0; i < 100000; ++i) {
+        QByteArray next = itemText;
+        next.replace("<Start>0</Start>", "<Start>" + QByteArray::number(i * 500) + "</Start>");
+        file.write(next);
+    }
+    file.write(text.mid(itemEnd));
+    file.close();
+    const double fileBytes = double(QFileInfo(path).size());
+    long peakGrowth = 0;
+    for (auto _ : state) {
+        ResetPeakResident();
+        const long residentBefore = StatusKilobytes("VmRSS:");
+        CItemListXml items;
+        if (!items.LoadItemXml(path) || items.GetCount() != 100000)
+            state.SkipWithError("loading the face file failed");
+        peakGrowth = std::max(peakGrowth, StatusKilobytes("VmHWM:") - residentBefore);
+    }
+    state.counters["file_MB"] = fileBytes / 1e6;
+    state.counters["peak_per_file"] = double(peakGrowth) * 1024 / fileBytes;
+}
+
 void BM_ZipProject(benchmark::State& state)
 {
     const QString folder = SharedProject();
@@ -265,6 +339,7 @@ BENCHMARK(BM_ItemListLoadFaceFiles)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAllFaces)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SaveAllFacesOneItemChanged)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PugixmlSaveFaceFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadLargeFaceFile)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(BM_ZipProject)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_UnZipProject)->Unit(benchmark::kMillisecond);
 

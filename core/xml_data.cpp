@@ -23,9 +23,12 @@ namespace {
 constexpr int kMaxErrorTextLength = 1023;
 // Comments, processing instructions and the document type are kept, so that a rewrite in place
 // gives them back; text outside the root is kept too (as a fragment), so that the load can see
-// and refuse it rather than drop it.
+// and refuse it rather than drop it. The first text of an element is held by the element itself
+// rather than by a node of its own: files are mostly elements holding one number, and a load
+// then makes half the nodes.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
-    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single | pugi::parse_fragment;
+    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single | pugi::parse_fragment
+    | pugi::parse_embed_pcdata;
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 // Streams pugixml's output into a device and remembers whether every write went through.
@@ -456,7 +459,7 @@ void WriteEscapedAttribute(pugi::xml_writer& writer, const char* value)
 // records (kept as they are) never grow the file with the square of their depth.
 void WriteBoundedNode(pugi::xml_writer& writer, pugi::xml_node node, int level)
 {
-    bool elementsOnly = node.type() == pugi::node_element && node.first_child();
+    bool elementsOnly = node.type() == pugi::node_element && node.first_child() && !*node.value();
     bool hasElements = false;
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         elementsOnly = elementsOnly && child.type() == pugi::node_element;
@@ -493,12 +496,19 @@ void WriteBoundedNode(pugi::xml_writer& writer, pugi::xml_node node, int level)
 }
 
 // Replaces the element's text by the value, as the DOM's text property does: its text and its
-// child elements go and one text node holds the value. Comments and processing instructions in
-// it stay, as everywhere in an in-place rewrite.
+// child elements go and one text holds the value. Comments and processing instructions in it
+// stay, as everywhere in an in-place rewrite. A text the element holds itself (as loaded) is
+// replaced there; otherwise the first text node is, or one is added.
 void PutText(pugi::xml_node element, const char* value)
 {
+    const bool embedded = *element.value() != '\0';
     pugi::xml_node first = element.first_child();
-    if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
+    if (!first) {
+        if (embedded || *value)
+            element.text().set(value);
+        return;
+    }
+    if (!embedded && first.type() == pugi::node_pcdata && !first.next_sibling()) {
         if (*value)
             first.set_value(value);
         else
@@ -510,12 +520,14 @@ void PutText(pugi::xml_node element, const char* value)
         next = child.next_sibling();
         if (child.type() == pugi::node_comment || child.type() == pugi::node_pi)
             continue;
-        if (!text && child.type() == pugi::node_pcdata)
+        if (!embedded && !text && child.type() == pugi::node_pcdata)
             text = child;
         else
             element.remove_child(child);
     }
-    if (!*value) {
+    if (embedded) {
+        element.text().set(value);
+    } else if (!*value) {
         if (text)
             element.remove_child(text);
     } else if (text) {
@@ -549,6 +561,8 @@ QString FromUtf8Text(const char* utf8)
 
 void AppendTextOf(pugi::xml_node node, QByteArray& text)
 {
+    if (node.type() == pugi::node_element)
+        text.append(node.value());
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
             text.append(child.value());
@@ -858,10 +872,12 @@ bool CXmlData::IsXmlText(const QString& text)
 
 QString CXmlData::ThisNodeText(pugi::xml_node element)
 {
+    const char* embedded = element.type() == pugi::node_element ? element.value() : "";
     pugi::xml_node first = element.first_child();
     if (!first)
-        return QString();
-    if ((first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata) && !first.next_sibling())
+        return *embedded ? FromUtf8Text(embedded) : QString();
+    if (!*embedded && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata)
+        && !first.next_sibling())
         return FromUtf8Text(first.value());
     QByteArray text;
     AppendTextOf(element, text);
@@ -870,7 +886,7 @@ QString CXmlData::ThisNodeText(pugi::xml_node element)
 
 int32_t CXmlData::ThisNodeInt(pugi::xml_node element)
 {
-    // Numbers are read for every field of every item on load: the first text child is taken
+    // Numbers are read for every field of every item on load: the first text is taken
     // directly; only a number in nested elements needs the whole text gathered.
     const char* text = element.child_value();
     return *text ? platform::AToI(text) : platform::WToI(ThisNodeText(element));
