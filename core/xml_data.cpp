@@ -143,7 +143,7 @@ constexpr bool HasZeroByte(uint64_t bytes)
 }
 
 // Whether the parser can read the text as it was written, checked in one pass: UTF-8 throughout
-// (no overlong forms, surrogates or code points beyond U+10FFFF), no NUL (the parser would end the
+// (platform::IsValidUtf8 on each run of non-ASCII bytes), no NUL (the parser would end the
 // text there) and no reference to a character no text can hold. (Other control characters read
 // and write back as references, without loss.) Runs of plain ASCII are checked eight bytes at a
 // time.
@@ -167,34 +167,13 @@ bool IsReadableUtf8(std::string_view text)
             ++c;
             continue;
         }
-        int length = 0;
-        char32_t value = 0;
-        char32_t minimum = 0;
-        if ((*c & 0xE0) == 0xC0) {
-            length = 2;
-            value = *c & 0x1F;
-            minimum = 0x80;
-        } else if ((*c & 0xF0) == 0xE0) {
-            length = 3;
-            value = *c & 0x0F;
-            minimum = 0x800;
-        } else if ((*c & 0xF8) == 0xF0) {
-            length = 4;
-            value = *c & 0x07;
-            minimum = 0x10000;
-        } else {
+        // A run of bytes from 0x80 up holds whole sequences when the text is UTF-8: ASCII bytes
+        // never fall inside one.
+        const unsigned char* run = c;
+        while (c < end && *c >= 0x80)
+            ++c;
+        if (!platform::IsValidUtf8(QByteArrayView(run, c - run)))
             return false;
-        }
-        if (end - c < length)
-            return false;
-        for (int i = 1; i < length; ++i) {
-            if ((c[i] & 0xC0) != 0x80)
-                return false;
-            value = (value << 6) | (c[i] & 0x3F);
-        }
-        if (value < minimum || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF))
-            return false;
-        c += length;
     }
     return true;
 }
