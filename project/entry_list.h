@@ -8,6 +8,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 
 // What the channel file and the face file share: a root element holding one entry element
@@ -44,17 +45,23 @@ bool Load(CXmlData& xml,
         xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" ルートノード名エラー"));
         loaded = false;
     }
-    for (pugi::xml_node element = loaded ? xml.Root().child(entryName) : pugi::xml_node(); element;
-         element = element.next_sibling(entryName)) {
-        ++count;
-        Entry entry;
-        if (!read(element, entry)) {
-            xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" 文字数エラー"));
-            loaded = false;
-            break;
+    try {
+        for (pugi::xml_node element = loaded ? xml.Root().child(entryName) : pugi::xml_node(); element;
+             element = element.next_sibling(entryName)) {
+            ++count;
+            Entry entry;
+            if (!read(element, entry)) {
+                xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" 文字数エラー"));
+                loaded = false;
+                break;
+            }
+            const int32_t entryKey = entry.*key;
+            entries.insert_or_assign(entryKey, std::move(entry));
         }
-        const int32_t entryKey = entry.*key;
-        entries.insert_or_assign(entryKey, std::move(entry));
+    } catch (const std::bad_alloc&) {
+        // The entries of a file too large for the memory left: refused like an unreadable file.
+        xml.SetErrorText(QStringLiteral("LoadXmlData loadエラー"));
+        loaded = false;
     }
     if (!loaded) {
         const QString error = xml.ErrorText();
