@@ -8,19 +8,27 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
+#include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 namespace {
 
 constexpr int kMaxErrorTextLength = 1023;
 // Comments, processing instructions and the document type are kept, so that a rewrite in place
 // gives them back; text outside the root is kept too (as a fragment), so that the load can see
-// and refuse it rather than drop it.
+// and refuse it rather than drop it. The first text of an element is held by the element itself
+// rather than by a node of its own: files are mostly elements holding one number, and a load
+// then makes half the nodes.
 constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_comments
-    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single | pugi::parse_fragment;
+    | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single | pugi::parse_fragment
+    | pugi::parse_embed_pcdata;
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 // Streams pugixml's output into a device and remembers whether every write went through.
@@ -95,86 +103,200 @@ bool IsWideEncodingName(const QByteArray& name)
         || upper.startsWith("ISO-10646-UCS");
 }
 
-// A NUL byte, or a character reference ("&#...;") to a code point that no text can hold (NUL,
-// a surrogate, beyond U+10FFFF): the parser would end the text at the NUL or turn the reference
-// into bytes that are not UTF-8, and the text would be lost. (Other control characters read and
-// write back as references, without loss.)
-bool HasUnreadableCharacter(std::string_view text)
+// A character reference ("&#...;") at `at` (which points to the '&') to a code point that no text
+// can hold (NUL, a surrogate, beyond U+10FFFF): the parser would turn it into bytes that are not
+// UTF-8 and the text would be lost. Anything that is not a reference is left to the parser.
+bool IsUnreadableReference(const unsigned char* at, const unsigned char* end)
 {
-    if (text.find('\0') != std::string_view::npos)
-        return true;
-    for (size_t at = text.find("&#"); at != std::string_view::npos; at = text.find("&#", at + 2)) {
-        size_t i = at + 2;
-        const bool hex = i < text.size() && text[i] == 'x';
-        i += hex;
-        uint64_t value = 0;
-        size_t digits = 0;
-        for (; i < text.size(); ++i, ++digits) {
-            const char c = text[i];
-            int digit = -1;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (hex && c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (hex && c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            if (digit < 0)
-                break;
-            value = std::min<uint64_t>(value * (hex ? 16 : 10) + uint64_t(digit), 0x110000);
-        }
-        if (digits == 0 || i >= text.size() || text[i] != ';')
-            continue; // not a reference: the parser keeps the text as it stands
-        if (value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF)
-            return true;
+    const unsigned char* c = at + 1;
+    if (c >= end || *c != '#')
+        return false;
+    ++c;
+    const bool hex = c < end && *c == 'x';
+    c += hex;
+    uint64_t value = 0;
+    size_t digits = 0;
+    for (; c < end; ++c, ++digits) {
+        int digit = -1;
+        if (*c >= '0' && *c <= '9')
+            digit = *c - '0';
+        else if (hex && *c >= 'a' && *c <= 'f')
+            digit = *c - 'a' + 10;
+        else if (hex && *c >= 'A' && *c <= 'F')
+            digit = *c - 'A' + 10;
+        if (digit < 0)
+            break;
+        value = std::min<uint64_t>(value * (hex ? 16 : 10) + uint64_t(digit), 0x110000);
     }
-    return false;
+    if (digits == 0 || c >= end || *c != ';')
+        return false; // not a reference: the parser keeps the text as it stands
+    return value == 0 || (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF;
 }
 
-// The file's text as UTF-8 for the parser: UTF-8 is taken as it is, UTF-16 and UTF-32 (by
-// their byte order mark or their first character) and the encoding an 8-bit file declares
-// are converted. Nothing when the text cannot be read as it was written: no declaration and
-// bytes that are not UTF-8, an encoding that is unknown or that the bytes do not follow, a
-// NUL or a reference to a character no text can hold. Such a file is refused, never loaded with
-// replacement characters that the next save would write for good.
-std::optional<QByteArray> DocumentText(QByteArray bytes)
+constexpr uint64_t kEveryByte = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// True when one of the eight bytes is zero (the bytes are all below 0x80).
+constexpr bool HasZeroByte(uint64_t bytes)
 {
-    const std::string_view view(bytes.constData(), size_t(bytes.size()));
-    const char* wide = nullptr;
-    qsizetype bom = 0;
-    if (StartsWith(view, std::string_view("\xFF\xFE\0\0", 4))) {
-        wide = "UTF-32LE";
-        bom = 4;
-    } else if (StartsWith(view, std::string_view("\0\0\xFE\xFF", 4))) {
-        wide = "UTF-32BE";
-        bom = 4;
-    } else if (StartsWith(view, "\xFF\xFE")) {
-        wide = "UTF-16LE";
-        bom = 2;
-    } else if (StartsWith(view, "\xFE\xFF")) {
-        wide = "UTF-16BE";
-        bom = 2;
-    } else if (StartsWith(view, std::string_view("<\0", 2))) {
-        wide = "UTF-16LE";
-    } else if (StartsWith(view, std::string_view("\0<", 2))) {
-        wide = "UTF-16BE";
-    }
-    std::optional<QByteArray> utf8;
-    if (wide) {
-        utf8 = platform::ConvertToUtf8(bytes.mid(bom), wide);
-    } else {
-        const qsizetype utf8Bom = StartsWith(view, "\xEF\xBB\xBF") ? 3 : 0;
-        const QByteArray declared = DeclaredEncoding(view.substr(size_t(utf8Bom)));
-        if (utf8Bom || declared.isEmpty() || declared.compare("UTF-8", Qt::CaseInsensitive) == 0
-            || IsWideEncodingName(declared)) {
-            if (platform::IsValidUtf8(QByteArrayView(bytes).sliced(utf8Bom)))
-                utf8 = std::move(bytes);
-        } else {
-            utf8 = platform::ConvertToUtf8(bytes, declared);
+    return ((bytes - kEveryByte) & ~bytes & kHighBits) != 0;
+}
+
+// Whether the parser can read the text as it was written, checked in one pass: UTF-8 throughout
+// (platform::IsValidUtf8 on each run of non-ASCII bytes), no NUL (the parser would end the
+// text there) and no reference to a character no text can hold. (Other control characters read
+// and write back as references, without loss.) Runs of plain ASCII are checked eight bytes at a
+// time.
+bool IsReadableUtf8(std::string_view text)
+{
+    const auto* c = reinterpret_cast<const unsigned char*>(text.data());
+    const auto* end = c + text.size();
+    while (c < end) {
+        while (end - c >= 8) {
+            uint64_t bytes;
+            std::memcpy(&bytes, c, sizeof bytes);
+            if ((bytes & kHighBits) || HasZeroByte(bytes) || HasZeroByte(bytes ^ (kEveryByte * '&')))
+                break;
+            c += 8;
         }
+        if (c >= end)
+            break;
+        if (*c < 0x80) {
+            if (*c == 0 || (*c == '&' && IsUnreadableReference(c, end)))
+                return false;
+            ++c;
+            continue;
+        }
+        // A run of bytes from 0x80 up holds whole sequences when the text is UTF-8: ASCII bytes
+        // never fall inside one.
+        const unsigned char* run = c;
+        while (c < end && *c >= 0x80)
+            ++c;
+        if (!platform::IsValidUtf8(QByteArrayView(run, c - run)))
+            return false;
     }
-    if (utf8 && HasUnreadableCharacter(std::string_view(utf8->constData(), size_t(utf8->size()))))
-        utf8.reset();
-    return utf8;
+    return true;
+}
+
+// The encoding the file's bytes must be converted from; empty for UTF-8, which the parser takes
+// as it is. UTF-16 and UTF-32 are found by their byte order mark or their first character (whose
+// bytes `skip` then tells to leave out), any other 8-bit encoding by the declaration. A UTF-8 file
+// that declares a wide encoding declares it wrongly and is read as UTF-8.
+QByteArray SourceEncoding(std::string_view bytes, size_t& skip)
+{
+    skip = 0;
+    if (StartsWith(bytes, std::string_view("\xFF\xFE\0\0", 4))) {
+        skip = 4;
+        return "UTF-32LE";
+    }
+    if (StartsWith(bytes, std::string_view("\0\0\xFE\xFF", 4))) {
+        skip = 4;
+        return "UTF-32BE";
+    }
+    if (StartsWith(bytes, "\xFF\xFE")) {
+        skip = 2;
+        return "UTF-16LE";
+    }
+    if (StartsWith(bytes, "\xFE\xFF")) {
+        skip = 2;
+        return "UTF-16BE";
+    }
+    if (StartsWith(bytes, std::string_view("<\0", 2)))
+        return "UTF-16LE";
+    if (StartsWith(bytes, std::string_view("\0<", 2)))
+        return "UTF-16BE";
+    if (StartsWith(bytes, "\xEF\xBB\xBF"))
+        return {};
+    const QByteArray declared = DeclaredEncoding(bytes);
+    if (declared.isEmpty() || declared.compare("UTF-8", Qt::CaseInsensitive) == 0
+        || IsWideEncodingName(declared))
+        return {};
+    return declared;
+}
+
+// A buffer of the parser's allocator, which the document takes over with the text.
+struct ParserBuffer {
+    char* data = nullptr;
+    size_t size = 0;
+
+    explicit ParserBuffer(size_t bytes)
+        : data(static_cast<char*>(pugi::get_memory_allocation_function()(bytes ? bytes : 1)))
+        , size(bytes)
+    {
+    }
+    ParserBuffer(const ParserBuffer&) = delete;
+    ParserBuffer& operator=(const ParserBuffer&) = delete;
+    ~ParserBuffer()
+    {
+        if (data)
+            pugi::get_memory_deallocation_function()(data);
+    }
+    char* Release() { return std::exchange(data, nullptr); }
+};
+
+// The file's text as UTF-8 in a buffer of the parser's, read once and checked in one pass;
+// nothing when the file is not a regular file, is larger than a load reads, or its text cannot
+// be read as it was written (bytes that are not in the encoding the file names, an unknown
+// encoding, a NUL or a reference to a character no text can hold). Such a file is refused,
+// never loaded with replacement characters that the next save would write for good.
+std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > CXmlData::kMaxFileBytes)
+        return nullptr;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return nullptr;
+    const qint64 size = file.size();
+    if (size > CXmlData::kMaxFileBytes)
+        return nullptr;
+    auto buffer = std::make_unique<ParserBuffer>(size_t(size));
+    if (!buffer->data || file.read(buffer->data, size) != size)
+        return nullptr;
+    const std::string_view bytes(buffer->data, size_t(size));
+    size_t skip = 0;
+    const QByteArray encoding = SourceEncoding(bytes, skip);
+    if (encoding.isEmpty())
+        return IsReadableUtf8(bytes) ? std::move(buffer) : nullptr;
+    const std::optional<QByteArray> utf8
+        = platform::ConvertToUtf8(QByteArray(bytes.data() + skip, qsizetype(bytes.size() - skip)), encoding);
+    buffer.reset();
+    if (!utf8 || !IsReadableUtf8(std::string_view(utf8->constData(), size_t(utf8->size()))))
+        return nullptr;
+    auto converted = std::make_unique<ParserBuffer>(size_t(utf8->size()));
+    if (!converted->data)
+        return nullptr;
+    std::memcpy(converted->data, utf8->constData(), converted->size);
+    return converted;
+}
+
+// Finds the deepest element level of a document (its root is level 1), stopping at the first
+// element beyond the limit. The parser's own walk visits the nodes at the cost of one call each.
+class CDepthWalker : public pugi::xml_tree_walker {
+public:
+    explicit CDepthWalker(int limit)
+        : m_limit(limit)
+    {
+    }
+    bool for_each(pugi::xml_node& node) override
+    {
+        // depth() counts from the document's children, at 0.
+        if (depth() >= m_deepest && node.type() == pugi::node_element)
+            m_deepest = depth() + 1;
+        return m_deepest <= m_limit;
+    }
+    int Deepest() const { return m_deepest; }
+
+private:
+    int m_limit;
+    int m_deepest = 0;
+};
+
+int DeepestLevel(pugi::xml_document& document, int limit)
+{
+    CDepthWalker walker(limit);
+    document.traverse(walker);
+    return walker.Deepest();
 }
 
 bool IsNameStart(unsigned char c)
@@ -271,13 +393,101 @@ void DeclareUtf8(pugi::xml_document& document)
         encoding.set_value("UTF-8");
 }
 
+// The tabs of one indentation level each, for the levels the save indents.
+void WriteIndent(pugi::xml_writer& writer, int levels)
+{
+    static constexpr char kTabs[] = "\t\t\t\t\t\t\t\t";
+    writer.write(kTabs, size_t(std::min<int>(levels, int(sizeof(kTabs) - 1))));
+}
+
+void WriteEscapedAttribute(pugi::xml_writer& writer, const char* value)
+{
+    for (const char* run = value; *value; run = value) {
+        while (*value && *value != '&' && *value != '<' && *value != '>' && *value != '"'
+            && static_cast<unsigned char>(*value) >= 0x20)
+            ++value;
+        writer.write(run, size_t(value - run));
+        if (!*value)
+            break;
+        char reference[8];
+        switch (*value) {
+        case '&':
+            writer.write("&amp;", 5);
+            break;
+        case '<':
+            writer.write("&lt;", 4);
+            break;
+        case '>':
+            writer.write("&gt;", 4);
+            break;
+        case '"':
+            writer.write("&quot;", 6);
+            break;
+        default:
+            writer.write(reference,
+                size_t(
+                    std::snprintf(reference, sizeof reference, "&#%d;", static_cast<unsigned char>(*value))));
+        }
+        ++value;
+    }
+}
+
+// Writes a node at the level (the root element is level 1) with one tab of indentation per
+// level down to the deepest level the records of the files have; what lies deeper is written on
+// the line of the element that holds it, as it is, so that elements a file nests beyond its
+// records (kept as they are) never grow the file with the square of their depth.
+void WriteBoundedNode(pugi::xml_writer& writer, pugi::xml_node node, int level)
+{
+    bool elementsOnly = node.type() == pugi::node_element && node.first_child() && !*node.value();
+    bool hasElements = false;
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
+        elementsOnly = elementsOnly && child.type() == pugi::node_element;
+        hasElements = hasElements || child.type() == pugi::node_element;
+    }
+    if (!hasElements) {
+        node.print(writer, "\t", pugi::format_indent, pugi::encoding_utf8, unsigned(level - 1));
+        return;
+    }
+    WriteIndent(writer, level - 1);
+    if (!elementsOnly || level >= CXmlData::kIndentedLevels) {
+        node.print(writer, "", pugi::format_raw, pugi::encoding_utf8);
+        writer.write("\n", 1);
+        return;
+    }
+    const char* name = node.name();
+    writer.write("<", 1);
+    writer.write(name, std::strlen(name));
+    for (pugi::xml_attribute attribute = node.first_attribute(); attribute;
+         attribute = attribute.next_attribute()) {
+        writer.write(" ", 1);
+        writer.write(attribute.name(), std::strlen(attribute.name()));
+        writer.write("=\"", 2);
+        WriteEscapedAttribute(writer, attribute.value());
+        writer.write("\"", 1);
+    }
+    writer.write(">\n", 2);
+    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling())
+        WriteBoundedNode(writer, child, level + 1);
+    WriteIndent(writer, level - 1);
+    writer.write("</", 2);
+    writer.write(name, std::strlen(name));
+    writer.write(">\n", 2);
+}
+
 // Replaces the element's text by the value, as the DOM's text property does: its text and its
-// child elements go and one text node holds the value. Comments and processing instructions in
-// it stay, as everywhere in an in-place rewrite.
+// child elements go and one text holds the value. Comments and processing instructions in it
+// stay, as everywhere in an in-place rewrite. A text the element holds itself (as loaded) is
+// replaced there; otherwise the first text node is, or one is added.
 void PutText(pugi::xml_node element, const char* value)
 {
+    const bool embedded = *element.value() != '\0';
     pugi::xml_node first = element.first_child();
-    if (first && first.type() == pugi::node_pcdata && !first.next_sibling()) {
+    if (!first) {
+        if (embedded || *value)
+            element.text().set(value);
+        return;
+    }
+    if (!embedded && first.type() == pugi::node_pcdata && !first.next_sibling()) {
         if (*value)
             first.set_value(value);
         else
@@ -289,12 +499,14 @@ void PutText(pugi::xml_node element, const char* value)
         next = child.next_sibling();
         if (child.type() == pugi::node_comment || child.type() == pugi::node_pi)
             continue;
-        if (!text && child.type() == pugi::node_pcdata)
+        if (!embedded && !text && child.type() == pugi::node_pcdata)
             text = child;
         else
             element.remove_child(child);
     }
-    if (!*value) {
+    if (embedded) {
+        element.text().set(value);
+    } else if (!*value) {
         if (text)
             element.remove_child(text);
     } else if (text) {
@@ -328,6 +540,8 @@ QString FromUtf8Text(const char* utf8)
 
 void AppendTextOf(pugi::xml_node node, QByteArray& text)
 {
+    if (node.type() == pugi::node_element)
+        text.append(node.value());
     for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
         if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
             text.append(child.value());
@@ -346,6 +560,7 @@ CXmlData::CXmlData()
 int32_t CXmlData::CreateDocument()
 {
     m_root = pugi::xml_node();
+    m_deepestLevel = 0;
     m_document = std::make_shared<pugi::xml_document>();
     m_result = S_OK;
     return m_result;
@@ -390,25 +605,28 @@ bool CXmlData::LoadXmlData(const QString& path)
         SetErrorText(QStringLiteral("LoadXmlData ファイルが存在しません"));
         return false;
     }
-    // Loaded into a document of its own, so that a failure leaves the current one usable.
-    auto document = std::make_shared<pugi::xml_document>();
-    QFile file(path);
+    // Loaded into a document of its own, so that a failure leaves the current one usable. A load
+    // that runs out of memory is refused like any unreadable file.
+    std::shared_ptr<pugi::xml_document> document;
+    int deepest = 0;
     bool loaded = false;
-    if (file.open(QIODevice::ReadOnly)) {
-        QByteArray bytes = file.readAll();
-        const bool read = file.error() == QFileDevice::NoError;
-        std::optional<QByteArray> text = read ? DocumentText(std::move(bytes)) : std::nullopt;
+    try {
+        std::unique_ptr<ParserBuffer> text = ReadDocumentText(path);
         if (text) {
-            // The document takes a buffer of its own over and parses it in place.
-            const size_t size = size_t(text->size());
-            void* buffer = size > 0 ? pugi::get_memory_allocation_function()(size) : nullptr;
-            if (buffer) {
-                std::memcpy(buffer, text->constData(), size);
-                text.reset();
-                loaded = document->load_buffer_inplace_own(buffer, size, kParseOptions, pugi::encoding_utf8)
-                    && IsWellFormedDocument(*document);
+            document = std::make_shared<pugi::xml_document>();
+            const size_t size = text->size;
+            // The document takes the buffer over and parses it in place.
+            loaded = size > 0
+                && document->load_buffer_inplace_own(
+                    text->Release(), size, kParseOptions, pugi::encoding_utf8)
+                && IsWellFormedDocument(*document);
+            if (loaded) {
+                deepest = DeepestLevel(*document, kMaxDepth);
+                loaded = deepest <= kMaxDepth;
             }
         }
+    } catch (const std::bad_alloc&) {
+        loaded = false;
     }
     m_result = loaded ? S_OK : E_FAIL;
     if (!loaded) {
@@ -422,6 +640,7 @@ bool CXmlData::LoadXmlData(const QString& path)
     }
     m_document = std::move(document);
     m_root = root;
+    m_deepestLevel = deepest;
     m_path = path;
     return true;
 }
@@ -441,11 +660,18 @@ bool CXmlData::SaveXmlData(const QString& path)
         return false;
     }
     DeclareUtf8(document);
-    const bool saved = platform::WriteFileAtomically(path, [&document](QIODevice& device) {
+    const int deepest = m_deepestLevel;
+    const bool saved = platform::WriteFileAtomically(path, [&document, deepest](QIODevice& device) {
         CDeviceWriter writer(device);
         if (!HasDeclaration(document))
             writer.write(kDeclaration, sizeof(kDeclaration) - 1);
-        document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+        if (deepest <= kIndentedLevels) {
+            document.save(
+                writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+        } else {
+            for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling())
+                WriteBoundedNode(writer, child, 1);
+        }
         return writer.Ok();
     });
     m_result = saved ? S_OK : E_FAIL;
@@ -580,8 +806,15 @@ pugi::xml_node CXmlData::AddNode(pugi::xml_node parent, const char* name)
     pugi::xml_node element;
     if (IsXmlName(name))
         element = parent.append_child(name);
-    if (!element)
+    if (!element) {
         SetErrorText(QStringLiteral("AddNode createElementエラー"));
+        return element;
+    }
+    int level = 0;
+    for (pugi::xml_node ancestor = element; ancestor.type() == pugi::node_element;
+         ancestor = ancestor.parent())
+        ++level;
+    m_deepestLevel = std::max(m_deepestLevel, level);
     return element;
 }
 
@@ -618,10 +851,12 @@ bool CXmlData::IsXmlText(const QString& text)
 
 QString CXmlData::ThisNodeText(pugi::xml_node element)
 {
+    const char* embedded = element.type() == pugi::node_element ? element.value() : "";
     pugi::xml_node first = element.first_child();
     if (!first)
-        return QString();
-    if ((first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata) && !first.next_sibling())
+        return *embedded ? FromUtf8Text(embedded) : QString();
+    if (!*embedded && (first.type() == pugi::node_pcdata || first.type() == pugi::node_cdata)
+        && !first.next_sibling())
         return FromUtf8Text(first.value());
     QByteArray text;
     AppendTextOf(element, text);
@@ -630,7 +865,7 @@ QString CXmlData::ThisNodeText(pugi::xml_node element)
 
 int32_t CXmlData::ThisNodeInt(pugi::xml_node element)
 {
-    // Numbers are read for every field of every item on load: the first text child is taken
+    // Numbers are read for every field of every item on load: the first text is taken
     // directly; only a number in nested elements needs the whole text gathered.
     const char* text = element.child_value();
     return *text ? platform::AToI(text) : platform::WToI(ThisNodeText(element));

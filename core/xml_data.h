@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <cstdint>
 #include <memory>
 #include <pugixml.hpp>
@@ -21,6 +22,13 @@ public:
 
     // Longest path, in UTF-16 units, that fits the wrapper's path field.
     static constexpr int kMaxPathLength = 1023;
+    // Largest file a load reads: a face file of 100,000 items (the most entries an archive
+    // holds) takes about 105 MB. A larger file is refused as unreadable.
+    static constexpr qint64 kMaxFileBytes = qint64(128) << 20;
+    // The files of the system nest their elements four levels deep (Face, Item, MaskPos, X): the
+    // save indents that deep, and a load refuses a file nested more than a few levels beyond.
+    static constexpr int kIndentedLevels = 4;
+    static constexpr int kMaxDepth = kIndentedLevels + 4;
 
     CXmlData();
 
@@ -30,7 +38,9 @@ public:
     // Writes a new file holding the XML declaration and an empty root element. An existing
     // file is left as it is: the result is then TRUE with the error text saying so.
     bool CreateXmlData(const QString& path, const QString& rootName);
-    // Loads the file; on failure the previous document, if any, stays loaded and usable.
+    // Loads the file; on failure the previous document, if any, stays loaded and usable. Only a
+    // regular file of at most kMaxFileBytes, nested at most kMaxDepth levels, is loaded; a load
+    // that runs out of memory fails like any other.
     bool LoadXmlData(const QString& path);
     // Saves the document, replacing the file as a whole (never leaves it half written).
     bool SaveXmlData(const QString& path);
@@ -76,6 +86,8 @@ private:
     bool CheckWritable(pugi::xml_node node, bool textFits, const char* operation);
 
     std::shared_ptr<pugi::xml_document> m_document;
+    // The deepest element level the document has held (its root is level 1).
+    int m_deepestLevel = 0;
     int32_t m_result = S_OK;
     pugi::xml_node m_root;
     QString m_path;

@@ -4,6 +4,8 @@
 #include "fuzz/xml_round_trip.h"
 #include "project/item_list_xml.h"
 
+#include <QFileInfo>
+
 using fuzz_support::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -38,6 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     items.SetCount(int32_t(items.Items().size()));
     if (!items.SaveItemXml())
         return 0;
+    // What is kept of the input is written back at most a few times its size (escaping a
+    // character takes up to six), whatever its nesting; the changed and the added item take
+    // a few kilobytes.
+    Check(QFileInfo(path).size() <= qint64(8 * size + 8192), "a save does not blow up what it keeps");
     CItemListXml reread;
     Check(reread.LoadItemXml(path), "a saved file loads");
     Check(reread.GetCount() == int32_t(items.Items().size()), "the file holds one element per entry");

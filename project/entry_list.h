@@ -7,17 +7,25 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <memory>
+#include <new>
 #include <set>
 
 // What the channel file and the face file share: a root element holding one entry element
 // per face or item, kept in memory as a map from the entry's key to its record.
 namespace entry_list {
 
+// The entries as the loaded document holds them, shared by the copies of a store as they share
+// the document: a save leaves the elements of unchanged entries as they are.
+template <typename Entry> using InDocument = std::shared_ptr<std::map<int32_t, Entry>>;
+
 // Loads the file and reads every entry element below its root, in document order, into the map
 // under its key; a later element with the same key replaces the earlier one, and `count` counts
 // every element. `read` gives false for an entry that does not fit its record. A refused file
 // (unreadable, a root of another name, an entry that does not fit) leaves the map empty, `count`
-// 0 and the wrapper with nothing loaded, so that nothing can be saved into it.
+// 0 and the wrapper with nothing loaded, so that nothing can be saved into it. `inDocument`
+// becomes what the new document holds (nothing when two elements share a key: the first save then
+// rewrites every entry).
 template <typename Entry, typename Read>
 bool Load(CXmlData& xml,
     const QString& path,
@@ -27,6 +35,7 @@ bool Load(CXmlData& xml,
     int32_t Entry::*key,
     int32_t& count,
     std::map<int32_t, Entry>& entries,
+    InDocument<Entry>& inDocument,
     Read read)
 {
     entries.clear();
@@ -36,17 +45,23 @@ bool Load(CXmlData& xml,
         xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" ルートノード名エラー"));
         loaded = false;
     }
-    for (pugi::xml_node element = loaded ? xml.Root().child(entryName) : pugi::xml_node(); element;
-         element = element.next_sibling(entryName)) {
-        ++count;
-        Entry entry;
-        if (!read(element, entry)) {
-            xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" 文字数エラー"));
-            loaded = false;
-            break;
+    try {
+        for (pugi::xml_node element = loaded ? xml.Root().child(entryName) : pugi::xml_node(); element;
+             element = element.next_sibling(entryName)) {
+            ++count;
+            Entry entry;
+            if (!read(element, entry)) {
+                xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" 文字数エラー"));
+                loaded = false;
+                break;
+            }
+            const int32_t entryKey = entry.*key;
+            entries.insert_or_assign(entryKey, std::move(entry));
         }
-        const int32_t entryKey = entry.*key;
-        entries.insert_or_assign(entryKey, std::move(entry));
+    } catch (const std::bad_alloc&) {
+        // The entries of a file too large for the memory left: refused like an unreadable file.
+        xml.SetErrorText(QStringLiteral("LoadXmlData loadエラー"));
+        loaded = false;
     }
     if (!loaded) {
         const QString error = xml.ErrorText();
@@ -55,6 +70,9 @@ bool Load(CXmlData& xml,
         xml = CXmlData();
         xml.SetErrorText(error);
     }
+    inDocument = loaded && size_t(count) == entries.size()
+        ? std::make_shared<std::map<int32_t, Entry>>(entries)
+        : std::make_shared<std::map<int32_t, Entry>>();
     return loaded;
 }
 
@@ -93,40 +111,56 @@ bool Delete(std::map<int32_t, Entry>& entries, int32_t& count, int32_t key, Save
 
 // Writes the map into the loaded document and saves it: each entry element present at the start
 // whose key (the leading integer of its `keyName` child, -1 without one) has an entry is
-// rewritten in place by `rewrite`, once; every other one is removed; the entries left are
-// appended by `append` in ascending key order. A FALSE result leaves the file as it was.
+// rewritten in place by `rewrite`, once, unless the document already holds that entry (it is then
+// left as it is); every other one is removed; the entries left are appended by `append` in
+// ascending key order. A FALSE result leaves the file as it was (and the next save rewrites
+// every entry, as the document may hold part of this one).
 template <typename Entry, typename Rewrite, typename Append>
 bool Save(CXmlData& xml,
     const char* entryName,
     const char* keyName,
     const std::map<int32_t, Entry>& entries,
+    InDocument<Entry>& inDocument,
     const QString& rewriteError,
     Rewrite rewrite,
     Append append)
 {
     if (!xml.IsLoaded())
         return false;
-    pugi::xml_node root = xml.Root();
-    std::set<int32_t> written;
-    for (pugi::xml_node element = root.child(entryName), next; element; element = next) {
-        next = element.next_sibling(entryName);
-        pugi::xml_node keyNode = element.child(keyName);
-        const int32_t key = keyNode ? CXmlData::ThisNodeInt(keyNode) : -1;
-        const auto entry = entries.find(key);
-        if (entry != entries.end() && written.insert(key).second) {
-            if (!rewrite(element, entry->second)) {
-                xml.SetErrorText(rewriteError);
+    if (!inDocument)
+        inDocument = std::make_shared<std::map<int32_t, Entry>>();
+    std::map<int32_t, Entry>& held = *inDocument;
+    const bool saved = [&] {
+        pugi::xml_node root = xml.Root();
+        std::set<int32_t> written;
+        for (pugi::xml_node element = root.child(entryName), next; element; element = next) {
+            next = element.next_sibling(entryName);
+            pugi::xml_node keyNode = element.child(keyName);
+            const int32_t key = keyNode ? CXmlData::ThisNodeInt(keyNode) : -1;
+            const auto entry = entries.find(key);
+            if (entry != entries.end() && written.insert(key).second) {
+                const auto kept = keyNode ? held.find(key) : held.end();
+                if (kept != held.end() && kept->second == entry->second)
+                    continue;
+                if (!rewrite(element, entry->second)) {
+                    xml.SetErrorText(rewriteError);
+                    return false;
+                }
+            } else if (!root.remove_child(element)) {
                 return false;
             }
-        } else if (!root.remove_child(element)) {
-            return false;
         }
-    }
-    for (const auto& [key, entry] : entries) {
-        if (!written.count(key) && !append(root, entry))
-            return false;
-    }
-    return xml.SaveXmlData(xml.Path());
+        for (const auto& [key, entry] : entries) {
+            if (!written.count(key) && !append(root, entry))
+                return false;
+        }
+        return xml.SaveXmlData(xml.Path());
+    }();
+    if (saved)
+        held = entries;
+    else
+        held.clear();
+    return saved;
 }
 
 } // namespace entry_list

@@ -27,7 +27,8 @@ bool AddPosition(CXmlData& xml, pugi::xml_node face, const FaceXmlRecord& entry)
 bool CFaceListXml::LoadFaceXml(const QString& path)
 {
     return entry_list::Load(m_xml, path, "LoadFaceXml", "Channel", "Face", &FaceXmlRecord::No, m_count,
-        m_faces, [this](pugi::xml_node element, FaceXmlRecord& entry) { return ReadFace(element, entry); });
+        m_faces, m_inDocument,
+        [this](pugi::xml_node element, FaceXmlRecord& entry) { return ReadFace(element, entry); });
 }
 
 bool CFaceListXml::ReadFace(pugi::xml_node element, FaceXmlRecord& entry)
@@ -105,7 +106,7 @@ bool CFaceListXml::SaveFaceXml()
         }
     }
     return entry_list::Save(
-        m_xml, "Face", "No", m_faces, QStringLiteral("SaveFaceXml Face要素エラー"),
+        m_xml, "Face", "No", m_faces, m_inDocument, QStringLiteral("SaveFaceXml Face要素エラー"),
         [this](pugi::xml_node element, const FaceXmlRecord& entry) { return RewriteFace(element, entry); },
         [this](pugi::xml_node root, const FaceXmlRecord& entry) { return AppendFace(root, entry); });
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <map>
+#include <memory>
 
 // The store of one channel file ("Channel_%d.xml"): its face entries keyed by face number.
 // Saving rewrites the faces already in the file in place, removes the faces that are gone
@@ -41,4 +42,6 @@ private:
     CXmlData m_xml;
     int32_t m_count = 0;
     std::map<int32_t, FaceXmlRecord> m_faces;
+    // What the loaded document holds, shared with the copies that share it.
+    std::shared_ptr<std::map<int32_t, FaceXmlRecord>> m_inDocument;
 };

@@ -157,12 +157,67 @@ bool WriteFilterParams(CXmlData& xml, pugi::xml_node filter, const ItemXmlRecord
     return true;
 }
 
+// The mask position in one pass over its children: the first "PNUM", "W" and "H", and the "X"
+// and "Y" children in order, as many as the entry holds. The first point doubles as the corner of
+// the mask rectangle.
+void ReadMaskPos(pugi::xml_node maskPos, ItemXmlRecord& entry)
+{
+    size_t xs = 0;
+    size_t ys = 0;
+    bool pnum = false;
+    bool w = false;
+    bool h = false;
+    for (pugi::xml_node child = maskPos.first_child(); child; child = child.next_sibling()) {
+        const char* name = child.name();
+        if (IsName(name, "X")) {
+            if (xs < entry.X.size())
+                entry.X[xs] = CXmlData::ThisNodeInt(child);
+            ++xs;
+        } else if (IsName(name, "Y")) {
+            if (ys < entry.Y.size())
+                entry.Y[ys] = CXmlData::ThisNodeInt(child);
+            ++ys;
+        } else if (!pnum && IsName(name, "PNUM")) {
+            pnum = true;
+            entry.PNUM = CXmlData::ThisNodeInt(child);
+        } else if (!w && IsName(name, "W")) {
+            w = true;
+            entry.W = CXmlData::ThisNodeInt(child);
+        } else if (!h && IsName(name, "H")) {
+            h = true;
+            entry.H = CXmlData::ThisNodeInt(child);
+        }
+    }
+    if (xs)
+        entry.MaskX = entry.X[0];
+    if (ys)
+        entry.MaskY = entry.Y[0];
+}
+
+// The filter in one pass: the first "No" and the "Param" children in order.
+void ReadFilter(pugi::xml_node filter, ItemXmlRecord& entry)
+{
+    size_t params = 0;
+    bool no = false;
+    for (pugi::xml_node child = filter.first_child(); child; child = child.next_sibling()) {
+        const char* name = child.name();
+        if (IsName(name, "Param")) {
+            if (params < entry.Param.size())
+                entry.Param[params++] = CXmlData::ThisNodeInt(child);
+        } else if (!no && IsName(name, "No")) {
+            no = true;
+            entry.FilterNo = CXmlData::ThisNodeInt(child);
+        }
+    }
+}
+
 } // namespace
 
 bool CItemListXml::LoadItemXml(const QString& path)
 {
     return entry_list::Load(m_xml, path, "LoadItemXml", "Face", "Item", &ItemXmlRecord::Start, m_count,
-        m_items, [this](pugi::xml_node element, ItemXmlRecord& entry) { return ReadItem(element, entry); });
+        m_items, m_inDocument,
+        [this](pugi::xml_node element, ItemXmlRecord& entry) { return ReadItem(element, entry); });
 }
 
 bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
@@ -182,17 +237,8 @@ bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
             entry.*field.text = std::move(text);
         }
     }
-    if (pugi::xml_node maskPos = children[kMaskPos]) {
-        ReadInt(maskPos, "PNUM", entry.PNUM);
-        ReadPoints(maskPos, entry.X.data(), entry.Y.data(), tagTL_FACE_ITEM_DATA::MAX_MASK_POINTS);
-        // The first point doubles as the corner of the mask rectangle.
-        if (maskPos.child("X"))
-            entry.MaskX = entry.X[0];
-        if (maskPos.child("Y"))
-            entry.MaskY = entry.Y[0];
-        ReadInt(maskPos, "W", entry.W);
-        ReadInt(maskPos, "H", entry.H);
-    }
+    if (pugi::xml_node maskPos = children[kMaskPos])
+        ReadMaskPos(maskPos, entry);
     for (const int effect : { kInEffect, kOutEffect }) {
         if (!children[effect])
             continue;
@@ -203,13 +249,8 @@ bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
                 entry.*EffectOf(effect)[i] = CXmlData::ThisNodeInt(values[i]);
         }
     }
-    if (pugi::xml_node filter = children[kFilter]) {
-        ReadInt(filter, "No", entry.FilterNo);
-        size_t i = 0;
-        for (pugi::xml_node param = filter.child("Param"); param && i < entry.Param.size();
-             param = param.next_sibling("Param"))
-            entry.Param[i++] = CXmlData::ThisNodeInt(param);
-    }
+    if (pugi::xml_node filter = children[kFilter])
+        ReadFilter(filter, entry);
     return true;
 }
 
@@ -331,7 +372,7 @@ bool CItemListXml::SaveItemXml()
         }
     }
     return entry_list::Save(
-        m_xml, "Item", "Start", m_items, QStringLiteral("SaveItemXml Item要素エラー"),
+        m_xml, "Item", "Start", m_items, m_inDocument, QStringLiteral("SaveItemXml Item要素エラー"),
         [this](pugi::xml_node element, const ItemXmlRecord& entry) { return RewriteItem(element, entry); },
         [this](pugi::xml_node root, const ItemXmlRecord& entry) { return AppendItem(root, entry); });
 }

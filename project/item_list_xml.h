@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <span>
 
 // The store of one face file ("Face_%d.xml"): its item entries keyed by start time. Saving
@@ -46,4 +47,6 @@ private:
     CXmlData m_xml;
     int32_t m_count = 0;
     std::map<int32_t, ItemXmlRecord> m_items;
+    // What the loaded document holds, shared with the copies that share it.
+    std::shared_ptr<std::map<int32_t, ItemXmlRecord>> m_inDocument;
 };

@@ -149,11 +149,11 @@ void FirstChildren(pugi::xml_node parent, const char* const* names, int count, p
     for (pugi::xml_node child = parent.first_child(); child; child = child.next_sibling()) {
         const char* name = child.name();
         int found = -1;
-        if (next < count && std::strcmp(names[next], name) == 0) {
+        if (next < count && IsName(name, names[next])) {
             found = next;
         } else {
             for (int i = 0; i < count; ++i) {
-                if (names[i][0] == name[0] && std::strcmp(names[i], name) == 0) {
+                if (names[i][0] == name[0] && IsName(name, names[i])) {
                     found = i;
                     break;
                 }

@@ -56,6 +56,16 @@ void FirstChildren(pugi::xml_node parent, const char* const* names, int count, p
 bool Added(CXmlData& xml, pugi::xml_node parent, pugi::xml_node child, const char* name, int32_t value);
 bool Added(CXmlData& xml, pugi::xml_node parent, pugi::xml_node child, const char* name, const QString& text);
 
+// Whether an element's name is the given one; inline, as loads compare names for every element.
+inline bool IsName(const char* name, const char* expected)
+{
+    while (*name && *name == *expected) {
+        ++name;
+        ++expected;
+    }
+    return *name == *expected;
+}
+
 // The number of children with the name.
 int CountChildren(pugi::xml_node parent, const char* name);
 

@@ -1,10 +1,13 @@
 #include "core/xml_data.h"
 #include "tests/fixtures/temp_folder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -445,6 +448,83 @@ TEST(XmlData, FailedSaveLeavesTheOldFile)
     EXPECT_FALSE(saved);
     EXPECT_EQ(xml.ErrorText(), QStringLiteral("SaveXmlData saveエラー"));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("x.xml")), old);
+}
+
+// Elements nested `levels` deep, the innermost holding the text.
+QByteArray Nested(int levels, const QByteArray& text = "x")
+{
+    QByteArray bytes;
+    bytes.reserve(levels * 8 + text.size());
+    for (int i = 0; i < levels; ++i)
+        bytes += "<a>";
+    bytes += text;
+    for (int i = 0; i < levels; ++i)
+        bytes += "</a>";
+    return bytes;
+}
+
+TEST(XmlData, FilesBeyondTheReadBoundsAreRefused)
+{
+    CTempFolder temp;
+    CXmlData xml;
+    Loaded(xml, temp, "fits.xml", kEmptyProject.left(39) + Nested(CXmlData::kMaxDepth));
+    EXPECT_EQ(xml.Root().name(), std::string("a"));
+
+    QByteArray tooLarge = "<a>" + QByteArray(CXmlData::kMaxFileBytes, ' ') + "</a>";
+    const QString fifo = temp.FilePath(QStringLiteral("fifo.xml"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    struct Case {
+        const char* name;
+        QString path;
+    };
+    const Case cases[] = {
+        { "one level too deep", temp.WriteFile(QStringLiteral("deep.xml"), Nested(CXmlData::kMaxDepth + 1)) },
+        { "200,000 levels", temp.WriteFile(QStringLiteral("deeper.xml"), Nested(200'000)) },
+        { "larger than a load reads", temp.WriteFile(QStringLiteral("large.xml"), tooLarge) },
+        { "not a regular file", fifo },
+    };
+    tooLarge.clear();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(xml.LoadXmlData(c.path));
+        EXPECT_EQ(xml.ErrorText(), QStringLiteral("LoadXmlData loadエラー"));
+        EXPECT_TRUE(xml.Path().isEmpty());
+        EXPECT_EQ(xml.Root().name(), std::string("a")); // the loaded document stays
+    }
+}
+
+TEST(XmlData, ElementsNestedBeyondTheRecordsAreWrittenWithoutGrowingIndentation)
+{
+    CTempFolder temp;
+    CXmlData xml;
+    // Kept as they are below an entry: an attribute that needs escaping, text, and elements
+    // nested to the deepest level a load accepts.
+    const QByteArray deep
+        = "<b k=\"&quot;&lt;&amp;&#10;\">" + Nested(CXmlData::kMaxDepth - 3, "x &amp; y") + "</b>";
+    const QString path = Loaded(xml, temp, "face.xml", "<Face><Item><No>1</No>" + deep + "</Item></Face>");
+    ASSERT_TRUE(xml.AddIntNode(xml.Root(), "Count", 2));
+    ASSERT_TRUE(xml.SaveXmlData(path));
+    const QByteArray saved = temp.ReadFile(QStringLiteral("face.xml"));
+    for (const QByteArray& line : saved.split('\n')) {
+        qsizetype tabs = 0;
+        while (tabs < line.size() && line[tabs] == '\t')
+            ++tabs;
+        EXPECT_LT(tabs, CXmlData::kIndentedLevels) << line.toStdString();
+    }
+    EXPECT_LT(saved.size(), 2 * (deep.size() + 64));
+
+    CXmlData reread;
+    ASSERT_TRUE(reread.LoadXmlData(path));
+    pugi::xml_node b = reread.Root().child("Item").child("b");
+    EXPECT_STREQ(b.attribute("k").value(), "\"<&\n");
+    pugi::xml_node innermost = b;
+    while (innermost.child("a"))
+        innermost = innermost.child("a");
+    EXPECT_STREQ(innermost.child_value(), "x & y");
+    EXPECT_EQ(reread.Root().child("Count").text().as_int(), 2);
+    // A second save writes the same bytes.
+    ASSERT_TRUE(reread.SaveXmlData(path));
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("face.xml")), saved);
 }
 
 } // namespace

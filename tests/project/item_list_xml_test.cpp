@@ -1,4 +1,6 @@
+#include "project/face_list_xml.h"
 #include "project/item_list_xml.h"
+#include "project/project_xml.h"
 #include "project/record_conversion.h"
 #include "project/xml_fields.h"
 #include "tests/fixtures/temp_folder.h"
@@ -325,6 +327,75 @@ TEST(ItemListXml, CopiesShareTheDocument)
     // The copy wrote into the one document both hold.
     EXPECT_EQ(xml_fields::CountChildren(loaded.Xml().Root(), "Item"), 2);
     EXPECT_EQ(loaded.Items().size(), 1u); // the entries are the copy's own
+}
+
+TEST(ItemListXml, SavesLeaveUnchangedItemsAsTheyAre)
+{
+    CTempFolder temp;
+    // The first item lacks elements a rewrite would add and holds a comment; it stays as it is
+    // while the second one changes.
+    const QByteArray kept = MinimalItem(100, "<!-- note -->");
+    const QString path = FaceFile(temp, kept + MinimalItem(200));
+    CItemListXml items;
+    ASSERT_TRUE(items.LoadItemXml(path));
+    const ItemXmlRecord first = items.Items().at(100);
+    ASSERT_TRUE(Store(items, Entry(200, 4)));
+
+    CItemListXml reread;
+    ASSERT_TRUE(reread.LoadItemXml(path));
+    EXPECT_EQ(reread.Items().at(100), first);
+    EXPECT_EQ(reread.Items().at(200), AsStored(Entry(200, 4)));
+    const pugi::xml_node element = reread.Xml().Root().child("Item");
+    EXPECT_FALSE(element.child("Volume"));
+    EXPECT_FALSE(element.child("ThumbnailTime"));
+    EXPECT_STREQ(element.last_child().value(), " note ");
+    EXPECT_TRUE(element.next_sibling("Item").child("ThumbnailTime"));
+}
+
+TEST(ItemListXml, AfterAFailedSaveTheNextOneWritesWhatTheEntriesHold)
+{
+    CTempFolder temp;
+    // The second item lacks a required element: a batch that changes both items fails after the
+    // first one was rewritten in the document.
+    QByteArray broken = MinimalItem(200);
+    broken.replace("<Mode>0</Mode>", "");
+    const QString path = FaceFile(temp, MinimalItem(100) + broken);
+    CItemListXml items;
+    ASSERT_TRUE(items.LoadItemXml(path));
+    const ItemXmlRecord first = items.Items().at(100);
+    const ItemXmlRecord changed[] = { Entry(100, 4), Entry(200, 4) };
+    ASSERT_FALSE(items.SetItems(changed));
+    EXPECT_EQ(items.Items().at(100), first);
+
+    // The next save writes the first item as its entry holds it, not as the failed one left it
+    // in the document.
+    ASSERT_TRUE(items.DeleteItem(200));
+    CItemListXml reread;
+    ASSERT_TRUE(reread.LoadItemXml(path));
+    EXPECT_EQ(reread.Items().at(100), first);
+}
+
+TEST(ItemListXml, FilesNestedBeyondTheirRecordsAreRefused)
+{
+    CTempFolder temp;
+    QByteArray nested = "x";
+    for (int level = 3; level <= CXmlData::kMaxDepth; ++level)
+        nested = "<Keep>" + nested + "</Keep>";
+    const QByteArray deepest = MinimalItem(100, nested);
+    const QByteArray tooDeep = MinimalItem(100, "<Keep>" + nested + "</Keep>");
+    CItemListXml items;
+    EXPECT_TRUE(items.LoadItemXml(FaceFile(temp, deepest)));
+    EXPECT_FALSE(items.LoadItemXml(FaceFile(temp, tooDeep)));
+    EXPECT_EQ(items.Xml().ErrorText(), QStringLiteral("LoadXmlData loadエラー"));
+    EXPECT_TRUE(items.Items().empty());
+
+    CFaceListXml faces;
+    EXPECT_FALSE(faces.LoadFaceXml(temp.WriteFile(QStringLiteral("Channel_1.xml"),
+        kDeclaration + "<Channel><Face><No>1</No><Position>" + nested + "</Position></Face></Channel>")));
+    EXPECT_TRUE(faces.Faces().empty());
+    CProjectXml project;
+    EXPECT_FALSE(project.LoadProjectXml(temp.WriteFile(QStringLiteral("show.xml"),
+        kDeclaration + "<Project><Channel><No>1</No><Keep>" + nested + "</Keep></Channel></Project>")));
 }
 
 } // namespace
