@@ -3,6 +3,7 @@
 #include "controls/remote_gdi_button.h"
 #include "controls/remote_gdi_slider_ctrl.h"
 #include "controls/remote_msk_edit.h"
+#include "platform/queued_call.h"
 #include "platform/wait_cursor.h"
 #include "remote/dlg_ip_list.h"
 #include "remote/language_ini.h"
@@ -47,32 +48,25 @@ void CKaleidraRemoteView::CServerBridge::RemoteAccepted(
     int slotIndex, const RemoteClientSlot& client, int connectedCount)
 {
     CKaleidraRemoteView* view = &m_view;
-    QMetaObject::invokeMethod(
-        view,
-        [view, slotIndex, client, connectedCount] {
-            view->OnRemoteAccept(slotIndex, client, connectedCount);
-        },
-        Qt::QueuedConnection);
+    platform::QueueCall(view, [view, slotIndex, client, connectedCount] {
+        view->OnRemoteAccept(slotIndex, client, connectedCount);
+    });
 }
 
 void CKaleidraRemoteView::CServerBridge::RemoteReceived(
     int number, const RemoteEvent& event, RemoteFrameHold hold)
 {
     CKaleidraRemoteView* view = &m_view;
-    QMetaObject::invokeMethod(
-        view,
-        [view, number, event, hold = std::move(hold)]() mutable {
-            view->OnRemoteReceive(number, event);
-            hold.Release();
-        },
-        Qt::QueuedConnection);
+    platform::QueueCall(view, [view, number, event, hold = std::move(hold)]() mutable {
+        view->OnRemoteReceive(number, event);
+        hold.Release();
+    });
 }
 
 void CKaleidraRemoteView::CServerBridge::RemoteServerFailed(const QString& reason)
 {
     CKaleidraRemoteView* view = &m_view;
-    QMetaObject::invokeMethod(
-        view, [view, reason] { view->OnRemoteServerFailed(reason); }, Qt::QueuedConnection);
+    platform::QueueCall(view, [view, reason] { view->OnRemoteServerFailed(reason); });
 }
 
 void CKaleidraRemoteView::CServerSender::Broadcast(std::string_view code, int64_t value)

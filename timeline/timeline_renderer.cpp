@@ -95,7 +95,9 @@ std::span<const tagTL_FACE_ITEM_DATA> ItemsShownIn(
         --first;
     const auto last = std::upper_bound(first, items.end(), exposedEnd,
         [](int64_t time, const tagTL_FACE_ITEM_DATA& item) { return time < item.Start; });
-    return std::span<const tagTL_FACE_ITEM_DATA>(&*first, size_t(last - first));
+    // Built from the iterators: an empty range (no items, or none in the strip) has no element to
+    // point at.
+    return std::span<const tagTL_FACE_ITEM_DATA>(first, last);
 }
 
 size_t RestPictureSignature(const CTimeLineModel& model, const CTimeLineViewport& viewport)

@@ -1,5 +1,6 @@
 #include "view/remote_client.h"
 
+#include "platform/queued_call.h"
 #include "remote/remote_codes.h"
 
 #include <QObject>
@@ -197,8 +198,7 @@ void RemoteClient::DispatcherThread(std::stop_token stop, uint64_t generation)
             break;
         // One queued call at a time: what arrives meanwhile waits in the pool, latest first.
         if (m_pool.HasPending() && !m_deliveryQueued.exchange(true)) {
-            QMetaObject::invokeMethod(
-                m_context.get(), [this, generation] { Deliver(generation); }, Qt::QueuedConnection);
+            platform::QueueCall(m_context.get(), [this, generation] { Deliver(generation); });
         }
     }
 }

@@ -7,6 +7,7 @@
 #include "platform/known_folders.h"
 #include "platform/qt_dialog_service.h"
 #include "platform/qt_translations.h"
+#include "platform/registry_store.h"
 
 #include <QApplication>
 
@@ -24,6 +25,24 @@ int main(int argc, char** argv)
     for (const QString& problem :
         InstallDefaultSettingFiles(platform::ProgramFolder(), platform::SettingsFolder()))
         qWarning("Kaleidra: the default file was not installed: %s", qUtf8Printable(problem));
+
+    // The recent projects and the window positions live in the registry store: a hive that
+    // cannot be used is said at once instead of losing them without a word.
+    using platform::CRegistryStore;
+    const struct {
+        platform::RegistryHive hive;
+        CRegistryStore::Use use;
+        const char* variable; // the environment variable that may name the hive file
+    } hives[] = {
+        { platform::RegistryHive::CurrentUser, CRegistryStore::Use::ReadingAndWriting,
+            "KALEIDRA_REGISTRY_HKCU" },
+        { platform::RegistryHive::LocalMachine, CRegistryStore::Use::Reading, "KALEIDRA_REGISTRY_HKLM" },
+    };
+    for (const auto& hive : hives) {
+        if (const auto problem = CRegistryStore::ForHive(hive.hive).Problem(hive.use))
+            qWarning("Kaleidra: the registry store (%s) cannot be used: %s", hive.variable,
+                qUtf8Printable(*problem));
+    }
 
     CKaleidraApp app;
     CKaleidraDoc* document = nullptr;

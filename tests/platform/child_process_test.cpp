@@ -1,5 +1,6 @@
 #include "platform/child_process.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <chrono>
 #include <csignal>
@@ -78,22 +79,26 @@ TEST(ChildProcess, EndingIsTerminateThenKillAlwaysReaped)
 {
     const struct {
         const char* name;
+        const char* setup;
         const char* script;
         bool endsOnTerminate;
         int exitCode;
     } cases[] = {
-        { "a child that takes SIGTERM ends with it", "sleep 30", true, 128 + SIGTERM },
-        { "a child that ignores SIGTERM is killed", "trap '' TERM; while :; do sleep 1; done", false,
+        { "a child that takes SIGTERM ends with it", "", "sleep 30", true, 128 + SIGTERM },
+        { "a child that ignores SIGTERM is killed", "trap '' TERM", "while :; do sleep 1; done", false,
             128 + SIGKILL },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        const QString ready = dir.filePath(QStringLiteral("ready"));
+        // The shell says when it has set its trap: only then is it asked to end.
+        const QString script = QStringLiteral("%1\n: > '%2'\n%3")
+                                   .arg(QString::fromUtf8(c.setup), ready, QString::fromUtf8(c.script));
         CChildProcess child;
-        ASSERT_TRUE(
-            child.Start(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QString::fromUtf8(c.script) }));
+        ASSERT_TRUE(child.Start(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), script }));
         const pid_t pid = child.ProcessId();
-        // Give the shell time to set its trap before it is asked to end.
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ASSERT_TRUE(WaitUntil([&] { return QFileInfo::exists(ready); }));
         EXPECT_EQ(child.Terminate(300), c.endsOnTerminate);
         EXPECT_FALSE(child.IsRunning());
         EXPECT_EQ(child.ExitCode(), c.exitCode);
