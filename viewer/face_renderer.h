@@ -43,11 +43,14 @@ public:
 private:
     // A frame's picture after a neighbourhood filter, and what it was made from.
     struct FilteredPicture {
-        GLuint stage = 0; // the blur across
+        GLuint stage = 0; // the picture, reduced for a blur
+        GLuint across = 0; // the blur across
         GLuint blurred = 0; // the blur down
         GLuint result = 0; // sharpened or edges
-        QSize size;
-        int scale = 1; // picture texels per texel of the passes
+        QSize stageSize; // of the stage and the blur
+        QSize resultSize;
+        QRectF area; // where the picture lies on the stage (0..1)
+        int scale = 1; // picture texels per texel of the result
         uint64_t serial = 0;
         ItemFilter filter;
         bool made = false;
