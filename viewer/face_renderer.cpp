@@ -282,8 +282,11 @@ void CFaceRenderer::RunFilterPass(QOpenGLShaderProgram& program, GLuint target, 
     glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
 }
 
-GLuint CFaceRenderer::FilteredTexture(
-    FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale)
+GLuint CFaceRenderer::FilteredTexture(FaceTextures& textures,
+    const CVideoFrame& frame,
+    const ItemFilter& filter,
+    int scale,
+    std::vector<FilterJob>& jobs)
 {
     FilteredPicture& filtered = textures.filtered;
     const bool blurs = filter.kind == FilterKind::Blur || filter.kind == FilterKind::Sharpen;
@@ -336,71 +339,72 @@ GLuint CFaceRenderer::FilteredTexture(
         filtered.result = MakeTexture(resultSize, GL_RGBA8);
         filtered.resultSize = resultSize;
     }
-    GLint previousFramebuffer = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_filterFramebuffer);
-    glDisable(GL_BLEND);
-    program->bind();
-    BindPicture(*program, textures, frame);
-
-    // The picture once into the stage: no later pass converts the movie's planes per tap.
     // The stage's texels each cover an equal share of the picture, so that it lies exactly on
     // the picture when shown magnified.
-    const double blockAcross = double(picture.width()) / inner.width();
-    const double blockDown = double(picture.height()) / inner.height();
+    FilterJob job;
+    job.textures = &textures;
+    job.frame = &frame;
+    job.program = program;
+    job.filter = filter;
+    job.radius = radius;
+    job.scale = scale;
+    job.stageScale = stageScale;
+    job.reach = reach;
+    job.margin = margin;
+    job.blockAcross = double(picture.width()) / inner.width();
+    job.blockDown = double(picture.height()) / inner.height();
+    jobs.push_back(job);
     filtered.area = QRectF(double(margin) / stageSize.width(), double(margin) / stageSize.height(),
         double(inner.width()) / stageSize.width(), double(inner.height()) / stageSize.height());
-    program->setUniformValue("uScale", stageScale);
-    program->setUniformValue("uBlock", QVector2D(float(blockAcross), float(blockDown)));
-    program->setUniformValue("uMargin", margin);
-    program->setUniformValue("uPass", 4);
-    RunFilterPass(*program, filtered.stage, stageSize);
-    glActiveTexture(GL_TEXTURE4);
-    glBindTexture(GL_TEXTURE_2D, filtered.stage);
-    glActiveTexture(GL_TEXTURE0);
-
-    if (blurs) {
-        program->setUniformValue("uRadius", reach);
-        const auto setWeights = [&](double block) {
-            const std::array<GLfloat, kMaxSharpenReach + 1> weights
-                = BlurWeights(radius, reach, block, double(blurScale), double(scale));
-            glUniform1fv(program->uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
-        };
-        setWeights(blockAcross);
-        program->setUniformValue("uPass", 0);
-        RunFilterPass(*program, filtered.across, stageSize);
-        glActiveTexture(GL_TEXTURE4);
-        glBindTexture(GL_TEXTURE_2D, filtered.across);
-        glActiveTexture(GL_TEXTURE0);
-        setWeights(blockDown);
-        program->setUniformValue("uPass", 1);
-        RunFilterPass(*program, filtered.blurred, stageSize);
-    }
-    if (filter.kind == FilterKind::Sharpen) {
-        glActiveTexture(GL_TEXTURE4);
-        glBindTexture(GL_TEXTURE_2D, filtered.blurred);
-        glActiveTexture(GL_TEXTURE0);
-        program->setUniformValue("uScale", scale);
-        SetFilteredArea(*program, filtered.area);
-        program->setUniformValue("uPass", 2);
-        program->setUniformValue("uStrength", filter.params[0] / 100.0f);
-        RunFilterPass(*program, filtered.result, resultSize);
-    } else if (filter.kind == FilterKind::EdgeDetection) {
-        program->setUniformValue("uPass", 3);
-        program->setUniformValue("uStrength", filter.params[0] / 100.0f);
-        program->setUniformValue("uInvert", filter.params[1] == 1.0f ? 1 : 0);
-        RunFilterPass(*program, filtered.result, resultSize);
-    }
-    glActiveTexture(GL_TEXTURE4);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE0);
-    program->release();
-    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previousFramebuffer));
     filtered.made = true;
     filtered.scale = scale;
     filtered.serial = frame.serial;
     filtered.filter = filter;
     return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
+}
+
+void CFaceRenderer::DrawFilterStep(const FilterJob& job, int step)
+{
+    const FilteredPicture& filtered = job.textures->filtered;
+    const bool blurs = job.filter.kind == FilterKind::Blur || job.filter.kind == FilterKind::Sharpen;
+    if ((step == 1 || step == 2) && !blurs)
+        return;
+    if (step == 3 && job.filter.kind == FilterKind::Blur)
+        return;
+    QOpenGLShaderProgram& program = *job.program;
+    program.bind();
+    BindPicture(program, *job.textures, *job.frame);
+    const GLuint input[] = { 0, filtered.stage, filtered.across,
+        job.filter.kind == FilterKind::Sharpen ? filtered.blurred : filtered.stage };
+    glActiveTexture(GL_TEXTURE4);
+    glBindTexture(GL_TEXTURE_2D, input[step]);
+    glActiveTexture(GL_TEXTURE0);
+    if (step == 0) {
+        // The picture once into the stage: no later pass converts the movie's planes per tap.
+        program.setUniformValue("uScale", job.stageScale);
+        program.setUniformValue("uBlock", QVector2D(float(job.blockAcross), float(job.blockDown)));
+        program.setUniformValue("uMargin", job.margin);
+        program.setUniformValue("uPass", 4);
+        RunFilterPass(program, filtered.stage, filtered.stageSize);
+    } else if (step == 1 || step == 2) {
+        const std::array<GLfloat, kMaxSharpenReach + 1> weights = BlurWeights(job.radius, job.reach,
+            step == 1 ? job.blockAcross : job.blockDown, double(job.stageScale), double(job.scale));
+        glUniform1fv(program.uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
+        program.setUniformValue("uRadius", job.reach);
+        program.setUniformValue("uPass", step - 1);
+        RunFilterPass(program, step == 1 ? filtered.across : filtered.blurred, filtered.stageSize);
+    } else if (job.filter.kind == FilterKind::Sharpen) {
+        program.setUniformValue("uScale", job.scale);
+        SetFilteredArea(program, filtered.area);
+        program.setUniformValue("uPass", 2);
+        program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
+        RunFilterPass(program, filtered.result, filtered.resultSize);
+    } else {
+        program.setUniformValue("uPass", 3);
+        program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
+        program.setUniformValue("uInvert", job.filter.params[1] == 1.0f ? 1 : 0);
+        RunFilterPass(program, filtered.result, filtered.resultSize);
+    }
 }
 
 void CFaceRenderer::ReleaseUnused(const std::vector<FaceLayer>& layers)
@@ -447,6 +451,7 @@ void CFaceRenderer::Render(
 
     // Pictures first: uploads and the filters' own passes, before the frame is begun.
     std::vector<GLuint> filteredTextures(layers.size(), 0);
+    std::vector<FilterJob> filterJobs;
     for (size_t i = 0; i < layers.size(); ++i) {
         const FaceLayer& layer = layers[i];
         if (!layer.frame)
@@ -459,9 +464,24 @@ void CFaceRenderer::Render(
             QPolygonF quad;
             for (const QPointF& corner : layer.quad)
                 quad << toFramebuffer(corner);
-            filteredTextures[i]
-                = FilteredTexture(textures, *layer.frame, layer.filter, FilterScaleOf(quad, layer));
+            filteredTextures[i] = FilteredTexture(
+                textures, *layer.frame, layer.filter, FilterScaleOf(quad, layer), filterJobs);
         }
+    }
+    if (!filterJobs.empty()) {
+        GLint previousFramebuffer = 0;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_filterFramebuffer);
+        glDisable(GL_BLEND);
+        for (int step = 0; step < 4; ++step) {
+            for (const FilterJob& job : filterJobs)
+                DrawFilterStep(job, step);
+        }
+        glActiveTexture(GL_TEXTURE4);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glActiveTexture(GL_TEXTURE0);
+        glUseProgram(0);
+        glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previousFramebuffer));
     }
 
     glViewport(0, 0, framebuffer.width(), framebuffer.height());

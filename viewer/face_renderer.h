@@ -77,10 +77,32 @@ private:
     QOpenGLShaderProgram* FaceProgram(const FaceShaderKey& key);
     QOpenGLShaderProgram* FilterProgram(int format);
     std::unique_ptr<QOpenGLShaderProgram> Build(const QByteArray& fragment);
-    // Draws the neighbourhood filter's picture when the frame or the filter changed, at 1 / scale
-    // of the frame's size; the texture to show, or 0 when the filter leaves the picture as it is.
-    GLuint FilteredTexture(
-        FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale);
+    // The passes that draw one face's filtered picture.
+    struct FilterJob {
+        FaceTextures* textures = nullptr;
+        const CVideoFrame* frame = nullptr;
+        QOpenGLShaderProgram* program = nullptr;
+        ItemFilter filter;
+        int radius = 0;
+        int scale = 1; // of the result
+        int stageScale = 1;
+        int reach = 0;
+        int margin = 0;
+        double blockAcross = 1.0;
+        double blockDown = 1.0;
+    };
+    // The texture that shows the neighbourhood filter's picture, at 1 / scale of the frame's size
+    // or less, or 0 when the filter leaves the picture as it is. When the frame or the filter
+    // changed, the passes that draw it are added to `jobs`.
+    GLuint FilteredTexture(FaceTextures& textures,
+        const CVideoFrame& frame,
+        const ItemFilter& filter,
+        int scale,
+        std::vector<FilterJob>& jobs);
+    // Draws one step of a job's passes: 0 the stage, 1 the blur across, 2 the blur down, 3 the
+    // sharpened or edge picture. Every face's step is drawn before any face's next one, so that
+    // a software renderer waits for a finished pass rarely.
+    void DrawFilterStep(const FilterJob& job, int step);
     void RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size);
     GLuint MakeTexture(QSize size, GLenum internalFormat);
 
