@@ -231,11 +231,11 @@ QOpenGLShaderProgram* CFaceRenderer::FaceProgram(const FaceShaderKey& key)
     return program.get();
 }
 
-QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format)
+QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format, int pass)
 {
-    auto& program = m_filterPrograms[format == 1 ? 1 : 0];
+    auto& program = m_filterPrograms[format == 1 ? 1 : 0][pass];
     if (!program)
-        program = Build(FilterFragmentShader(format == 1 ? 1 : 0));
+        program = Build(FilterFragmentShader(format == 1 ? 1 : 0, pass));
     return program.get();
 }
 
@@ -302,8 +302,8 @@ GLuint CFaceRenderer::FilteredTexture(FaceTextures& textures,
     if (filtered.made && filtered.serial == frame.serial && filtered.scale == scale
         && filtered.filter.kind == filter.kind && filtered.filter.params == filter.params)
         return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
-    QOpenGLShaderProgram* program = FilterProgram(frame.format == CVideoFrame::Format::Yuv ? 1 : 0);
-    if (!program)
+    const int format = frame.format == CVideoFrame::Format::Yuv ? 1 : 0;
+    if (!FilterProgram(format, 4))
         return 0;
 
     // A wide blur works on the picture reduced until its radius spans a few texels of the
@@ -344,7 +344,7 @@ GLuint CFaceRenderer::FilteredTexture(FaceTextures& textures,
     FilterJob job;
     job.textures = &textures;
     job.frame = &frame;
-    job.program = program;
+    job.format = format;
     job.filter = filter;
     job.radius = radius;
     job.scale = scale;
@@ -371,7 +371,11 @@ void CFaceRenderer::DrawFilterStep(const FilterJob& job, int step)
         return;
     if (step == 3 && job.filter.kind == FilterKind::Blur)
         return;
-    QOpenGLShaderProgram& program = *job.program;
+    const int pass = step == 0 ? 4 : step < 3 ? step - 1 : job.filter.kind == FilterKind::Sharpen ? 2 : 3;
+    QOpenGLShaderProgram* passProgram = FilterProgram(job.format, pass);
+    if (!passProgram)
+        return;
+    QOpenGLShaderProgram& program = *passProgram;
     program.bind();
     BindPicture(program, *job.textures, *job.frame);
     const GLuint input[] = { 0, filtered.stage, filtered.across,
@@ -384,23 +388,19 @@ void CFaceRenderer::DrawFilterStep(const FilterJob& job, int step)
         program.setUniformValue("uScale", job.stageScale);
         program.setUniformValue("uBlock", QVector2D(float(job.blockAcross), float(job.blockDown)));
         program.setUniformValue("uMargin", job.margin);
-        program.setUniformValue("uPass", 4);
         RunFilterPass(program, filtered.stage, filtered.stageSize);
     } else if (step == 1 || step == 2) {
         const std::array<GLfloat, kMaxSharpenReach + 1> weights = BlurWeights(job.radius, job.reach,
             step == 1 ? job.blockAcross : job.blockDown, double(job.stageScale), double(job.scale));
         glUniform1fv(program.uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
         program.setUniformValue("uRadius", job.reach);
-        program.setUniformValue("uPass", step - 1);
         RunFilterPass(program, step == 1 ? filtered.across : filtered.blurred, filtered.stageSize);
     } else if (job.filter.kind == FilterKind::Sharpen) {
         program.setUniformValue("uScale", job.scale);
         SetFilteredArea(program, filtered.area);
-        program.setUniformValue("uPass", 2);
         program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
         RunFilterPass(program, filtered.result, filtered.resultSize);
     } else {
-        program.setUniformValue("uPass", 3);
         program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
         program.setUniformValue("uInvert", job.filter.params[1] == 1.0f ? 1 : 0);
         RunFilterPass(program, filtered.result, filtered.resultSize);

@@ -75,13 +75,13 @@ private:
     // The program of a face's combination, or of a filter pass for a picture format; made on
     // first use. nullptr when it does not compile.
     QOpenGLShaderProgram* FaceProgram(const FaceShaderKey& key);
-    QOpenGLShaderProgram* FilterProgram(int format);
+    QOpenGLShaderProgram* FilterProgram(int format, int pass);
     std::unique_ptr<QOpenGLShaderProgram> Build(const QByteArray& fragment);
     // The passes that draw one face's filtered picture.
     struct FilterJob {
         FaceTextures* textures = nullptr;
         const CVideoFrame* frame = nullptr;
-        QOpenGLShaderProgram* program = nullptr;
+        int format = 0; // of the filter programs
         ItemFilter filter;
         int radius = 0;
         int scale = 1; // of the result
@@ -107,7 +107,7 @@ private:
     GLuint MakeTexture(QSize size, GLenum internalFormat);
 
     std::map<FaceShaderKey, std::unique_ptr<QOpenGLShaderProgram>> m_facePrograms;
-    std::unique_ptr<QOpenGLShaderProgram> m_filterPrograms[2];
+    std::unique_ptr<QOpenGLShaderProgram> m_filterPrograms[2][5];
     GLuint m_filterFramebuffer = 0;
     GLuint m_vertexArray = 0;
     GLuint m_vertexBuffer = 0;

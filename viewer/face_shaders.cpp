@@ -367,7 +367,8 @@ void main()
 )";
 
 constexpr char kFilterMain[] = R"(
-uniform int uPass;
+// Each pass is a program of its own, which a software renderer runs without the others' code.
+const int kPass = PASS;
 uniform sampler2D uStage;
 uniform int uRadius;
 uniform float uWeights[11];
@@ -432,14 +433,14 @@ float LumaAt(ivec2 t)
 void main()
 {
     ivec2 t = ivec2(gl_FragCoord.xy);
-    if (uPass == 0 || uPass == 1) {
+    if (kPass == 0 || kPass == 1) {
         // Blur across (pass 0) or down (pass 1), from the stage.
-        ivec2 step = uPass == 0 ? ivec2(1, 0) : ivec2(0, 1);
+        ivec2 step = kPass == 0 ? ivec2(1, 0) : ivec2(0, 1);
         vec4 sum = uWeights[0] * StageAt(t);
         for (int i = 1; i <= uRadius; ++i)
             sum += uWeights[i] * (StageAt(t - i * step) + StageAt(t + i * step));
         fragColor = sum;
-    } else if (uPass == 2) {
+    } else if (kPass == 2) {
         // Sharpen: the picture pushed away from its blur, which the stage holds at a size of
         // its own.
         vec4 picture = Premultiplied(PictureAt(t));
@@ -448,7 +449,7 @@ void main()
         sharpened.a = clamp(sharpened.a, 0.0, 1.0);
         sharpened.rgb = clamp(sharpened.rgb, vec3(0.0), vec3(sharpened.a));
         fragColor = sharpened;
-    } else if (uPass == 3) {
+    } else if (kPass == 3) {
         // Edges: the luma's Sobel gradient, from the picture in the stage.
         float gx = LumaAt(t + ivec2(1, -1)) + 2.0 * LumaAt(t + ivec2(1, 0)) + LumaAt(t + ivec2(1, 1))
             - LumaAt(t + ivec2(-1, -1)) - 2.0 * LumaAt(t + ivec2(-1, 0)) - LumaAt(t + ivec2(-1, 1));
@@ -483,8 +484,9 @@ QByteArray FaceFragmentShader(const FaceShaderKey& key)
         + kPictureAccess + kFaceMain;
 }
 
-QByteArray FilterFragmentShader(int format)
+QByteArray FilterFragmentShader(int format, int pass)
 {
     return QByteArrayLiteral("#version 330 core\n")
-        + QStringLiteral("#define FORMAT %1\n").arg(format).toLatin1() + kPictureAccess + kFilterMain;
+        + QStringLiteral("#define FORMAT %1\n#define PASS %2\n").arg(format).arg(pass).toLatin1()
+        + kPictureAccess + kFilterMain;
 }
