@@ -231,11 +231,12 @@ QOpenGLShaderProgram* CFaceRenderer::FaceProgram(const FaceShaderKey& key)
     return program.get();
 }
 
-QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format, int pass)
+QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format, int pass, int reach)
 {
-    auto& program = m_filterPrograms[format == 1 ? 1 : 0][pass];
+    format = format == 1 ? 1 : 0;
+    auto& program = m_filterPrograms[{ format, pass, reach }];
     if (!program)
-        program = Build(FilterFragmentShader(format == 1 ? 1 : 0, pass));
+        program = Build(FilterFragmentShader(format, pass, reach));
     return program.get();
 }
 
@@ -372,7 +373,7 @@ void CFaceRenderer::DrawFilterStep(const FilterJob& job, int step)
     if (step == 3 && job.filter.kind == FilterKind::Blur)
         return;
     const int pass = step == 0 ? 4 : step < 3 ? step - 1 : job.filter.kind == FilterKind::Sharpen ? 2 : 3;
-    QOpenGLShaderProgram* passProgram = FilterProgram(job.format, pass);
+    QOpenGLShaderProgram* passProgram = FilterProgram(job.format, pass, pass < 2 ? job.reach : 0);
     if (!passProgram)
         return;
     QOpenGLShaderProgram& program = *passProgram;
@@ -393,7 +394,6 @@ void CFaceRenderer::DrawFilterStep(const FilterJob& job, int step)
         const std::array<GLfloat, kMaxSharpenReach + 1> weights = BlurWeights(job.radius, job.reach,
             step == 1 ? job.blockAcross : job.blockDown, double(job.stageScale), double(job.scale));
         glUniform1fv(program.uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
-        program.setUniformValue("uRadius", job.reach);
         RunFilterPass(program, step == 1 ? filtered.across : filtered.blurred, filtered.stageSize);
     } else if (job.filter.kind == FilterKind::Sharpen) {
         program.setUniformValue("uScale", job.scale);

@@ -8,6 +8,7 @@
 #include <QSize>
 #include <map>
 #include <memory>
+#include <tuple>
 
 class QOpenGLShaderProgram;
 class QPainter;
@@ -75,7 +76,7 @@ private:
     // The program of a face's combination, or of a filter pass for a picture format; made on
     // first use. nullptr when it does not compile.
     QOpenGLShaderProgram* FaceProgram(const FaceShaderKey& key);
-    QOpenGLShaderProgram* FilterProgram(int format, int pass);
+    QOpenGLShaderProgram* FilterProgram(int format, int pass, int reach = 0);
     std::unique_ptr<QOpenGLShaderProgram> Build(const QByteArray& fragment);
     // The passes that draw one face's filtered picture.
     struct FilterJob {
@@ -107,7 +108,7 @@ private:
     GLuint MakeTexture(QSize size, GLenum internalFormat);
 
     std::map<FaceShaderKey, std::unique_ptr<QOpenGLShaderProgram>> m_facePrograms;
-    std::unique_ptr<QOpenGLShaderProgram> m_filterPrograms[2][5];
+    std::map<std::tuple<int, int, int>, std::unique_ptr<QOpenGLShaderProgram>> m_filterPrograms;
     GLuint m_filterFramebuffer = 0;
     GLuint m_vertexArray = 0;
     GLuint m_vertexBuffer = 0;

@@ -369,8 +369,9 @@ void main()
 constexpr char kFilterMain[] = R"(
 // Each pass is a program of its own, which a software renderer runs without the others' code.
 const int kPass = PASS;
+// The blur's reach in texels of the stage, fixed too, so that its loop unrolls.
+const int kReach = REACH;
 uniform sampler2D uStage;
-uniform int uRadius;
 uniform float uWeights[11];
 uniform float uStrength;
 uniform bool uInvert;
@@ -437,7 +438,7 @@ void main()
         // Blur across (pass 0) or down (pass 1), from the stage.
         ivec2 step = kPass == 0 ? ivec2(1, 0) : ivec2(0, 1);
         vec4 sum = uWeights[0] * StageAt(t);
-        for (int i = 1; i <= uRadius; ++i)
+        for (int i = 1; i <= kReach; ++i)
             sum += uWeights[i] * (StageAt(t - i * step) + StageAt(t + i * step));
         fragColor = sum;
     } else if (kPass == 2) {
@@ -484,9 +485,13 @@ QByteArray FaceFragmentShader(const FaceShaderKey& key)
         + kPictureAccess + kFaceMain;
 }
 
-QByteArray FilterFragmentShader(int format, int pass)
+QByteArray FilterFragmentShader(int format, int pass, int reach)
 {
     return QByteArrayLiteral("#version 330 core\n")
-        + QStringLiteral("#define FORMAT %1\n#define PASS %2\n").arg(format).arg(pass).toLatin1()
+        + QStringLiteral("#define FORMAT %1\n#define PASS %2\n#define REACH %3\n")
+              .arg(format)
+              .arg(pass)
+              .arg(reach)
+              .toLatin1()
         + kPictureAccess + kFilterMain;
 }

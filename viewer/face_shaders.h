@@ -29,4 +29,5 @@ QByteArray FaceFragmentShader(const FaceShaderKey& key);
 // One picture pass of the neighbourhood filters (blur, sharpen, edge detection) for a picture of
 // the format (0 RGBA, 1 YUV planes), drawn once per new frame, premultiplied: 0 the blur across,
 // 1 the blur down, 2 sharpening, 3 edges, 4 the stage (the picture once, reduced for a wide blur).
-QByteArray FilterFragmentShader(int format, int pass);
+// The blur's passes reach `reach` texels on either side.
+QByteArray FilterFragmentShader(int format, int pass, int reach = 0);
