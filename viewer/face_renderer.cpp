@@ -60,6 +60,43 @@ int FilterScaleOf(const QPolygonF& quad, const FaceLayer& layer)
     return scale;
 }
 
+// The most texels a blur pass reaches on either side: a wider blur is drawn on a smaller stage.
+// Sharpening, which multiplies any difference from the exact blur by its strength, keeps its
+// whole radius (of 10 texels at most).
+constexpr int kMaxBlurReach = 4;
+constexpr int kMaxSharpenReach = 10;
+
+// One pass's weights for offsets 0..reach in texels of a stage whose texels cover `block`
+// picture texels, normalised so that the two passes sum to one. On a stage reduced beyond the
+// face's own reduction (`faceScale`), the stage's block means and the face's magnification
+// spread the picture too; the Gaussian is narrowed by as much, so that the whole keeps the
+// blur's width.
+std::array<float, kMaxSharpenReach + 1> BlurWeights(
+    int radius, int reach, double block, double stageScale, double faceScale)
+{
+    std::array<float, kMaxSharpenReach + 1> weights {};
+    if (reach == 0) {
+        weights[0] = 1.0f;
+        return weights;
+    }
+    double variance = radius * radius / 4.0;
+    if (stageScale > faceScale)
+        variance -= (stageScale * stageScale - faceScale * faceScale) / 4.0;
+    const double sigma = std::max(std::sqrt(std::max(variance, 0.0)) / block, 0.5);
+    double sum = 0.0;
+    for (int i = -reach; i <= reach; ++i)
+        sum += std::exp(-double(i * i) / (2 * sigma * sigma));
+    for (int i = 0; i <= reach; ++i)
+        weights[size_t(i)] = float(std::exp(-double(i * i) / (2 * sigma * sigma)) / sum);
+    return weights;
+}
+
+void SetFilteredArea(QOpenGLShaderProgram& program, const QRectF& area)
+{
+    program.setUniformValue("uFilteredArea",
+        QVector4D(float(area.x()), float(area.y()), float(area.width()), float(area.height())));
+}
+
 } // namespace
 
 CFaceRenderer::CFaceRenderer() = default;
@@ -158,8 +195,8 @@ void CFaceRenderer::UploadMask(FaceTextures& textures, const QImage& mask, uint6
 void CFaceRenderer::DeleteTextures(FaceTextures& textures)
 {
     glDeleteTextures(3, textures.planes);
-    const GLuint others[]
-        = { textures.mask, textures.filtered.stage, textures.filtered.blurred, textures.filtered.result };
+    const GLuint others[] = { textures.mask, textures.filtered.stage, textures.filtered.across,
+        textures.filtered.blurred, textures.filtered.result };
     for (GLuint texture : others) {
         if (texture)
             glDeleteTextures(1, &texture);
@@ -194,11 +231,12 @@ QOpenGLShaderProgram* CFaceRenderer::FaceProgram(const FaceShaderKey& key)
     return program.get();
 }
 
-QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format)
+QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format, int pass, int reach)
 {
-    auto& program = m_filterPrograms[format == 1 ? 1 : 0];
+    format = format == 1 ? 1 : 0;
+    auto& program = m_filterPrograms[{ format, pass, reach }];
     if (!program)
-        program = Build(FilterFragmentShader(format == 1 ? 1 : 0));
+        program = Build(FilterFragmentShader(format, pass, reach));
     return program.get();
 }
 
@@ -245,8 +283,11 @@ void CFaceRenderer::RunFilterPass(QOpenGLShaderProgram& program, GLuint target, 
     glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
 }
 
-GLuint CFaceRenderer::FilteredTexture(
-    FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale)
+GLuint CFaceRenderer::FilteredTexture(FaceTextures& textures,
+    const CVideoFrame& frame,
+    const ItemFilter& filter,
+    int scale,
+    std::vector<FilterJob>& jobs)
 {
     FilteredPicture& filtered = textures.filtered;
     const bool blurs = filter.kind == FilterKind::Blur || filter.kind == FilterKind::Sharpen;
@@ -262,69 +303,108 @@ GLuint CFaceRenderer::FilteredTexture(
     if (filtered.made && filtered.serial == frame.serial && filtered.scale == scale
         && filtered.filter.kind == filter.kind && filtered.filter.params == filter.params)
         return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
-    QOpenGLShaderProgram* program = FilterProgram(frame.format == CVideoFrame::Format::Yuv ? 1 : 0);
-    if (!program)
+    const int format = frame.format == CVideoFrame::Format::Yuv ? 1 : 0;
+    if (!FilterProgram(format, 4))
         return 0;
 
-    const QSize size(
-        (frame.planes[0].width + scale - 1) / scale, (frame.planes[0].height + scale - 1) / scale);
-    if (filtered.size != size) {
-        for (GLuint* texture : { &filtered.stage, &filtered.blurred, &filtered.result }) {
+    // A wide blur works on the picture reduced until its radius spans a few texels of the
+    // stage, which the face then shows magnified; a narrow one is exact.
+    int blurScale = scale;
+    const int maxReach = filter.kind == FilterKind::Blur ? kMaxBlurReach : kMaxSharpenReach;
+    while (blurs && (radius + blurScale - 1) / blurScale > maxReach)
+        blurScale *= 2;
+    const int stageScale = blurs ? blurScale : 1;
+    const QSize picture(frame.planes[0].width, frame.planes[0].height);
+    const auto reduced = [picture](int by) {
+        return QSize((picture.width() + by - 1) / by, (picture.height() + by - 1) / by);
+    };
+    // A reduced stage has a margin of the blur's reach, where the picture's edge repeats as it
+    // does around the picture itself, rather than the stage's edge texels, each the mean of a
+    // block.
+    const int reach = blurs ? std::min(maxReach, (radius + stageScale - 1) / stageScale) : 0;
+    const int margin = stageScale > 1 ? reach : 0;
+    const QSize inner = reduced(stageScale);
+    const QSize stageSize = inner + QSize(2 * margin, 2 * margin);
+    const QSize resultSize = reduced(scale);
+    if (filtered.stageSize != stageSize) {
+        for (GLuint* texture : { &filtered.stage, &filtered.across, &filtered.blurred }) {
             if (*texture)
                 glDeleteTextures(1, texture);
-            *texture = MakeTexture(size, GL_RGBA8);
+            *texture = MakeTexture(stageSize, GL_RGBA8);
         }
-        filtered.size = size;
+        filtered.stageSize = stageSize;
     }
-    GLint previousFramebuffer = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, m_filterFramebuffer);
-    glDisable(GL_BLEND);
-    program->bind();
-    BindPicture(*program, textures, frame);
-    program->setUniformValue("uScale", scale);
-    if (blurs) {
-        // The Gaussian's weights for offsets 0..r in the passes' texels, normalised so that the
-        // two passes sum to one; reduced, the radius and the spread shrink with the picture.
-        std::array<GLfloat, 51> weights {};
-        const int reach = (radius + scale - 1) / scale;
-        const double sigma = radius / 2.0 / scale;
-        double sum = 0.0;
-        for (int i = -reach; i <= reach; ++i)
-            sum += std::exp(-double(i * i) / (2 * sigma * sigma));
-        for (int i = 0; i <= reach; ++i)
-            weights[size_t(i)] = GLfloat(std::exp(-double(i * i) / (2 * sigma * sigma)) / sum);
-        program->setUniformValue("uRadius", reach);
-        glUniform1fv(program->uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
-        program->setUniformValue("uPass", 0);
-        RunFilterPass(*program, filtered.stage, size);
-        glActiveTexture(GL_TEXTURE4);
-        glBindTexture(GL_TEXTURE_2D, filtered.stage);
-        program->setUniformValue("uPass", 1);
-        RunFilterPass(*program, filtered.blurred, size);
+    if (filtered.resultSize != resultSize) {
+        if (filtered.result)
+            glDeleteTextures(1, &filtered.result);
+        filtered.result = MakeTexture(resultSize, GL_RGBA8);
+        filtered.resultSize = resultSize;
     }
-    if (filter.kind == FilterKind::Sharpen) {
-        glActiveTexture(GL_TEXTURE4);
-        glBindTexture(GL_TEXTURE_2D, filtered.blurred);
-        program->setUniformValue("uPass", 2);
-        program->setUniformValue("uStrength", filter.params[0] / 100.0f);
-        RunFilterPass(*program, filtered.result, size);
-    } else if (filter.kind == FilterKind::EdgeDetection) {
-        program->setUniformValue("uPass", 3);
-        program->setUniformValue("uStrength", filter.params[0] / 100.0f);
-        program->setUniformValue("uInvert", filter.params[1] == 1.0f ? 1 : 0);
-        RunFilterPass(*program, filtered.result, size);
-    }
-    glActiveTexture(GL_TEXTURE4);
-    glBindTexture(GL_TEXTURE_2D, 0);
-    glActiveTexture(GL_TEXTURE0);
-    program->release();
-    glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previousFramebuffer));
+    // The stage's texels each cover an equal share of the picture, so that it lies exactly on
+    // the picture when shown magnified.
+    FilterJob job;
+    job.textures = &textures;
+    job.frame = &frame;
+    job.format = format;
+    job.filter = filter;
+    job.radius = radius;
+    job.scale = scale;
+    job.stageScale = stageScale;
+    job.reach = reach;
+    job.margin = margin;
+    job.blockAcross = double(picture.width()) / inner.width();
+    job.blockDown = double(picture.height()) / inner.height();
+    jobs.push_back(job);
+    filtered.area = QRectF(double(margin) / stageSize.width(), double(margin) / stageSize.height(),
+        double(inner.width()) / stageSize.width(), double(inner.height()) / stageSize.height());
     filtered.made = true;
     filtered.scale = scale;
     filtered.serial = frame.serial;
     filtered.filter = filter;
     return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
+}
+
+void CFaceRenderer::DrawFilterStep(const FilterJob& job, int step)
+{
+    const FilteredPicture& filtered = job.textures->filtered;
+    const bool blurs = job.filter.kind == FilterKind::Blur || job.filter.kind == FilterKind::Sharpen;
+    if ((step == 1 || step == 2) && !blurs)
+        return;
+    if (step == 3 && job.filter.kind == FilterKind::Blur)
+        return;
+    const int pass = step == 0 ? 4 : step < 3 ? step - 1 : job.filter.kind == FilterKind::Sharpen ? 2 : 3;
+    QOpenGLShaderProgram* passProgram = FilterProgram(job.format, pass, pass < 2 ? job.reach : 0);
+    if (!passProgram)
+        return;
+    QOpenGLShaderProgram& program = *passProgram;
+    program.bind();
+    BindPicture(program, *job.textures, *job.frame);
+    const GLuint input[] = { 0, filtered.stage, filtered.across,
+        job.filter.kind == FilterKind::Sharpen ? filtered.blurred : filtered.stage };
+    glActiveTexture(GL_TEXTURE4);
+    glBindTexture(GL_TEXTURE_2D, input[step]);
+    glActiveTexture(GL_TEXTURE0);
+    if (step == 0) {
+        // The picture once into the stage: no later pass converts the movie's planes per tap.
+        program.setUniformValue("uScale", job.stageScale);
+        program.setUniformValue("uBlock", QVector2D(float(job.blockAcross), float(job.blockDown)));
+        program.setUniformValue("uMargin", job.margin);
+        RunFilterPass(program, filtered.stage, filtered.stageSize);
+    } else if (step == 1 || step == 2) {
+        const std::array<GLfloat, kMaxSharpenReach + 1> weights = BlurWeights(job.radius, job.reach,
+            step == 1 ? job.blockAcross : job.blockDown, double(job.stageScale), double(job.scale));
+        glUniform1fv(program.uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
+        RunFilterPass(program, step == 1 ? filtered.across : filtered.blurred, filtered.stageSize);
+    } else if (job.filter.kind == FilterKind::Sharpen) {
+        program.setUniformValue("uScale", job.scale);
+        SetFilteredArea(program, filtered.area);
+        program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
+        RunFilterPass(program, filtered.result, filtered.resultSize);
+    } else {
+        program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
+        program.setUniformValue("uInvert", job.filter.params[1] == 1.0f ? 1 : 0);
+        RunFilterPass(program, filtered.result, filtered.resultSize);
+    }
 }
 
 void CFaceRenderer::ReleaseUnused(const std::vector<FaceLayer>& layers)
@@ -371,6 +451,7 @@ void CFaceRenderer::Render(
 
     // Pictures first: uploads and the filters' own passes, before the frame is begun.
     std::vector<GLuint> filteredTextures(layers.size(), 0);
+    std::vector<FilterJob> filterJobs;
     for (size_t i = 0; i < layers.size(); ++i) {
         const FaceLayer& layer = layers[i];
         if (!layer.frame)
@@ -383,9 +464,24 @@ void CFaceRenderer::Render(
             QPolygonF quad;
             for (const QPointF& corner : layer.quad)
                 quad << toFramebuffer(corner);
-            filteredTextures[i]
-                = FilteredTexture(textures, *layer.frame, layer.filter, FilterScaleOf(quad, layer));
+            filteredTextures[i] = FilteredTexture(
+                textures, *layer.frame, layer.filter, FilterScaleOf(quad, layer), filterJobs);
         }
+    }
+    if (!filterJobs.empty()) {
+        GLint previousFramebuffer = 0;
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, m_filterFramebuffer);
+        glDisable(GL_BLEND);
+        for (int step = 0; step < 4; ++step) {
+            for (const FilterJob& job : filterJobs)
+                DrawFilterStep(job, step);
+        }
+        glActiveTexture(GL_TEXTURE4);
+        glBindTexture(GL_TEXTURE_2D, 0);
+        glActiveTexture(GL_TEXTURE0);
+        glUseProgram(0);
+        glBindFramebuffer(GL_FRAMEBUFFER, GLuint(previousFramebuffer));
     }
 
     glViewport(0, 0, framebuffer.width(), framebuffer.height());
@@ -440,9 +536,12 @@ void CFaceRenderer::Render(
         program->setUniformValue("uShown",
             QVector4D(float(layer.shownArea.x()), float(layer.shownArea.y()), float(layer.shownArea.width()),
                 float(layer.shownArea.height())));
-        if (filteredTextures[i])
+        if (filteredTextures[i]) {
+            // A blur is shown from its reduced stage, the other filters from their result.
+            SetFilteredArea(*program,
+                layer.filter.kind == FilterKind::Blur ? textures.filtered.area : QRectF(0, 0, 1, 1));
             glBindTexture(GL_TEXTURE_2D, filteredTextures[i]);
-        else
+        } else
             BindPicture(*program, textures, *layer.frame);
         if (hasMask) {
             glActiveTexture(GL_TEXTURE3);

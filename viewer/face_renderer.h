@@ -8,6 +8,7 @@
 #include <QSize>
 #include <map>
 #include <memory>
+#include <tuple>
 
 class QOpenGLShaderProgram;
 class QPainter;
@@ -43,11 +44,14 @@ public:
 private:
     // A frame's picture after a neighbourhood filter, and what it was made from.
     struct FilteredPicture {
-        GLuint stage = 0; // the blur across
+        GLuint stage = 0; // the picture, reduced for a blur
+        GLuint across = 0; // the blur across
         GLuint blurred = 0; // the blur down
         GLuint result = 0; // sharpened or edges
-        QSize size;
-        int scale = 1; // picture texels per texel of the passes
+        QSize stageSize; // of the stage and the blur
+        QSize resultSize;
+        QRectF area; // where the picture lies on the stage (0..1)
+        int scale = 1; // picture texels per texel of the result
         uint64_t serial = 0;
         ItemFilter filter;
         bool made = false;
@@ -72,17 +76,39 @@ private:
     // The program of a face's combination, or of a filter pass for a picture format; made on
     // first use. nullptr when it does not compile.
     QOpenGLShaderProgram* FaceProgram(const FaceShaderKey& key);
-    QOpenGLShaderProgram* FilterProgram(int format);
+    QOpenGLShaderProgram* FilterProgram(int format, int pass, int reach = 0);
     std::unique_ptr<QOpenGLShaderProgram> Build(const QByteArray& fragment);
-    // Draws the neighbourhood filter's picture when the frame or the filter changed, at 1 / scale
-    // of the frame's size; the texture to show, or 0 when the filter leaves the picture as it is.
-    GLuint FilteredTexture(
-        FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale);
+    // The passes that draw one face's filtered picture.
+    struct FilterJob {
+        FaceTextures* textures = nullptr;
+        const CVideoFrame* frame = nullptr;
+        int format = 0; // of the filter programs
+        ItemFilter filter;
+        int radius = 0;
+        int scale = 1; // of the result
+        int stageScale = 1;
+        int reach = 0;
+        int margin = 0;
+        double blockAcross = 1.0;
+        double blockDown = 1.0;
+    };
+    // The texture that shows the neighbourhood filter's picture, at 1 / scale of the frame's size
+    // or less, or 0 when the filter leaves the picture as it is. When the frame or the filter
+    // changed, the passes that draw it are added to `jobs`.
+    GLuint FilteredTexture(FaceTextures& textures,
+        const CVideoFrame& frame,
+        const ItemFilter& filter,
+        int scale,
+        std::vector<FilterJob>& jobs);
+    // Draws one step of a job's passes: 0 the stage, 1 the blur across, 2 the blur down, 3 the
+    // sharpened or edge picture. Every face's step is drawn before any face's next one, so that
+    // a software renderer waits for a finished pass rarely.
+    void DrawFilterStep(const FilterJob& job, int step);
     void RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size);
     GLuint MakeTexture(QSize size, GLenum internalFormat);
 
     std::map<FaceShaderKey, std::unique_ptr<QOpenGLShaderProgram>> m_facePrograms;
-    std::unique_ptr<QOpenGLShaderProgram> m_filterPrograms[2];
+    std::map<std::tuple<int, int, int>, std::unique_ptr<QOpenGLShaderProgram>> m_filterPrograms;
     GLuint m_filterFramebuffer = 0;
     GLuint m_vertexArray = 0;
     GLuint m_vertexBuffer = 0;

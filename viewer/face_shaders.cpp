@@ -23,6 +23,9 @@ uniform sampler2D uPlane1;
 uniform sampler2D uPlane2;
 uniform mat3 uYuvMatrix;
 uniform vec3 uYuvOffset;
+// Where the picture lies on a filtered picture's texture (offset and size, 0..1): a reduced one
+// has a margin around it.
+uniform vec4 uFilteredArea;
 
 vec4 Unpremultiplied(vec4 c)
 {
@@ -56,6 +59,8 @@ vec4 TexelAt(ivec2 t)
 // The picture between its texels.
 vec4 Sample(vec2 source)
 {
+    if (kFormat == 2)
+        source = uFilteredArea.xy + source * uFilteredArea.zw;
     if (kFormat == 1)
         return FromYuv(vec3(texture(uPlane0, source).r, texture(uPlane1, source).r, texture(uPlane2, source).r));
     vec4 color = texture(uPlane0, source);
@@ -362,17 +367,21 @@ void main()
 )";
 
 constexpr char kFilterMain[] = R"(
-uniform int uPass;
+// Each pass is a program of its own, which a software renderer runs without the others' code.
+const int kPass = PASS;
+// The blur's reach in texels of the stage, fixed too, so that its loop unrolls.
+const int kReach = REACH;
 uniform sampler2D uStage;
-uniform int uRadius;
-uniform float uWeights[51];
+uniform float uWeights[11];
 uniform float uStrength;
 uniform bool uInvert;
 uniform int uScale;
+uniform vec2 uBlock;
+uniform int uMargin;
 out vec4 fragColor;
 
-// The picture at a texel of the passes, which are drawn at 1 / uScale of the picture's size:
-// the texel itself at full size, the mean around the block's centre when reduced.
+// The picture at a texel of the result, which is drawn at 1 / uScale of the picture's size: the
+// texel itself at full size, the mean around the block's centre when reduced.
 vec4 PictureAt(ivec2 t)
 {
     if (uScale == 1)
@@ -382,36 +391,67 @@ vec4 PictureAt(ivec2 t)
     return Sample(centre / size);
 }
 
+// The premultiplied mean of the picture's texels under a texel of the stage, which covers
+// uBlock texels of the picture in each direction (uScale of them, give or take the edge) and has
+// a margin of uMargin texels around the picture, where the picture's edge texels are repeated.
+// Movie planes are opaque: their bilinear samples, each the mean of 2 x 2 texels, read every
+// texel about once. Pictures with alpha are averaged texel by texel in premultiplied form.
+vec4 BlockMean(ivec2 t)
+{
+    if (uScale == 1)
+        return Premultiplied(TexelAt(t));
+    vec2 size = vec2(textureSize(uPlane0, 0));
+    vec2 origin = vec2(t - uMargin) * uBlock;
+    vec4 sum = vec4(0.0);
+    if (kFormat == 1) {
+        int n = uScale / 2;
+        for (int j = 0; j < n; ++j) {
+            for (int i = 0; i < n; ++i) {
+                vec2 p = origin + (vec2(i, j) + 0.5) * uBlock / float(n);
+                sum += Sample(clamp(p, vec2(0.5), size - 0.5) / size);
+            }
+        }
+        return sum / float(n * n);
+    }
+    ivec2 first = ivec2(floor(origin + 0.5 * uBlock - 0.5 * float(uScale) + 0.5));
+    for (int j = 0; j < uScale; ++j) {
+        for (int i = 0; i < uScale; ++i)
+            sum += Premultiplied(TexelAt(first + ivec2(i, j)));
+    }
+    return sum / float(uScale * uScale);
+}
+
+vec4 StageAt(ivec2 t)
+{
+    return texelFetch(uStage, clamp(t, ivec2(0), textureSize(uStage, 0) - 1), 0);
+}
+
 float LumaAt(ivec2 t)
 {
-    return Luma(PictureAt(t).rgb);
+    return Luma(Unpremultiplied(StageAt(t)).rgb);
 }
 
 void main()
 {
     ivec2 t = ivec2(gl_FragCoord.xy);
-    if (uPass == 0) {
-        // Blur across, from the picture.
-        vec4 sum = vec4(0.0);
-        for (int i = -uRadius; i <= uRadius; ++i)
-            sum += uWeights[abs(i)] * Premultiplied(PictureAt(t + ivec2(i, 0)));
+    if (kPass == 0 || kPass == 1) {
+        // Blur across (pass 0) or down (pass 1), from the stage.
+        ivec2 step = kPass == 0 ? ivec2(1, 0) : ivec2(0, 1);
+        vec4 sum = uWeights[0] * StageAt(t);
+        for (int i = 1; i <= kReach; ++i)
+            sum += uWeights[i] * (StageAt(t - i * step) + StageAt(t + i * step));
         fragColor = sum;
-    } else if (uPass == 1) {
-        // Blur down, from the first pass.
-        ivec2 size = textureSize(uStage, 0);
-        vec4 sum = vec4(0.0);
-        for (int j = -uRadius; j <= uRadius; ++j)
-            sum += uWeights[abs(j)] * texelFetch(uStage, clamp(t + ivec2(0, j), ivec2(0), size - 1), 0);
-        fragColor = sum;
-    } else if (uPass == 2) {
-        // Sharpen: the picture pushed away from its blur.
+    } else if (kPass == 2) {
+        // Sharpen: the picture pushed away from its blur, which the stage holds at a size of
+        // its own.
         vec4 picture = Premultiplied(PictureAt(t));
-        vec4 sharpened = picture + uStrength * (picture - texelFetch(uStage, t, 0));
+        vec2 atBlur = (vec2(t) + 0.5) * float(uScale) / vec2(textureSize(uPlane0, 0));
+        vec4 sharpened = picture + uStrength * (picture - texture(uStage, uFilteredArea.xy + atBlur * uFilteredArea.zw));
         sharpened.a = clamp(sharpened.a, 0.0, 1.0);
         sharpened.rgb = clamp(sharpened.rgb, vec3(0.0), vec3(sharpened.a));
         fragColor = sharpened;
-    } else {
-        // Edges: the luma's Sobel gradient.
+    } else if (kPass == 3) {
+        // Edges: the luma's Sobel gradient, from the picture in the stage.
         float gx = LumaAt(t + ivec2(1, -1)) + 2.0 * LumaAt(t + ivec2(1, 0)) + LumaAt(t + ivec2(1, 1))
             - LumaAt(t + ivec2(-1, -1)) - 2.0 * LumaAt(t + ivec2(-1, 0)) - LumaAt(t + ivec2(-1, 1));
         float gy = LumaAt(t + ivec2(-1, 1)) + 2.0 * LumaAt(t + ivec2(0, 1)) + LumaAt(t + ivec2(1, 1))
@@ -419,8 +459,11 @@ void main()
         float e = min(sqrt(gx * gx + gy * gy), 1.0);
         if (uInvert)
             e = 1.0 - e;
-        vec4 picture = PictureAt(t);
+        vec4 picture = Unpremultiplied(StageAt(t));
         fragColor = Premultiplied(vec4(mix(picture.rgb, vec3(e), uStrength), picture.a));
+    } else {
+        // The stage: the picture once, premultiplied, each texel the mean of its block.
+        fragColor = BlockMean(t);
     }
 }
 )";
@@ -442,8 +485,13 @@ QByteArray FaceFragmentShader(const FaceShaderKey& key)
         + kPictureAccess + kFaceMain;
 }
 
-QByteArray FilterFragmentShader(int format)
+QByteArray FilterFragmentShader(int format, int pass, int reach)
 {
     return QByteArrayLiteral("#version 330 core\n")
-        + QStringLiteral("#define FORMAT %1\n").arg(format).toLatin1() + kPictureAccess + kFilterMain;
+        + QStringLiteral("#define FORMAT %1\n#define PASS %2\n#define REACH %3\n")
+              .arg(format)
+              .arg(pass)
+              .arg(reach)
+              .toLatin1()
+        + kPictureAccess + kFilterMain;
 }

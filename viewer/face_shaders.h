@@ -26,7 +26,8 @@ struct FaceShaderKey {
 // the mosaic and the point filters applied, the mask multiplied in) and writes it premultiplied.
 QByteArray FaceFragmentShader(const FaceShaderKey& key);
 
-// The picture passes of the neighbourhood filters (blur, sharpen, edge detection) for a picture
-// of the format (0 RGBA, 1 YUV planes), drawn once per new frame into pictures of the frame's
-// own size, premultiplied.
-QByteArray FilterFragmentShader(int format);
+// One picture pass of the neighbourhood filters (blur, sharpen, edge detection) for a picture of
+// the format (0 RGBA, 1 YUV planes), drawn once per new frame, premultiplied: 0 the blur across,
+// 1 the blur down, 2 sharpening, 3 edges, 4 the stage (the picture once, reduced for a wide blur).
+// The blur's passes reach `reach` texels on either side.
+QByteArray FilterFragmentShader(int format, int pass, int reach = 0);

@@ -632,6 +632,19 @@ TEST_F(ViewerEffects, EveryFilterChangesPixelsAsDocumented)
 
 namespace {
 
+// A blur wider than a few texels is drawn on the picture reduced and shown magnified: it still
+// looks as the documented blur, to within a few levels, up to the picture's edges.
+TEST_F(ViewerEffects, WideBlursLookAsDocumented)
+{
+    const std::vector<FilterCase> cases = {
+        { 9, { 12 } },
+        { 9, { 20 } },
+    };
+    const QImage image = FilterPicture();
+    ExpectFilteredFaces(cases, image, 8,
+        [&image](const FilterCase& f, int x, int y) { return ExpectedFilter(f, image, x, y); });
+}
+
 // A face that shows a picture at half its size or less has its neighbourhood filters drawn at
 // that size: it looks as the documented filter of the whole picture, seen at the face's size.
 TEST_F(ViewerEffects, NeighbourhoodFiltersOnASmallerFaceLookAsDocumented)
