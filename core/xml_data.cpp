@@ -15,6 +15,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -31,22 +32,41 @@ constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration
     | pugi::parse_embed_pcdata;
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
-// Streams pugixml's output into a device and remembers whether every write went through.
+// Streams pugixml's output into a device and remembers whether every write went through. The
+// parser hands over its output in pieces of a few kilobytes; they are gathered into large blocks
+// so that the device writes each block straight through, in a few system calls per file.
 class CDeviceWriter : public pugi::xml_writer {
 public:
     explicit CDeviceWriter(QIODevice& device)
         : m_device(device)
     {
+        m_block.reserve(kBlockBytes);
     }
     void write(const void* data, size_t size) override
     {
-        if (m_ok && m_device.write(static_cast<const char*>(data), qint64(size)) != qint64(size))
-            m_ok = false;
+        if (!m_ok)
+            return;
+        if (m_block.size() + size > kBlockBytes && !Flush())
+            return;
+        if (size >= kBlockBytes) {
+            m_ok = m_device.write(static_cast<const char*>(data), qint64(size)) == qint64(size);
+            return;
+        }
+        m_block.append(static_cast<const char*>(data), size);
     }
-    bool Ok() const { return m_ok; }
+    // Hands what is gathered to the device; false when any write failed.
+    bool Flush()
+    {
+        if (m_ok && !m_block.empty())
+            m_ok = m_device.write(m_block.data(), qint64(m_block.size())) == qint64(m_block.size());
+        m_block.clear();
+        return m_ok;
+    }
 
 private:
+    static constexpr size_t kBlockBytes = size_t(1) << 16;
     QIODevice& m_device;
+    std::string m_block;
     bool m_ok = true;
 };
 
@@ -672,7 +692,7 @@ bool CXmlData::SaveXmlData(const QString& path)
             for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling())
                 WriteBoundedNode(writer, child, 1);
         }
-        return writer.Ok();
+        return writer.Flush();
     });
     m_result = saved ? S_OK : E_FAIL;
     if (!saved) {

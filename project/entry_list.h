@@ -2,7 +2,10 @@
 
 #include "core/xml_data.h"
 
+#include "project/xml_records.h"
+
 #include <QString>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -10,14 +13,37 @@
 #include <memory>
 #include <new>
 #include <set>
+#include <utility>
+#include <vector>
 
 // What the channel file and the face file share: a root element holding one entry element
 // per face or item, kept in memory as a map from the entry's key to its record.
 namespace entry_list {
 
-// The entries as the loaded document holds them, shared by the copies of a store as they share
-// the document: a save leaves the elements of unchanged entries as they are.
-template <typename Entry> using InDocument = std::shared_ptr<std::map<int32_t, Entry>>;
+// The fingerprints of the entries as the loaded document holds them, in ascending key order,
+// shared by the copies of a store as they share the document: a save leaves the elements of
+// entries whose fingerprint it finds unchanged as they are. A fingerprint per entry in place of a
+// copy of the records keeps the memory of a large file's load small.
+using Fingerprints = std::vector<std::pair<int32_t, uint64_t>>;
+using InDocument = std::shared_ptr<Fingerprints>;
+
+// The fingerprints of the entries, in their ascending key order.
+template <typename Entry> Fingerprints FingerprintsOf(const std::map<int32_t, Entry>& entries)
+{
+    Fingerprints fingerprints;
+    fingerprints.reserve(entries.size());
+    for (const auto& [key, entry] : entries)
+        fingerprints.emplace_back(key, Fingerprint(entry));
+    return fingerprints;
+}
+
+// The fingerprint held under the key, or nullptr.
+inline const uint64_t* FindFingerprint(const Fingerprints& fingerprints, int32_t key)
+{
+    const auto found = std::lower_bound(fingerprints.begin(), fingerprints.end(), key,
+        [](const std::pair<int32_t, uint64_t>& held, int32_t wanted) { return held.first < wanted; });
+    return found != fingerprints.end() && found->first == key ? &found->second : nullptr;
+}
 
 // Loads the file and reads every entry element below its root, in document order, into the map
 // under its key; a later element with the same key replaces the earlier one, and `count` counts
@@ -35,7 +61,7 @@ bool Load(CXmlData& xml,
     int32_t Entry::*key,
     int32_t& count,
     std::map<int32_t, Entry>& entries,
-    InDocument<Entry>& inDocument,
+    InDocument& inDocument,
     Read read)
 {
     entries.clear();
@@ -71,8 +97,8 @@ bool Load(CXmlData& xml,
         xml.SetErrorText(error);
     }
     inDocument = loaded && size_t(count) == entries.size()
-        ? std::make_shared<std::map<int32_t, Entry>>(entries)
-        : std::make_shared<std::map<int32_t, Entry>>();
+        ? std::make_shared<Fingerprints>(FingerprintsOf(entries))
+        : std::make_shared<Fingerprints>();
     return loaded;
 }
 
@@ -120,7 +146,7 @@ bool Save(CXmlData& xml,
     const char* entryName,
     const char* keyName,
     const std::map<int32_t, Entry>& entries,
-    InDocument<Entry>& inDocument,
+    InDocument& inDocument,
     const QString& rewriteError,
     Rewrite rewrite,
     Append append)
@@ -128,8 +154,8 @@ bool Save(CXmlData& xml,
     if (!xml.IsLoaded())
         return false;
     if (!inDocument)
-        inDocument = std::make_shared<std::map<int32_t, Entry>>();
-    std::map<int32_t, Entry>& held = *inDocument;
+        inDocument = std::make_shared<Fingerprints>();
+    Fingerprints& held = *inDocument;
     const bool saved = [&] {
         pugi::xml_node root = xml.Root();
         std::set<int32_t> written;
@@ -139,8 +165,8 @@ bool Save(CXmlData& xml,
             const int32_t key = keyNode ? CXmlData::ThisNodeInt(keyNode) : -1;
             const auto entry = entries.find(key);
             if (entry != entries.end() && written.insert(key).second) {
-                const auto kept = keyNode ? held.find(key) : held.end();
-                if (kept != held.end() && kept->second == entry->second)
+                const uint64_t* kept = keyNode ? FindFingerprint(held, key) : nullptr;
+                if (kept && *kept == Fingerprint(entry->second))
                     continue;
                 if (!rewrite(element, entry->second)) {
                     xml.SetErrorText(rewriteError);
@@ -157,7 +183,7 @@ bool Save(CXmlData& xml,
         return xml.SaveXmlData(xml.Path());
     }();
     if (saved)
-        held = entries;
+        held = FingerprintsOf(entries);
     else
         held.clear();
     return saved;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <utility>
+#include <vector>
 
 // The store of one channel file ("Channel_%d.xml"): its face entries keyed by face number.
 // Saving rewrites the faces already in the file in place, removes the faces that are gone
@@ -42,6 +44,7 @@ private:
     CXmlData m_xml;
     int32_t m_count = 0;
     std::map<int32_t, FaceXmlRecord> m_faces;
-    // What the loaded document holds, shared with the copies that share it.
-    std::shared_ptr<std::map<int32_t, FaceXmlRecord>> m_inDocument;
+    // The fingerprints of the entries the loaded document holds, by key, shared with the copies
+    // that share it.
+    std::shared_ptr<std::vector<std::pair<int32_t, uint64_t>>> m_inDocument;
 };

@@ -8,6 +8,8 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <utility>
+#include <vector>
 
 // The store of one face file ("Face_%d.xml"): its item entries keyed by start time. Saving
 // rewrites the items already in the file in place (keeping their element order and any
@@ -47,6 +49,7 @@ private:
     CXmlData m_xml;
     int32_t m_count = 0;
     std::map<int32_t, ItemXmlRecord> m_items;
-    // What the loaded document holds, shared with the copies that share it.
-    std::shared_ptr<std::map<int32_t, ItemXmlRecord>> m_inDocument;
+    // The fingerprints of the entries the loaded document holds, by key, shared with the copies
+    // that share it.
+    std::shared_ptr<std::vector<std::pair<int32_t, uint64_t>>> m_inDocument;
 };

@@ -74,6 +74,12 @@ struct ChannelXmlRecord {
     bool operator==(const ChannelXmlRecord&) const = default;
 };
 
+// A 64-bit digest of every field of the entry: two entries that differ in any field have
+// different fingerprints but with a chance of about 2^-64. A save compares the entries it holds
+// with the fingerprints of what the loaded document holds, instead of keeping a copy of them.
+uint64_t Fingerprint(const FaceXmlRecord& entry);
+uint64_t Fingerprint(const ItemXmlRecord& entry);
+
 // True when the entry's texts fit their fields.
 inline bool FitsEntry(const QString& text)
 {

@@ -7,6 +7,8 @@
 #include "tests/project/project_test_data.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
+#include <set>
 
 namespace {
 
@@ -399,3 +401,89 @@ TEST(ItemListXml, FilesNestedBeyondTheirRecordsAreRefused)
 }
 
 } // namespace
+
+// A save leaves an entry as it is when its fingerprint is unchanged: a change to any one field,
+// down to the last mask point and filter parameter or the last character of a text, must show.
+TEST(ItemListXml, EveryFieldOfAnEntryChangesItsFingerprint)
+{
+    ItemXmlRecord base;
+    base.FilePath = QStringLiteral("media/a.mp4");
+    base.MaskImage = QStringLiteral("mask.png");
+    using Change = void (*)(ItemXmlRecord&);
+    const Change changes[] = {
+        [](ItemXmlRecord& e) { e.Start = 1; },
+        [](ItemXmlRecord& e) { e.PlayTime = 1; },
+        [](ItemXmlRecord& e) { e.Mode = 1; },
+        [](ItemXmlRecord& e) { e.FilePath = QStringLiteral("media/a.mp5"); },
+        [](ItemXmlRecord& e) { e.FilePath = QStringLiteral("media/a.mp4 "); },
+        [](ItemXmlRecord& e) { e.PlayMode = 1; },
+        [](ItemXmlRecord& e) { e.LinkFaceNo = 1; },
+        [](ItemXmlRecord& e) { e.CameraID = 1; },
+        [](ItemXmlRecord& e) { e.CameraImgW = 1; },
+        [](ItemXmlRecord& e) { e.CameraImgH = 1; },
+        [](ItemXmlRecord& e) { e.InTime = 1; },
+        [](ItemXmlRecord& e) { e.OutTime = 1; },
+        [](ItemXmlRecord& e) { e.MaskMode = 1; },
+        [](ItemXmlRecord& e) { e.MaskX = 1; },
+        [](ItemXmlRecord& e) { e.MaskY = 1; },
+        [](ItemXmlRecord& e) { e.W = 1; },
+        [](ItemXmlRecord& e) { e.H = 1; },
+        [](ItemXmlRecord& e) { e.PNUM = 1; },
+        [](ItemXmlRecord& e) { e.X.front() = 1; },
+        [](ItemXmlRecord& e) { e.X.back() = 1; },
+        [](ItemXmlRecord& e) { e.Y.front() = 1; },
+        [](ItemXmlRecord& e) { e.Y.back() = 1; },
+        [](ItemXmlRecord& e) { e.MaskImageEnable = 1; },
+        [](ItemXmlRecord& e) { e.MaskImage.clear(); },
+        // The same characters moved from one text to the other.
+        [](ItemXmlRecord& e) {
+            e.FilePath += e.MaskImage;
+            e.MaskImage.clear();
+        },
+        [](ItemXmlRecord& e) { e.Volume = 1; },
+        [](ItemXmlRecord& e) { e.Mute = 1; },
+        [](ItemXmlRecord& e) { e.InPattern = 1; },
+        [](ItemXmlRecord& e) { e.InDirection = 1; },
+        [](ItemXmlRecord& e) { e.InStartTime = 1; },
+        [](ItemXmlRecord& e) { e.InEndTime = 1; },
+        [](ItemXmlRecord& e) { e.OutPattern = 1; },
+        [](ItemXmlRecord& e) { e.OutDirection = 1; },
+        [](ItemXmlRecord& e) { e.OutStartTime = 1; },
+        [](ItemXmlRecord& e) { e.OutEndTime = 1; },
+        [](ItemXmlRecord& e) { e.FilterNo = 1; },
+        [](ItemXmlRecord& e) { e.Param.front() = 1; },
+        [](ItemXmlRecord& e) { e.Param.back() = 1; },
+        [](ItemXmlRecord& e) { e.ThumbnailTime = 1; },
+    };
+    std::set<uint64_t> seen = { Fingerprint(base) };
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        SCOPED_TRACE(i);
+        ItemXmlRecord changed = base;
+        changes[i](changed);
+        ASSERT_NE(changed, base);
+        EXPECT_TRUE(seen.insert(Fingerprint(changed)).second);
+        EXPECT_EQ(Fingerprint(ItemXmlRecord(changed)), Fingerprint(changed));
+    }
+
+    FaceXmlRecord face;
+    face.FilePath = QStringLiteral("Face_1.xml");
+    using FaceChange = void (*)(FaceXmlRecord&);
+    const FaceChange faceChanges[] = {
+        [](FaceXmlRecord& e) { e.No = 1; },
+        [](FaceXmlRecord& e) { e.FilePath = QStringLiteral("Face_2.xml"); },
+        [](FaceXmlRecord& e) { e.Status = 1; },
+        [](FaceXmlRecord& e) { e.Lock = 1; },
+        [](FaceXmlRecord& e) { e.R = 1; },
+        [](FaceXmlRecord& e) { e.G = 1; },
+        [](FaceXmlRecord& e) { e.B = 1; },
+        [](FaceXmlRecord& e) { e.X.back() = 1; },
+        [](FaceXmlRecord& e) { e.Y.back() = 1; },
+    };
+    std::set<uint64_t> faces = { Fingerprint(face) };
+    for (size_t i = 0; i < std::size(faceChanges); ++i) {
+        SCOPED_TRACE(i);
+        FaceXmlRecord changed = face;
+        faceChanges[i](changed);
+        EXPECT_TRUE(faces.insert(Fingerprint(changed)).second);
+    }
+}
