@@ -5,6 +5,7 @@
 #include "core/document.h"
 #include "core/frame_view.h"
 #include "core/long_work.h"
+#include "platform/queued_call.h"
 #include "platform/x11_windows.h"
 #include "tests/core/mapped_boot_block.h"
 #include "tests/fixtures/x_test_client.h"
@@ -239,12 +240,10 @@ TEST(MainFrame, ATerminationSignalDuringLongWorkWaitsForIt)
     frame.show();
     std::atomic<int> askedDuringWork { -1 };
     RunOffWindowThread([&] {
-        QMetaObject::invokeMethod(
-            &frame, [&] { frame.OnTerminationSignal(SIGTERM); }, Qt::QueuedConnection);
+        platform::QueueCall(&frame, [&] { frame.OnTerminationSignal(SIGTERM); });
         // A round trip through the window thread: the signal's call above has been handled.
         std::promise<int> asked;
-        QMetaObject::invokeMethod(
-            &frame, [&] { asked.set_value(document.asked); }, Qt::QueuedConnection);
+        platform::QueueCall(&frame, [&] { asked.set_value(document.asked); });
         askedDuringWork = asked.get_future().get();
     });
     EXPECT_EQ(askedDuringWork, 0);
