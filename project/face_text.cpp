@@ -12,36 +12,107 @@ namespace face_text {
 
 namespace {
 
-constexpr std::string_view kTabs = "\t\t\t\t";
-constexpr int kEffectValues = 4;
+// The text of an element's tags as the store writes them at its indentation (one tab per level
+// below the root): an element holding a value ("<indent><name>" and "</name>\n"), or a container
+// ("<indent><name>\n" and "<indent></name>\n"); `empty` is the element without a value.
+struct Tag {
+    char open[24] {};
+    size_t openSize = 0;
+    char close[24] {};
+    size_t closeSize = 0;
+    char empty[24] {};
+    size_t emptySize = 0;
+};
 
-// The children of the "Item" between "Start" and "MaskPos", all numbers but "FilePath".
+constexpr void Put(char* out, size_t& size, std::string_view bytes)
+{
+    for (const char c : bytes)
+        out[size++] = c;
+}
+
+constexpr Tag MakeTag(int indent, std::string_view name, bool container = false)
+{
+    Tag tag;
+    for (int i = 0; i < indent; ++i) {
+        Put(tag.open, tag.openSize, "\t");
+        Put(tag.empty, tag.emptySize, "\t");
+        if (container)
+            Put(tag.close, tag.closeSize, "\t");
+    }
+    Put(tag.open, tag.openSize, "<");
+    Put(tag.open, tag.openSize, name);
+    Put(tag.open, tag.openSize, container ? ">\n" : ">");
+    Put(tag.close, tag.closeSize, "</");
+    Put(tag.close, tag.closeSize, name);
+    Put(tag.close, tag.closeSize, ">\n");
+    Put(tag.empty, tag.emptySize, "<");
+    Put(tag.empty, tag.emptySize, name);
+    Put(tag.empty, tag.emptySize, " />\n");
+    return tag;
+}
+
+constexpr Tag MakeContainer(int indent, std::string_view name)
+{
+    return MakeTag(indent, name, true);
+}
+
+constexpr Tag kItem = MakeContainer(1, "Item");
+constexpr Tag kStart = MakeTag(2, "Start");
+constexpr Tag kFilePath = MakeTag(2, "FilePath");
+constexpr Tag kMaskPos = MakeContainer(2, "MaskPos");
+constexpr Tag kPnum = MakeTag(3, "PNUM");
+constexpr Tag kX = MakeTag(3, "X");
+constexpr Tag kY = MakeTag(3, "Y");
+constexpr Tag kW = MakeTag(3, "W");
+constexpr Tag kH = MakeTag(3, "H");
+constexpr Tag kMaskImageEnable = MakeTag(2, "MaskImageEnable");
+constexpr Tag kMaskImage = MakeTag(2, "MaskImage");
+constexpr Tag kVolume = MakeTag(2, "Volume");
+constexpr Tag kMute = MakeTag(2, "Mute");
+constexpr Tag kFilter = MakeContainer(2, "Filter");
+constexpr Tag kFilterNo = MakeTag(3, "No");
+constexpr Tag kParam = MakeTag(3, "Param");
+constexpr Tag kThumbnailTime = MakeTag(2, "ThumbnailTime");
+
+// The number children of the "Item" before and after "FilePath".
 struct IntChild {
-    std::string_view name;
+    Tag tag;
     int32_t ItemXmlRecord::*field;
 };
 
 constexpr IntChild kBeforePath[] = {
-    { "PlayTime", &ItemXmlRecord::PlayTime },
-    { "Mode", &ItemXmlRecord::Mode },
+    { MakeTag(2, "PlayTime"), &ItemXmlRecord::PlayTime },
+    { MakeTag(2, "Mode"), &ItemXmlRecord::Mode },
 };
 
 constexpr IntChild kAfterPath[] = {
-    { "PlayMode", &ItemXmlRecord::PlayMode },
-    { "LinkFaceNo", &ItemXmlRecord::LinkFaceNo },
-    { "CameraID", &ItemXmlRecord::CameraID },
-    { "CameraImgW", &ItemXmlRecord::CameraImgW },
-    { "CameraImgH", &ItemXmlRecord::CameraImgH },
-    { "InTime", &ItemXmlRecord::InTime },
-    { "OutTime", &ItemXmlRecord::OutTime },
-    { "MaskMode", &ItemXmlRecord::MaskMode },
+    { MakeTag(2, "PlayMode"), &ItemXmlRecord::PlayMode },
+    { MakeTag(2, "LinkFaceNo"), &ItemXmlRecord::LinkFaceNo },
+    { MakeTag(2, "CameraID"), &ItemXmlRecord::CameraID },
+    { MakeTag(2, "CameraImgW"), &ItemXmlRecord::CameraImgW },
+    { MakeTag(2, "CameraImgH"), &ItemXmlRecord::CameraImgH },
+    { MakeTag(2, "InTime"), &ItemXmlRecord::InTime },
+    { MakeTag(2, "OutTime"), &ItemXmlRecord::OutTime },
+    { MakeTag(2, "MaskMode"), &ItemXmlRecord::MaskMode },
 };
 
-constexpr std::string_view kEffectNames[kEffectValues] = { "Pattern", "Direction", "StartTime", "EndTime" };
-constexpr int32_t ItemXmlRecord::*kInEffect[kEffectValues] = { &ItemXmlRecord::InPattern,
-    &ItemXmlRecord::InDirection, &ItemXmlRecord::InStartTime, &ItemXmlRecord::InEndTime };
-constexpr int32_t ItemXmlRecord::*kOutEffect[kEffectValues] = { &ItemXmlRecord::OutPattern,
-    &ItemXmlRecord::OutDirection, &ItemXmlRecord::OutStartTime, &ItemXmlRecord::OutEndTime };
+constexpr int kEffectValues = 4;
+constexpr Tag kEffectTags[kEffectValues]
+    = { MakeTag(3, "Pattern"), MakeTag(3, "Direction"), MakeTag(3, "StartTime"), MakeTag(3, "EndTime") };
+
+struct Effect {
+    Tag tag;
+    int32_t ItemXmlRecord::*values[kEffectValues];
+};
+
+constexpr Effect kEffects[] = {
+    { MakeContainer(2, "InEffect"),
+        { &ItemXmlRecord::InPattern, &ItemXmlRecord::InDirection, &ItemXmlRecord::InStartTime,
+            &ItemXmlRecord::InEndTime } },
+    { MakeContainer(2, "OutEffect"),
+        { &ItemXmlRecord::OutPattern, &ItemXmlRecord::OutDirection, &ItemXmlRecord::OutStartTime,
+            &ItemXmlRecord::OutEndTime } },
+};
 
 // A number as the store writes it ("%d"): an optional minus, then digits without leading zeros
 // ("0" alone), within the signed 32-bit range. Any other spelling reads the same through the DOM
@@ -80,42 +151,34 @@ void Append(QByteArray& out, std::string_view bytes)
     out.append(bytes.data(), qsizetype(bytes.size()));
 }
 
-void AppendOpen(QByteArray& out, int indent, std::string_view name)
+void AppendOpen(QByteArray& out, const Tag& tag)
 {
-    Append(out, kTabs.substr(0, size_t(indent)));
-    out.append('<');
-    Append(out, name);
-    out.append('>');
+    out.append(tag.open, qsizetype(tag.openSize));
 }
 
-void AppendClose(QByteArray& out, std::string_view name)
+void AppendClose(QByteArray& out, const Tag& tag)
 {
-    Append(out, "</");
-    Append(out, name);
-    Append(out, ">\n");
+    out.append(tag.close, qsizetype(tag.closeSize));
 }
 
-void AppendInt(QByteArray& out, int indent, std::string_view name, int32_t value)
+void AppendInt(QByteArray& out, const Tag& tag, int32_t value)
 {
-    AppendOpen(out, indent, name);
+    AppendOpen(out, tag);
     char digits[16];
     const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
     out.append(digits, end - digits);
-    AppendClose(out, name);
+    AppendClose(out, tag);
 }
 
 // The text escaped as the DOM writes it; the store only writes texts that XML holds (see
 // CXmlData::IsXmlText), whose only control characters are tab and line feed.
-void AppendText(QByteArray& out, int indent, std::string_view name, const QString& text)
+void AppendText(QByteArray& out, const Tag& tag, const QString& text)
 {
     if (text.isEmpty()) {
-        Append(out, kTabs.substr(0, size_t(indent)));
-        out.append('<');
-        Append(out, name);
-        Append(out, " />\n");
+        out.append(tag.empty, qsizetype(tag.emptySize));
         return;
     }
-    AppendOpen(out, indent, name);
+    AppendOpen(out, tag);
     const QByteArray utf8 = text.toUtf8();
     const char* run = utf8.constData();
     const char* const end = run + utf8.size();
@@ -132,19 +195,7 @@ void AppendText(QByteArray& out, int indent, std::string_view name, const QStrin
         run = c + 1;
     }
     out.append(run, end - run);
-    AppendClose(out, name);
-}
-
-void AppendContainerOpen(QByteArray& out, std::string_view name)
-{
-    AppendOpen(out, 2, name);
-    out.append('\n');
-}
-
-void AppendContainerClose(QByteArray& out, std::string_view name)
-{
-    Append(out, kTabs.substr(0, 2));
-    AppendClose(out, name);
+    AppendClose(out, tag);
 }
 
 } // namespace
@@ -166,46 +217,64 @@ bool ReadFile(const QString& path, QByteArray& bytes)
     return file.read(bytes.data(), size) == size;
 }
 
-bool CItemReader::Literal(std::string_view bytes)
-{
-    if (size_t(m_end - m_at) < bytes.size() || std::memcmp(m_at, bytes.data(), bytes.size()) != 0)
-        return false;
-    m_at += bytes.size();
-    return true;
-}
+namespace {
 
-bool CItemReader::Indent(int indent)
-{
-    return Literal(kTabs.substr(0, size_t(indent)));
-}
+// The reader of one entry. Every tag is compared as a whole, eight bytes at a time: an entry is
+// some sixty elements, and a load reads every one of them.
+class CItemReader {
+public:
+    CItemReader(const char* at, const char* end)
+        : m_at(at)
+        , m_end(end)
+    {
+    }
+    bool ReadItem(ItemXmlRecord& entry);
+    const char* At() const { return m_at; }
 
-bool CItemReader::Open(int indent, std::string_view name)
-{
-    return Indent(indent) && Literal("<") && Literal(name) && Literal(">\n");
-}
-
-bool CItemReader::Close(int indent, std::string_view name)
-{
-    return Indent(indent) && Literal("</") && Literal(name) && Literal(">\n");
-}
-
-bool CItemReader::Int(int indent, std::string_view name, int32_t& value)
-{
-    const char* const start = m_at;
-    if (Indent(indent) && Literal("<") && Literal(name) && Literal(">") && ParsePlainInt(m_at, m_end, value)
-        && Literal("</") && Literal(name) && Literal(">\n"))
+private:
+    bool Match(const char* bytes, size_t size)
+    {
+        if (size_t(m_end - m_at) < size)
+            return false;
+        size_t i = 0;
+        for (; i + 8 <= size; i += 8) {
+            uint64_t text;
+            uint64_t expected;
+            std::memcpy(&text, m_at + i, 8);
+            std::memcpy(&expected, bytes + i, 8);
+            if (text != expected)
+                return false;
+        }
+        for (; i < size; ++i) {
+            if (m_at[i] != bytes[i])
+                return false;
+        }
+        m_at += size;
         return true;
-    m_at = start;
-    return false;
-}
-
-bool CItemReader::Text(int indent, std::string_view name, QString& text)
-{
-    if (!Indent(indent) || !Literal("<") || !Literal(name))
+    }
+    bool Open(const Tag& tag) { return Match(tag.open, tag.openSize); }
+    bool Close(const Tag& tag) { return Match(tag.close, tag.closeSize); }
+    // "<indent><name>number</name>\n"; nothing is taken when the text there is another.
+    bool Int(const Tag& tag, int32_t& value)
+    {
+        const char* const start = m_at;
+        if (Open(tag) && ParsePlainInt(m_at, m_end, value) && Close(tag))
+            return true;
+        m_at = start;
         return false;
-    if (Literal(" />\n"))
+    }
+    // "<indent><name>text</name>\n", or "<indent><name />\n" for an empty text.
+    bool Text(const Tag& tag, QString& text);
+
+    const char* m_at;
+    const char* m_end;
+};
+
+bool CItemReader::Text(const Tag& tag, QString& text)
+{
+    if (Match(tag.empty, tag.emptySize))
         return true;
-    if (!Literal(">"))
+    if (!Open(tag))
         return false;
     // The text runs to the next '<'; it holds no markup, no carriage return (the DOM reads it as
     // a line feed) and no control character (the DOM writes it as a reference).
@@ -240,7 +309,7 @@ bool CItemReader::Text(int indent, std::string_view name, QString& text)
     if (c == begin || std::string_view(begin, size_t(c - begin)).starts_with("\xEF\xBB\xBF"))
         return false;
     m_at = c;
-    if (!Literal("</") || !Literal(name) || !Literal(">\n"))
+    if (!Close(tag))
         return false;
     if (!escaped) {
         text = QString::fromUtf8(begin, c - begin);
@@ -267,23 +336,23 @@ bool CItemReader::Text(int indent, std::string_view name, QString& text)
 
 bool CItemReader::ReadItem(ItemXmlRecord& entry)
 {
-    if (!Open(1, "Item") || !Int(2, "Start", entry.Start))
+    if (!Open(kItem) || !Int(kStart, entry.Start))
         return false;
     for (const IntChild& child : kBeforePath) {
-        if (!Int(2, child.name, entry.*child.field))
+        if (!Int(child.tag, entry.*child.field))
             return false;
     }
-    if (!Text(2, "FilePath", entry.FilePath))
+    if (!Text(kFilePath, entry.FilePath))
         return false;
     for (const IntChild& child : kAfterPath) {
-        if (!Int(2, child.name, entry.*child.field))
+        if (!Int(child.tag, entry.*child.field))
             return false;
     }
-    if (!Open(2, "MaskPos") || !Int(3, "PNUM", entry.PNUM))
+    if (!Open(kMaskPos) || !Int(kPnum, entry.PNUM))
         return false;
     size_t points = 0;
-    while (points < entry.X.size() && Int(3, "X", entry.X[points])) {
-        if (!Int(3, "Y", entry.Y[points]))
+    while (points < entry.X.size() && Int(kX, entry.X[points])) {
+        if (!Int(kY, entry.Y[points]))
             return false;
         ++points;
     }
@@ -291,71 +360,78 @@ bool CItemReader::ReadItem(ItemXmlRecord& entry)
         entry.MaskX = entry.X[0];
         entry.MaskY = entry.Y[0];
     }
-    if (!Int(3, "W", entry.W) || !Int(3, "H", entry.H) || !Close(2, "MaskPos")
-        || !Int(2, "MaskImageEnable", entry.MaskImageEnable) || !Text(2, "MaskImage", entry.MaskImage)
-        || !Int(2, "Volume", entry.Volume) || !Int(2, "Mute", entry.Mute))
+    if (!Int(kW, entry.W) || !Int(kH, entry.H) || !Close(kMaskPos)
+        || !Int(kMaskImageEnable, entry.MaskImageEnable) || !Text(kMaskImage, entry.MaskImage)
+        || !Int(kVolume, entry.Volume) || !Int(kMute, entry.Mute))
         return false;
-    for (const auto& [name, values] :
-        { std::pair { "InEffect", kInEffect }, std::pair { "OutEffect", kOutEffect } }) {
-        if (!Open(2, name))
+    for (const Effect& effect : kEffects) {
+        if (!Open(effect.tag))
             return false;
         for (int i = 0; i < kEffectValues; ++i) {
-            if (!Int(3, kEffectNames[i], entry.*values[i]))
+            if (!Int(kEffectTags[i], entry.*effect.values[i]))
                 return false;
         }
-        if (!Close(2, name))
+        if (!Close(effect.tag))
             return false;
     }
-    if (!Open(2, "Filter") || !Int(3, "No", entry.FilterNo))
+    if (!Open(kFilter) || !Int(kFilterNo, entry.FilterNo))
         return false;
     for (int32_t& param : entry.Param) {
-        if (!Int(3, "Param", param))
+        if (!Int(kParam, param))
             return false;
     }
-    return Close(2, "Filter") && Int(2, "ThumbnailTime", entry.ThumbnailTime) && Close(1, "Item");
+    return Close(kFilter) && Int(kThumbnailTime, entry.ThumbnailTime) && Close(kItem);
+}
+
+} // namespace
+
+bool ReadItem(const char*& at, const char* end, ItemXmlRecord& entry)
+{
+    CItemReader reader(at, end);
+    if (!reader.ReadItem(entry))
+        return false;
+    at = reader.At();
+    return true;
 }
 
 void AppendItem(QByteArray& out, const ItemXmlRecord& entry, int32_t start)
 {
-    AppendOpen(out, 1, "Item");
-    out.append('\n');
-    AppendInt(out, 2, "Start", start);
+    AppendOpen(out, kItem);
+    AppendInt(out, kStart, start);
     for (const IntChild& child : kBeforePath)
-        AppendInt(out, 2, child.name, entry.*child.field);
-    AppendText(out, 2, "FilePath", entry.FilePath);
+        AppendInt(out, child.tag, entry.*child.field);
+    AppendText(out, kFilePath, entry.FilePath);
     for (const IntChild& child : kAfterPath)
-        AppendInt(out, 2, child.name, entry.*child.field);
-    AppendContainerOpen(out, "MaskPos");
-    AppendInt(out, 3, "PNUM", entry.PNUM);
+        AppendInt(out, child.tag, entry.*child.field);
+    AppendOpen(out, kMaskPos);
+    AppendInt(out, kPnum, entry.PNUM);
     // With no points in use the mask position is its rectangle's corner; otherwise the points.
     const bool corner = entry.PNUM <= 0;
     const int points = corner ? 1 : ClampedMaskPoints(entry.PNUM);
     for (int i = 0; i < points; ++i) {
-        AppendInt(out, 3, "X", corner ? entry.MaskX : entry.X[size_t(i)]);
-        AppendInt(out, 3, "Y", corner ? entry.MaskY : entry.Y[size_t(i)]);
+        AppendInt(out, kX, corner ? entry.MaskX : entry.X[size_t(i)]);
+        AppendInt(out, kY, corner ? entry.MaskY : entry.Y[size_t(i)]);
     }
-    AppendInt(out, 3, "W", entry.W);
-    AppendInt(out, 3, "H", entry.H);
-    AppendContainerClose(out, "MaskPos");
-    AppendInt(out, 2, "MaskImageEnable", entry.MaskImageEnable);
-    AppendText(out, 2, "MaskImage", entry.MaskImage);
-    AppendInt(out, 2, "Volume", entry.Volume);
-    AppendInt(out, 2, "Mute", entry.Mute);
-    for (const auto& [name, values] :
-        { std::pair { "InEffect", kInEffect }, std::pair { "OutEffect", kOutEffect } }) {
-        AppendContainerOpen(out, name);
+    AppendInt(out, kW, entry.W);
+    AppendInt(out, kH, entry.H);
+    AppendClose(out, kMaskPos);
+    AppendInt(out, kMaskImageEnable, entry.MaskImageEnable);
+    AppendText(out, kMaskImage, entry.MaskImage);
+    AppendInt(out, kVolume, entry.Volume);
+    AppendInt(out, kMute, entry.Mute);
+    for (const Effect& effect : kEffects) {
+        AppendOpen(out, effect.tag);
         for (int i = 0; i < kEffectValues; ++i)
-            AppendInt(out, 3, kEffectNames[i], entry.*values[i]);
-        AppendContainerClose(out, name);
+            AppendInt(out, kEffectTags[i], entry.*effect.values[i]);
+        AppendClose(out, effect.tag);
     }
-    AppendContainerOpen(out, "Filter");
-    AppendInt(out, 3, "No", entry.FilterNo);
+    AppendOpen(out, kFilter);
+    AppendInt(out, kFilterNo, entry.FilterNo);
     for (const int32_t param : entry.Param)
-        AppendInt(out, 3, "Param", param);
-    AppendContainerClose(out, "Filter");
-    AppendInt(out, 2, "ThumbnailTime", entry.ThumbnailTime);
-    Append(out, kTabs.substr(0, 1));
-    AppendClose(out, "Item");
+        AppendInt(out, kParam, param);
+    AppendClose(out, kFilter);
+    AppendInt(out, kThumbnailTime, entry.ThumbnailTime);
+    AppendClose(out, kItem);
 }
 
 } // namespace face_text

@@ -35,7 +35,7 @@ struct FaceText {
 // otherwise (the DOM load then refuses it with its own error).
 bool ReadFile(const QString& path, QByteArray& bytes);
 
-// Reads the text when it has the store's own layout: the entries' spans into `face.items` and
+// Reads the text when it has the store's own layout: the entries' spans into `items` and
 // each entry, in document order, to `take`. False when the text has any other form, or an entry's
 // text does not fit its field; nothing is then to be used.
 template <typename Take> bool Read(const QByteArray& text, std::vector<ItemSpan>& items, Take take);
@@ -49,30 +49,9 @@ inline constexpr std::string_view kOpenRoot = "<Face>\n";
 inline constexpr std::string_view kCloseRoot = "</Face>\n";
 inline constexpr std::string_view kEmptyRoot = "<Face />\n";
 
-// The reader of one entry, used by Read; false when the entry is not in the store's layout.
-class CItemReader {
-public:
-    CItemReader(const char* at, const char* end)
-        : m_at(at)
-        , m_end(end)
-    {
-    }
-    bool ReadItem(ItemXmlRecord& entry);
-    const char* At() const { return m_at; }
-
-private:
-    bool Literal(std::string_view bytes);
-    // "<indent><name>number</name>\n"
-    bool Int(int indent, std::string_view name, int32_t& value);
-    // "<indent><name>text</name>\n", or "<indent><name />\n" for an empty text.
-    bool Text(int indent, std::string_view name, QString& text);
-    bool Open(int indent, std::string_view name);
-    bool Close(int indent, std::string_view name);
-    bool Indent(int indent);
-
-    const char* m_at;
-    const char* m_end;
-};
+// Reads the "Item" entry that starts at `at`, in the store's layout, and moves `at` past it;
+// false when the text there has any other form or a text does not fit its field.
+bool ReadItem(const char*& at, const char* end, ItemXmlRecord& entry);
 
 template <typename Take> bool Read(const QByteArray& text, std::vector<ItemSpan>& items, Take take)
 {
@@ -84,19 +63,19 @@ template <typename Take> bool Read(const QByteArray& text, std::vector<ItemSpan>
     const std::string_view body = all.substr(kDeclaration.size());
     if (body == kEmptyRoot)
         return true;
-    if (!body.starts_with(kOpenRoot) || !body.ends_with(kCloseRoot) || body.size() == kOpenRoot.size())
+    if (!body.starts_with(kOpenRoot) || !body.ends_with(kCloseRoot))
         return false;
     const char* at = begin + kDeclaration.size() + kOpenRoot.size();
     const char* const last = end - kCloseRoot.size();
+    // A root with no entries is written as an empty element.
     if (at >= last)
         return false;
     while (at < last) {
-        CItemReader reader(at, last);
+        const char* const itemBegin = at;
         ItemXmlRecord entry;
-        if (!reader.ReadItem(entry))
+        if (!ReadItem(at, last, entry))
             return false;
-        items.push_back({ entry.Start, at - begin, reader.At() - begin });
-        at = reader.At();
+        items.push_back({ entry.Start, itemBegin - begin, at - begin });
         if (!take(std::move(entry)))
             return false;
     }
