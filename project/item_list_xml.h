@@ -70,8 +70,8 @@ private:
     bool RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry);
     bool AppendItem(pugi::xml_node root, const ItemXmlRecord& entry);
 
-    // The DOM document; when the file is kept as text (m_text set) only its error text and result
-    // are in use. Both change when the document is first asked for.
+    // The DOM document. While the file is kept as text (m_text set) it holds no document, only the
+    // error text and the result of the last save; the error text stays when the document is made.
     mutable CXmlData m_xml;
     mutable std::shared_ptr<SharedText> m_text;
     int32_t m_count = 0;
