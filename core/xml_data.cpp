@@ -570,6 +570,32 @@ void AppendTextOf(pugi::xml_node node, QByteArray& text)
     }
 }
 
+// Parses the text (taking its buffer over) into a document of its own, so that a failure leaves
+// the current one usable; no document when the text is missing, not well formed or nested too
+// deep. A parse that runs out of memory is refused like any unreadable file.
+CXmlData::ParsedDocument ParseDocumentText(std::unique_ptr<ParserBuffer> text)
+{
+    CXmlData::ParsedDocument parsed;
+    try {
+        if (!text || text->size == 0)
+            return parsed;
+        auto document = std::make_shared<pugi::xml_document>();
+        const size_t size = text->size;
+        // The document takes the buffer over and parses it in place.
+        if (!document->load_buffer_inplace_own(text->Release(), size, kParseOptions, pugi::encoding_utf8)
+            || !IsWellFormedDocument(*document))
+            return parsed;
+        const int deepest = DeepestLevel(*document, CXmlData::kMaxDepth);
+        if (deepest > CXmlData::kMaxDepth)
+            return parsed;
+        parsed.document = std::move(document);
+        parsed.deepest = deepest;
+    } catch (const std::bad_alloc&) {
+        parsed = {};
+    }
+    return parsed;
+}
+
 } // namespace
 
 CXmlData::CXmlData()
@@ -625,43 +651,69 @@ bool CXmlData::LoadXmlData(const QString& path)
         SetErrorText(QStringLiteral("LoadXmlData ファイルが存在しません"));
         return false;
     }
-    // Loaded into a document of its own, so that a failure leaves the current one usable. A load
-    // that runs out of memory is refused like any unreadable file.
-    std::shared_ptr<pugi::xml_document> document;
-    int deepest = 0;
-    bool loaded = false;
+    std::unique_ptr<ParserBuffer> text;
     try {
-        std::unique_ptr<ParserBuffer> text = ReadDocumentText(path);
-        if (text) {
-            document = std::make_shared<pugi::xml_document>();
-            const size_t size = text->size;
-            // The document takes the buffer over and parses it in place.
-            loaded = size > 0
-                && document->load_buffer_inplace_own(
-                    text->Release(), size, kParseOptions, pugi::encoding_utf8)
-                && IsWellFormedDocument(*document);
-            if (loaded) {
-                deepest = DeepestLevel(*document, kMaxDepth);
-                loaded = deepest <= kMaxDepth;
-            }
+        text = ReadDocumentText(path);
+    } catch (const std::bad_alloc&) {
+        text.reset();
+    }
+    return AdoptDocument(path, ParseDocumentText(std::move(text)));
+}
+
+bool CXmlData::LoadXmlText(const QString& path, std::string_view text)
+{
+    m_path.clear();
+    if (path.isEmpty() || path.size() > kMaxPathLength) {
+        SetErrorText(QStringLiteral("LoadXmlData 引数エラー"));
+        return false;
+    }
+    std::unique_ptr<ParserBuffer> buffer;
+    try {
+        if (IsReadableUtf8(text)) {
+            buffer = std::make_unique<ParserBuffer>(text.size());
+            if (buffer->data)
+                std::memcpy(buffer->data, text.data(), text.size());
+            else
+                buffer.reset();
         }
     } catch (const std::bad_alloc&) {
-        loaded = false;
+        buffer.reset();
     }
-    m_result = loaded ? S_OK : E_FAIL;
-    if (!loaded) {
+    return AdoptDocument(path, ParseDocumentText(std::move(buffer)));
+}
+
+bool CXmlData::AdoptDocument(const QString& path, const ParsedDocument& parsed)
+{
+    m_result = parsed.document ? S_OK : E_FAIL;
+    if (!parsed.document) {
         SetErrorText(QStringLiteral("LoadXmlData loadエラー"));
         return false;
     }
-    pugi::xml_node root = document->document_element();
+    pugi::xml_node root = parsed.document->document_element();
     if (!root) {
         SetErrorText(QStringLiteral("LoadXmlData ルートノード読込みエラー"));
         return false;
     }
-    m_document = std::move(document);
+    m_document = parsed.document;
     m_root = root;
-    m_deepestLevel = deepest;
+    m_deepestLevel = parsed.deepest;
     m_path = path;
+    return true;
+}
+
+bool CXmlData::SaveXmlText(const QString& path, QByteArrayView text)
+{
+    if (path.isEmpty() || path.size() > kMaxPathLength) {
+        SetErrorText(QStringLiteral("SaveXmlData 引数エラー"));
+        return false;
+    }
+    const bool saved = platform::WriteFileAtomically(
+        path, [text](QIODevice& device) { return device.write(text.data(), text.size()) == text.size(); });
+    m_result = saved ? S_OK : E_FAIL;
+    if (!saved) {
+        SetErrorText(QStringLiteral("SaveXmlData saveエラー"));
+        return false;
+    }
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
@@ -42,8 +43,14 @@ public:
     // regular file of at most kMaxFileBytes, nested at most kMaxDepth levels, is loaded; a load
     // that runs out of memory fails like any other.
     bool LoadXmlData(const QString& path);
+    // Loads UTF-8 text already in memory as LoadXmlData loads a file's text (the same checks,
+    // results and error texts); the path is recorded as the document's.
+    bool LoadXmlText(const QString& path, std::string_view text);
     // Saves the document, replacing the file as a whole (never leaves it half written).
     bool SaveXmlData(const QString& path);
+    // Replaces the file by the text, a whole document made by the caller, with SaveXmlData's
+    // results and error texts. The document held is left as it is.
+    bool SaveXmlText(const QString& path, QByteArrayView text);
 
     bool GetNodeText(pugi::xml_node element, const char* path, QString& text);
     // The leading integer of the selected node's text, read as the Windows runtime's _wtoi.
@@ -76,7 +83,14 @@ public:
     static QString ThisNodeText(pugi::xml_node element);
     static int32_t ThisNodeInt(pugi::xml_node element);
 
+    // A parsed document and its deepest element level; no document when the text was refused.
+    struct ParsedDocument {
+        std::shared_ptr<pugi::xml_document> document;
+        int deepest = 0;
+    };
+
 private:
+    bool AdoptDocument(const QString& path, const ParsedDocument& parsed);
     pugi::xml_node Select(pugi::xml_node element, const char* path) const;
     bool CheckElement(pugi::xml_node element, const char* operation);
     // The node at the path below the element; a null node, with the operation's error text set,

@@ -1,26 +1,33 @@
 // The face-file loader and its in-place rewrite: any bytes load or are refused; after a change
-// of one item and a new one, a successful save reads back as the store held it.
+// of one item and a new one, a successful save reads back as the store held it. A file read from
+// its text gives what the DOM load gives (result, entries, count, error text), and its saves write
+// the bytes the DOM save writes.
 #include "fuzz/fuzz_support.h"
 #include "fuzz/xml_round_trip.h"
 #include "project/item_list_xml.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 using fuzz_support::Check;
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
-    const QString path = fuzz_support::WriteInput(QStringLiteral("Face_1.xml"), data, size);
-    CItemListXml items;
-    if (!items.LoadItemXml(path)) {
-        Check(items.Items().empty() && items.GetCount() == 0, "a refused file leaves the store empty");
-        return 0;
-    }
-    Check(items.Items().size() <= size_t(items.GetCount()), "every entry was counted");
-    ItemXmlRecord out;
-    for (int32_t i = 0; i < items.GetCount(); ++i)
-        (void)items.GetItemByIndex(i, &out);
+namespace {
 
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void CheckSameEntries(const CItemListXml& items, const CItemListXml& document)
+{
+    Check(items.GetCount() == document.GetCount(), "the text and the document count the same items");
+    Check(items.Items() == document.Items(), "the text and the document give the same entries");
+}
+
+// Changes the first entry and adds one after the last, as an edit of the timeline does.
+void Edit(CItemListXml& items)
+{
     if (!items.Items().empty()) {
         ItemXmlRecord& first = items.Items().begin()->second;
         first.PlayTime ^= 1;
@@ -38,7 +45,37 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         items.Item(added.Start) = added;
     }
     items.SetCount(int32_t(items.Items().size()));
-    if (!items.SaveItemXml())
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QString path = fuzz_support::WriteInput(QStringLiteral("Face_1.xml"), data, size);
+    const QString documentPath = fuzz_support::WriteInput(QStringLiteral("document/Face_1.xml"), data, size);
+    CItemListXml items;
+    CItemListXml document;
+    const bool loaded = items.LoadItemXml(path);
+    Check(loaded == document.LoadItemXmlAsDocument(documentPath), "the text and the document load alike");
+    CheckSameEntries(items, document);
+    if (!loaded) {
+        Check(items.Items().empty() && items.GetCount() == 0, "a refused file leaves the store empty");
+        Check(items.Xml().ErrorText() == document.Xml().ErrorText(),
+            "a refused file gives the document's error");
+        return 0;
+    }
+    Check(items.Items().size() <= size_t(items.GetCount()), "every entry was counted");
+    ItemXmlRecord out;
+    for (int32_t i = 0; i < items.GetCount(); ++i)
+        (void)items.GetItemByIndex(i, &out);
+
+    Edit(items);
+    Edit(document);
+    const bool saved = items.SaveItemXml();
+    Check(saved == document.SaveItemXml(), "the text and the document save alike");
+    Check(FileBytes(path) == FileBytes(documentPath), "the text and the document write the same bytes");
+    Check(items.Xml().ErrorText() == document.Xml().ErrorText(), "a save gives the document's error");
+    if (!saved)
         return 0;
     // What is kept of the input is written back at most a few times its size (escaping a
     // character takes up to six), whatever its nesting; the changed and the added item take
@@ -53,5 +90,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         Check(found != reread.Items().end() && found->second == AsStoredItem(entry),
             "an entry reads back as stored");
     }
+    // A second edit of the saved file, which a save in the store's layout leaves in that layout:
+    // read from its text or not, it is written as the document writes it.
+    const QByteArray savedBytes = FileBytes(path);
+    const auto* savedData = reinterpret_cast<const uint8_t*>(savedBytes.constData());
+    const QString second
+        = fuzz_support::WriteInput(QStringLiteral("second/Face_1.xml"), savedData, size_t(savedBytes.size()));
+    const QString secondDocument = fuzz_support::WriteInput(
+        QStringLiteral("second/document/Face_1.xml"), savedData, size_t(savedBytes.size()));
+    CItemListXml again;
+    CItemListXml againDocument;
+    Check(again.LoadItemXml(second) && againDocument.LoadItemXmlAsDocument(secondDocument),
+        "a saved file loads");
+    CheckSameEntries(again, againDocument);
+    Edit(again);
+    Edit(againDocument);
+    Check(again.SaveItemXml() == againDocument.SaveItemXml(), "the second saves agree");
+    Check(FileBytes(second) == FileBytes(secondDocument), "the second saves write the same bytes");
     return 0;
 }

@@ -3,6 +3,10 @@
 #include "project/entry_list.h"
 #include "project/xml_fields.h"
 
+#include <algorithm>
+#include <new>
+#include <set>
+
 using namespace xml_fields;
 
 namespace {
@@ -215,6 +219,12 @@ void ReadFilter(pugi::xml_node filter, ItemXmlRecord& entry)
 
 bool CItemListXml::LoadItemXml(const QString& path)
 {
+    return LoadText(path) || LoadItemXmlAsDocument(path);
+}
+
+bool CItemListXml::LoadItemXmlAsDocument(const QString& path)
+{
+    m_text.reset();
     return entry_list::Load(m_xml, path, "LoadItemXml", "Face", "Item", &ItemXmlRecord::Start, m_count,
         m_items, m_inDocument,
         [this](pugi::xml_node element, ItemXmlRecord& entry) { return ReadItem(element, entry); });
@@ -360,7 +370,9 @@ bool CItemListXml::SetItems(std::span<const ItemXmlRecord> items)
 
 bool CItemListXml::SaveItemXml()
 {
-    if (!m_xml.IsLoaded())
+    if (m_text && m_text->document)
+        UseDocument();
+    if (!m_text && !m_xml.IsLoaded())
         return false;
     // Texts that do not fit their field or that XML cannot hold are refused before anything
     // in the document changes.
@@ -371,8 +383,138 @@ bool CItemListXml::SaveItemXml()
             return false;
         }
     }
+    if (m_text)
+        return SaveText();
     return entry_list::Save(
         m_xml, "Item", "Start", m_items, m_inDocument, QStringLiteral("SaveItemXml Item要素エラー"),
         [this](pugi::xml_node element, const ItemXmlRecord& entry) { return RewriteItem(element, entry); },
         [this](pugi::xml_node root, const ItemXmlRecord& entry) { return AppendItem(root, entry); });
+}
+
+const CXmlData& CItemListXml::Xml() const
+{
+    UseDocument();
+    return m_xml;
+}
+
+bool CItemListXml::LoadText(const QString& path)
+{
+    try {
+        auto shared = std::make_shared<SharedText>();
+        if (!face_text::ReadFile(path, shared->face.text))
+            return false;
+        std::map<int32_t, ItemXmlRecord> entries;
+        int32_t count = 0;
+        const bool read = face_text::Read(shared->face.text, shared->face.items, [&](ItemXmlRecord&& entry) {
+            ++count;
+            const int32_t key = entry.Start;
+            // Files hold their entries in ascending order: each goes at the end of the map.
+            if (entries.empty() || entries.rbegin()->first < key)
+                entries.emplace_hint(entries.end(), key, std::move(entry));
+            else
+                entries.insert_or_assign(key, std::move(entry));
+            return true;
+        });
+        if (!read)
+            return false;
+        shared->path = path;
+        m_items = std::move(entries);
+        m_count = count;
+        m_inDocument = size_t(count) == m_items.size()
+            ? std::make_shared<entry_list::Fingerprints>(entry_list::FingerprintsOf(m_items))
+            : std::make_shared<entry_list::Fingerprints>();
+        // The document held before goes, as with any load; the error text stays.
+        m_xml.CreateDocument();
+        m_text = std::move(shared);
+        return true;
+    } catch (const std::bad_alloc&) {
+        // Left to the DOM load, which refuses a file too large for the memory left.
+        return false;
+    }
+}
+
+void CItemListXml::UseDocument() const
+{
+    if (!m_text)
+        return;
+    SharedText& shared = *m_text;
+    if (!shared.document) {
+        auto document = std::make_shared<CXmlData>();
+        const QByteArray& text = shared.face.text;
+        document->LoadXmlText(shared.path, std::string_view(text.constData(), size_t(text.size())));
+        shared.document = std::move(document);
+        shared.face = {};
+    }
+    const QString error = m_xml.ErrorText();
+    m_xml = *shared.document;
+    m_xml.SetErrorText(error);
+    m_text.reset();
+}
+
+bool CItemListXml::SaveText()
+{
+    if (!m_inDocument)
+        m_inDocument = std::make_shared<entry_list::Fingerprints>();
+    entry_list::Fingerprints& held = *m_inDocument;
+    const face_text::FaceText& face = m_text->face;
+    // As the DOM save does: each entry element present whose key has an entry is kept as it is
+    // when the entry is unchanged and written anew otherwise (its "Start" as it was), once; every
+    // other one is left out; the entries left are appended in ascending key order.
+    const bool ascending
+        = std::adjacent_find(face.items.begin(), face.items.end(),
+              [](const face_text::ItemSpan& a, const face_text::ItemSpan& b) { return a.key >= b.key; })
+        == face.items.end();
+    std::set<int32_t> written;
+    std::vector<int32_t> writtenInOrder;
+    const auto firstWrite = [&](int32_t key) { return ascending || written.insert(key).second; };
+
+    face_text::FaceText next;
+    next.text.reserve(face.text.size() + 1024);
+    next.text.append(face_text::kDeclaration.data(), qsizetype(face_text::kDeclaration.size()));
+    next.text.append(face_text::kOpenRoot.data(), qsizetype(face_text::kOpenRoot.size()));
+    const auto add = [&next](int32_t key, auto write) {
+        const qsizetype begin = next.text.size();
+        write();
+        next.items.push_back({ key, begin, next.text.size() });
+    };
+    for (const face_text::ItemSpan& span : face.items) {
+        const auto entry = m_items.find(span.key);
+        if (entry == m_items.end() || !firstWrite(span.key))
+            continue;
+        writtenInOrder.push_back(span.key);
+        const uint64_t* kept = entry_list::FindFingerprint(held, span.key);
+        if (kept && *kept == Fingerprint(entry->second))
+            add(span.key,
+                [&] { next.text.append(face.text.constData() + span.begin, span.end - span.begin); });
+        else
+            add(span.key, [&] { face_text::AppendItem(next.text, entry->second, span.key); });
+    }
+    auto writtenKey = writtenInOrder.begin();
+    for (const auto& [key, entry] : m_items) {
+        bool done = false;
+        if (ascending) {
+            while (writtenKey != writtenInOrder.end() && *writtenKey < key)
+                ++writtenKey;
+            done = writtenKey != writtenInOrder.end() && *writtenKey == key;
+        } else {
+            done = written.count(key) != 0;
+        }
+        if (!done)
+            add(entry.Start, [&] { face_text::AppendItem(next.text, entry, entry.Start); });
+    }
+    if (next.items.empty()) {
+        next.text.truncate(qsizetype(face_text::kDeclaration.size()));
+        next.text.append(face_text::kEmptyRoot.data(), qsizetype(face_text::kEmptyRoot.size()));
+    } else {
+        next.text.append(face_text::kCloseRoot.data(), qsizetype(face_text::kCloseRoot.size()));
+    }
+    const bool saved = m_xml.SaveXmlText(m_text->path, next.text);
+    // The text becomes what the file holds, and stays so after a failed write, as a DOM keeps the
+    // changes made to it; the next save then writes every entry anew.
+    m_text->face = std::move(next);
+    if (saved)
+        held = entry_list::FingerprintsOf(m_items);
+    else
+        held.clear();
+    return saved;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/xml_data.h"
+#include "project/face_text.h"
 #include "project/xml_records.h"
 
 #include <QString>
@@ -15,9 +16,18 @@
 // rewrites the items already in the file in place (keeping their element order and any
 // elements it does not know), removes the items that are gone and appends new ones.
 // Copies share the loaded document.
+//
+// A file laid out as the store writes it is read straight from its text into the entries and
+// kept as text (see face_text.h): a save then writes the bytes of the untouched entries as they
+// are. Any other file is loaded into a DOM document, as is a text-kept file whose document is
+// asked for (Xml()); both give the same entries, counts, errors and saved bytes.
 class CItemListXml {
 public:
     bool LoadItemXml(const QString& path);
+    // The same load through the DOM document, whatever the file's layout.
+    bool LoadItemXmlAsDocument(const QString& path);
+    // Whether the loaded file is kept as text rather than as a DOM document.
+    bool IsKeptAsText() const { return m_text && !m_text->document; }
     // The Start of the entry at the position in ascending start order, or -1.
     int32_t GetItemByIndex(int32_t position, ItemXmlRecord* out) const;
     // Removes the entry that starts at the time and saves; TRUE without writing when none does.
@@ -39,14 +49,31 @@ public:
     int32_t GetCount() const { return m_count; }
     void SetCount(int32_t count) { m_count = count; }
 
-    const CXmlData& Xml() const { return m_xml; }
+    // The loaded document; a file kept as text is parsed into one first.
+    const CXmlData& Xml() const;
 
 private:
+    // What copies share of a file kept as text: its text and entries' spans, or, once one of them
+    // has asked for the document, that document (which the others then take up).
+    struct SharedText {
+        face_text::FaceText face;
+        QString path;
+        std::shared_ptr<CXmlData> document;
+    };
+
+    bool LoadText(const QString& path);
+    bool SaveText();
+    // Turns a store that keeps its file as text into one that holds its DOM document.
+    void UseDocument() const;
+
     bool ReadItem(pugi::xml_node element, ItemXmlRecord& entry);
     bool RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry);
     bool AppendItem(pugi::xml_node root, const ItemXmlRecord& entry);
 
-    CXmlData m_xml;
+    // The DOM document. While the file is kept as text (m_text set) it holds no document, only the
+    // error text and the result of the last save; the error text stays when the document is made.
+    mutable CXmlData m_xml;
+    mutable std::shared_ptr<SharedText> m_text;
     int32_t m_count = 0;
     std::map<int32_t, ItemXmlRecord> m_items;
     // The fingerprints of the entries the loaded document holds, by key, shared with the copies

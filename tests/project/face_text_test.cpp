@@ -1,0 +1,299 @@
+// The face file store reads a file in its own layout straight from the text and writes back the
+// untouched entries' bytes; every file must give what the DOM load and save give: the same
+// result, entries, count and error text on load, and the same file bytes after each save.
+#include "project/item_list_xml.h"
+#include "project/record_conversion.h"
+#include "tests/fixtures/temp_folder.h"
+#include "tests/project/project_test_data.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <limits>
+#include <vector>
+
+namespace {
+
+ItemXmlRecord Entry(int32_t start, int32_t pnum)
+{
+    ItemXmlRecord entry;
+    EXPECT_TRUE(ToItemXmlRecord(FilledItem(start, pnum), entry));
+    return entry;
+}
+
+// A face file as the DOM save writes it for these entries.
+QByteArray StoreLayout(const std::vector<ItemXmlRecord>& entries)
+{
+    CTempFolder temp;
+    const QString path = temp.WriteFile(QStringLiteral("Face_1.xml"), kDeclaration + "<Face />\n");
+    CItemListXml items;
+    EXPECT_TRUE(items.LoadItemXmlAsDocument(path));
+    EXPECT_TRUE(items.SetItems(entries));
+    return temp.ReadFile(QStringLiteral("Face_1.xml"));
+}
+
+// Entries that use every form the layout has: texts with escapes, Japanese, tab and line feed or
+// empty; no mask points, some, all and more than the record holds; the extremes of the numbers.
+const QByteArray& RegularFace()
+{
+    static const QByteArray bytes = [] {
+        std::vector<ItemXmlRecord> entries
+            = { Entry(0, 0), Entry(500, 3), Entry(1000, 16), Entry(1500, 20), Entry(2000, -2) };
+        entries[1].FilePath = QString();
+        entries[1].MaskImage = QString();
+        entries[2].FilePath = QStringLiteral("a\tb\nc \"d\" 'e' > f");
+        entries[3].PlayTime = std::numeric_limits<int32_t>::min();
+        entries[3].OutTime = std::numeric_limits<int32_t>::max();
+        entries[4].FilePath = QString(kMaxEntryTextLength, QChar(u'字'));
+        return StoreLayout(entries);
+    }();
+    return bytes;
+}
+
+QByteArray Replaced(QByteArray bytes, const QByteArray& before, const QByteArray& after)
+{
+    const qsizetype at = bytes.indexOf(before);
+    EXPECT_GE(at, 0) << before.constData();
+    return at < 0 ? bytes : bytes.replace(at, before.size(), after);
+}
+
+struct FaceCase {
+    const char* name;
+    QByteArray bytes;
+    bool keptAsText;
+};
+
+std::vector<FaceCase> FaceCases()
+{
+    const QByteArray& regular = RegularFace();
+    const QByteArray filePath = "<FilePath>/media/映像/clip &amp; &lt;one&gt;.mp4</FilePath>";
+    QByteArray deep = "<Extra>";
+    for (int i = 0; i < CXmlData::kMaxDepth; ++i)
+        deep = "<Deep>" + deep + "</Deep>";
+    return {
+        { "regular", regular, true },
+        { "empty root", kDeclaration + "<Face />\n", true },
+        { "duplicate starts", Replaced(regular, "<Start>500</Start>", "<Start>0</Start>"), true },
+        { "no mask points", Replaced(regular, "\t\t\t<X>13</X>\n\t\t\t<Y>14</Y>\n", ""), true },
+        { "blank text", Replaced(regular, filePath, "<FilePath> \n\t</FilePath>"), true },
+        { "more mask points than an entry holds",
+            Replaced(regular, "\t\t\t<Y>-215</Y>\n", "\t\t\t<Y>-215</Y>\n\t\t\t<X>1</X>\n\t\t\t<Y>2</Y>\n"),
+            false },
+        { "unknown element in an item",
+            Replaced(regular, "\t\t<Volume>", "\t\t<Extra>1</Extra>\n\t\t<Volume>"), false },
+        { "unknown element beside the items", Replaced(regular, "<Face>\n", "<Face>\n\t<Note>n</Note>\n"),
+            false },
+        { "comment", Replaced(regular, "\t<Item>", "\t<!-- c -->\n\t<Item>"), false },
+        { "CDATA", Replaced(regular, filePath, "<FilePath><![CDATA[a & b]]></FilePath>"), false },
+        { "character reference", Replaced(regular, filePath, "<FilePath>&#65;&#x42;</FilePath>"), false },
+        { "quote entity", Replaced(regular, filePath, "<FilePath>&quot;</FilePath>"), false },
+        { "bare ampersand", Replaced(regular, filePath, "<FilePath>a & b</FilePath>"), false },
+        { "raw greater-than", Replaced(regular, filePath, "<FilePath>a > b</FilePath>"), false },
+        { "carriage return in a text", Replaced(regular, filePath, "<FilePath>a\rb</FilePath>"), false },
+        { "control character reference", Replaced(regular, filePath, "<FilePath>&#1;</FilePath>"), false },
+        { "text opening with U+FEFF", Replaced(regular, filePath, "<FilePath>\xEF\xBB\xBFx</FilePath>"),
+            false },
+        { "empty text element", Replaced(regular, filePath, "<FilePath></FilePath>"), false },
+        { "empty number element", Replaced(regular, "<CameraID>5</CameraID>", "<CameraID />"), false },
+        { "attribute", Replaced(regular, "<Item>", "<Item id=\"1\">"), false },
+        { "line ends CRLF", QByteArray(regular).replace("\n", "\r\n"), false },
+        { "spaces for tabs", QByteArray(regular).replace("\t", "  "), false },
+        { "no final line end", regular.chopped(1), false },
+        { "single-quoted declaration",
+            Replaced(regular, kDeclaration, "<?xml version='1.0' encoding='UTF-8'?>\n"), false },
+        { "UTF-16", Utf16LeWithBom(QString::fromUtf8(regular)), false },
+        { "missing field", Replaced(regular, "\t\t<CameraID>5</CameraID>\n", ""), false },
+        { "missing required field", Replaced(regular, "\t\t<PlayTime>500</PlayTime>\n", ""), false },
+        { "number with blank", Replaced(regular, "<PlayTime>500</PlayTime>", "<PlayTime> 500</PlayTime>"),
+            false },
+        { "number with plus", Replaced(regular, "<PlayTime>500</PlayTime>", "<PlayTime>+500</PlayTime>"),
+            false },
+        { "number with leading zero",
+            Replaced(regular, "<PlayTime>500</PlayTime>", "<PlayTime>0500</PlayTime>"), false },
+        { "minus zero", Replaced(regular, "<PlayTime>500</PlayTime>", "<PlayTime>-0</PlayTime>"), false },
+        { "not a number", Replaced(regular, "<PlayTime>500</PlayTime>", "<PlayTime>abc</PlayTime>"), false },
+        { "number beyond 32 bits",
+            Replaced(regular, "<PlayTime>500</PlayTime>", "<PlayTime>99999999999</PlayTime>"), false },
+        { "number with trailing text",
+            Replaced(regular, "<PlayTime>500</PlayTime>", "<PlayTime>5x</PlayTime>"), false },
+        { "text too long", Replaced(regular, filePath, "<FilePath>" + QByteArray(300, 'a') + "</FilePath>"),
+            false },
+        { "too deep", Replaced(regular, "\t\t<Volume>", "\t\t" + deep + "\n\t\t<Volume>"), false },
+        { "not UTF-8", Replaced(regular, "映像", "\xFF\xFE"), false },
+        { "NUL", Replaced(regular, "clip", QByteArray("cl\0ip", 5)), false },
+        { "empty file", QByteArray(), false },
+        { "truncated", regular.left(regular.size() / 2), false },
+        { "truncated after an item", regular.left(regular.indexOf("\t<Item>", 100)), false },
+        { "another root", QByteArray(regular).replace("Face>", "Faces>"), false },
+        { "empty root with a line end", kDeclaration + "<Face>\n</Face>\n", false },
+    };
+}
+
+QByteArray FileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// One file loaded both ways, and the same edits made to both.
+class CTwinStores {
+public:
+    explicit CTwinStores(const QByteArray& bytes)
+        : m_textPath(m_temp.WriteFile(QStringLiteral("text/Face_1.xml"), bytes))
+        , m_documentPath(m_temp.WriteFile(QStringLiteral("document/Face_1.xml"), bytes))
+    {
+    }
+
+    void ExpectSameLoad(bool keptAsText)
+    {
+        const bool loaded = text.LoadItemXml(m_textPath);
+        EXPECT_EQ(loaded, document.LoadItemXmlAsDocument(m_documentPath));
+        EXPECT_EQ(text.IsKeptAsText(), keptAsText);
+        ExpectSameEntries();
+    }
+
+    void ExpectSameEntries()
+    {
+        EXPECT_EQ(text.GetCount(), document.GetCount());
+        EXPECT_TRUE(text.Items() == document.Items());
+        ItemXmlRecord fromText;
+        ItemXmlRecord fromDocument;
+        for (int32_t i = -1; i <= text.GetCount(); ++i)
+            EXPECT_EQ(text.GetItemByIndex(i, &fromText), document.GetItemByIndex(i, &fromDocument));
+    }
+
+    template <typename Edit> void ExpectSameSave(const char* step, Edit edit)
+    {
+        SCOPED_TRACE(step);
+        const bool keptAsText = text.IsKeptAsText();
+        const bool saved = edit(text);
+        EXPECT_EQ(saved, edit(document));
+        EXPECT_EQ(text.IsKeptAsText(), keptAsText);
+        ExpectSameEntries();
+        EXPECT_EQ(FileBytes(m_textPath).toStdString(), FileBytes(m_documentPath).toStdString());
+    }
+
+    // Read last: asking for the document turns a text-kept store into a DOM one.
+    void ExpectSameErrorText()
+    {
+        EXPECT_EQ(text.Xml().ErrorText(), document.Xml().ErrorText());
+        EXPECT_EQ(text.Xml().IsLoaded(), document.Xml().IsLoaded());
+    }
+
+    QString TextPath() const { return m_textPath; }
+    QString DocumentPath() const { return m_documentPath; }
+
+    CItemListXml text;
+    CItemListXml document;
+
+private:
+    CTempFolder m_temp;
+    QString m_textPath;
+    QString m_documentPath;
+};
+
+bool Store(CItemListXml& items, const ItemXmlRecord& entry)
+{
+    items.Item(entry.Start) = entry;
+    items.SetCount(int32_t(items.Items().size()));
+    return items.SaveItemXml();
+}
+
+TEST(FaceText, EveryFileLoadsAndSavesAsTheDocumentDoes)
+{
+    for (const FaceCase& face : FaceCases()) {
+        SCOPED_TRACE(face.name);
+        CTwinStores twins(face.bytes);
+        twins.ExpectSameLoad(face.keptAsText);
+        twins.ExpectSameSave("unchanged", [](CItemListXml& items) { return items.SaveItemXml(); });
+        twins.ExpectSameSave("one entry changed, one added", [](CItemListXml& items) {
+            ItemXmlRecord added = Entry(700, 2);
+            added.FilePath = QStringLiteral("新 & <new>\t\"x\"");
+            if (!items.Items().empty()) {
+                ItemXmlRecord& first = items.Items().begin()->second;
+                first.PlayTime ^= 1;
+                first.PNUM = first.PNUM > 0 ? 0 : 3;
+                first.FilePath = QStringLiteral("a & b <c>");
+                first.MaskImage = QString();
+            }
+            return Store(items, added);
+        });
+        twins.ExpectSameSave("one entry deleted, one moved", [](CItemListXml& items) {
+            if (items.Items().size() < 2)
+                return items.DeleteItem(12345);
+            const int32_t last = items.Items().rbegin()->first;
+            ItemXmlRecord moved = items.Items().begin()->second;
+            if (!items.DeleteItem(last) || !items.DeleteItem(moved.Start))
+                return false;
+            moved.Start = last + 1;
+            return Store(items, moved);
+        });
+        twins.ExpectSameSave("entries stored under another start", [](CItemListXml& items) {
+            ItemXmlRecord entry = Entry(900, 1);
+            entry.Start = 950;
+            items.Item(900) = entry;
+            if (!items.Items().empty()) {
+                ItemXmlRecord& first = items.Items().begin()->second;
+                first.Start += 3;
+                first.Volume += 1;
+            }
+            items.SetCount(int32_t(items.Items().size()));
+            return items.SaveItemXml();
+        });
+        twins.ExpectSameSave("a text that no file can hold", [](CItemListXml& items) {
+            items.Item(0).FilePath = QStringLiteral("bell\a");
+            const bool saved = items.SaveItemXml();
+            items.Item(0).FilePath = QStringLiteral("bell");
+            return saved;
+        });
+        twins.ExpectSameSave("every entry removed", [](CItemListXml& items) {
+            items.Items().clear();
+            items.SetCount(0);
+            return items.SaveItemXml();
+        });
+        twins.ExpectSameErrorText();
+    }
+}
+
+// A failed write leaves the file as it was; the store keeps the edits made so far, as a document
+// does, and the next save writes the entries anew.
+TEST(FaceText, AFailedSaveIsFollowedAsByTheDocument)
+{
+    CTwinStores twins(RegularFace());
+    twins.ExpectSameLoad(true);
+    twins.ExpectSameSave("failed", [&twins](CItemListXml& items) {
+        const QString path = &items == &twins.text ? twins.TextPath() : twins.DocumentPath();
+        QFile::remove(path);
+        QDir().mkdir(path); // a folder in the file's place: the replacement fails
+        items.Items().erase(items.Items().begin());
+        items.Item(300) = Entry(300, 1);
+        items.SetCount(int32_t(items.Items().size()));
+        const bool saved = items.SaveItemXml();
+        EXPECT_FALSE(saved);
+        QDir().rmdir(path);
+        return saved;
+    });
+    twins.ExpectSameSave("next", [](CItemListXml& items) { return Store(items, Entry(100, 4)); });
+    twins.ExpectSameErrorText();
+}
+
+// Copies share the loaded file: a save through one is what the other's next save starts from.
+TEST(FaceText, CopiesShareTheFileAsTheyShareADocument)
+{
+    CTwinStores twins(RegularFace());
+    twins.ExpectSameLoad(true);
+    CItemListXml textCopy = twins.text;
+    CItemListXml documentCopy = twins.document;
+    twins.ExpectSameSave(
+        "through the original", [](CItemListXml& items) { return Store(items, Entry(100, 4)); });
+    EXPECT_TRUE(Store(textCopy, Entry(200, 2)));
+    EXPECT_TRUE(Store(documentCopy, Entry(200, 2)));
+    EXPECT_EQ(FileBytes(twins.TextPath()).toStdString(), FileBytes(twins.DocumentPath()).toStdString());
+    // Asking one copy for its document hands the other copy the same one.
+    EXPECT_EQ(textCopy.Xml().Root().first_child().name(), std::string("Item"));
+    EXPECT_FALSE(twins.text.IsKeptAsText());
+    twins.ExpectSameSave(
+        "after the document was asked for", [](CItemListXml& items) { return Store(items, Entry(250, 0)); });
+}
+
+} // namespace
