@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/number_text.h"
+#include "platform/paths.h"
 #include "platform/text_codec.h"
 
 #include <QByteArray>
@@ -261,11 +262,8 @@ struct ParserBuffer {
 // never loaded with replacement characters that the next save would write for good.
 std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > CXmlData::kMaxFileBytes)
-        return nullptr;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    QFile file;
+    if (!platform::OpenRegularFile(file, path))
         return nullptr;
     const qint64 size = file.size();
     if (size > CXmlData::kMaxFileBytes)

@@ -59,6 +59,18 @@ int OpenRegularFileForReading(const QString& path, LinkHandling links)
     return fd;
 }
 
+bool OpenRegularFile(QFile& file, const QString& path)
+{
+    const int fd = OpenRegularFileForReading(path, LinkHandling::Follow);
+    if (fd < 0)
+        return false;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+}
+
 bool IsDirectory(const QString& path)
 {
     const QFileInfo info(path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QStringView>
 
@@ -22,6 +23,9 @@ enum class LinkHandling { Refuse, Follow };
 // through a symbolic link (a followed link must lead to a regular file, too). -1 when it is not,
 // or cannot be opened; the caller closes the descriptor.
 int OpenRegularFileForReading(const QString& path, LinkHandling links = LinkHandling::Refuse);
+// Opens the file into `file` for unbuffered reading, as above but following links; false when it
+// is not a regular file or cannot be opened.
+bool OpenRegularFile(QFile& file, const QString& path);
 bool IsDirectory(const QString& path);
 
 // True when the name is one plain path component: not empty, not "." or "..", no '/', '\', ':'

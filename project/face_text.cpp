@@ -1,10 +1,10 @@
 #include "project/face_text.h"
 
 #include "core/xml_data.h"
+#include "platform/paths.h"
 #include "platform/text_codec.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <charconv>
 #include <cstring>
 
@@ -204,11 +204,8 @@ bool ReadFile(const QString& path, QByteArray& bytes)
 {
     if (path.isEmpty() || path.size() > CXmlData::kMaxPathLength)
         return false;
-    const QFileInfo info(path);
-    if (!info.isFile() || info.size() > CXmlData::kMaxFileBytes)
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    QFile file;
+    if (!platform::OpenRegularFile(file, path))
         return false;
     const qint64 size = file.size();
     if (size <= 0 || size > CXmlData::kMaxFileBytes)
