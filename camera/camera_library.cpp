@@ -1,24 +1,11 @@
 #include "camera/camera_library.h"
 
 #include "camera/camera_api.h"
+#include "platform/known_folders.h"
 #include "platform/paths.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QLibrary>
 #include <QtGlobal>
-
-namespace {
-
-// The folder of the running program's own file, whatever folder the data is taken from.
-QString OwnFolder()
-{
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QDir(QStringLiteral("/proc/self/exe")).canonicalPath().section(QLatin1Char('/'), 0, -2);
-}
-
-} // namespace
 
 CCameraDevice::CCameraDevice(const KaleidraCameraApi& api, KaleidraCamera* camera)
     : m_api(api)
@@ -54,7 +41,8 @@ bool CCameraDevice::Set(int property, double value)
 
 const CCameraLibrary& CCameraLibrary::Shared()
 {
-    static const CCameraLibrary library(platform::JoinPath(OwnFolder(), QString::fromLatin1(kFileName)));
+    static const CCameraLibrary library(
+        platform::JoinPath(platform::ExecutableFolder(), QString::fromLatin1(kFileName)));
     return library;
 }
 
