@@ -3,8 +3,8 @@
 #include "camera/camera_api.h"
 #include "platform/known_folders.h"
 #include "platform/paths.h"
+#include "platform/support_library.h"
 
-#include <QLibrary>
 #include <QtGlobal>
 
 CCameraDevice::CCameraDevice(const KaleidraCameraApi& api, KaleidraCamera* camera)
@@ -48,19 +48,15 @@ const CCameraLibrary& CCameraLibrary::Shared()
 
 CCameraLibrary::CCameraLibrary(const QString& path)
 {
-    // The library is never unloaded: OpenCV keeps threads and handlers of its own.
-    QLibrary library(path);
-    if (!library.load()) {
-        m_errorText = library.errorString();
-    } else if (const auto entry
-               = reinterpret_cast<KaleidraCameraApiEntry>(library.resolve(KALEIDRA_CAMERA_API_ENTRY));
-               !entry) {
-        m_errorText = QStringLiteral("%1 has no %2").arg(path, QLatin1String(KALEIDRA_CAMERA_API_ENTRY));
-    } else if (const KaleidraCameraApi* api = entry(); !api || api->version != KALEIDRA_CAMERA_API_VERSION
-               || !api->open || !api->close || !api->get || !api->set || !api->read) {
-        m_errorText = QStringLiteral("%1 is of another version than this program").arg(path);
-    } else {
-        m_api = api;
+    // Never unloaded: OpenCV keeps threads and handlers of its own.
+    if (const auto entry = reinterpret_cast<KaleidraCameraApiEntry>(
+            platform::OpenLibraryEntry(path, KALEIDRA_CAMERA_API_ENTRY, m_errorText))) {
+        const KaleidraCameraApi* api = entry();
+        if (api && api->version == KALEIDRA_CAMERA_API_VERSION && api->open && api->close && api->get
+            && api->set && api->read)
+            m_api = api;
+        else
+            m_errorText = QStringLiteral("%1 is of another version than this program").arg(path);
     }
     if (!m_api)
         qWarning("The camera support could not be loaded, so no camera can be opened: %s",
