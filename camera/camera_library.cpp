@@ -1,24 +1,11 @@
 #include "camera/camera_library.h"
 
 #include "camera/camera_api.h"
+#include "platform/known_folders.h"
 #include "platform/paths.h"
+#include "platform/support_library.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
 #include <QtGlobal>
-
-namespace {
-
-// The folder of the running program's own file, whatever folder the data is taken from.
-QString OwnFolder()
-{
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QDir(QStringLiteral("/proc/self/exe")).canonicalPath().section(QLatin1Char('/'), 0, -2);
-}
-
-} // namespace
 
 CCameraDevice::CCameraDevice(const KaleidraCameraApi& api, KaleidraCamera* camera)
     : m_api(api)
@@ -54,25 +41,22 @@ bool CCameraDevice::Set(int property, double value)
 
 const CCameraLibrary& CCameraLibrary::Shared()
 {
-    static const CCameraLibrary library(platform::JoinPath(OwnFolder(), QString::fromLatin1(kFileName)));
+    static const CCameraLibrary library(
+        platform::JoinPath(platform::ExecutableFolder(), QString::fromLatin1(kFileName)));
     return library;
 }
 
 CCameraLibrary::CCameraLibrary(const QString& path)
 {
-    // The library is never unloaded: OpenCV keeps threads and handlers of its own.
-    QLibrary library(path);
-    if (!library.load()) {
-        m_errorText = library.errorString();
-    } else if (const auto entry
-               = reinterpret_cast<KaleidraCameraApiEntry>(library.resolve(KALEIDRA_CAMERA_API_ENTRY));
-               !entry) {
-        m_errorText = QStringLiteral("%1 has no %2").arg(path, QLatin1String(KALEIDRA_CAMERA_API_ENTRY));
-    } else if (const KaleidraCameraApi* api = entry(); !api || api->version != KALEIDRA_CAMERA_API_VERSION
-               || !api->open || !api->close || !api->get || !api->set || !api->read) {
-        m_errorText = QStringLiteral("%1 is of another version than this program").arg(path);
-    } else {
-        m_api = api;
+    // Never unloaded: OpenCV keeps threads and handlers of its own.
+    if (const auto entry = reinterpret_cast<KaleidraCameraApiEntry>(
+            platform::OpenLibraryEntry(path, KALEIDRA_CAMERA_API_ENTRY, m_errorText))) {
+        const KaleidraCameraApi* api = entry();
+        if (api && api->version == KALEIDRA_CAMERA_API_VERSION && api->open && api->close && api->get
+            && api->set && api->read)
+            m_api = api;
+        else
+            m_errorText = QStringLiteral("%1 is of another version than this program").arg(path);
     }
     if (!m_api)
         qWarning("The camera support could not be loaded, so no camera can be opened: %s",

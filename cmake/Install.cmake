@@ -1,7 +1,8 @@
 # The installed layout: `cmake --install build --prefix <folder>` lays out
 #   <folder>/bin/   every program below, with the data the build put beside them (Skin/,
 #                   Language.dat, Message.dat, the default Kaleidra.ini, Effect.ini, Filter.ini,
-#                   ...), the camera support libkaleidra_camera.so and uninstall.list
+#                   ...), the camera and media support libkaleidra_camera.so and
+#                   libkaleidra_media.so, and uninstall.list
 #   <folder>/lib/   the shared libraries of the programs
 # Each file finds the libraries through a path relative to itself ($ORIGIN), so an installed tree
 # runs from wherever it lies. uninstall.list names every installed file, relative to <folder>,
@@ -65,8 +66,10 @@ set_target_properties(updater
 
 install(TARGETS ${KALEIDRA_INSTALLED_PROGRAMS} RUNTIME DESTINATION bin)
 install(TARGETS ${KALEIDRA_INSTALLED_LIBRARIES} LIBRARY DESTINATION lib)
-# The camera support, which the programs open by path beside themselves (linked by none).
-install(TARGETS kaleidra_camera LIBRARY DESTINATION bin)
+# The camera and media support, which the programs open by path beside themselves (linked by
+# none); the media support takes the platform library from lib/ as the programs do.
+set_target_properties(kaleidra_media PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
+install(TARGETS kaleidra_camera kaleidra_media LIBRARY DESTINATION bin)
 
 # The data beside the programs, as the build left it when the installation is made: every
 # folder, and every file that is no program or library (no ELF file).

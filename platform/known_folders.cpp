@@ -21,12 +21,20 @@ QString ProgramFolder()
 {
     if (QString dir = FromEnvironment("KALEIDRA_PROGRAM_DIR"); !dir.isEmpty())
         return dir;
+    return ExecutableFolder();
+}
+
+QString ExecutableFolder()
+{
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
     return QDir(QStringLiteral("/proc/self/exe")).canonicalPath().section(QLatin1Char('/'), 0, -2);
 }
 
-QString HomeFolder() { return QDir::homePath(); }
+QString HomeFolder()
+{
+    return QDir::homePath();
+}
 
 QString CommonAppDataFolder()
 {
@@ -37,7 +45,10 @@ QString CommonAppDataFolder()
     return JoinPath(HomeFolder(), u".local/share");
 }
 
-QString SettingsFolder() { return JoinPath(CommonAppDataFolder(), u"Oxtrel/Kaleidra/SETTING"); }
+QString SettingsFolder()
+{
+    return JoinPath(CommonAppDataFolder(), u"Oxtrel/Kaleidra/SETTING");
+}
 
 QString DocumentsFolder()
 {

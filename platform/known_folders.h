@@ -11,6 +11,10 @@ namespace platform {
 // Luxviewer and KaleidraRemote lie there.
 QString ProgramFolder();
 
+// The folder of the running program's own file, whatever $KALEIDRA_PROGRAM_DIR names: the support
+// libraries the programs open by path are taken only from there.
+QString ExecutableFolder();
+
 // Data shared by all users ($KALEIDRA_COMMON_APPDATA, else $XDG_DATA_HOME, else ~/.local/share).
 QString CommonAppDataFolder();
 

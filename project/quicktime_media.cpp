@@ -1,13 +1,10 @@
 #include "project/quicktime_media.h"
 
 #include "core/message_box.h"
+#include "media/media_api.h"
+#include "media/media_library.h"
 #include "platform/dialog_service.h"
 #include "platform/paths.h"
-#include "project/movie_decoder.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
 
 #include <algorithm>
 #include <cmath>
@@ -49,8 +46,6 @@ CQuickTimeMedia::~CQuickTimeMedia() = default;
 
 bool CQuickTimeMedia::Initialize()
 {
-    // FFmpeg needs no start-up; only keep its warnings about damaged files off the console.
-    av_log_set_level(AV_LOG_ERROR);
     return true;
 }
 
@@ -82,13 +77,14 @@ int64_t CQuickTimeMedia::MovieTimeOf(int32_t timeMs, double timeScale, uint32_t 
 bool CQuickTimeMedia::OpenMovie(const QString& path)
 {
     CloseMovie();
-    auto input = OpenMediaInput(path);
-    if (!input) {
+    const CMediaSupport* support = CMediaLibrary::Shared().Support();
+    std::unique_ptr<CMediaMovie> movie;
+    const EMediaOpenResult opened = support ? support->OpenMovie(path, movie) : EMediaOpenResult::Unreadable;
+    if (opened == EMediaOpenResult::Unreadable) {
         ShowFailure(m_movieOpenFailedText, "OpenMovieFile");
         return false;
     }
-    auto movie = CMovieDecoder::Open(std::move(input));
-    if (!movie)
+    if (opened != EMediaOpenResult::Opened || !movie)
         return false;
     // The box is kept in 16-bit fields; a larger picture cannot be shown.
     if (movie->DisplayWidth() > std::numeric_limits<int16_t>::max()
@@ -126,27 +122,25 @@ QImage CQuickTimeMedia::GetFrameBitmap(int32_t timeMs)
 
 void CQuickTimeMedia::CloseSound()
 {
-    m_sound.reset();
     m_soundOpen = false;
 }
 
 bool CQuickTimeMedia::OpenSound(const QString& path)
 {
     CloseSound();
-    auto input = OpenMediaInput(path);
-    if (!input) {
+    const CMediaSupport* support = CMediaLibrary::Shared().Support();
+    tagMEDIA_SOUND_FACTS sound;
+    const EMediaOpenResult opened = support ? support->ReadSound(path, sound) : EMediaOpenResult::Unreadable;
+    if (opened == EMediaOpenResult::Unreadable) {
         ShowFailure(m_soundOpenFailedText, "OpenMovieFile");
         return false;
     }
-    const int streamIndex = FirstStreamOfType(*input, AVMEDIA_TYPE_AUDIO);
-    if (streamIndex < 0)
+    if (opened != EMediaOpenResult::Opened)
         return false;
-    const AVStream& stream = *input->streams[streamIndex];
-    const float scale = float(StreamTimeScale(stream));
-    const float seconds = scale > 0 ? float(StreamDuration(*input, stream)) / scale : 0.0f;
+    const float scale = float(sound.timeScale);
+    const float seconds = scale > 0 ? float(sound.duration) / scale : 0.0f;
     m_soundDuration = ClampToInt32(seconds * 1000.0f);
-    m_soundSampleCount = ClampCount(StreamSampleCount(stream));
-    m_sound = std::move(input);
+    m_soundSampleCount = ClampCount(sound.sampleCount);
     m_soundOpen = true;
     return true;
 }

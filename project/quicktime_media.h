@@ -1,17 +1,17 @@
 #pragma once
 
-#include "project/media_input.h"
-
 #include <QImage>
 #include <QString>
 #include <cstdint>
 #include <memory>
 
-class CMovieDecoder;
+class CMediaMovie;
 
 // Opens movie and sound files, tells their length in milliseconds and renders single movie
 // frames for thumbnails and previews. Owned by the view, the timeline and the properties page.
-// Only reads: nothing is ever written to a media file.
+// Only reads: nothing is ever written to a media file. The files are read through the media
+// support library, loaded at the first open; without it every open fails as for a file that
+// cannot be read.
 //
 // Times: durations and frame times are milliseconds; the movie's time scale (units per second)
 // and frame step are those of its first video stream's time base, and a frame time t is taken
@@ -35,7 +35,8 @@ public:
     CQuickTimeMedia(const CQuickTimeMedia&) = delete;
     CQuickTimeMedia& operator=(const CQuickTimeMedia&) = delete;
 
-    // Prepares the media library; every owner calls it once.
+    // Every owner calls it once. The media support library is not loaded here, so that an
+    // owner made at the program's start does not slow it: it is loaded by the first open.
     bool Initialize();
 
     // Opens the first video stream of the file (closing a movie open before). A file that
@@ -49,8 +50,9 @@ public:
     // rendered last decodes forward from it, so stepping through a movie stays cheap.
     QImage GetFrameBitmap(int32_t timeMs);
 
-    // Opens the first sound stream of the file (closing a sound open before). A file that
-    // cannot be read shows the sound-open box; a file without sound fails silently.
+    // Opens the first sound stream of the file and reads its length and sample count (closing a
+    // sound open before). A file that cannot be read shows the sound-open box; a file without
+    // sound fails silently.
     bool OpenSound(const QString& path);
     // The sound's length; false with 0 when the file is missing (no box) or has no sound.
     // Leaves no sound open.
@@ -75,7 +77,7 @@ private:
     void ShowFailure(const QString& text, const char* call) const;
     void CloseSound();
 
-    std::unique_ptr<CMovieDecoder> m_movie;
+    std::unique_ptr<CMediaMovie> m_movie;
     tagMOVIE_BOX m_movieBox;
     int32_t m_frameCount = 0;
     uint32_t m_frameStep = 0;
@@ -83,7 +85,6 @@ private:
     int32_t m_movieDuration = 0;
     bool m_movieOpen = false;
 
-    FormatContextPtr m_sound;
     int32_t m_soundSampleCount = 0;
     int32_t m_soundDuration = 0;
     bool m_soundOpen = false;

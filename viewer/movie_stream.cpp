@@ -1,6 +1,6 @@
 #include "viewer/movie_stream.h"
 
-#include "project/media_input.h"
+#include "media/media_input.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

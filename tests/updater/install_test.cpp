@@ -133,6 +133,12 @@ TEST_F(InstallTest, AnInstallationIsUpdatedAndUninstalled)
     for (const QString& program : kPrograms)
         programs.append(prefix + QStringLiteral("/bin/") + program);
     ExpectLibrariesFrom(programs, prefix + QStringLiteral("/lib"));
+    // The support libraries that the programs open beside themselves lie there, and take this
+    // build's libraries from the installation too.
+    for (const char* library : { "libkaleidra_camera.so", "libkaleidra_media.so" })
+        EXPECT_TRUE(QFileInfo(prefix + QStringLiteral("/bin/") + QLatin1String(library)).isFile()) << library;
+    ExpectLibrariesFrom(
+        { prefix + QStringLiteral("/bin/libkaleidra_media.so") }, prefix + QStringLiteral("/lib"));
     const QString version = VersionOf(programs[0]);
     EXPECT_EQ(version, QStringLiteral(KALEIDRA_PROJECT_VERSION));
     // Every data file and folder beside the built programs is installed beside them.

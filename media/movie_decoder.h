@@ -1,6 +1,7 @@
 #pragma once
 
-#include "project/media_input.h"
+#include "media/media_api.h"
+#include "media/media_input.h"
 
 #include <QImage>
 #include <QString>
@@ -15,33 +16,28 @@ struct SwsContext;
 // The first video stream of a movie file, decoded on demand. Asking for a time after the frame
 // shown last decodes forward from there; asking for an earlier time, or for one beyond the next
 // key frame, seeks. Times are in the stream's time base, counted from the stream's start.
-class CMovieDecoder {
+class CMovieDecoder final : public CMediaMovie {
 public:
     // Takes over an opened file; nothing when it has no video stream or no decoder for it.
     static std::unique_ptr<CMovieDecoder> Open(FormatContextPtr input);
-    ~CMovieDecoder();
+    ~CMovieDecoder() override;
     CMovieDecoder(const CMovieDecoder&) = delete;
     CMovieDecoder& operator=(const CMovieDecoder&) = delete;
 
-    // Picture size with the pixel aspect and the stored rotation applied.
-    int DisplayWidth() const { return m_quarterTurns % 2 ? m_pictureHeight : m_pictureWidth; }
-    int DisplayHeight() const { return m_quarterTurns % 2 ? m_pictureWidth : m_pictureHeight; }
-    double TimeScale() const;
-    int64_t Duration() const;
-    // The length of one frame in the time base; 0 when the stream does not tell.
-    int64_t FrameStep() const;
-    // The number of frames: the container's own count, the index's where it lists every frame,
-    // else the length times the average rate; with neither, the frames are counted, which reads
-    // the whole file once.
-    int64_t FrameCount();
+    int DisplayWidth() const override { return m_quarterTurns % 2 ? m_pictureHeight : m_pictureWidth; }
+    int DisplayHeight() const override { return m_quarterTurns % 2 ? m_pictureWidth : m_pictureHeight; }
+    double TimeScale() const override;
+    int64_t Duration() const override;
+    int64_t FrameStep() const override;
+    // The container's own count, the index's where it lists every frame, else the length times
+    // the average rate; with neither, the frames are counted, which reads the whole file once.
+    int64_t FrameCount() override;
 
-    // The frame shown at the time (the last frame starting at or before it; the first frame
-    // for earlier times, the last one for later times) as ARGB32 of the display size. A null
-    // image when nothing could be decoded.
-    QImage FrameAt(int64_t time);
+    // The last frame starting at or before the time; the first frame for earlier times, the
+    // last one for later times.
+    QImage FrameAt(int64_t time) override;
 
-    // How often the reader was repositioned; consecutive frames are reached without it.
-    int64_t SeekCount() const { return m_seekCount; }
+    int64_t SeekCount() const override { return m_seekCount; }
 
 private:
     CMovieDecoder() = default;

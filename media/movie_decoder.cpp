@@ -1,4 +1,4 @@
-#include "project/movie_decoder.h"
+#include "media/movie_decoder.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,4 +1,4 @@
-#include "project/media_input.h"
+#include "media/media_input.h"
 
 #include "platform/paths.h"
 
