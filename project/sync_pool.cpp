@@ -1,6 +1,7 @@
 #include "project/sync_pool.h"
 
 #include <algorithm>
+#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -35,10 +36,24 @@ void CSyncPool::Add(int fd)
         return;
     }
     m_waiting.push_back(fd);
-    if (m_waiting.size() > m_idle && m_threads.size() < m_maxThreads)
+    if (m_waiting.size() > m_idle && m_threads.size() < m_maxThreads && StartThread())
+        return;
+    // Where no thread can be started at all, the writer syncs its files itself.
+    if (m_threads.empty()) {
+        SyncFirst(lock);
+        return;
+    }
+    m_workWaits.notify_one();
+}
+
+bool CSyncPool::StartThread()
+{
+    try {
         m_threads.emplace_back([this](std::stop_token stop) { Work(stop); });
-    else
-        m_workWaits.notify_one();
+        return true;
+    } catch (const std::system_error&) {
+        return false;
+    }
 }
 
 bool CSyncPool::Wait()
@@ -58,16 +73,22 @@ void CSyncPool::Work(std::stop_token stop)
         // A pool that ends leaves what waits to its destructor.
         if (stop.stop_requested())
             return;
-        const int fd = m_waiting.front();
-        m_waiting.pop_front();
-        ++m_busy;
-        const bool skip = m_failed;
-        lock.unlock();
-        const bool synced = skip || ::fsync(fd) == 0;
-        const bool closed = ::close(fd) == 0;
-        lock.lock();
-        --m_busy;
-        m_failed = m_failed || !synced || !closed;
-        m_workDone.notify_all();
+        SyncFirst(lock);
     }
+}
+
+void CSyncPool::SyncFirst(std::unique_lock<std::mutex>& lock)
+{
+    const int fd = m_waiting.front();
+    m_waiting.pop_front();
+    ++m_busy;
+    // After a failure the outcome is known: what still waits is only closed.
+    const bool skip = m_failed;
+    lock.unlock();
+    const bool synced = skip || ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    lock.lock();
+    --m_busy;
+    m_failed = m_failed || !synced || !closed;
+    m_workDone.notify_all();
 }

@@ -27,7 +27,10 @@ public:
     bool Wait();
 
 private:
+    bool StartThread();
     void Work(std::stop_token stop);
+    // Syncs and closes the first waiting descriptor, without the lock meanwhile.
+    void SyncFirst(std::unique_lock<std::mutex>& lock);
 
     const size_t m_maxThreads;
     std::mutex m_lock;
