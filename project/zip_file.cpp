@@ -457,15 +457,20 @@ int CZipFile::UnZip(const QString& zipFile, const QString& destinationFolder)
         const int writeErrno = errno;
         if (file)
             zip_fclose(file);
-        const bool closed = ::close(fd) == 0;
+        // A file written whole is synced and closed by the staging, which reports a failure of
+        // either when it is made durable.
+        if (result == ExtractResult::Done) {
+            staging.FinishFile(fd);
+            continue;
+        }
+        ::close(fd);
         if (result == ExtractResult::SizeMismatch)
             return Fail(QStringLiteral("UnZip サイズが宣言と違います: %1").arg(entry.relativePath));
         if (result == ExtractResult::ReadError)
             return Fail(QStringLiteral("UnZip 読込みエラー: %1 %2")
                             .arg(entry.relativePath, QString::fromUtf8(zip_strerror(archive.get()))));
-        if (result == ExtractResult::WriteError || !closed)
-            return Fail(QStringLiteral("UnZip 書き込みエラー: %1 %2")
-                            .arg(entry.relativePath, QString::fromLocal8Bit(std::strerror(writeErrno))));
+        return Fail(QStringLiteral("UnZip 書き込みエラー: %1 %2")
+                        .arg(entry.relativePath, QString::fromLocal8Bit(std::strerror(writeErrno))));
     }
     if (!staging.MakeDurable())
         return Fail(QStringLiteral("UnZip 書き込みエラー: %1").arg(destinationFolder));

@@ -1,6 +1,7 @@
 #include "project/zip_staging.h"
 
 #include "project/package_folders.h"
+#include "project/sync_pool.h"
 
 #include <QFile>
 #include <algorithm>
@@ -11,6 +12,10 @@
 #include <unistd.h>
 
 namespace {
+
+// Syncs wait on the disk, not on the processor: more threads than cores still help the file
+// system gather them into fewer journal commits.
+constexpr int kSyncThreads = 8;
 
 bool SyncPath(const QByteArray& path, int flags)
 {
@@ -45,6 +50,7 @@ bool SwapEntries(const QByteArray& first, const QByteArray& second)
 
 CZipStaging::CZipStaging(const QString& destination)
     : m_destination(destination)
+    , m_syncs(std::make_unique<CSyncPool>(kSyncThreads))
 {
     QByteArray pattern = QFile::encodeName(destination + QStringLiteral("/.unzip-XXXXXX"));
     if (!::mkdtemp(pattern.data()))
@@ -59,6 +65,8 @@ CZipStaging::CZipStaging(const QString& destination)
 
 CZipStaging::~CZipStaging()
 {
+    // No thread syncs a file of the folder any more when it is deleted.
+    m_syncs.reset();
     if (IsValid())
         package_folders::DeleteFolderTree(m_folder);
 }
@@ -102,25 +110,29 @@ int CZipStaging::CreateFile(const QString& relative)
         m_topLevel.push_back(relative);
     const int fd
         = ::open(Native(relative).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd >= 0)
-        m_files.push_back(relative);
     return fd;
+}
+
+void CZipStaging::FinishFile(int fd)
+{
+    // The file's write-back starts now rather than when its sync reaches it.
+    ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    m_syncs->Add(fd);
 }
 
 bool CZipStaging::MakeDurable()
 {
-    for (const QString& file : m_files) {
-        if (!SyncPath(Native(file), O_NOFOLLOW))
+    if (!m_syncs->Wait())
+        return false;
+    // A folder's entries are all made now; the order of the folders' syncs does not matter, as
+    // nothing of the staging folder is in place before the last has ended.
+    for (const QString& folder : m_folders) {
+        const int fd = ::open(Native(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
             return false;
+        m_syncs->Add(fd);
     }
-    std::vector<QString> folders = m_folders;
-    std::stable_sort(folders.begin(), folders.end(),
-        [](const QString& a, const QString& b) { return a.count(u'/') > b.count(u'/'); });
-    for (const QString& folder : folders) {
-        if (!SyncPath(Native(folder), O_DIRECTORY | O_NOFOLLOW))
-            return false;
-    }
-    return true;
+    return m_syncs->Wait();
 }
 
 bool CZipStaging::MoveIntoPlace(QString* failed)

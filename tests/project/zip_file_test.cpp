@@ -1,4 +1,5 @@
 #include "project/zip_file.h"
+#include "tests/fixtures/sync_recorder.h"
 #include "tests/fixtures/temp_folder.h"
 
 #include <QDir>
@@ -6,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <zip.h>
@@ -516,6 +518,110 @@ TEST(ZipFile, AnArchiveRefusedWhileInflatingLeavesTheDestinationAsItWas)
     EXPECT_EQ(TreeOf(out),
         QStringList({ QStringLiteral("other.txt"), QStringLiteral("proj"), QStringLiteral("proj/a.xml") }));
     EXPECT_EQ(temp.ReadFile(QStringLiteral("out/proj/a.xml")), first);
+}
+
+// A project's tree: three face folders of 30 files each (more than are synced at one time), a
+// file at the top and an empty folder.
+std::vector<RawEntry> ManyFilesArchive()
+{
+    std::vector<RawEntry> entries = { { "proj/", {} }, { "proj/proj.xml", "<Project/>" } };
+    for (const char* folder : { "a", "b", "c" }) {
+        for (int i = 0; i < 30; ++i)
+            entries.push_back({ QByteArray("proj/") + folder + "/f" + QByteArray::number(i) + ".txt",
+                QByteArray(1000 + i, char('a' + i % 26)) });
+    }
+    entries.push_back({ "proj/empty/", {} });
+    return entries;
+}
+
+int OpenDescriptors()
+{
+    return int(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size());
+}
+
+TEST(ZipFile, EveryUnpackedFileAndFolderIsSyncedOnceBeforeTheTreeIsPutInPlace)
+{
+    CTempFolder temp;
+    const QString zipPath = temp.FilePath(QStringLiteral("many.kdp"));
+    const std::vector<RawEntry> archive = ManyFilesArchive();
+    WriteRawArchive(zipPath, archive);
+    const QString out = QFileInfo(temp.MakeFolder(QStringLiteral("out"))).canonicalFilePath();
+
+    std::vector<CSyncRecorder::Sync> syncs;
+    {
+        const CSyncRecorder recorder;
+        CZipFile zip;
+        ASSERT_TRUE(zip.UnZip(zipPath, out)) << zip.ErrorText().toStdString();
+        syncs = recorder.Syncs();
+    }
+    // The staged path of each entry, as it was synced: what was put in place later.
+    const auto stagedName = [&](const CSyncRecorder::Sync& sync) {
+        const qsizetype entries = sync.path.indexOf(QStringLiteral("/entries/"));
+        EXPECT_TRUE(sync.path.startsWith(out + QStringLiteral("/.unzip-")) && entries > 0)
+            << sync.path.toStdString();
+        return sync.path.mid(entries + 9) + (sync.folder ? QStringLiteral("/") : QString());
+    };
+    // The face folders have no entries of their own: they are made for their files.
+    QStringList expected
+        = { QStringLiteral("proj/a/"), QStringLiteral("proj/b/"), QStringLiteral("proj/c/") };
+    for (const RawEntry& entry : archive)
+        expected.append(QString::fromUtf8(entry.name));
+    expected.sort();
+    ASSERT_EQ(syncs.size(), size_t(expected.size()) + 1);
+    QStringList files;
+    QStringList folders;
+    // Every file before the folders that name them, the destination last.
+    for (size_t i = 0; i + 1 < syncs.size(); ++i) {
+        (syncs[i].folder ? folders : files).append(stagedName(syncs[i]));
+        if (i > 0) {
+            EXPECT_FALSE(syncs[i - 1].folder && !syncs[i].folder) << syncs[i].path.toStdString();
+        }
+    }
+    EXPECT_TRUE(syncs.back().folder);
+    EXPECT_EQ(syncs.back().path, out);
+    QStringList synced = files + folders;
+    synced.sort();
+    EXPECT_EQ(synced, expected);
+    EXPECT_EQ(temp.ReadFile(QStringLiteral("out/proj/c/f29.txt")), QByteArray(1029, char('a' + 29 % 26)));
+}
+
+TEST(ZipFile, AFailedSyncFailsTheUnpackAndLeavesTheDestinationAsItWas)
+{
+    struct Case {
+        const char* name;
+        const char* failing; // part of the staged path whose sync fails
+    };
+    const Case cases[] = {
+        { "an early file", "/entries/proj/a/f1.txt" },
+        { "the last file", "/entries/proj/c/f29.txt" },
+        { "a folder", "/entries/proj/empty" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CTempFolder temp;
+        const QString zipPath = temp.FilePath(QStringLiteral("many.kdp"));
+        WriteRawArchive(zipPath, ManyFilesArchive());
+        const QString out = temp.MakeFolder(QStringLiteral("out"));
+        temp.WriteFile(QStringLiteral("out/proj/old.xml"), "the old copy");
+        temp.WriteFile(QStringLiteral("out/other.txt"), "not the archive's");
+        const QStringList before = TreeOf(out);
+        const int descriptors = OpenDescriptors();
+        {
+            CSyncRecorder recorder;
+            recorder.FailSyncsOf(QString::fromUtf8(c.failing));
+            CZipFile zip;
+            EXPECT_FALSE(zip.UnZip(zipPath, out));
+            EXPECT_FALSE(zip.ErrorText().isEmpty());
+            const std::vector<CSyncRecorder::Sync> syncs = recorder.Syncs();
+            EXPECT_TRUE(std::any_of(syncs.begin(), syncs.end(), [&](const CSyncRecorder::Sync& sync) {
+                return sync.path.contains(QString::fromUtf8(c.failing));
+            }));
+        }
+        EXPECT_EQ(TreeOf(out), before);
+        EXPECT_EQ(temp.ReadFile(QStringLiteral("out/proj/old.xml")), QByteArray("the old copy"));
+        EXPECT_EQ(OpenDescriptors(), descriptors);
+    }
 }
 
 TEST(ZipFile, ArchivesBeyondTheLimitsAreRefused)

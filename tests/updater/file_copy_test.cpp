@@ -3,8 +3,8 @@
 #include "platform/paths.h"
 #include "platform/user_account.h"
 #include "tests/fixtures/scoped_env.h"
+#include "tests/fixtures/sync_recorder.h"
 #include "tests/fixtures/temp_folder.h"
-#include "tests/updater/sync_recorder.h"
 #include "updater/update_ctrl.h"
 
 #include <QDateTime>
