@@ -400,26 +400,32 @@ vec4 PictureAt(ivec2 t)
 // The premultiplied mean of the picture's texels under a texel of the stage, which covers
 // uBlock texels of the picture in each direction (kScale of them, give or take the edge) and has
 // a margin of uMargin texels around the picture, where the picture's edge texels are repeated.
-// Movie planes are opaque: their bilinear samples, each the mean of 2 x 2 texels, read every
-// texel about once. Pictures with alpha are averaged texel by texel in premultiplied form.
+// Pictures are averaged texel by texel in premultiplied form. Movie planes are opaque: each 2 x 2
+// luma texels are read as one bilinear sample, their mean, with the chroma texel that 4:2:0 gives
+// them, fetched unfiltered, and converted once; a software renderer pays for every sample.
 vec4 BlockMean(ivec2 t)
 {
     if (kScale == 1)
         return Premultiplied(TexelAt(t));
-    vec2 size = vec2(textureSize(uPlane0, 0));
     vec2 origin = vec2(t - uMargin) * uBlock;
+    ivec2 first = ivec2(floor(origin + 0.5 * uBlock - 0.5 * float(kScale) + 0.5));
     vec4 sum = vec4(0.0);
     if (kFormat == 1) {
-        int n = kScale / 2;
-        for (int j = 0; j < n; ++j) {
-            for (int i = 0; i < n; ++i) {
-                vec2 p = origin + (vec2(i, j) + 0.5) * uBlock / float(n);
-                sum += Sample(clamp(p, vec2(0.5), size - 0.5) / size);
+        ivec2 size = textureSize(uPlane0, 0);
+        // The chroma texel of a luma texel, by a multiplication: an integer division is not
+        // made for many pixels at once.
+        vec2 toChroma = vec2(textureSize(uPlane1, 0)) / vec2(size);
+        for (int j = 0; j < kScale; j += 2) {
+            for (int i = 0; i < kScale; i += 2) {
+                ivec2 p = first + ivec2(i, j);
+                // The bilinear sample between the four luma texels is their mean.
+                float luma = texture(uPlane0, clamp(vec2(p) + 1.0, vec2(0.5), vec2(size) - 0.5) / vec2(size)).r;
+                ivec2 c = ivec2((vec2(clamp(p, ivec2(0), size - 1)) + 0.5) * toChroma);
+                sum += FromYuv(vec3(luma, texelFetch(uPlane1, c, 0).r, texelFetch(uPlane2, c, 0).r));
             }
         }
-        return sum / float(n * n);
+        return sum / float(kScale * kScale / 4);
     }
-    ivec2 first = ivec2(floor(origin + 0.5 * uBlock - 0.5 * float(kScale) + 0.5));
     for (int j = 0; j < kScale; ++j) {
         for (int i = 0; i < kScale; ++i)
             sum += Premultiplied(TexelAt(first + ivec2(i, j)));
