@@ -91,6 +91,22 @@ std::array<float, kMaxSharpenReach + 1> BlurWeights(
     return weights;
 }
 
+// The planes' point (0..1) of a point of the picture as shown, which a stored rotation turns by
+// clockwise quarter turns.
+QPointF Unturned(QPointF p, int quarterTurns)
+{
+    switch (quarterTurns % 4) {
+    case 1:
+        return QPointF(p.y(), 1.0 - p.x());
+    case 2:
+        return QPointF(1.0 - p.x(), 1.0 - p.y());
+    case 3:
+        return QPointF(1.0 - p.y(), p.x());
+    default:
+        return p;
+    }
+}
+
 // Where a picture lies on its page of an atlas (0..1): its rectangle there without the margin.
 QRectF PictureArea(const QRect& rect, int margin, QSize page)
 {
@@ -327,7 +343,31 @@ std::optional<CFaceRenderer::FilterJob> CFaceRenderer::PlanFilter(
     // the picture when shown magnified.
     job.blockAcross = double(picture.width()) / inner.width();
     job.blockDown = double(picture.height()) / inner.height();
+    job.region = QRect(QPoint(-1, -1), job.stageSize + QSize(2, 2));
     return job;
+}
+
+QRect CFaceRenderer::BlurRegionShown(const FaceLayer& layer, const FilterJob& job)
+{
+    // The part of the display area the effects leave, in the planes' coordinates (0..1).
+    ItemEffects effects;
+    effects.entry = layer.entry;
+    effects.exit = layer.exit;
+    const QRectF part = ShownPartOfPicture(effects, layer.aspect);
+    const QRectF& shown = layer.shownArea;
+    const QPointF first(shown.x() + part.left() * shown.width(), shown.y() + part.top() * shown.height());
+    const QPointF last(shown.x() + part.right() * shown.width(), shown.y() + part.bottom() * shown.height());
+    const QRectF planes
+        = QRectF(Unturned(first, layer.frame->quarterTurns), Unturned(last, layer.frame->quarterTurns))
+              .normalized();
+    // In texels of the stage, with two beside them for the face's bilinear samples.
+    const double across = layer.frame->planes[0].width / job.blockAcross;
+    const double down = layer.frame->planes[0].height / job.blockDown;
+    const QPoint topLeft(int(std::floor(planes.left() * across)) + job.margin - 2,
+        int(std::floor(planes.top() * down)) + job.margin - 2);
+    const QPoint bottomRight(int(std::ceil(planes.right() * across)) + job.margin + 1,
+        int(std::ceil(planes.bottom() * down)) + job.margin + 1);
+    return QRect(topLeft, bottomRight).intersected(job.region);
 }
 
 void CFaceRenderer::PlaceFilteredPictures(const std::vector<FilterJob>& plans)
@@ -479,8 +519,14 @@ void CFaceRenderer::DrawFilterPass(const FilterJob& job, int step)
         program.setUniformValue("uInvert", job.filter.params[1] == 1.0f ? 1 : 0);
     }
     // The target's rectangle and the texel around it, which repeats the edge: a face that
-    // shows the picture bilinearly up to its edge reads it there.
-    const QRect drawn = target.adjusted(-1, -1, 1, 1);
+    // shows the picture bilinearly up to its edge reads it there. A blur is drawn where the face
+    // can show it, each pass before the last over as much more as the next one reaches.
+    QRect drawn = target.adjusted(-1, -1, 1, 1);
+    if (step < 3) {
+        const int reach = step == 2 ? 0 : job.reach;
+        const QRect part = job.region.adjusted(step == 0 ? -reach : 0, -reach, step == 0 ? reach : 0, reach);
+        drawn = part.translated(stage.topLeft()).intersected(drawn);
+    }
     const QSize page = step == 3 ? m_resultAtlas.pages[size_t(filtered.result.page)].size : stagePage.size;
     const GLfloat x0 = GLfloat(drawn.x());
     const GLfloat y0 = GLfloat(drawn.y());
@@ -553,6 +599,8 @@ void CFaceRenderer::Render(
             if (std::optional<FilterJob> plan
                 = PlanFilter(textures, *layer.frame, layer.filter, FilterScaleOf(quad, layer))) {
                 plan->layer = i;
+                if (layer.filter.kind == FilterKind::Blur)
+                    plan->region = BlurRegionShown(layer, *plan);
                 plans.push_back(*plan);
             }
         }
@@ -566,9 +614,17 @@ void CFaceRenderer::Render(
         const AtlasPlace& shown = shownFromStage ? filtered.stage : filtered.result;
         if (filtered.stage.page < 0 || shown.page < 0)
             continue;
-        if (!filtered.made || filtered.serial != plan.frame->serial || filtered.scale != plan.scale
-            || filtered.filter.kind != plan.filter.kind || filtered.filter.params != plan.filter.params) {
-            filterJobs.push_back(plan);
+        const bool sameFrame = filtered.made && filtered.serial == plan.frame->serial
+            && filtered.scale == plan.scale && filtered.filter.kind == plan.filter.kind
+            && filtered.filter.params == plan.filter.params;
+        if (!sameFrame || !filtered.region.contains(plan.region)) {
+            FilterJob job = plan;
+            // The part shown of a frame already drawn grew (an effect goes on over a picture):
+            // the whole of it, once.
+            if (sameFrame)
+                job.region = QRect(QPoint(-1, -1), plan.stageSize + QSize(2, 2));
+            filterJobs.push_back(job);
+            filtered.region = job.region;
             filtered.made = true;
             filtered.serial = plan.frame->serial;
             filtered.scale = plan.scale;

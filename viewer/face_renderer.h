@@ -69,6 +69,7 @@ private:
         AtlasPlace stage;
         AtlasPlace result;
         int margin = 0; // texels of the stage around the picture
+        QRect region; // of the stage (its own texels) where the filtered picture was drawn
         int scale = 1; // picture texels per texel of the result
         uint64_t serial = 0;
         ItemFilter filter;
@@ -112,11 +113,17 @@ private:
         double blockDown = 1.0;
         QSize stageSize; // margin included
         QSize resultSize; // empty for a blur, which is shown from its stage
+        // The stage's texels (its own coordinates, the texel around it included) to be drawn:
+        // the part of a blur that the face can show, the whole for the other filters.
+        QRect region;
     };
     // What the neighbourhood filter of a face needs, at 1 / scale of the frame's size or less;
     // nothing when the filter leaves the picture as it is or its programs do not compile.
     std::optional<FilterJob> PlanFilter(
         FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale);
+    // The texels of a blur's stage that the face can show under its effects (the stage's own
+    // coordinates, the texel around it included), with what the face's samples read beside them.
+    QRect BlurRegionShown(const FaceLayer& layer, const FilterJob& job);
     // Gives every planned face its places on the atlases, laid out anew (and every filtered
     // picture drawn again) when a face has none of its size yet.
     void PlaceFilteredPictures(const std::vector<FilterJob>& plans);
