@@ -1,6 +1,7 @@
 #include "viewer/effects_and_filters.h"
 
 #include <algorithm>
+#include <cmath>
 #include <span>
 
 namespace {
@@ -118,6 +119,80 @@ ItemEffects EffectsAt(const tagTL_FACE_ITEM_DATA& item, double showHundredths)
             effects.hidden = true;
     }
     return effects;
+}
+
+namespace {
+
+double Ease(double p)
+{
+    return p * p * (3.0 - 2.0 * p);
+}
+
+// The points whose along-coordinate lies in [from, to] for a direction of set 1.
+QRectF AlongBand(int32_t direction, double from, double to)
+{
+    switch (direction) {
+    case 1:
+        return QRectF(QPointF(1.0 - to, 0.0), QPointF(1.0 - from, 1.0));
+    case 2:
+        return QRectF(QPointF(0.0, from), QPointF(1.0, to));
+    case 3:
+        return QRectF(QPointF(0.0, 1.0 - to), QPointF(1.0, 1.0 - from));
+    default:
+        return QRectF(QPointF(from, 0.0), QPointF(to, 1.0));
+    }
+}
+
+// The rectangle about the centre that reaches so far on either side.
+QRectF AboutCentre(double halfAcross, double halfDown)
+{
+    return QRectF(QPointF(0.5 - halfAcross, 0.5 - halfDown), QPointF(0.5 + halfAcross, 0.5 + halfDown));
+}
+
+QRectF ShownPartOf(const ActiveEffect& effect, bool leaving, double aspect)
+{
+    const QRectF whole(0.0, 0.0, 1.0, 1.0);
+    const double p = effect.progress;
+    switch (effect.pattern) {
+    case EffectPattern::Wipe:
+        return leaving ? AlongBand(effect.direction, p, 1.0) : AlongBand(effect.direction, 0.0, p);
+    case EffectPattern::Slide:
+        // The picture moved along the motion: only its part still (or already) on the face.
+        return leaving ? AlongBand(effect.direction, 0.0, 1.0 - Ease(p))
+                       : AlongBand(effect.direction, 1.0 - Ease(p), 1.0);
+    case EffectPattern::Iris: {
+        // The circle that opens from the centre, or the one that closes towards it.
+        const bool opening = effect.direction == 0;
+        if (opening == leaving)
+            return whole;
+        const double radius = (opening ? p : 1.0 - p) * std::sqrt(aspect * aspect / 4.0 + 0.25);
+        return AboutCentre(radius / aspect, radius);
+    }
+    case EffectPattern::Zoom: {
+        const double s = Ease(p);
+        const double z = effect.direction == 0 ? (leaving ? 1.0 + s : s) : (leaving ? 1.0 - s : 2.0 - s);
+        return z > 1.0 ? AboutCentre(0.5 / z, 0.5 / z) : whole;
+    }
+    default:
+        return whole;
+    }
+}
+
+} // namespace
+
+QRectF ShownPartOfPicture(const ItemEffects& effects, double aspect)
+{
+    const QRectF whole(0.0, 0.0, 1.0, 1.0);
+    if (effects.entry && effects.exit)
+        return whole;
+    if (!effects.entry && !effects.exit)
+        return whole;
+    const QRectF part = effects.entry ? ShownPartOf(*effects.entry, false, aspect > 0 ? aspect : 1.0)
+                                      : ShownPartOf(*effects.exit, true, aspect > 0 ? aspect : 1.0);
+    // Clamped to the area; a part of no width keeps its place.
+    const auto clamp01 = [](double v) { return std::clamp(v, 0.0, 1.0); };
+    return QRectF(QPointF(clamp01(part.left()), clamp01(part.top())),
+        QPointF(clamp01(part.right()), clamp01(part.bottom())));
 }
 
 double SoundGainOf(const ItemEffects& effects)

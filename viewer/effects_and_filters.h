@@ -2,6 +2,7 @@
 
 #include "project/face_data.h"
 
+#include <QRectF>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -56,6 +57,12 @@ struct ItemEffects {
     bool hidden = false;
 };
 ItemEffects EffectsAt(const tagTL_FACE_ITEM_DATA& item, double showHundredths);
+
+// The part of the item's display area (0..1 coordinates, top-left origin) whose picture the face
+// can show under its effects: a rectangle holding every source point G(x, y) where the coverage is
+// above 0, so that a filter needs to be drawn there only. The whole area where an effect may take
+// the picture from anywhere (and when both effects stand at once); aspect is the area's k.
+QRectF ShownPartOfPicture(const ItemEffects& effects, double aspect);
 
 // The gain the fade gives the item's sound (the only effect that changes sound): 1 without one.
 double SoundGainOf(const ItemEffects& effects);

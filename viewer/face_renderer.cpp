@@ -91,6 +91,29 @@ std::array<float, kMaxSharpenReach + 1> BlurWeights(
     return weights;
 }
 
+// The planes' point (0..1) of a point of the picture as shown, which a stored rotation turns by
+// clockwise quarter turns.
+QPointF Unturned(QPointF p, int quarterTurns)
+{
+    switch (quarterTurns % 4) {
+    case 1:
+        return QPointF(p.y(), 1.0 - p.x());
+    case 2:
+        return QPointF(1.0 - p.x(), 1.0 - p.y());
+    case 3:
+        return QPointF(1.0 - p.y(), p.x());
+    default:
+        return p;
+    }
+}
+
+// Where a picture lies on its page of an atlas (0..1): its rectangle there without the margin.
+QRectF PictureArea(const QRect& rect, int margin, QSize page)
+{
+    return QRectF(double(rect.x() + margin) / page.width(), double(rect.y() + margin) / page.height(),
+        double(rect.width() - 2 * margin) / page.width(), double(rect.height() - 2 * margin) / page.height());
+}
+
 void SetFilteredArea(QOpenGLShaderProgram& program, const QRectF& area)
 {
     program.setUniformValue("uFilteredArea",
@@ -108,6 +131,8 @@ CFaceRenderer::~CFaceRenderer()
     if (m_initialized && QOpenGLContext::currentContext()) {
         for (auto& [faceNo, textures] : m_textures)
             DeleteTextures(textures);
+        DeleteAtlas(m_stageAtlas);
+        DeleteAtlas(m_resultAtlas);
         glDeleteBuffers(1, &m_vertexBuffer);
         glDeleteVertexArrays(1, &m_vertexArray);
         glDeleteFramebuffers(1, &m_filterFramebuffer);
@@ -129,6 +154,9 @@ bool CFaceRenderer::Initialize()
     glGenVertexArrays(1, &m_vertexArray);
     glGenBuffers(1, &m_vertexBuffer);
     glGenFramebuffers(1, &m_filterFramebuffer);
+    GLint maxTextureSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxTextureSize);
+    m_maxAtlasSide = std::clamp(int(maxTextureSize), 2048, 8192);
     m_initialized = true;
     return true;
 }
@@ -195,12 +223,8 @@ void CFaceRenderer::UploadMask(FaceTextures& textures, const QImage& mask, uint6
 void CFaceRenderer::DeleteTextures(FaceTextures& textures)
 {
     glDeleteTextures(3, textures.planes);
-    const GLuint others[] = { textures.mask, textures.filtered.stage, textures.filtered.across,
-        textures.filtered.blurred, textures.filtered.result };
-    for (GLuint texture : others) {
-        if (texture)
-            glDeleteTextures(1, &texture);
-    }
+    if (textures.mask)
+        glDeleteTextures(1, &textures.mask);
     textures = FaceTextures();
 }
 
@@ -231,12 +255,12 @@ QOpenGLShaderProgram* CFaceRenderer::FaceProgram(const FaceShaderKey& key)
     return program.get();
 }
 
-QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format, int pass, int reach)
+QOpenGLShaderProgram* CFaceRenderer::FilterProgram(int format, int pass, int reach, int scale)
 {
     format = format == 1 ? 1 : 0;
-    auto& program = m_filterPrograms[{ format, pass, reach }];
+    auto& program = m_filterPrograms[{ format, pass, reach, scale }];
     if (!program)
-        program = Build(FilterFragmentShader(format, pass, reach));
+        program = Build(FilterFragmentShader(format, pass, reach, scale));
     return program.get();
 }
 
@@ -271,49 +295,29 @@ void CFaceRenderer::BindPicture(
     glActiveTexture(GL_TEXTURE0);
 }
 
-void CFaceRenderer::RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size)
+std::optional<CFaceRenderer::FilterJob> CFaceRenderer::PlanFilter(
+    FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale)
 {
-    glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
-    glViewport(0, 0, size.width(), size.height());
-    const GLfloat w = GLfloat(size.width());
-    const GLfloat h = GLfloat(size.height());
-    const GLfloat vertices[8] = { 0, 0, w, 0, w, h, 0, h };
-    program.setUniformValue("uFramebuffer", QVector2D(w, h));
-    glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
-    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
-}
-
-GLuint CFaceRenderer::FilteredTexture(FaceTextures& textures,
-    const CVideoFrame& frame,
-    const ItemFilter& filter,
-    int scale,
-    std::vector<FilterJob>& jobs)
-{
-    FilteredPicture& filtered = textures.filtered;
     const bool blurs = filter.kind == FilterKind::Blur || filter.kind == FilterKind::Sharpen;
     const int radius = filter.kind == FilterKind::Blur ? int(filter.params[0])
         : filter.kind == FilterKind::Sharpen           ? int(filter.params[1])
                                                        : 0;
     if (filter.kind == FilterKind::Blur && radius == 0)
-        return 0;
+        return std::nullopt;
     // Reduced, a blur keeps a spread of a texel at least, so that it looks the same; edges are
     // lines of single texels and always drawn at the picture's size.
     while (scale > 1 && (!blurs || radius / scale < 2))
         scale /= 2;
-    if (filtered.made && filtered.serial == frame.serial && filtered.scale == scale
-        && filtered.filter.kind == filter.kind && filtered.filter.params == filter.params)
-        return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
-    const int format = frame.format == CVideoFrame::Format::Yuv ? 1 : 0;
-    if (!FilterProgram(format, 4))
-        return 0;
-
     // A wide blur works on the picture reduced until its radius spans a few texels of the
     // stage, which the face then shows magnified; a narrow one is exact.
     int blurScale = scale;
     const int maxReach = filter.kind == FilterKind::Blur ? kMaxBlurReach : kMaxSharpenReach;
     while (blurs && (radius + blurScale - 1) / blurScale > maxReach)
         blurScale *= 2;
+    const int format = frame.format == CVideoFrame::Format::Yuv ? 1 : 0;
     const int stageScale = blurs ? blurScale : 1;
+    if (!FilterProgram(format, 4, 0, stageScale))
+        return std::nullopt;
     const QSize picture(frame.planes[0].width, frame.planes[0].height);
     const auto reduced = [picture](int by) {
         return QSize((picture.width() + by - 1) / by, (picture.height() + by - 1) / by);
@@ -321,27 +325,6 @@ GLuint CFaceRenderer::FilteredTexture(FaceTextures& textures,
     // A reduced stage has a margin of the blur's reach, where the picture's edge repeats as it
     // does around the picture itself, rather than the stage's edge texels, each the mean of a
     // block.
-    const int reach = blurs ? std::min(maxReach, (radius + stageScale - 1) / stageScale) : 0;
-    const int margin = stageScale > 1 ? reach : 0;
-    const QSize inner = reduced(stageScale);
-    const QSize stageSize = inner + QSize(2 * margin, 2 * margin);
-    const QSize resultSize = reduced(scale);
-    if (filtered.stageSize != stageSize) {
-        for (GLuint* texture : { &filtered.stage, &filtered.across, &filtered.blurred }) {
-            if (*texture)
-                glDeleteTextures(1, texture);
-            *texture = MakeTexture(stageSize, GL_RGBA8);
-        }
-        filtered.stageSize = stageSize;
-    }
-    if (filtered.resultSize != resultSize) {
-        if (filtered.result)
-            glDeleteTextures(1, &filtered.result);
-        filtered.result = MakeTexture(resultSize, GL_RGBA8);
-        filtered.resultSize = resultSize;
-    }
-    // The stage's texels each cover an equal share of the picture, so that it lies exactly on
-    // the picture when shown magnified.
     FilterJob job;
     job.textures = &textures;
     job.frame = &frame;
@@ -350,61 +333,209 @@ GLuint CFaceRenderer::FilteredTexture(FaceTextures& textures,
     job.radius = radius;
     job.scale = scale;
     job.stageScale = stageScale;
-    job.reach = reach;
-    job.margin = margin;
+    job.reach = blurs ? std::min(maxReach, (radius + stageScale - 1) / stageScale) : 0;
+    job.margin = stageScale > 1 ? job.reach : 0;
+    const QSize inner = reduced(stageScale);
+    job.stageSize = inner + QSize(2 * job.margin, 2 * job.margin);
+    if (filter.kind != FilterKind::Blur)
+        job.resultSize = reduced(scale);
+    // The stage's texels each cover an equal share of the picture, so that it lies exactly on
+    // the picture when shown magnified.
     job.blockAcross = double(picture.width()) / inner.width();
     job.blockDown = double(picture.height()) / inner.height();
-    jobs.push_back(job);
-    filtered.area = QRectF(double(margin) / stageSize.width(), double(margin) / stageSize.height(),
-        double(inner.width()) / stageSize.width(), double(inner.height()) / stageSize.height());
-    filtered.made = true;
-    filtered.scale = scale;
-    filtered.serial = frame.serial;
-    filtered.filter = filter;
-    return filter.kind == FilterKind::Blur ? filtered.blurred : filtered.result;
+    job.region = QRect(QPoint(-1, -1), job.stageSize + QSize(2, 2));
+    return job;
 }
 
-void CFaceRenderer::DrawFilterStep(const FilterJob& job, int step)
+QRect CFaceRenderer::BlurRegionShown(const FaceLayer& layer, const FilterJob& job)
+{
+    // The part of the display area the effects leave, in the planes' coordinates (0..1).
+    ItemEffects effects;
+    effects.entry = layer.entry;
+    effects.exit = layer.exit;
+    const QRectF part = ShownPartOfPicture(effects, layer.aspect);
+    const QRectF& shown = layer.shownArea;
+    const QPointF first(shown.x() + part.left() * shown.width(), shown.y() + part.top() * shown.height());
+    const QPointF last(shown.x() + part.right() * shown.width(), shown.y() + part.bottom() * shown.height());
+    const QRectF planes
+        = QRectF(Unturned(first, layer.frame->quarterTurns), Unturned(last, layer.frame->quarterTurns))
+              .normalized();
+    // In texels of the stage, with two beside them for the face's bilinear samples.
+    const double across = layer.frame->planes[0].width / job.blockAcross;
+    const double down = layer.frame->planes[0].height / job.blockDown;
+    const QPoint topLeft(int(std::floor(planes.left() * across)) + job.margin - 2,
+        int(std::floor(planes.top() * down)) + job.margin - 2);
+    const QPoint bottomRight(int(std::ceil(planes.right() * across)) + job.margin + 1,
+        int(std::ceil(planes.bottom() * down)) + job.margin + 1);
+    return QRect(topLeft, bottomRight).intersected(job.region);
+}
+
+void CFaceRenderer::PlaceFilteredPictures(const std::vector<FilterJob>& plans)
+{
+    const bool placed = std::all_of(plans.begin(), plans.end(), [](const FilterJob& plan) {
+        const FilteredPicture& filtered = plan.textures->filtered;
+        return filtered.stage.page >= 0 && filtered.stage.rect.size() == plan.stageSize
+            && (plan.resultSize.isEmpty()
+                || (filtered.result.page >= 0 && filtered.result.rect.size() == plan.resultSize));
+    });
+    if (placed)
+        return;
+    for (auto& [faceNo, textures] : m_textures)
+        textures.filtered = FilteredPicture();
+    std::vector<QSize> stageSizes;
+    std::vector<AtlasPlace*> stagePlaces;
+    std::vector<QSize> resultSizes;
+    std::vector<AtlasPlace*> resultPlaces;
+    for (const FilterJob& plan : plans) {
+        stageSizes.push_back(plan.stageSize);
+        stagePlaces.push_back(&plan.textures->filtered.stage);
+        if (!plan.resultSize.isEmpty()) {
+            resultSizes.push_back(plan.resultSize);
+            resultPlaces.push_back(&plan.textures->filtered.result);
+        }
+    }
+    LayOut(m_stageAtlas, stageSizes, stagePlaces);
+    LayOut(m_resultAtlas, resultSizes, resultPlaces);
+}
+
+void CFaceRenderer::LayOut(
+    Atlas& atlas, const std::vector<QSize>& sizes, const std::vector<AtlasPlace*>& places)
+{
+    // Rows of pictures, the tallest first, each picture with a texel around it; a new page when
+    // a page would grow beyond the largest texture. A picture larger than that is not placed.
+    std::vector<size_t> order(sizes.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+        [&sizes](size_t a, size_t b) { return sizes[a].height() > sizes[b].height(); });
+    std::vector<QSize> pageSizes;
+    QPoint next(0, 0);
+    int rowHeight = 0;
+    for (size_t i : order) {
+        const QSize padded = sizes[i] + QSize(2, 2);
+        if (padded.width() > m_maxAtlasSide || padded.height() > m_maxAtlasSide) {
+            *places[i] = AtlasPlace();
+            continue;
+        }
+        if (pageSizes.empty())
+            pageSizes.emplace_back(0, 0);
+        if (next.x() + padded.width() > m_maxAtlasSide) {
+            next = QPoint(0, next.y() + rowHeight);
+            rowHeight = 0;
+        }
+        if (next.y() + padded.height() > m_maxAtlasSide) {
+            pageSizes.emplace_back(0, 0);
+            next = QPoint(0, 0);
+            rowHeight = 0;
+        }
+        *places[i] = AtlasPlace { int(pageSizes.size()) - 1, QRect(next + QPoint(1, 1), sizes[i]) };
+        QSize& page = pageSizes.back();
+        page = page.expandedTo(QSize(next.x() + padded.width(), next.y() + padded.height()));
+        next.rx() += padded.width();
+        rowHeight = std::max(rowHeight, padded.height());
+    }
+    // Pages of an unchanged size keep their textures.
+    for (size_t p = pageSizes.size(); p < atlas.pages.size(); ++p)
+        glDeleteTextures(atlas.textureCount, atlas.pages[p].textures.data());
+    atlas.pages.resize(pageSizes.size());
+    for (size_t p = 0; p < pageSizes.size(); ++p) {
+        AtlasPage& page = atlas.pages[p];
+        if (page.size == pageSizes[p])
+            continue;
+        if (page.textures[0])
+            glDeleteTextures(atlas.textureCount, page.textures.data());
+        for (int t = 0; t < atlas.textureCount; ++t)
+            page.textures[size_t(t)] = MakeTexture(pageSizes[p], GL_RGBA8);
+        page.size = pageSizes[p];
+    }
+}
+
+void CFaceRenderer::DeleteAtlas(Atlas& atlas)
+{
+    for (AtlasPage& page : atlas.pages) {
+        if (page.textures[0])
+            glDeleteTextures(atlas.textureCount, page.textures.data());
+    }
+    atlas.pages.clear();
+}
+
+void CFaceRenderer::DrawFilterStep(const std::vector<FilterJob>& jobs, int step)
+{
+    const Atlas& atlas = step == 3 ? m_resultAtlas : m_stageAtlas;
+    for (size_t p = 0; p < atlas.pages.size(); ++p) {
+        bool bound = false;
+        for (const FilterJob& job : jobs) {
+            const FilteredPicture& filtered = job.textures->filtered;
+            const bool blurs = job.filter.kind == FilterKind::Blur || job.filter.kind == FilterKind::Sharpen;
+            if (((step == 1 || step == 2) && !blurs) || (step == 3 && job.filter.kind == FilterKind::Blur))
+                continue;
+            if ((step == 3 ? filtered.result.page : filtered.stage.page) != int(p))
+                continue;
+            if (!bound) {
+                const GLuint target = atlas.pages[p].textures[size_t(step == 3 ? 0 : step)];
+                glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, target, 0);
+                glViewport(0, 0, atlas.pages[p].size.width(), atlas.pages[p].size.height());
+                bound = true;
+            }
+            DrawFilterPass(job, step);
+        }
+    }
+}
+
+void CFaceRenderer::DrawFilterPass(const FilterJob& job, int step)
 {
     const FilteredPicture& filtered = job.textures->filtered;
-    const bool blurs = job.filter.kind == FilterKind::Blur || job.filter.kind == FilterKind::Sharpen;
-    if ((step == 1 || step == 2) && !blurs)
-        return;
-    if (step == 3 && job.filter.kind == FilterKind::Blur)
-        return;
     const int pass = step == 0 ? 4 : step < 3 ? step - 1 : job.filter.kind == FilterKind::Sharpen ? 2 : 3;
-    QOpenGLShaderProgram* passProgram = FilterProgram(job.format, pass, pass < 2 ? job.reach : 0);
+    const int passScale = pass == 4 ? job.stageScale : pass == 2 ? job.scale : 1;
+    QOpenGLShaderProgram* passProgram = FilterProgram(job.format, pass, pass < 2 ? job.reach : 0, passScale);
     if (!passProgram)
         return;
     QOpenGLShaderProgram& program = *passProgram;
     program.bind();
     BindPicture(program, *job.textures, *job.frame);
-    const GLuint input[] = { 0, filtered.stage, filtered.across,
-        job.filter.kind == FilterKind::Sharpen ? filtered.blurred : filtered.stage };
+    const AtlasPage& stagePage = m_stageAtlas.pages[size_t(filtered.stage.page)];
+    const GLuint input[] = { 0, stagePage.textures[0], stagePage.textures[1],
+        job.filter.kind == FilterKind::Sharpen ? stagePage.textures[2] : stagePage.textures[0] };
     glActiveTexture(GL_TEXTURE4);
     glBindTexture(GL_TEXTURE_2D, input[step]);
     glActiveTexture(GL_TEXTURE0);
+    const QRect stage = filtered.stage.rect;
+    const QRect target = step == 3 ? filtered.result.rect : stage;
+    glUniform4i(program.uniformLocation("uTarget"), target.x(), target.y(), target.width(), target.height());
+    glUniform4i(program.uniformLocation("uStageRect"), stage.x(), stage.y(), stage.width(), stage.height());
     if (step == 0) {
         // The picture once into the stage: no later pass converts the movie's planes per tap.
-        program.setUniformValue("uScale", job.stageScale);
         program.setUniformValue("uBlock", QVector2D(float(job.blockAcross), float(job.blockDown)));
         program.setUniformValue("uMargin", job.margin);
-        RunFilterPass(program, filtered.stage, filtered.stageSize);
     } else if (step == 1 || step == 2) {
         const std::array<GLfloat, kMaxSharpenReach + 1> weights = BlurWeights(job.radius, job.reach,
             step == 1 ? job.blockAcross : job.blockDown, double(job.stageScale), double(job.scale));
         glUniform1fv(program.uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
-        RunFilterPass(program, step == 1 ? filtered.across : filtered.blurred, filtered.stageSize);
     } else if (job.filter.kind == FilterKind::Sharpen) {
-        program.setUniformValue("uScale", job.scale);
-        SetFilteredArea(program, filtered.area);
+        SetFilteredArea(program, PictureArea(stage, job.margin, stagePage.size));
         program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
-        RunFilterPass(program, filtered.result, filtered.resultSize);
     } else {
         program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
         program.setUniformValue("uInvert", job.filter.params[1] == 1.0f ? 1 : 0);
-        RunFilterPass(program, filtered.result, filtered.resultSize);
     }
+    // The target's rectangle and the texel around it, which repeats the edge: a face that
+    // shows the picture bilinearly up to its edge reads it there. A blur is drawn where the face
+    // can show it, each pass before the last over as much more as the next one reaches.
+    QRect drawn = target.adjusted(-1, -1, 1, 1);
+    if (step < 3) {
+        const int reach = step == 2 ? 0 : job.reach;
+        const QRect part = job.region.adjusted(step == 0 ? -reach : 0, -reach, step == 0 ? reach : 0, reach);
+        drawn = part.translated(stage.topLeft()).intersected(drawn);
+    }
+    const QSize page = step == 3 ? m_resultAtlas.pages[size_t(filtered.result.page)].size : stagePage.size;
+    const GLfloat x0 = GLfloat(drawn.x());
+    const GLfloat y0 = GLfloat(drawn.y());
+    const GLfloat x1 = GLfloat(drawn.x() + drawn.width());
+    const GLfloat y1 = GLfloat(drawn.y() + drawn.height());
+    const GLfloat vertices[8] = { x0, y0, x1, y0, x1, y1, x0, y1 };
+    program.setUniformValue("uFramebuffer", QVector2D(GLfloat(page.width()), GLfloat(page.height())));
+    glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
+    glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
 }
 
 void CFaceRenderer::ReleaseUnused(const std::vector<FaceLayer>& layers)
@@ -451,7 +582,8 @@ void CFaceRenderer::Render(
 
     // Pictures first: uploads and the filters' own passes, before the frame is begun.
     std::vector<GLuint> filteredTextures(layers.size(), 0);
-    std::vector<FilterJob> filterJobs;
+    std::vector<QRectF> filteredAreas(layers.size());
+    std::vector<FilterJob> plans;
     for (size_t i = 0; i < layers.size(); ++i) {
         const FaceLayer& layer = layers[i];
         if (!layer.frame)
@@ -464,19 +596,53 @@ void CFaceRenderer::Render(
             QPolygonF quad;
             for (const QPointF& corner : layer.quad)
                 quad << toFramebuffer(corner);
-            filteredTextures[i] = FilteredTexture(
-                textures, *layer.frame, layer.filter, FilterScaleOf(quad, layer), filterJobs);
+            if (std::optional<FilterJob> plan
+                = PlanFilter(textures, *layer.frame, layer.filter, FilterScaleOf(quad, layer))) {
+                plan->layer = i;
+                if (layer.filter.kind == FilterKind::Blur)
+                    plan->region = BlurRegionShown(layer, *plan);
+                plans.push_back(*plan);
+            }
         }
+    }
+    PlaceFilteredPictures(plans);
+    // The filtered pictures are drawn again when the frame or the filter changed.
+    std::vector<FilterJob> filterJobs;
+    for (const FilterJob& plan : plans) {
+        FilteredPicture& filtered = plan.textures->filtered;
+        const bool shownFromStage = plan.resultSize.isEmpty();
+        const AtlasPlace& shown = shownFromStage ? filtered.stage : filtered.result;
+        if (filtered.stage.page < 0 || shown.page < 0)
+            continue;
+        const bool sameFrame = filtered.made && filtered.serial == plan.frame->serial
+            && filtered.scale == plan.scale && filtered.filter.kind == plan.filter.kind
+            && filtered.filter.params == plan.filter.params;
+        if (!sameFrame || !filtered.region.contains(plan.region)) {
+            FilterJob job = plan;
+            // The part shown of a frame already drawn grew (an effect goes on over a picture):
+            // the whole of it, once.
+            if (sameFrame)
+                job.region = QRect(QPoint(-1, -1), plan.stageSize + QSize(2, 2));
+            filterJobs.push_back(job);
+            filtered.region = job.region;
+            filtered.made = true;
+            filtered.serial = plan.frame->serial;
+            filtered.scale = plan.scale;
+            filtered.filter = plan.filter;
+            filtered.margin = plan.margin;
+        }
+        const Atlas& atlas = shownFromStage ? m_stageAtlas : m_resultAtlas;
+        const AtlasPage& page = atlas.pages[size_t(shown.page)];
+        filteredTextures[plan.layer] = page.textures[shownFromStage ? 2 : 0];
+        filteredAreas[plan.layer] = PictureArea(shown.rect, shownFromStage ? filtered.margin : 0, page.size);
     }
     if (!filterJobs.empty()) {
         GLint previousFramebuffer = 0;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
         glBindFramebuffer(GL_FRAMEBUFFER, m_filterFramebuffer);
         glDisable(GL_BLEND);
-        for (int step = 0; step < 4; ++step) {
-            for (const FilterJob& job : filterJobs)
-                DrawFilterStep(job, step);
-        }
+        for (int step = 0; step < 4; ++step)
+            DrawFilterStep(filterJobs, step);
         glActiveTexture(GL_TEXTURE4);
         glBindTexture(GL_TEXTURE_2D, 0);
         glActiveTexture(GL_TEXTURE0);
@@ -538,8 +704,7 @@ void CFaceRenderer::Render(
                 float(layer.shownArea.height())));
         if (filteredTextures[i]) {
             // A blur is shown from its reduced stage, the other filters from their result.
-            SetFilteredArea(*program,
-                layer.filter.kind == FilterKind::Blur ? textures.filtered.area : QRectF(0, 0, 1, 1));
+            SetFilteredArea(*program, filteredAreas[i]);
             glBindTexture(GL_TEXTURE_2D, filteredTextures[i]);
         } else
             BindPicture(*program, textures, *layer.frame);

@@ -4,11 +4,15 @@
 #include "viewer/face_shaders.h"
 
 #include <QOpenGLExtraFunctions>
+#include <QRect>
 #include <QRectF>
 #include <QSize>
+#include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <tuple>
+#include <vector>
 
 class QOpenGLShaderProgram;
 class QPainter;
@@ -42,15 +46,30 @@ public:
     void ReleaseUnused(const std::vector<FaceLayer>& layers);
 
 private:
+    // Where a face's filtered picture lies on a page of an atlas: the pictures of every face
+    // share a few large textures, so that each pass is drawn for all faces with one target, and
+    // a software renderer, which finishes its work whenever the target changes, does so once a
+    // pass rather than once a face.
+    struct AtlasPlace {
+        int page = -1; // -1: not placed
+        QRect rect; // texels of the page, inside the one texel around it that repeats the edge
+    };
+    struct AtlasPage {
+        std::array<GLuint, 3> textures {};
+        QSize size;
+    };
+    // The stage atlas holds the stage, the blur across and the blur down of each face, the result
+    // atlas the sharpened or edge picture.
+    struct Atlas {
+        int textureCount = 1;
+        std::vector<AtlasPage> pages;
+    };
     // A frame's picture after a neighbourhood filter, and what it was made from.
     struct FilteredPicture {
-        GLuint stage = 0; // the picture, reduced for a blur
-        GLuint across = 0; // the blur across
-        GLuint blurred = 0; // the blur down
-        GLuint result = 0; // sharpened or edges
-        QSize stageSize; // of the stage and the blur
-        QSize resultSize;
-        QRectF area; // where the picture lies on the stage (0..1)
+        AtlasPlace stage;
+        AtlasPlace result;
+        int margin = 0; // texels of the stage around the picture
+        QRect region; // of the stage (its own texels) where the filtered picture was drawn
         int scale = 1; // picture texels per texel of the result
         uint64_t serial = 0;
         ItemFilter filter;
@@ -76,10 +95,11 @@ private:
     // The program of a face's combination, or of a filter pass for a picture format; made on
     // first use. nullptr when it does not compile.
     QOpenGLShaderProgram* FaceProgram(const FaceShaderKey& key);
-    QOpenGLShaderProgram* FilterProgram(int format, int pass, int reach = 0);
+    QOpenGLShaderProgram* FilterProgram(int format, int pass, int reach = 0, int scale = 1);
     std::unique_ptr<QOpenGLShaderProgram> Build(const QByteArray& fragment);
     // The passes that draw one face's filtered picture.
     struct FilterJob {
+        size_t layer = 0;
         FaceTextures* textures = nullptr;
         const CVideoFrame* frame = nullptr;
         int format = 0; // of the filter programs
@@ -91,25 +111,36 @@ private:
         int margin = 0;
         double blockAcross = 1.0;
         double blockDown = 1.0;
+        QSize stageSize; // margin included
+        QSize resultSize; // empty for a blur, which is shown from its stage
+        // The stage's texels (its own coordinates, the texel around it included) to be drawn:
+        // the part of a blur that the face can show, the whole for the other filters.
+        QRect region;
     };
-    // The texture that shows the neighbourhood filter's picture, at 1 / scale of the frame's size
-    // or less, or 0 when the filter leaves the picture as it is. When the frame or the filter
-    // changed, the passes that draw it are added to `jobs`.
-    GLuint FilteredTexture(FaceTextures& textures,
-        const CVideoFrame& frame,
-        const ItemFilter& filter,
-        int scale,
-        std::vector<FilterJob>& jobs);
-    // Draws one step of a job's passes: 0 the stage, 1 the blur across, 2 the blur down, 3 the
-    // sharpened or edge picture. Every face's step is drawn before any face's next one, so that
-    // a software renderer waits for a finished pass rarely.
-    void DrawFilterStep(const FilterJob& job, int step);
-    void RunFilterPass(QOpenGLShaderProgram& program, GLuint target, QSize size);
+    // What the neighbourhood filter of a face needs, at 1 / scale of the frame's size or less;
+    // nothing when the filter leaves the picture as it is or its programs do not compile.
+    std::optional<FilterJob> PlanFilter(
+        FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale);
+    // The texels of a blur's stage that the face can show under its effects (the stage's own
+    // coordinates, the texel around it included), with what the face's samples read beside them.
+    QRect BlurRegionShown(const FaceLayer& layer, const FilterJob& job);
+    // Gives every planned face its places on the atlases, laid out anew (and every filtered
+    // picture drawn again) when a face has none of its size yet.
+    void PlaceFilteredPictures(const std::vector<FilterJob>& plans);
+    void LayOut(Atlas& atlas, const std::vector<QSize>& sizes, const std::vector<AtlasPlace*>& places);
+    void DeleteAtlas(Atlas& atlas);
+    // Draws one step of the jobs' passes: 0 the stage, 1 the blur across, 2 the blur down, 3 the
+    // sharpened or edge picture; each page's target is bound once for all its faces.
+    void DrawFilterStep(const std::vector<FilterJob>& jobs, int step);
+    void DrawFilterPass(const FilterJob& job, int step);
     GLuint MakeTexture(QSize size, GLenum internalFormat);
 
     std::map<FaceShaderKey, std::unique_ptr<QOpenGLShaderProgram>> m_facePrograms;
-    std::map<std::tuple<int, int, int>, std::unique_ptr<QOpenGLShaderProgram>> m_filterPrograms;
+    std::map<std::tuple<int, int, int, int>, std::unique_ptr<QOpenGLShaderProgram>> m_filterPrograms;
     GLuint m_filterFramebuffer = 0;
+    Atlas m_stageAtlas { 3, {} };
+    Atlas m_resultAtlas { 1, {} };
+    int m_maxAtlasSide = 4096;
     GLuint m_vertexArray = 0;
     GLuint m_vertexBuffer = 0;
     std::map<int32_t, FaceTextures> m_textures;

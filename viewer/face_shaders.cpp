@@ -369,61 +369,74 @@ void main()
 constexpr char kFilterMain[] = R"(
 // Each pass is a program of its own, which a software renderer runs without the others' code.
 const int kPass = PASS;
-// The blur's reach in texels of the stage, fixed too, so that its loop unrolls.
+// The blur's reach in texels of the stage, and the reduction of the stage (blocks of kScale x
+// kScale picture texels) or of the sharpened result, fixed too: loops unroll, and a software
+// renderer, which runs both sides of every branch, runs no path the pass does not take.
 const int kReach = REACH;
+const int kScale = SCALE;
 uniform sampler2D uStage;
 uniform float uWeights[11];
 uniform float uStrength;
 uniform bool uInvert;
-uniform int uScale;
 uniform vec2 uBlock;
 uniform int uMargin;
+// The face's rectangles (origin and size in texels) on the pages of the atlases that the pass
+// draws into and that hold its stage: each face's pictures lie among those of other faces.
+uniform ivec4 uTarget;
+uniform ivec4 uStageRect;
 out vec4 fragColor;
 
-// The picture at a texel of the result, which is drawn at 1 / uScale of the picture's size: the
+// The picture at a texel of the result, which is drawn at 1 / kScale of the picture's size: the
 // texel itself at full size, the mean around the block's centre when reduced.
 vec4 PictureAt(ivec2 t)
 {
-    if (uScale == 1)
+    if (kScale == 1)
         return TexelAt(t);
     vec2 size = vec2(textureSize(uPlane0, 0));
-    vec2 centre = clamp((vec2(t) + 0.5) * float(uScale), vec2(0.5), size - 0.5);
+    vec2 centre = clamp((vec2(t) + 0.5) * float(kScale), vec2(0.5), size - 0.5);
     return Sample(centre / size);
 }
 
 // The premultiplied mean of the picture's texels under a texel of the stage, which covers
-// uBlock texels of the picture in each direction (uScale of them, give or take the edge) and has
+// uBlock texels of the picture in each direction (kScale of them, give or take the edge) and has
 // a margin of uMargin texels around the picture, where the picture's edge texels are repeated.
-// Movie planes are opaque: their bilinear samples, each the mean of 2 x 2 texels, read every
-// texel about once. Pictures with alpha are averaged texel by texel in premultiplied form.
+// Pictures are averaged texel by texel in premultiplied form. Movie planes are opaque: each 2 x 2
+// luma texels are read as one bilinear sample, their mean, with the chroma texel that 4:2:0 gives
+// them, fetched unfiltered, and converted once; a software renderer pays for every sample.
 vec4 BlockMean(ivec2 t)
 {
-    if (uScale == 1)
+    if (kScale == 1)
         return Premultiplied(TexelAt(t));
-    vec2 size = vec2(textureSize(uPlane0, 0));
     vec2 origin = vec2(t - uMargin) * uBlock;
+    ivec2 first = ivec2(floor(origin + 0.5 * uBlock - 0.5 * float(kScale) + 0.5));
     vec4 sum = vec4(0.0);
     if (kFormat == 1) {
-        int n = uScale / 2;
-        for (int j = 0; j < n; ++j) {
-            for (int i = 0; i < n; ++i) {
-                vec2 p = origin + (vec2(i, j) + 0.5) * uBlock / float(n);
-                sum += Sample(clamp(p, vec2(0.5), size - 0.5) / size);
+        ivec2 size = textureSize(uPlane0, 0);
+        // The chroma texel of a luma texel, by a multiplication: an integer division is not
+        // made for many pixels at once.
+        vec2 toChroma = vec2(textureSize(uPlane1, 0)) / vec2(size);
+        for (int j = 0; j < kScale; j += 2) {
+            for (int i = 0; i < kScale; i += 2) {
+                ivec2 p = first + ivec2(i, j);
+                // The bilinear sample between the four luma texels is their mean.
+                float luma = texture(uPlane0, clamp(vec2(p) + 1.0, vec2(0.5), vec2(size) - 0.5) / vec2(size)).r;
+                ivec2 c = ivec2((vec2(clamp(p, ivec2(0), size - 1)) + 0.5) * toChroma);
+                sum += FromYuv(vec3(luma, texelFetch(uPlane1, c, 0).r, texelFetch(uPlane2, c, 0).r));
             }
         }
-        return sum / float(n * n);
+        return sum / float(kScale * kScale / 4);
     }
-    ivec2 first = ivec2(floor(origin + 0.5 * uBlock - 0.5 * float(uScale) + 0.5));
-    for (int j = 0; j < uScale; ++j) {
-        for (int i = 0; i < uScale; ++i)
+    for (int j = 0; j < kScale; ++j) {
+        for (int i = 0; i < kScale; ++i)
             sum += Premultiplied(TexelAt(first + ivec2(i, j)));
     }
-    return sum / float(uScale * uScale);
+    return sum / float(kScale * kScale);
 }
 
+// A texel of the face's stage, its coordinates clamped to the stage's edge.
 vec4 StageAt(ivec2 t)
 {
-    return texelFetch(uStage, clamp(t, ivec2(0), textureSize(uStage, 0) - 1), 0);
+    return texelFetch(uStage, uStageRect.xy + clamp(t, ivec2(0), uStageRect.zw - 1), 0);
 }
 
 float LumaAt(ivec2 t)
@@ -433,7 +446,8 @@ float LumaAt(ivec2 t)
 
 void main()
 {
-    ivec2 t = ivec2(gl_FragCoord.xy);
+    // The texel of the face's picture; the texel drawn around it repeats the edge.
+    ivec2 t = clamp(ivec2(gl_FragCoord.xy) - uTarget.xy, ivec2(0), uTarget.zw - 1);
     if (kPass == 0 || kPass == 1) {
         // Blur across (pass 0) or down (pass 1), from the stage.
         ivec2 step = kPass == 0 ? ivec2(1, 0) : ivec2(0, 1);
@@ -445,7 +459,7 @@ void main()
         // Sharpen: the picture pushed away from its blur, which the stage holds at a size of
         // its own.
         vec4 picture = Premultiplied(PictureAt(t));
-        vec2 atBlur = (vec2(t) + 0.5) * float(uScale) / vec2(textureSize(uPlane0, 0));
+        vec2 atBlur = (vec2(t) + 0.5) * float(kScale) / vec2(textureSize(uPlane0, 0));
         vec4 sharpened = picture + uStrength * (picture - texture(uStage, uFilteredArea.xy + atBlur * uFilteredArea.zw));
         sharpened.a = clamp(sharpened.a, 0.0, 1.0);
         sharpened.rgb = clamp(sharpened.rgb, vec3(0.0), vec3(sharpened.a));
@@ -485,13 +499,14 @@ QByteArray FaceFragmentShader(const FaceShaderKey& key)
         + kPictureAccess + kFaceMain;
 }
 
-QByteArray FilterFragmentShader(int format, int pass, int reach)
+QByteArray FilterFragmentShader(int format, int pass, int reach, int scale)
 {
     return QByteArrayLiteral("#version 330 core\n")
-        + QStringLiteral("#define FORMAT %1\n#define PASS %2\n#define REACH %3\n")
+        + QStringLiteral("#define FORMAT %1\n#define PASS %2\n#define REACH %3\n#define SCALE %4\n")
               .arg(format)
               .arg(pass)
               .arg(reach)
+              .arg(scale)
               .toLatin1()
         + kPictureAccess + kFilterMain;
 }

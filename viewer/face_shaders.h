@@ -29,5 +29,6 @@ QByteArray FaceFragmentShader(const FaceShaderKey& key);
 // One picture pass of the neighbourhood filters (blur, sharpen, edge detection) for a picture of
 // the format (0 RGBA, 1 YUV planes), drawn once per new frame, premultiplied: 0 the blur across,
 // 1 the blur down, 2 sharpening, 3 edges, 4 the stage (the picture once, reduced for a wide blur).
-// The blur's passes reach `reach` texels on either side.
-QByteArray FilterFragmentShader(int format, int pass, int reach = 0);
+// The blur's passes reach `reach` texels on either side; the stage is drawn reduced by `scale`
+// (blocks of scale x scale texels), as is the sharpened picture.
+QByteArray FilterFragmentShader(int format, int pass, int reach = 0, int scale = 1);

@@ -201,6 +201,67 @@ TEST(DissolveThreshold, CheckValuesOfTheDocument)
     EXPECT_NEAR(DissolveThreshold(3, 7), 0.460005, 1e-6);
 }
 
+// The part of the picture a face can show under an effect holds every point it takes the picture
+// from, for every effect, direction, progress and aspect; and it leaves out what it cannot show.
+TEST(ShownPartOfPicture, HoldsEveryPointTheEffectShows)
+{
+    const int directions[] = { 1, 1, 4, 4, 4, 2, 2, 4, 1 };
+    for (int pattern = 1; pattern <= 8; ++pattern) {
+        for (int direction = 0; direction < directions[pattern]; ++direction) {
+            for (bool leaving : { false, true }) {
+                for (double p : { 0.0, 0.05, 0.3, 0.5, 0.9, 1.0 }) {
+                    for (double k : { 0.5, 1.0, 2.0 }) {
+                        SCOPED_TRACE(QStringLiteral("effect %1 direction %2 %3 p %4 k %5")
+                                         .arg(pattern)
+                                         .arg(direction)
+                                         .arg(leaving ? "out" : "in")
+                                         .arg(p)
+                                         .arg(k)
+                                         .toStdString());
+                        ItemEffects effects;
+                        (leaving ? effects.exit : effects.entry)
+                            = ActiveEffect { EffectPattern(pattern), direction, p };
+                        const QRectF part = ShownPartOfPicture(effects, k);
+                        int outside = 0;
+                        for (int y = 0; y <= 60; ++y) {
+                            for (int x = 0; x <= 60; ++x) {
+                                QPointF c(x / 60.0, y / 60.0);
+                                if (EffectCoverage(pattern, direction, p, leaving, c, k) <= 0)
+                                    continue;
+                                if (c.x() < 0 || c.y() < 0 || c.x() > 1 || c.y() > 1)
+                                    continue;
+                                if (c.x() < part.left() - 1e-9 || c.x() > part.right() + 1e-9
+                                    || c.y() < part.top() - 1e-9 || c.y() > part.bottom() + 1e-9)
+                                    ++outside;
+                            }
+                        }
+                        EXPECT_EQ(outside, 0);
+                    }
+                }
+            }
+        }
+    }
+    // What it leaves out: a wipe a third of the way in, an iris a quarter open, a zoom at twice the
+    // size; the whole where the effect takes the picture from anywhere, and for both at once.
+    const auto partOf = [](std::optional<ActiveEffect> entry, std::optional<ActiveEffect> exit) {
+        ItemEffects effects;
+        effects.entry = entry;
+        effects.exit = exit;
+        return ShownPartOfPicture(effects, 2.0);
+    };
+    const ActiveEffect wipe { EffectPattern::Wipe, 1, 1.0 / 3.0 };
+    EXPECT_NEAR(partOf(wipe, std::nullopt).left(), 2.0 / 3.0, 1e-9);
+    EXPECT_NEAR(partOf(wipe, std::nullopt).width(), 1.0 / 3.0, 1e-9);
+    const QRectF iris = partOf(ActiveEffect { EffectPattern::Iris, 0, 0.25 }, std::nullopt);
+    EXPECT_NEAR(iris.width(), 0.25 * std::sqrt(1.25), 1e-9);
+    EXPECT_NEAR(iris.height(), 0.5 * std::sqrt(1.25), 1e-9);
+    EXPECT_EQ(
+        partOf(std::nullopt, ActiveEffect { EffectPattern::Zoom, 0, 1.0 }), QRectF(0.25, 0.25, 0.5, 0.5));
+    EXPECT_EQ(partOf(ActiveEffect { EffectPattern::Push, 0, 0.1 }, std::nullopt), QRectF(0, 0, 1, 1));
+    EXPECT_EQ(partOf(ActiveEffect { EffectPattern::Dissolve, 0, 0.1 }, std::nullopt), QRectF(0, 0, 1, 1));
+    EXPECT_EQ(partOf(wipe, ActiveEffect { EffectPattern::Wipe, 0, 0.5 }), QRectF(0, 0, 1, 1));
+}
+
 TEST(ItemEffects, WhenEffectsStandAndTheirProgress)
 {
     Item item = CShowProject::Item(1, 100, 1000, Item::MODE_IMAGE);
@@ -665,6 +726,126 @@ TEST_F(ViewerEffects, NeighbourhoodFiltersOnASmallerFaceLookAsDocumented)
         }
         return expected;
     });
+}
+
+} // namespace
+
+namespace {
+
+// The documented blur of the picture at a point between its texels (0..1), as a face samples it:
+// bilinearly between the blurred texels.
+Rgba BetweenTexels(const QImage& blurred, QPointF point)
+{
+    const double u = point.x() * blurred.width() - 0.5;
+    const double v = point.y() * blurred.height() - 0.5;
+    const int x0 = int(std::floor(u));
+    const int y0 = int(std::floor(v));
+    Rgba sum;
+    for (int j = 0; j < 2; ++j) {
+        for (int i = 0; i < 2; ++i) {
+            const double w = (i ? u - x0 : 1 - (u - x0)) * (j ? v - y0 : 1 - (v - y0));
+            const Rgba t = Texel(blurred, x0 + i, y0 + j);
+            sum = { sum.r + w * t.r, sum.g + w * t.g, sum.b + w * t.b, 1 };
+        }
+    }
+    return sum;
+}
+
+// A blur under an effect that shows part of the picture is drawn only where the face can show it:
+// everywhere the face shows the picture, up to the edges of what it shows, it looks as the
+// documented blur.
+TEST_F(ViewerEffects, ABlurUnderAnEffectLooksAsDocumentedWhereverItShows)
+{
+    std::vector<EffectCase> cases;
+    for (bool leaving : { false, true }) {
+        for (int pattern : { 2, 3 })
+            for (int direction = 0; direction < 4; ++direction)
+                cases.push_back({ pattern, direction, leaving });
+        cases.push_back({ 5, leaving ? 1 : 0, leaving }); // the iris's visible circle
+        cases.push_back({ 6, leaving ? 0 : 1, leaving }); // a zoom larger than the face
+    }
+    cases.push_back({ 2, 1, true, 3, 2 }); // both at once
+    const int radii[] = { 3, 12 }; // drawn at the picture's size, and on a reduced stage
+    const QImage image = FilterPicture();
+    ASSERT_TRUE(image.save(temp.FilePath("filter.png")));
+    std::vector<QImage> blurred;
+    for (int radius : radii) {
+        QImage b(image.size(), QImage::Format_RGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const Rgba t = Blurred(image, x, y, radius);
+                b.setPixelColor(x, y, QColor::fromRgbF(float(t.r), float(t.g), float(t.b)));
+            }
+        }
+        blurred.push_back(b);
+    }
+    const auto originOf = [](size_t i) { return QPoint(int(i % 10) * 64, int(i / 10) * 32); };
+    for (size_t i = 0; i < 2 * cases.size(); ++i) {
+        const EffectCase& c = cases[i % cases.size()];
+        const QPoint origin = originOf(i);
+        const int32_t faceNo = int32_t(i) + 1;
+        ASSERT_TRUE(project.AddFace(faceNo,
+            QPolygon({ origin, origin + QPoint(64, 0), origin + QPoint(64, 32), origin + QPoint(0, 32) })));
+        Item item = CShowProject::Item(faceNo, 0, 1000, Item::MODE_IMAGE, temp.FilePath("filter.png"));
+        item.FilterNo = 9;
+        item.Param[0] = radii[i / cases.size()];
+        (c.leaving ? item.OutPattern : item.InPattern) = c.pattern;
+        (c.leaving ? item.OutDirection : item.InDirection) = c.direction;
+        (c.leaving ? item.OutEndTime : item.InEndTime) = 200;
+        if (c.entryPattern >= 0) {
+            item.InPattern = c.entryPattern;
+            item.InDirection = c.entryDirection;
+            item.InEndTime = 200;
+        }
+        ASSERT_TRUE(project.SetItem(item));
+    }
+    const QImage frame = RenderAt(60); // p = 0.3
+    ASSERT_FALSE(frame.isNull());
+    for (size_t i = 0; i < 2 * cases.size(); ++i) {
+        const EffectCase& c = cases[i % cases.size()];
+        const int radius = radii[i / cases.size()];
+        SCOPED_TRACE(QStringLiteral("radius %1 effect %2 direction %3 %4")
+                         .arg(radius)
+                         .arg(c.pattern)
+                         .arg(c.direction)
+                         .arg(c.leaving ? "out" : "in")
+                         .toStdString());
+        // The coverage at a face pixel and the point of the picture it shows.
+        const auto sampled = [&c](int x, int y, QPointF& point) {
+            point = QPointF((x + 0.5) / 64, (y + 0.5) / 32);
+            double coverage = EffectCoverage(c.pattern, c.direction, 0.3, c.leaving, point, 2.0);
+            if (c.entryPattern >= 0)
+                coverage *= EffectCoverage(c.entryPattern, c.entryDirection, 0.3, false, point, 2.0);
+            const bool inside = point.x() >= 0 && point.y() >= 0 && point.x() <= 1 && point.y() <= 1;
+            return inside ? coverage : 0.0;
+        };
+        int shown = 0;
+        int mismatched = 0;
+        for (int y = 1; y < 31; ++y) {
+            for (int x = 1; x < 63; ++x) {
+                QPointF point;
+                const double coverage = sampled(x, y, point);
+                // Hard edges of an effect may fall either way within a pixel.
+                bool stable = true;
+                for (const QPoint d : { QPoint(-1, 0), QPoint(1, 0), QPoint(0, -1), QPoint(0, 1) }) {
+                    QPointF beside;
+                    stable = stable && sampled(x + d.x(), y + d.y(), beside) == coverage;
+                }
+                if (!stable || coverage <= 0)
+                    continue;
+                ++shown;
+                // Over the black canvas, a see-through face shows its colour times its coverage.
+                const Rgba colour = BetweenTexels(blurred[i / cases.size()], point);
+                const Rgba expected { colour.r * coverage, colour.g * coverage, colour.b * coverage, 1 };
+                const ::testing::AssertionResult match
+                    = Matches(frame.pixelColor(originOf(i) + QPoint(x, y)), expected, radius > 4 ? 8 : 2);
+                if (!match && ++mismatched <= 3)
+                    ADD_FAILURE() << "at (" << x << ", " << y << ") " << match.message();
+            }
+        }
+        EXPECT_EQ(mismatched, 0);
+        EXPECT_GT(shown, 40);
+    }
 }
 
 } // namespace
