@@ -75,10 +75,12 @@ void CLuxViewer::Start(std::unique_ptr<CViewerOutput> output)
 {
     m_output = std::move(output);
     UpdateCanvas();
-    // Requests the editor raised before the viewer ran are taken at once.
-    Tick();
-    if (!m_finished)
-        m_poll.start();
+    // Requests the editor raised before the viewer ran are taken at the first pass, which runs
+    // from the event loop: the loop's start sets up the platform (on X, it may fork a helper to
+    // find the session bus), and a child forked while decoding threads allocate may hang on
+    // their locks before it can exec, and the loop with it. So no media thread starts before.
+    QMetaObject::invokeMethod(this, &CLuxViewer::Tick, Qt::QueuedConnection);
+    m_poll.start();
 }
 
 void CLuxViewer::Finish()

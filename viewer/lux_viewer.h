@@ -42,7 +42,8 @@ public:
     CLuxViewer(const ViewerOptions& options, PmParamBlock& block, QAudioDevice audioDevice = {});
     ~CLuxViewer() override;
 
-    // Takes what already stands in the block and starts the polling.
+    // Starts the polling; its first pass, run from the event loop, takes what already stands
+    // in the block.
     void Start(std::unique_ptr<CViewerOutput> output);
 
     // For the output: the canvas (the show's picture in projector pixels), GUIDE, and the

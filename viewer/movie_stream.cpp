@@ -92,6 +92,12 @@ struct DecodePace {
 // Everything the stream's thread decodes with; touched by that thread only.
 class CMovieDecodeState {
 public:
+    // `onPictureSent` is called after each picture handed to the decoder.
+    explicit CMovieDecodeState(std::function<void()> onPictureSent)
+        : m_onPictureSent(std::move(onPictureSent))
+    {
+    }
+
     ~CMovieDecodeState()
     {
         sws_freeContext(m_scaler);
@@ -157,10 +163,9 @@ public:
     // Decodes the next frame in sequence order and hands over what is due: the frames from the
     // time wanted on, and while the show plays behind its clock, now and then the newest frame
     // before the clock, so that a face that lags still moves. False at the end of a range that
-    // does not loop. Sets `decoded` when a picture was decoded.
-    bool DecodeStep(std::vector<VideoFramePtr>& out, QSize displaySize, const DecodePace& pace, bool& decoded)
+    // does not loop.
+    bool DecodeStep(std::vector<VideoFramePtr>& out, QSize displaySize, const DecodePace& pace)
     {
-        decoded = false;
         m_wantedUs = WantedUs(pace);
         if (pace.playing)
             m_skipBeforeUs = std::max(m_skipBeforeUs, m_wantedUs);
@@ -177,17 +182,12 @@ public:
             }
             return NextLap();
         }
-        decoded = true;
-        if (m_timingRestart) {
-            m_timingRestart = false;
-            const auto took = std::chrono::steady_clock::now() - m_restartedAt;
-            m_restartCostUs = std::chrono::duration_cast<std::chrono::microseconds>(took).count();
-        }
         const int64_t mediaUs = MediaUsOf(*frame);
         if (m_firstAfterSeek) {
             m_firstAfterSeek = false;
-            // The seek landed after the target: an index that is not exact.
-            if (mediaUs > m_seekTargetUs && FallBack())
+            // The seek landed after the target (beyond what a playing show allows): an index
+            // that is not exact.
+            if (mediaUs > m_seekTargetUs + m_seekToleranceUs && FallBack())
                 return true;
         }
         if (m_range.outUs > m_range.inUs && mediaUs >= m_range.outUs) {
@@ -199,6 +199,11 @@ public:
         }
         const int64_t sequenceUs = SequenceOf(mediaUs);
         m_positionUs = sequenceUs;
+        if (m_timingRestart && sequenceUs >= m_restartFromUs) {
+            m_timingRestart = false;
+            const auto took = std::chrono::steady_clock::now() - m_restartedAt;
+            m_restartCostUs = std::chrono::duration_cast<std::chrono::microseconds>(took).count();
+        }
         if (sequenceUs < m_skipBeforeUs) {
             // Before the time wanted: kept only as long as no later frame still precedes it.
             m_candidate = std::move(frame);
@@ -244,9 +249,13 @@ private:
         return pace.playing ? wanted + std::min(m_restartCostUs, kLongestAimUs) : wanted;
     }
 
-    // The sequence time of the key frame a seek for the sequence time lands on; nothing when the
-    // index does not tell.
-    std::optional<int64_t> KeyFrameBefore(int64_t sequenceUs) const
+    // The index's key frame before the sequence time; nothing when the index does not tell.
+    struct KeyFrame {
+        int64_t sequenceUs = 0;
+        int64_t timestamp = 0; // in the stream's time base, as the index holds it
+        int64_t position = -1; // in the file; -1 when not known
+    };
+    std::optional<KeyFrame> KeyFrameBefore(int64_t sequenceUs) const
     {
         if (avformat_index_get_entries_count(m_stream) <= 0)
             return std::nullopt;
@@ -259,7 +268,7 @@ private:
             return std::nullopt;
         const int64_t keyUs
             = av_rescale_q(entry->timestamp - m_startTime, m_stream->time_base, AVRational { 1, 1000000 });
-        return lapStart + (keyUs - m_range.inUs);
+        return KeyFrame { lapStart + (keyUs - m_range.inUs), entry->timestamp, entry->pos };
     }
 
     int64_t LapStartOf(int64_t sequenceUs) const
@@ -275,14 +284,41 @@ private:
         m_lapStartUs = LapStartOf(aimUs);
         SeekMedia(m_range.MediaOf(aimUs));
         m_skipBeforeUs = std::max(WantedUs(pace), m_lapStartUs);
-        if (const std::optional<int64_t> key = KeyFrameBefore(aimUs))
-            m_positionUs = std::max(m_positionUs, *key);
+        const std::optional<KeyFrame> key = KeyFrameBefore(aimUs);
+        if (key)
+            m_positionUs = std::max(m_positionUs, key->sequenceUs);
+        if (pace.playing) {
+            // The seek lands on the key frame before the aim by the time it is shown, which may
+            // be a group before the key frame the index gives by the time it is decoded: the
+            // packets up to that one are read over. Landing on it a little after the aim is as
+            // good as landing on the aim.
+            m_skipTo = key;
+            m_seekToleranceUs = kSeekAheadUs;
+        }
+        MarkRestart(INT64_MIN);
+    }
+
+    // Goes on to a key frame further on in the file by reading past the packets before it
+    // without decoding them. Unlike a seek this keeps the decoder's pipeline: the frames it
+    // holds still come out while the key frame's own decoding starts, so the face moves on.
+    void SkipTo(const KeyFrame& key)
+    {
+        m_skipTo = key;
+        m_positionUs = std::max(m_positionUs, key.sequenceUs);
+        MarkRestart(key.sequenceUs);
+    }
+
+    // A restart whose first frame is the first at or after the sequence time.
+    void MarkRestart(int64_t fromUs)
+    {
         m_restartPending = m_timingRestart = true;
+        m_restartFromUs = fromUs;
         m_restartedAt = std::chrono::steady_clock::now();
     }
 
-    // Far behind the time wanted, a seek on to a key frame beyond the frames decoded saves
-    // decoding them. A seek is never given up for another before it has handed over a frame.
+    // Far behind the time wanted, going on to a key frame beyond the frames decoded saves
+    // decoding them. A restart is never given up for another before it has handed over a frame
+    // of its own.
     void SeekAheadWhenBehind(const DecodePace& pace)
     {
         if (m_restartPending || m_positionUs == INT64_MIN || m_wantedUs - m_positionUs < kSeekAheadUs)
@@ -290,15 +326,23 @@ private:
         if (!m_range.loop && m_range.outUs > m_range.inUs && m_wantedUs >= m_range.outUs)
             return;
         const int64_t aimUs = AimOf(pace);
-        const std::optional<int64_t> key = KeyFrameBefore(aimUs);
-        if (key ? *key > m_positionUs + kSeekAheadUs / 2 : m_wantedUs - m_positionUs > kForwardDecodeUs)
+        const std::optional<KeyFrame> key = KeyFrameBefore(aimUs);
+        if (key ? key->sequenceUs <= m_positionUs + kSeekAheadUs / 2
+                : m_wantedUs - m_positionUs <= kForwardDecodeUs)
+            return;
+        // A key frame further on in this lap is read to; one in a later lap is sought.
+        if (key && pace.playing && LapStartOf(aimUs) == m_lapStartUs && !m_draining)
+            SkipTo(*key);
+        else
             SeekTowards(pace, aimUs);
     }
 
     void HandOver(std::vector<VideoFramePtr>& out, FramePtr frame, QSize displaySize)
     {
         VideoFramePtr wrapped = Wrap(std::move(frame), displaySize);
-        m_restartPending = false;
+        const bool endsRestart = wrapped && wrapped->sequenceUs >= m_restartFromUs;
+        if (endsRestart)
+            m_restartPending = false;
         out.push_back(std::move(wrapped));
     }
 
@@ -318,6 +362,7 @@ private:
         m_seekTargetUs = mediaUs;
         m_seekFromUs = mediaUs;
         m_fallBackUs = 1'000'000;
+        m_seekToleranceUs = 0;
         SeekFrom(mediaUs);
     }
 
@@ -341,6 +386,7 @@ private:
         avcodec_flush_buffers(m_codec);
         m_draining = false;
         m_endOfFile = false;
+        m_skipTo.reset();
         m_candidate.reset();
         m_firstAfterSeek = true;
     }
@@ -365,13 +411,35 @@ private:
                 m_draining = true;
                 continue;
             }
-            if (m_packet->stream_index == m_streamIndex) {
+            if (m_packet->stream_index == m_streamIndex && !SkipsPacket(*m_packet)) {
                 m_codec->skip_frame = IsFarBehind(*m_packet) ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
                 avcodec_send_packet(m_codec, m_packet);
+                if (m_onPictureSent)
+                    m_onPictureSent();
             }
             av_packet_unref(m_packet);
         }
         return nullptr;
+    }
+
+    // While reading on to a key frame, the packets before it are passed over.
+    bool SkipsPacket(const AVPacket& packet)
+    {
+        if (!m_skipTo)
+            return false;
+        // The key frame is known by its place in the file; without one, by its time (an index
+        // holds the time a frame is decoded or the time it is shown, by the container).
+        bool reached = false;
+        if (m_skipTo->position >= 0 && packet.pos >= 0) {
+            reached = packet.pos >= m_skipTo->position;
+        } else {
+            const int64_t latest = std::max(packet.pts, packet.dts);
+            reached = (packet.flags & AV_PKT_FLAG_KEY) && latest != AV_NOPTS_VALUE
+                && latest >= m_skipTo->timestamp;
+        }
+        if (reached)
+            m_skipTo.reset();
+        return !reached;
     }
 
     // A packet whose picture lies well before the time wanted: when no other frame depends on
@@ -428,6 +496,7 @@ private:
         return frame;
     }
 
+    const std::function<void()> m_onPictureSent;
     FormatContextPtr m_input;
     AVStream* m_stream = nullptr;
     int m_streamIndex = -1;
@@ -446,10 +515,12 @@ private:
     int64_t m_positionUs = INT64_MIN;
     FramePtr m_candidate;
     std::chrono::steady_clock::time_point m_lastHandOver;
-    // A restart (a seek) that has handed over no frame yet, one that has decoded none yet, when
-    // it was made, and how long the last one took to decode its first frame.
+    // A restart (a seek, or reading on to a key frame) that has handed over no frame of its own
+    // yet, one that has decoded none yet, the sequence time its own frames begin at, when it
+    // was made, and how long the last one took to decode its first frame.
     bool m_restartPending = false;
     bool m_timingRestart = false;
+    int64_t m_restartFromUs = INT64_MIN;
     std::chrono::steady_clock::time_point m_restartedAt;
     int64_t m_restartCostUs = 0;
     // The last seek: its target, where it was made from, how much further back the next try
@@ -457,14 +528,17 @@ private:
     int64_t m_seekTargetUs = 0;
     int64_t m_seekFromUs = 0;
     int64_t m_fallBackUs = 0;
+    int64_t m_seekToleranceUs = 0;
+    // The key frame the reading goes on to, passing over the packets before it.
+    std::optional<KeyFrame> m_skipTo;
     bool m_firstAfterSeek = false;
     bool m_draining = false;
     bool m_endOfFile = false;
 };
 
-CMovieStream::CMovieStream(QString path, std::function<void()> onFrameDecoded)
+CMovieStream::CMovieStream(QString path, std::function<void()> onPictureSent)
     : m_path(std::move(path))
-    , m_onFrameDecoded(std::move(onFrameDecoded))
+    , m_onPictureSent(std::move(onPictureSent))
     , m_thread([this](std::stop_token stop) { Run(stop); })
 {
 }
@@ -598,7 +672,7 @@ int64_t CMovieStream::LeadUs() const
 
 void CMovieStream::Run(std::stop_token stop)
 {
-    CMovieDecodeState decoder;
+    CMovieDecodeState decoder(m_onPictureSent);
     const bool opened = decoder.Open(m_path);
     {
         std::lock_guard lock(m_mutex);
@@ -643,10 +717,7 @@ void CMovieStream::Run(std::stop_token stop)
         if (restart)
             decoder.Start(range, pace);
         decoded.clear();
-        bool decodedPicture = false;
-        const bool more = decoder.DecodeStep(decoded, displaySize, pace, decodedPicture);
-        if (decodedPicture && m_onFrameDecoded)
-            m_onFrameDecoded();
+        const bool more = decoder.DecodeStep(decoded, displaySize, pace);
         std::lock_guard lock(m_mutex);
         if (generation != m_generation)
             continue;

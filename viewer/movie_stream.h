@@ -28,9 +28,9 @@ public:
     // Frames decoded ahead at most.
     static constexpr size_t kQueuedFrames = 8;
 
-    // Starts opening the file on the stream's thread. `onFrameDecoded` is called on that thread
-    // after each picture it decodes (the tests slow the decoder or hold it with it).
-    explicit CMovieStream(QString path, std::function<void()> onFrameDecoded = {});
+    // Starts opening the file on the stream's thread. `onPictureSent` is called on that thread
+    // after each picture it hands to the decoder (the tests slow the decoding or hold it with it).
+    explicit CMovieStream(QString path, std::function<void()> onPictureSent = {});
     ~CMovieStream();
     CMovieStream(const CMovieStream&) = delete;
     CMovieStream& operator=(const CMovieStream&) = delete;
@@ -68,7 +68,7 @@ private:
     bool TakeFramesUpTo(int64_t sequenceUs);
 
     const QString m_path;
-    const std::function<void()> m_onFrameDecoded;
+    const std::function<void()> m_onPictureSent;
     mutable std::mutex m_mutex;
     std::condition_variable_any m_wake;
     State m_state = State::Opening;

@@ -466,18 +466,26 @@ TEST_F(SoundStreamTest, StartsWhereTheClockStandsAndLoops)
 
 namespace {
 
+// 20 s of grey ramp at 30 frames a second, with B-frames and a key frame every `keys` frames.
+bool MakeKeyedRampMovie(const QString& path, int keys)
+{
+    return media_fixtures::MakeGreyRampMovie(path, "30", 600,
+        { "-c:v", "libx264", "-g", QString::number(keys), "-keyint_min", QString::number(keys),
+            "-sc_threshold", "0", "-bf", "3", "-pix_fmt", "yuv420p" });
+}
+
 // A show's clock driving a movie stream as the viewer does: a request every 5 ms with the time
-// of the wall clock. The decoder is slowed to 8 ms a frame, as a loaded machine decodes 1080p,
-// and can be held still, as a stopped process or a slow disk holds it.
+// of the wall clock. The decoder is slowed to 8 ms a picture, as a loaded machine decodes 1080p,
+// or more, and can be held still, as a stopped process or a slow disk holds it.
 class CPlayedStream {
 public:
     static constexpr int64_t kFrameUs = 1'000'000 / 30;
 
-    CPlayedStream(const QString& movie, int64_t fromUs)
-        : stream(movie, [this] {
+    CPlayedStream(const QString& movie, int64_t fromUs, int msPerPicture = 8)
+        : stream(movie, [this, msPerPicture] {
             while (held.load())
                 QThread::msleep(1);
-            QThread::msleep(8);
+            QThread::msleep(msPerPicture);
         })
     {
         EXPECT_TRUE(CEditorSide::WaitUntil([&] { return stream.GetState() == CMovieStream::State::Ready; }));
@@ -497,25 +505,41 @@ public:
     }
     void Jump(int64_t us) { m_baseUs += us; }
 
-    // Plays for the time; returns how long after the start the shown frame first came within
-    // three frames of the clock (-1 when it never did), and the largest lag in the last half
-    // second.
-    std::pair<int64_t, int64_t> Play(int64_t forUs)
-    {
-        const int64_t startUs = ClockUs();
+    struct Played {
+        // How long after the start the shown frame first came within three frames of the clock
+        // (-1 when it never did), and the largest lag in the last half second.
         int64_t caughtUpAfter = -1;
         int64_t worstLagAtTheEnd = 0;
+        // The longest time one frame stood, and whether the frames shown ever went back.
+        int64_t longestStillUs = 0;
+        bool wentBack = false;
+    };
+
+    // Plays for the time.
+    Played Play(int64_t forUs)
+    {
+        Played played;
+        const int64_t startUs = ClockUs();
+        VideoFramePtr shown;
+        int64_t shownSinceUs = startUs;
         for (int64_t now = startUs; now < startUs + forUs; now = ClockUs()) {
             stream.Request(now, true);
             const VideoFramePtr frame = stream.FrameFor(now);
             const int64_t lag = frame ? now - frame->sequenceUs : INT64_MAX;
-            if (caughtUpAfter < 0 && lag >= 0 && lag <= 3 * kFrameUs)
-                caughtUpAfter = now - startUs;
+            if (played.caughtUpAfter < 0 && lag >= 0 && lag <= 3 * kFrameUs)
+                played.caughtUpAfter = now - startUs;
             if (now >= startUs + forUs - 500'000)
-                worstLagAtTheEnd = std::max(worstLagAtTheEnd, lag);
+                played.worstLagAtTheEnd = std::max(played.worstLagAtTheEnd, lag);
+            if (frame != shown) {
+                played.wentBack
+                    = played.wentBack || (shown && frame && frame->sequenceUs < shown->sequenceUs);
+                shown = frame;
+                shownSinceUs = now;
+            }
+            played.longestStillUs = std::max(played.longestStillUs, now - shownSinceUs);
             QThread::msleep(5);
         }
-        return { caughtUpAfter, worstLagAtTheEnd };
+        return played;
     }
 
     std::atomic<bool> held { false };
@@ -532,12 +556,8 @@ TEST(MovieStreamPace, CatchesUpWithTheClockAfterAJumpOrAStall)
 {
     CTempFolder temp;
     // 20 s at 30 frames a second, B-frames, key frames only every 30 or every 300 frames.
-    for (const int keys : { 30, 300 }) {
-        ASSERT_TRUE(media_fixtures::MakeGreyRampMovie(temp.FilePath(QStringLiteral("keys%1.mp4").arg(keys)),
-            "30", 600,
-            { "-c:v", "libx264", "-g", QString::number(keys), "-keyint_min", QString::number(keys),
-                "-sc_threshold", "0", "-bf", "3", "-pix_fmt", "yuv420p" }));
-    }
+    for (const int keys : { 30, 300 })
+        ASSERT_TRUE(MakeKeyedRampMovie(temp.FilePath(QStringLiteral("keys%1.mp4").arg(keys)), keys));
     struct Case {
         int keys;
         int64_t fromUs;
@@ -562,7 +582,7 @@ TEST(MovieStreamPace, CatchesUpWithTheClockAfterAJumpOrAStall)
                          .arg(c.jumpUs)
                          .toStdString());
         CPlayedStream played(temp.FilePath(QStringLiteral("keys%1.mp4").arg(c.keys)), c.fromUs);
-        EXPECT_GE(played.Play(500'000).first, 0);
+        EXPECT_GE(played.Play(500'000).caughtUpAfter, 0);
         if (c.stall) {
             played.held = true;
             played.Play(c.jumpUs);
@@ -570,11 +590,57 @@ TEST(MovieStreamPace, CatchesUpWithTheClockAfterAJumpOrAStall)
         } else {
             played.Jump(c.jumpUs);
         }
-        const auto [caughtUpAfter, worstLagAtTheEnd] = played.Play(2'500'000);
-        EXPECT_GE(caughtUpAfter, 0);
-        EXPECT_LE(caughtUpAfter, 2'000'000);
-        EXPECT_LE(worstLagAtTheEnd, 3 * CPlayedStream::kFrameUs);
+        const CPlayedStream::Played after = played.Play(2'500'000);
+        EXPECT_GE(after.caughtUpAfter, 0);
+        EXPECT_LE(after.caughtUpAfter, 2'000'000);
+        EXPECT_LE(after.worstLagAtTheEnd, 3 * CPlayedStream::kFrameUs);
     }
+}
+
+// A decoder far slower than the clock (a picture takes as long as three of the movie's frames
+// last) cannot keep up: the face falls behind, but it keeps moving forward. It never shows one
+// frame longer than half a second, also while the decoding goes on to a later key frame, and its
+// lag stays bounded.
+TEST(MovieStreamPace, KeepsMovingWhenTheDecoderIsSlowerThanTheClock)
+{
+    CTempFolder temp;
+    const QString movie = temp.FilePath("keys30.mp4");
+    ASSERT_TRUE(MakeKeyedRampMovie(movie, 30));
+    CPlayedStream played(movie, 2'000'000, 150);
+    const CPlayedStream::Played result = played.Play(5'000'000);
+    EXPECT_LE(result.longestStillUs, 500'000);
+    EXPECT_FALSE(result.wentBack);
+    EXPECT_LE(result.worstLagAtTheEnd, 2'000'000);
+}
+
+// A show that starts playing between the time a key frame is decoded at (which an MP4's index
+// holds) and the time it is shown at starts from that key frame, not from the one a group before.
+TEST(MovieStreamPace, StartsPlayingAtTheKeyFrameNextToTheClock)
+{
+    CTempFolder temp;
+    const QString movie = temp.FilePath("keys30.mp4");
+    ASSERT_TRUE(MakeKeyedRampMovie(movie, 30));
+    CMovieStream stream(movie, [] { QThread::msleep(8); });
+    ASSERT_TRUE(CEditorSide::WaitUntil([&] { return stream.GetState() == CMovieStream::State::Ready; }));
+    ItemMediaRange range;
+    range.outUs = stream.DurationUs();
+    range.loop = true;
+    stream.SetRange(range);
+    // The key frame shown at 2 s is decoded at 1.933 s, after two B-frames' delay.
+    constexpr int64_t kFromUs = 1'960'000;
+    int64_t earliestUs = INT64_MAX;
+    const auto started = std::chrono::steady_clock::now();
+    for (auto elapsed = std::chrono::microseconds(0); elapsed < std::chrono::milliseconds(600);
+         elapsed = std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now() - started)) {
+        const int64_t clockUs = kFromUs + elapsed.count();
+        stream.Request(clockUs, true);
+        if (const VideoFramePtr frame = stream.FrameFor(clockUs))
+            earliestUs = std::min(earliestUs, frame->sequenceUs);
+        QThread::msleep(2);
+    }
+    ASSERT_NE(earliestUs, INT64_MAX);
+    EXPECT_GE(earliestUs, kFromUs - 3 * CPlayedStream::kFrameUs);
 }
 
 // The decoding thread looks for its end between frames: a stream that is going a long way

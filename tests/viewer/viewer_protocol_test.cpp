@@ -1,11 +1,15 @@
 // The conformance suite: a real Luxviewer, started headless as a child process, driven through
-// the shared block exactly as the editor drives it.
+// the shared block exactly as the editor drives it; and the viewer's start in this process.
 #include "core/pm_param_block.h"
 #include "platform/shared_flag.h"
+#include "tests/project/media_fixtures.h"
 #include "tests/viewer/editor_side.h"
 #include "tests/viewer/show_project.h"
+#include "viewer/lux_viewer.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QThread>
@@ -325,6 +329,54 @@ TEST_F(ViewerProtocol, WithoutTheEditorsBlockItEnds)
     viewer.start(QStringLiteral(KALEIDRA_LUXVIEWER_PATH), { "--headless", "0", "0", "wide" });
     ASSERT_TRUE(viewer.waitForFinished(15000));
     EXPECT_EQ(viewer.exitCode(), 2);
+}
+
+// An output that shows nothing: the viewer's start without a window.
+class CNoOutput : public CViewerOutput {
+public:
+    void SetScreen(bool, int) override { }
+    QRect WindowRect() const override { return {}; }
+    QSize DisplaySize() const override { return { 640, 360 }; }
+    void Refresh() override { }
+};
+
+int ThreadsOfThisProcess()
+{
+    return int(QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+}
+
+// The start of the event loop sets up the platform, which on X may fork a helper; a child forked
+// while decoding threads allocate can hang on their locks, and the loop with it. So a project
+// raised before the viewer started is taken by the first pass of the loop, not by Start, and no
+// movie's decoding thread runs before then.
+TEST(ViewerStart, TakesWhatWasRaisedBeforeItFromTheEventLoop)
+{
+    CEditorSide editor;
+    ASSERT_TRUE(editor.IsValid());
+    CTempFolder temp;
+    CShowProject project { temp };
+    const QString movie = temp.FilePath("ramp.mp4");
+    ASSERT_TRUE(
+        media_fixtures::MakeGreyRampMovie(movie, "25", 25, { "-c:v", "libx264", "-pix_fmt", "yuv420p" }));
+    ASSERT_TRUE(project.AddFace(1, QPolygon({ { 0, 0 }, { 640, 0 }, { 640, 360 }, { 0, 360 } })));
+    ASSERT_TRUE(project.SetItem(CShowProject::Item(1, 0, 1000, tagTL_FACE_ITEM_DATA::MODE_MOVIE, movie)));
+    editor.RaiseProject(kPmProjectLoad, project.ProjectXmlPath(), project.WorkFolder());
+
+    ViewerOptions options;
+    options.headless = true;
+    options.rect = QRect(0, 0, 640, 360);
+    CLuxViewer viewer(options, editor.Block());
+    const int threadsBefore = ThreadsOfThisProcess();
+    viewer.Start(std::make_unique<CNoOutput>());
+    EXPECT_EQ(platform::LoadSharedFlag(editor.Block().projectFlag), kPmProjectLoad);
+    EXPECT_EQ(ThreadsOfThisProcess(), threadsBefore);
+
+    // The loop's first pass takes the project and opens the movie on a thread of its own.
+    QDeadlineTimer deadline(10000);
+    while (platform::LoadSharedFlag(editor.Block().projectFlag) != 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    EXPECT_EQ(platform::LoadSharedFlag(editor.Block().projectFlag), 0);
+    EXPECT_GT(ThreadsOfThisProcess(), threadsBefore);
 }
 
 } // namespace
