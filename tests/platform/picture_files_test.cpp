@@ -44,19 +44,28 @@ TEST(PictureFiles, AChangedFileIsDecodedAgain)
 {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString path = folder.filePath(QStringLiteral("wait.png"));
-    ASSERT_TRUE(Solid(QColor(1, 2, 3), QSize(4, 4)).save(path));
-    ASSERT_EQ(platform::DecodedPictureFile(path).size(), QSize(4, 4));
+    const QString path = folder.filePath(QStringLiteral("wait.bmp"));
+    const auto stamp = [&](int seconds) {
+        QFile file(path);
+        return file.open(QIODevice::ReadWrite)
+            && file.setFileTime(
+                QDateTime::currentDateTime().addSecs(seconds), QFileDevice::FileModificationTime);
+    };
+    ASSERT_TRUE(Solid(QColor(1, 2, 3), QSize(4, 4)).save(path, "BMP"));
+    ASSERT_TRUE(stamp(-60));
+    ASSERT_EQ(platform::DecodedPictureFile(path).pixelColor(0, 0), QColor(1, 2, 3));
 
-    ASSERT_TRUE(Solid(QColor(9, 8, 7), QSize(5, 2)).save(path));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(
-        file.setFileTime(QDateTime::currentDateTime().addSecs(60), QFileDevice::FileModificationTime));
-    file.close();
-    const QImage changed = platform::DecodedPictureFile(path);
-    EXPECT_EQ(changed.size(), QSize(5, 2));
-    EXPECT_EQ(changed.pixelColor(0, 0), QColor(9, 8, 7));
+    // The same size in bytes, written later: only the time tells the new picture.
+    ASSERT_TRUE(Solid(QColor(9, 8, 7), QSize(4, 4)).save(path, "BMP"));
+    ASSERT_TRUE(stamp(0));
+    EXPECT_EQ(platform::DecodedPictureFile(path).pixelColor(0, 0), QColor(9, 8, 7));
+
+    // Another size in bytes with the same time.
+    ASSERT_TRUE(Solid(QColor(4, 5, 6), QSize(5, 2)).save(path, "BMP"));
+    ASSERT_TRUE(stamp(0));
+    const QImage resized = platform::DecodedPictureFile(path);
+    EXPECT_EQ(resized.size(), QSize(5, 2));
+    EXPECT_EQ(resized.pixelColor(0, 0), QColor(4, 5, 6));
 }
 
 TEST(PictureFiles, NoPictureForWhatIsNoPictureFile)
