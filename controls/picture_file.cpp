@@ -1,14 +1,12 @@
 #include "controls/picture_file.h"
 
-#include <QFileInfo>
+#include "platform/picture_files.h"
 
 namespace controls {
 
 bool LoadPictureInto(QImage& slot, const QString& path)
 {
-    if (path.isEmpty() || !QFileInfo::exists(path))
-        return false;
-    QImage picture(path);
+    QImage picture = platform::DecodedPictureFile(path);
     if (picture.isNull())
         return false;
     slot = std::move(picture);

@@ -4,6 +4,7 @@
 #include "platform/known_folders.h"
 #include "platform/number_text.h"
 #include "platform/paths.h"
+#include "platform/picture_files.h"
 #include "platform/profile_file.h"
 
 namespace {
@@ -144,9 +145,7 @@ QString CSkinIni::ImageFilePath(const QString& imageName) const
 QImage CSkinIni::LoadImage(const QString& imageName) const
 {
     const QString path = ImageFilePath(imageName);
-    if (path.isEmpty() || !platform::IsRegularFile(path))
-        return {};
-    return QImage(path);
+    return platform::DecodedPictureFile(path);
 }
 
 QString CSkinIni::ImageByState(int state, std::initializer_list<int> images) const

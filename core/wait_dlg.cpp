@@ -7,6 +7,7 @@
 #include "core/skin_ini.h"
 #include "platform/dialog_service.h"
 #include "platform/paths.h"
+#include "platform/picture_files.h"
 #include "platform/win_color.h"
 
 #include <QEventLoop>
@@ -20,9 +21,7 @@ namespace {
 QImage LoadPicture(const QString& folder, const QString& name, const QString& failureText)
 {
     const QString path = ProgramDataPath(folder, platform::DataFilePathToLocal(name));
-    QImage picture;
-    if (platform::IsRegularFile(path))
-        picture.load(path);
+    const QImage picture = platform::DecodedPictureFile(path);
     if (picture.isNull())
         KaleidraMessageBox(failureText + path, platform::MB_OK);
     return picture;

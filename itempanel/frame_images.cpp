@@ -1,6 +1,7 @@
 #include "itempanel/frame_images.h"
 
 #include "core/dialog_services.h"
+#include "platform/picture_files.h"
 
 #include <QPainter>
 
@@ -9,7 +10,7 @@ void CFramePieces::Load(const QString& skinFolder)
     for (int piece = 0; piece < kCount; ++piece) {
         const QString path
             = dialog_services::SkinImagePath(skinFolder, dialog_services::Skin().GetFrameImage(piece));
-        m_pieces[size_t(piece)] = path.isEmpty() ? QImage() : QImage(path);
+        m_pieces[size_t(piece)] = platform::DecodedPictureFile(path);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "itempanel/page_owner.h"
 #include "itempanel/page_rules.h"
 #include "platform/number_text.h"
+#include "platform/picture_files.h"
 #include "timeline/timeline_item_panel.h"
 
 #include <QKeyEvent>
@@ -231,8 +232,8 @@ void CPropetyDlg::CreateControls()
 
     // Volume between its two pictures, and mute; a separator follows each group.
     AddCaption(IDC_VOLUME_CAPTION, text.GetPdCaptionVolume(), CaptionAt(533));
-    m_volume0Image = QImage(SkinImage(skin.GetImgVolImage(0)));
-    m_volume100Image = QImage(SkinImage(skin.GetImgVolImage(1)));
+    m_volume0Image = platform::DecodedPictureFile(SkinImage(skin.GetImgVolImage(0)));
+    m_volume100Image = platform::DecodedPictureFile(SkinImage(skin.GetImgVolImage(1)));
     const QSize volumeSize0 = m_volume0Image.isNull() ? QSize(24, 24) : m_volume0Image.size();
     const QSize volumeSize100 = m_volume100Image.isNull() ? QSize(24, 24) : m_volume100Image.size();
     m_volume0Rect = QRect(QPoint(kFieldLeft, 533 + (kRowHeight - volumeSize0.height()) / 2), volumeSize0);

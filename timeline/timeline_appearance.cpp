@@ -2,8 +2,7 @@
 
 #include "core/constant_tables.h"
 #include "platform/paths.h"
-
-#include <QFileInfo>
+#include "platform/picture_files.h"
 
 using controls::Rgb;
 
@@ -48,8 +47,7 @@ void CTimeLineAppearance::LoadImages(const QString& folder)
         if (m_imageNames[slot].isEmpty())
             continue;
         const QString path = platform::JoinPath(folder, platform::DataFilePathToLocal(m_imageNames[slot]));
-        if (QFileInfo(path).isFile())
-            m_images[slot].load(path);
+        m_images[slot] = platform::DecodedPictureFile(path);
     }
 }
 

@@ -8,8 +8,8 @@
 #include "core/language_data.h"
 #include "core/message_catalog.h"
 #include "platform/dialog_service.h"
+#include "platform/picture_files.h"
 
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -61,7 +61,7 @@ void CIniSettingDlg::InitDialog()
     m_initialised = true;
     for (int piece = 0; piece < int(m_frame.size()); ++piece) {
         const QString path = SkinImagePath(m_skinFolder, Skin().GetFrameImage(piece));
-        m_frame[size_t(piece)] = QFileInfo(path).isFile() ? QImage(path) : QImage();
+        m_frame[size_t(piece)] = platform::DecodedPictureFile(path);
     }
     CreateControls();
     ShowPage(0);
