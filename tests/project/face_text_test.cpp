@@ -8,8 +8,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <malloc.h>
 #include <vector>
 
 namespace {
@@ -294,6 +297,67 @@ TEST(FaceText, CopiesShareTheFileAsTheyShareADocument)
     EXPECT_FALSE(twins.text.IsKeptAsText());
     twins.ExpectSameSave(
         "after the document was asked for", [](CItemListXml& items) { return Store(items, Entry(250, 0)); });
+}
+
+// The growth of the process's resident size over a call, at its highest: the peak is started
+// anew from the current size, and the heap gives back what it holds free first, so that memory
+// freed before cannot hide what the call takes.
+template <typename Call> long PeakGrowthBytes(Call call)
+{
+    const auto statusKilobytes = [](const char* field) {
+        QFile status(QStringLiteral("/proc/self/status"));
+        if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+            return 0L;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith(field))
+                return line.mid(qsizetype(std::strlen(field))).trimmed().split(' ').value(0).toLong();
+        }
+        return 0L;
+    };
+    ::malloc_trim(0);
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1)
+        return -1;
+    clear.close();
+    const long before = statusKilobytes("VmRSS:");
+    call();
+    return (statusKilobytes("VmHWM:") - before) * 1024;
+}
+
+// A large face in the store's own layout loads within a small multiple of its size: the text
+// once and the entries, never a document tree beside them (which alone takes about three times
+// the file).
+TEST(FaceText, ALargeFaceLoadsWithinFourTimesItsSize)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' allocators keep freed memory and shadow every byte";
+#else
+    constexpr int kItems = 20000;
+    const QByteArray one = StoreLayout({ Entry(0, 16) });
+    const qsizetype itemStart = one.indexOf("\t<Item>");
+    const qsizetype itemEnd = one.indexOf("</Item>") + 8;
+    ASSERT_GT(itemStart, 0);
+    const QByteArray item = one.mid(itemStart, itemEnd - itemStart);
+    CTempFolder temp;
+    const QString path = temp.Path() + QStringLiteral("/Face_1.xml");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(one.left(itemStart).replace(
+            "<Count>1</Count>", "<Count>" + QByteArray::number(kItems) + "</Count>"));
+        for (int i = 0; i < kItems; ++i)
+            file.write(QByteArray(item).replace(
+                "<Start>0</Start>", "<Start>" + QByteArray::number(i * 500) + "</Start>"));
+        file.write(one.mid(itemEnd));
+    }
+    const qint64 fileBytes = QFileInfo(path).size();
+    ASSERT_GT(fileBytes, 20 << 20);
+    CItemListXml items;
+    const long growth = PeakGrowthBytes([&] { ASSERT_TRUE(items.LoadItemXml(path)); });
+    ASSERT_GE(growth, 0) << "the peak resident size cannot be reset here";
+    EXPECT_EQ(items.Items().size(), size_t(kItems));
+    EXPECT_LE(double(growth), 4.0 * double(fileBytes)) << growth << " bytes for a file of " << fileBytes;
+#endif
 }
 
 } // namespace
