@@ -490,7 +490,9 @@ bool CItemListXml::SaveText()
             add(span.key, [&] { face_text::AppendItem(next.text, entry->second, span.key); });
     }
     auto writtenKey = writtenInOrder.begin();
-    for (const auto& [key, entry] : m_items) {
+    for (const auto& stored : m_items) {
+        const int32_t key = stored.first;
+        const ItemXmlRecord& entry = stored.second;
         bool done = false;
         if (ascending) {
             while (writtenKey != writtenInOrder.end() && *writtenKey < key)
