@@ -213,10 +213,21 @@ struct PackedEntry {
 // The refusal of an archive beyond what one may hold.
 QString LimitText(const QString& operation)
 {
-    return QStringLiteral("%1 アーカイブが上限を超えます (上限は %2 エントリ、展開後 %3 バイト)")
+    return QStringLiteral("%1 アーカイブが上限を超えます (上限は %2 エントリ、展開後 %3 バイト、うち XML %4 バイト)")
         .arg(operation)
         .arg(CZipFile::kMaxEntries)
-        .arg(CZipFile::kMaxUnpackedBytes);
+        .arg(CZipFile::kMaxUnpackedBytes)
+        .arg(CZipFile::kMaxUnpackedXmlBytes);
+}
+
+bool IsXmlFileName(const QString& name)
+{
+    return name.endsWith(QStringLiteral(".xml"), Qt::CaseInsensitive);
+}
+
+zip_uint64_t AddCapped(zip_uint64_t total, zip_uint64_t size)
+{
+    return size > UINT64_MAX - total ? UINT64_MAX : total + size;
 }
 
 enum class ExtractResult { Done, SizeMismatch, ReadError, WriteError };
@@ -284,6 +295,7 @@ int CZipFile::Zip(const QString& sourceFolder, const QString& zipFile)
     // Everything to pack is listed first, so that a refusal writes nothing.
     std::vector<PackedEntry> packed;
     zip_uint64_t total = 0;
+    zip_uint64_t xmlTotal = 0;
     QString refusal;
     std::function<bool(const QString&, const QString&)> list
         = [&](const QString& path, const QString& entry) {
@@ -311,8 +323,11 @@ int CZipFile::Zip(const QString& sourceFolder, const QString& zipFile)
                   }
                   packed.push_back({ childEntry, child });
                   total += zip_uint64_t(child.size());
+                  if (IsXmlFileName(child.fileName()))
+                      xmlTotal += zip_uint64_t(child.size());
               }
-              if (packed.size() > size_t(kMaxEntries) || total > kMaxUnpackedBytes) {
+              if (packed.size() > size_t(kMaxEntries) || total > kMaxUnpackedBytes
+                  || xmlTotal > kMaxUnpackedXmlBytes) {
                   refusal = LimitText(QStringLiteral("Zip"));
                   return false;
               }
@@ -410,6 +425,7 @@ int CZipFile::UnZip(const QString& zipFile, const QString& destinationFolder)
     std::vector<Entry> entries;
     const std::vector<EntryName> names = EntryNames(archive.get());
     zip_uint64_t total = 0;
+    zip_uint64_t xmlTotal = 0;
     for (size_t i = 0; i < names.size(); ++i) {
         const QString& name = names[i].text;
         Entry entry;
@@ -422,10 +438,12 @@ int CZipFile::UnZip(const QString& zipFile, const QString& destinationFolder)
             || (entry.isFolder && stat.size != 0))
             return Fail(QStringLiteral("UnZip 不正なエントリです: %1").arg(name));
         entry.size = stat.size;
-        total = stat.size > UINT64_MAX - total ? UINT64_MAX : total + stat.size;
+        total = AddCapped(total, stat.size);
+        if (!entry.isFolder && IsXmlFileName(entry.relativePath))
+            xmlTotal = AddCapped(xmlTotal, stat.size);
         entries.push_back(std::move(entry));
     }
-    if (total > kMaxUnpackedBytes)
+    if (total > kMaxUnpackedBytes || xmlTotal > kMaxUnpackedXmlBytes)
         return Fail(LimitText(QStringLiteral("UnZip")));
     if (const QString collision = FindCollision(entries); !collision.isEmpty())
         return Fail(QStringLiteral("UnZip 同じ名前のエントリがあります: %1").arg(collision));

@@ -13,6 +13,10 @@ public:
     // opened again) and UnZip refuses to read, before anything is written.
     static constexpr qint64 kMaxEntries = 100'000;
     static constexpr quint64 kMaxUnpackedBytes = quint64(256) << 30; // 256 GiB
+    // The XML files (names ending in ".xml") of one archive together: an open reads a channel's
+    // files into memory, so what a small archive of highly compressible text may unpack to is
+    // bounded by this rather than by the media's limit above.
+    static constexpr quint64 kMaxUnpackedXmlBytes = quint64(1) << 30; // 1 GiB
 
     // Writes the folder with all its contents into the zip file; every entry starts with the
     // folder's own name. The archive is built in a temporary file beside the target and put in

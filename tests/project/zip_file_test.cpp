@@ -666,6 +666,38 @@ TEST(ZipFile, ArchivesBeyondTheLimitsAreRefused)
         EXPECT_TRUE(TreeOf(out).isEmpty());
     }
     {
+        // A small archive of text that would unpack to more project files than an open can read
+        // into memory, though far below the limit for media.
+        SCOPED_TRACE("more XML unpacked than an archive may hold");
+        CTempFolder temp;
+        const QString zipPath = temp.FilePath(QStringLiteral("text.kdp"));
+        WriteRawArchive(zipPath, { { "p/Channel_1/Face_1.XML", "<Face/>", false, false, true } });
+        const quint64 declared = CZipFile::kMaxUnpackedXmlBytes + 1;
+        ASSERT_LT(declared, CZipFile::kMaxUnpackedBytes);
+        DeclareSize(temp, QStringLiteral("text.kdp"), uint32_t(declared));
+        const QString out = temp.MakeFolder(QStringLiteral("out"));
+        CZipFile zip;
+        EXPECT_FALSE(zip.UnZip(zipPath, out));
+        EXPECT_TRUE(zip.ErrorText().contains(limit)) << zip.ErrorText().toStdString();
+        EXPECT_TRUE(TreeOf(out).isEmpty());
+    }
+    {
+        SCOPED_TRACE("a folder of more XML than an archive may hold");
+        CTempFolder temp;
+        temp.WriteFile(QStringLiteral("show/show.xml"), "<Project/>");
+        // Two sparse files, each within the limit, together beyond it.
+        for (const char* name : { "show/Channel_1/Face_1.xml", "show/Channel_1/Face_2.xml" }) {
+            temp.WriteFile(QString::fromUtf8(name), "");
+            QFile face(temp.FilePath(QString::fromUtf8(name)));
+            ASSERT_TRUE(face.resize(qint64(CZipFile::kMaxUnpackedXmlBytes / 2) + 1));
+        }
+        const QString kdp = temp.WriteFile(QStringLiteral("show.kdp"), "old archive");
+        CZipFile zip;
+        EXPECT_FALSE(zip.Zip(temp.FilePath(QStringLiteral("show")), kdp));
+        EXPECT_TRUE(zip.ErrorText().contains(limit)) << zip.ErrorText().toStdString();
+        EXPECT_EQ(temp.ReadFile(QStringLiteral("show.kdp")), QByteArray("old archive"));
+    }
+    {
         SCOPED_TRACE("a folder of more bytes than an archive may hold");
         CTempFolder temp;
         temp.WriteFile(QStringLiteral("show/show.xml"), "<Project/>");
