@@ -213,7 +213,8 @@ struct PackedEntry {
 // The refusal of an archive beyond what one may hold.
 QString LimitText(const QString& operation)
 {
-    return QStringLiteral("%1 アーカイブが上限を超えます (上限は %2 エントリ、展開後 %3 バイト、うち XML %4 バイト)")
+    return QStringLiteral(
+        "%1 アーカイブが上限を超えます (上限は %2 エントリ、展開後 %3 バイト、うち XML %4 バイト)")
         .arg(operation)
         .arg(CZipFile::kMaxEntries)
         .arg(CZipFile::kMaxUnpackedBytes)
