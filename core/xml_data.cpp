@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <memory>
 #include <new>
 #include <optional>
@@ -235,6 +237,72 @@ QByteArray SourceEncoding(std::string_view bytes, size_t& skip)
     return declared;
 }
 
+// The memory one file load may still take on this thread: every allocation of the parser (the
+// text it parses in place, the pages of its tree) is counted while a load runs, and one beyond
+// the limit fails as if the memory had run out. Outside a load nothing is counted.
+class CLoadBudget {
+public:
+    explicit CLoadBudget()
+        : m_outer(t_current)
+    {
+        t_current = this;
+    }
+    ~CLoadBudget() { t_current = m_outer; }
+    CLoadBudget(const CLoadBudget&) = delete;
+    CLoadBudget& operator=(const CLoadBudget&) = delete;
+
+    // Sets the limit for a file of the size, once it is known. The count sees the blocks it is
+    // given, not the allocator's headers of small blocks, its arena's loose end or the small
+    // buffers of the reading; measured, these add well under a percent to a large load (some 40 kB
+    // to 130 MB), the limit keeps a sixteenth of the bound for them.
+    void LimitTo(qint64 fileBytes)
+    {
+        const qint64 bound = std::max(CXmlData::kMinLoadBytes, fileBytes * CXmlData::kLoadBytesPerFileByte);
+        m_limit = size_t(bound - bound / 16);
+    }
+    qint64 Left() const { return qint64(m_limit - std::min(m_used, m_limit)); }
+    // Counts memory taken outside the parser's allocator; false (nothing counted) beyond the limit.
+    bool Take(size_t bytes)
+    {
+        if (bytes > m_limit - std::min(m_used, m_limit))
+            return false;
+        m_used += bytes;
+        return true;
+    }
+    void Give(size_t bytes) { m_used -= std::min(m_used, bytes); }
+
+    static void* Allocate(size_t size)
+    {
+        void* block = std::malloc(size);
+        if (block && t_current && !t_current->Take(malloc_usable_size(block))) {
+            std::free(block);
+            return nullptr;
+        }
+        return block;
+    }
+    static void Deallocate(void* block)
+    {
+        if (block && t_current)
+            t_current->Give(malloc_usable_size(block));
+        std::free(block);
+    }
+
+private:
+    static thread_local CLoadBudget* t_current;
+    CLoadBudget* m_outer;
+    // No limit until the file's size is known: nothing is read before.
+    size_t m_limit = 0;
+    size_t m_used = 0;
+};
+
+thread_local CLoadBudget* CLoadBudget::t_current = nullptr;
+
+// The parser allocates through the budget from the start of the program on, on every thread.
+[[maybe_unused]] const bool kParserAllocatesThroughBudget = [] {
+    pugi::set_memory_management_functions(CLoadBudget::Allocate, CLoadBudget::Deallocate);
+    return true;
+}();
+
 // A buffer of the parser's allocator, which the document takes over with the text.
 struct ParserBuffer {
     char* data = nullptr;
@@ -260,7 +328,7 @@ struct ParserBuffer {
 // be read as it was written (bytes that are not in the encoding the file names, an unknown
 // encoding, a NUL or a reference to a character no text can hold). Such a file is refused,
 // never loaded with replacement characters that the next save would write for good.
-std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path)
+std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path, CLoadBudget& budget)
 {
     QFile file;
     if (!platform::OpenRegularFile(file, path))
@@ -268,6 +336,7 @@ std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path)
     const qint64 size = file.size();
     if (size > CXmlData::kMaxFileBytes)
         return nullptr;
+    budget.LimitTo(size);
     auto buffer = std::make_unique<ParserBuffer>(size_t(size));
     if (!buffer->data || file.read(buffer->data, size) != size)
         return nullptr;
@@ -276,12 +345,16 @@ std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path)
     const QByteArray encoding = SourceEncoding(bytes, skip);
     if (encoding.isEmpty())
         return IsReadableUtf8(bytes) ? std::move(buffer) : nullptr;
-    const std::optional<QByteArray> utf8
-        = platform::ConvertToUtf8(QByteArray(bytes.data() + skip, qsizetype(bytes.size() - skip)), encoding);
+    // The file's bytes are converted where they lie; the converted text counts against the load's
+    // memory while it is held beside the parser's copy of it.
+    const std::optional<QByteArray> utf8 = platform::ConvertToUtf8(
+        QByteArray::fromRawData(bytes.data() + skip, qsizetype(bytes.size() - skip)), encoding);
     buffer.reset();
-    if (!utf8 || !IsReadableUtf8(std::string_view(utf8->constData(), size_t(utf8->size()))))
+    if (!utf8 || !budget.Take(size_t(utf8->size()))
+        || !IsReadableUtf8(std::string_view(utf8->constData(), size_t(utf8->size()))))
         return nullptr;
     auto converted = std::make_unique<ParserBuffer>(size_t(utf8->size()));
+    budget.Give(size_t(utf8->size()));
     if (!converted->data)
         return nullptr;
     std::memcpy(converted->data, utf8->constData(), converted->size);
@@ -649,13 +722,25 @@ bool CXmlData::LoadXmlData(const QString& path)
         SetErrorText(QStringLiteral("LoadXmlData ファイルが存在しません"));
         return false;
     }
-    std::unique_ptr<ParserBuffer> text;
-    try {
-        text = ReadDocumentText(path);
-    } catch (const std::bad_alloc&) {
-        text.reset();
+    // The text, the tree and the checks of the load within its memory bound. The document held
+    // before goes after the bound ends: its pages were never counted against it.
+    ParsedDocument parsed;
+    qint64 left = 0;
+    {
+        CLoadBudget budget;
+        std::unique_ptr<ParserBuffer> text;
+        try {
+            text = ReadDocumentText(path, budget);
+        } catch (const std::bad_alloc&) {
+            text.reset();
+        }
+        parsed = ParseDocumentText(std::move(text));
+        left = budget.Left();
     }
-    return AdoptDocument(path, ParseDocumentText(std::move(text)));
+    if (!AdoptDocument(path, parsed))
+        return false;
+    m_loadBytesLeft = left;
+    return true;
 }
 
 bool CXmlData::LoadXmlText(const QString& path, std::string_view text)

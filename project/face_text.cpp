@@ -14,7 +14,8 @@ namespace {
 
 // The text of an element's tags as the store writes them at its indentation (one tab per level
 // below the root): an element holding a value ("<indent><name>" and "</name>\n"), or a container
-// ("<indent><name>\n" and "<indent></name>\n"); `empty` is the element without a value.
+// ("<indent><name>\n" and "<indent></name>\n"); `empty` is the element without a value. The
+// tags alone, without the whitespace around them, lie within these texts (Bare()).
 struct Tag {
     char open[24] {};
     size_t openSize = 0;
@@ -22,7 +23,33 @@ struct Tag {
     size_t closeSize = 0;
     char empty[24] {};
     size_t emptySize = 0;
+    size_t indent = 0;
+    bool container = false;
 };
+
+// A part of a tag's text.
+struct Bytes {
+    const char* data;
+    size_t size;
+};
+
+enum class Part { Open, Close, Empty };
+
+// The tag alone: its text without the indentation before it and the line end after it.
+constexpr Bytes Bare(const Tag& tag, Part part)
+{
+    switch (part) {
+    case Part::Open:
+        return { tag.open + tag.indent, tag.openSize - tag.indent - (tag.container ? 1 : 0) };
+    case Part::Close: {
+        const size_t indent = tag.container ? tag.indent : 0;
+        return { tag.close + indent, tag.closeSize - indent - 1 };
+    }
+    case Part::Empty:
+        break;
+    }
+    return { tag.empty + tag.indent, tag.emptySize - tag.indent - 1 };
+}
 
 constexpr void Put(char* out, size_t& size, std::string_view bytes)
 {
@@ -33,6 +60,8 @@ constexpr void Put(char* out, size_t& size, std::string_view bytes)
 constexpr Tag MakeTag(int indent, std::string_view name, bool container = false)
 {
     Tag tag;
+    tag.indent = size_t(indent);
+    tag.container = container;
     for (int i = 0; i < indent; ++i) {
         Put(tag.open, tag.openSize, "\t");
         Put(tag.empty, tag.emptySize, "\t");
@@ -216,8 +245,10 @@ bool ReadFile(const QString& path, QByteArray& bytes)
 
 namespace {
 
-// The reader of one entry. Every tag is compared as a whole, eight bytes at a time: an entry is
-// some sixty elements, and a load reads every one of them.
+// The reader of one entry. Every tag is compared as a whole, eight bytes at a time, with the
+// whitespace the store writes around it: an entry is some sixty elements, and a load reads every
+// one of them. Where that whitespace differs, the tag alone is taken after any whitespace, and
+// the entry is no longer verbatim.
 class CItemReader {
 public:
     CItemReader(const char* at, const char* end)
@@ -227,6 +258,7 @@ public:
     }
     bool ReadItem(ItemXmlRecord& entry);
     const char* At() const { return m_at; }
+    bool Verbatim() const { return m_verbatim; }
 
 private:
     bool Match(const char* bytes, size_t size)
@@ -249,15 +281,37 @@ private:
         m_at += size;
         return true;
     }
-    bool Open(const Tag& tag) { return Match(tag.open, tag.openSize); }
-    bool Close(const Tag& tag) { return Match(tag.close, tag.closeSize); }
+    // The tag as the store writes it, or else the tag alone, after any whitespace when
+    // `spaceBefore` (whitespace before the closing tag of a value is part of the value).
+    bool Take(const char* written, size_t writtenSize, Bytes bare, bool spaceBefore)
+    {
+        if (Match(written, writtenSize))
+            return true;
+        const char* const start = m_at;
+        while (spaceBefore && m_at < m_end && IsSpace(*m_at))
+            ++m_at;
+        if (Match(bare.data, bare.size)) {
+            m_verbatim = false;
+            return true;
+        }
+        m_at = start;
+        return false;
+    }
+    bool Open(const Tag& tag) { return Take(tag.open, tag.openSize, Bare(tag, Part::Open), true); }
+    bool Close(const Tag& tag)
+    {
+        return Take(tag.close, tag.closeSize, Bare(tag, Part::Close), tag.container);
+    }
+    bool Empty(const Tag& tag) { return Take(tag.empty, tag.emptySize, Bare(tag, Part::Empty), true); }
     // "<indent><name>number</name>\n"; nothing is taken when the text there is another.
     bool Int(const Tag& tag, int32_t& value)
     {
         const char* const start = m_at;
+        const bool verbatim = m_verbatim;
         if (Open(tag) && ParsePlainInt(m_at, m_end, value) && Close(tag))
             return true;
         m_at = start;
+        m_verbatim = verbatim;
         return false;
     }
     // "<indent><name>text</name>\n", or "<indent><name />\n" for an empty text.
@@ -265,11 +319,12 @@ private:
 
     const char* m_at;
     const char* m_end;
+    bool m_verbatim = true;
 };
 
 bool CItemReader::Text(const Tag& tag, QString& text)
 {
-    if (Match(tag.empty, tag.emptySize))
+    if (Empty(tag))
         return true;
     if (!Open(tag))
         return false;
@@ -377,17 +432,23 @@ bool CItemReader::ReadItem(ItemXmlRecord& entry)
         if (!Int(kParam, param))
             return false;
     }
-    return Close(kFilter) && Int(kThumbnailTime, entry.ThumbnailTime) && Close(kItem);
+    if (!Close(kFilter) || !Int(kThumbnailTime, entry.ThumbnailTime) || !Close(kItem))
+        return false;
+    // An entry that is not verbatim is written anew, with the points the store writes for its
+    // PNUM: only an entry that holds exactly those reads back as the DOM would write it.
+    const int storedPoints = entry.PNUM <= 0 ? 1 : ClampedMaskPoints(entry.PNUM);
+    return m_verbatim || points == size_t(storedPoints);
 }
 
 } // namespace
 
-bool ReadItem(const char*& at, const char* end, ItemXmlRecord& entry)
+bool ReadItem(const char*& at, const char* end, ItemXmlRecord& entry, bool& verbatim)
 {
     CItemReader reader(at, end);
     if (!reader.ReadItem(entry))
         return false;
     at = reader.At();
+    verbatim = reader.Verbatim();
     return true;
 }
 

@@ -475,7 +475,7 @@ bool CItemListXml::SaveText()
     const auto add = [&next](int32_t key, auto write) {
         const qsizetype begin = next.text.size();
         write();
-        next.items.push_back({ key, begin, next.text.size() });
+        next.items.push_back({ key, true, begin, next.text.size() });
     };
     for (const face_text::ItemSpan& span : face.items) {
         const auto entry = m_items.find(span.key);
@@ -483,7 +483,7 @@ bool CItemListXml::SaveText()
             continue;
         writtenInOrder.push_back(span.key);
         const uint64_t* kept = entry_list::FindFingerprint(held, span.key);
-        if (kept && *kept == Fingerprint(entry->second))
+        if (span.verbatim && kept && *kept == Fingerprint(entry->second))
             add(span.key,
                 [&] { next.text.append(face.text.constData() + span.begin, span.end - span.begin); });
         else

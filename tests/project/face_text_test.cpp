@@ -60,6 +60,29 @@ QByteArray Replaced(QByteArray bytes, const QByteArray& before, const QByteArray
     return at < 0 ? bytes : bytes.replace(at, before.size(), after);
 }
 
+// The text with every run of whitespace between two tags (after a '>', before a '<') replaced by
+// what `respace` makes of it, given the run and its number.
+template <typename Respace> QByteArray Respaced(const QByteArray& bytes, Respace respace)
+{
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    QByteArray out;
+    out.reserve(bytes.size());
+    int runs = 0;
+    for (qsizetype at = 0; at < bytes.size();) {
+        qsizetype end = at;
+        while (end < bytes.size() && isSpace(bytes[end]))
+            ++end;
+        if (end > at && at > 0 && bytes[at - 1] == '>' && end < bytes.size() && bytes[end] == '<') {
+            out.append(respace(bytes.mid(at, end - at), runs++));
+            at = end;
+            continue;
+        }
+        out.append(bytes.mid(at, std::max<qsizetype>(end - at, 1)));
+        at = std::max(end, at + 1);
+    }
+    return out;
+}
+
 struct FaceCase {
     const char* name;
     QByteArray bytes;
@@ -99,11 +122,44 @@ std::vector<FaceCase> FaceCases()
         { "empty text element", Replaced(regular, filePath, "<FilePath></FilePath>"), false },
         { "empty number element", Replaced(regular, "<CameraID>5</CameraID>", "<CameraID />"), false },
         { "attribute", Replaced(regular, "<Item>", "<Item id=\"1\">"), false },
-        { "line ends CRLF", QByteArray(regular).replace("\n", "\r\n"), false },
-        { "spaces for tabs", QByteArray(regular).replace("\t", "  "), false },
-        { "no final line end", regular.chopped(1), false },
+        { "line ends CRLF, also in a text", QByteArray(regular).replace("\n", "\r\n"), false },
+        { "line ends CRLF between tags",
+            Respaced(regular, [](QByteArray run, int) { return run.replace("\n", "\r\n"); }), true },
+        { "line ends CR between tags",
+            Respaced(regular, [](QByteArray run, int) { return run.replace("\n", "\r"); }), true },
+        { "spaces for tabs", QByteArray(regular).replace("\t", "  "), true },
+        { "no indentation", Respaced(regular, [](QByteArray run, int) { return run.replace("\t", ""); }),
+            true },
+        { "no whitespace between tags",
+            Respaced(regular, [](const QByteArray&, int) { return QByteArray(); }), true },
+        { "mixed whitespace between tags",
+            Respaced(regular,
+                [](const QByteArray& run, int i) {
+                    const QByteArray kinds[] = { "", " ", "\r\n\t", "\n\n  \t", run };
+                    return kinds[i % 5];
+                }),
+            true },
+        { "one entry indented otherwise", Replaced(regular, "\t\t<Mode>", " \t <Mode>"), true },
+        { "whitespace after the root", regular + " \r\n\t", true },
+        { "no final line end", regular.chopped(1), true },
+        { "empty root with CRLF", kDeclaration.chopped(1) + "\r\n<Face />\r\n", true },
+        { "no mask points, CRLF between tags",
+            Respaced(Replaced(regular, "\t\t\t<X>13</X>\n\t\t\t<Y>14</Y>\n", ""),
+                [](QByteArray run, int) { return run.replace("\n", "\r\n"); }),
+            false },
+        { "more mask points than PNUM, no indentation",
+            Respaced(
+                Replaced(regular, "<PNUM>-2</PNUM>\n\t\t\t<X>13</X>\n\t\t\t<Y>14</Y>\n",
+                    "<PNUM>-2</PNUM>\n\t\t\t<X>13</X>\n\t\t\t<Y>14</Y>\n\t\t\t<X>1</X>\n\t\t\t<Y>2</Y>\n"),
+                [](QByteArray run, int) { return run.replace("\t", ""); }),
+            false },
+        { "whitespace before a closing tag",
+            Replaced(regular, "<PlayTime>500</PlayTime>", "<PlayTime>500\n</PlayTime>"), false },
+        { "whitespace before the declaration", "\n" + regular, false },
         { "single-quoted declaration",
-            Replaced(regular, kDeclaration, "<?xml version='1.0' encoding='UTF-8'?>\n"), false },
+            Replaced(regular, kDeclaration, "<?xml version='1.0' encoding='UTF-8'?>\n"), true },
+        { "declaration in mixed quotes",
+            Replaced(regular, kDeclaration, "<?xml version='1.0' encoding=\"UTF-8\"?>\n"), false },
         { "UTF-16", Utf16LeWithBom(QString::fromUtf8(regular)), false },
         { "missing field", Replaced(regular, "\t\t<CameraID>5</CameraID>\n", ""), false },
         { "missing required field", Replaced(regular, "\t\t<PlayTime>500</PlayTime>\n", ""), false },
@@ -324,39 +380,131 @@ template <typename Call> long PeakGrowthBytes(Call call)
     return (statusKilobytes("VmHWM:") - before) * 1024;
 }
 
-// A large face in the store's own layout loads within a small multiple of its size: the text
-// once and the entries, never a document tree beside them (which alone takes about three times
-// the file).
+enum class Outcome { KeptAsText, Document, Refused };
+
+struct LargeFace {
+    const char* name;
+    // The text of one entry in this file's layout, from the store's own.
+    QByteArray (*relayout)(const QByteArray& item);
+    // What comes between the root's opening tag and the first entry.
+    QByteArray beforeEntries;
+    Outcome outcome;
+};
+
+QByteArray AsStored(const QByteArray& item)
+{
+    return item;
+}
+
+QByteArray WithCrlfAndTwoSpaces(const QByteArray& item)
+{
+    return Respaced(item, [](QByteArray run, int) { return run.replace("\n", "\r\n").replace("\t", "  "); });
+}
+
+QByteArray WithoutWhitespace(const QByteArray& item)
+{
+    return Respaced(item, [](const QByteArray&, int) { return QByteArray(); });
+}
+
+QByteArray WithUnknownElement(const QByteArray& item)
+{
+    return Replaced(item, "\t\t<Volume>", "\t\t<Extra>1</Extra>\n\t\t<Volume>");
+}
+
+// A large face loads within four times its size, whatever its layout: read from its text, the text
+// once and the entries; read into a document, the text, the tree and the entries within the load's
+// bound. The tree of entries of short values takes about three times their text: such a face does
+// not fit beside its text and entries and is refused, as a file too large is, unless other text
+// (here a long comment) makes up for it.
 TEST(FaceText, ALargeFaceLoadsWithinFourTimesItsSize)
 {
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     GTEST_SKIP() << "the sanitizers' allocators keep freed memory and shadow every byte";
 #else
     constexpr int kItems = 20000;
-    const QByteArray one = StoreLayout({ Entry(0, 16) });
-    const qsizetype itemStart = one.indexOf("\t<Item>");
-    const qsizetype itemEnd = one.indexOf("</Item>") + 8;
-    ASSERT_GT(itemStart, 0);
-    const QByteArray item = one.mid(itemStart, itemEnd - itemStart);
-    CTempFolder temp;
-    const QString path = temp.Path() + QStringLiteral("/Face_1.xml");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(one.left(itemStart).replace(
-            "<Count>1</Count>", "<Count>" + QByteArray::number(kItems) + "</Count>"));
-        for (int i = 0; i < kItems; ++i)
-            file.write(QByteArray(item).replace(
-                "<Start>0</Start>", "<Start>" + QByteArray::number(i * 500) + "</Start>"));
-        file.write(one.mid(itemEnd));
+    const LargeFace faces[] = {
+        { "the store's own layout", AsStored, "", Outcome::KeptAsText },
+        { "CRLF line ends and two-space indentation", WithCrlfAndTwoSpaces, "", Outcome::KeptAsText },
+        { "no whitespace between tags", WithoutWhitespace, "", Outcome::KeptAsText },
+        { "a comment before the entries", AsStored, "\t<!-- made by hand -->\n", Outcome::Refused },
+        { "an unknown element in every entry", WithUnknownElement, "", Outcome::Refused },
+        { "a long comment before the entries", AsStored, "\t<!--" + QByteArray(24 << 20, 'c') + "-->\n",
+            Outcome::Document },
+    };
+    for (const LargeFace& face : faces) {
+        SCOPED_TRACE(face.name);
+        const QByteArray one = StoreLayout({ Entry(0, 16) });
+        const qsizetype itemStart = one.indexOf("\t<Item>");
+        const qsizetype itemEnd = one.indexOf("</Item>") + 8;
+        ASSERT_GT(itemStart, 0);
+        const QByteArray item = one.mid(itemStart, itemEnd - itemStart);
+        CTempFolder temp;
+        const QString path = temp.Path() + QStringLiteral("/Face_1.xml");
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(one.left(itemStart) + face.beforeEntries);
+            const QByteArray relaid = face.relayout(item);
+            for (int i = 0; i < kItems; ++i)
+                file.write(QByteArray(relaid).replace(
+                    "<Start>0</Start>", "<Start>" + QByteArray::number(i * 500) + "</Start>"));
+            file.write(one.mid(itemEnd));
+        }
+        const qint64 fileBytes = QFileInfo(path).size();
+        ASSERT_GT(fileBytes, 20 << 20);
+        CItemListXml items;
+        bool loaded = false;
+        const long growth = PeakGrowthBytes([&] { loaded = items.LoadItemXml(path); });
+        ASSERT_GE(growth, 0) << "the peak resident size cannot be reset here";
+        EXPECT_EQ(loaded, face.outcome != Outcome::Refused);
+        EXPECT_EQ(items.IsKeptAsText(), face.outcome == Outcome::KeptAsText);
+        EXPECT_EQ(items.Items().size(), face.outcome == Outcome::Refused ? 0 : size_t(kItems));
+        EXPECT_LE(double(growth), 4.0 * double(fileBytes)) << growth << " bytes for a file of " << fileBytes;
     }
-    const qint64 fileBytes = QFileInfo(path).size();
-    ASSERT_GT(fileBytes, 20 << 20);
-    CItemListXml items;
-    const long growth = PeakGrowthBytes([&] { ASSERT_TRUE(items.LoadItemXml(path)); });
-    ASSERT_GE(growth, 0) << "the peak resident size cannot be reset here";
-    EXPECT_EQ(items.Items().size(), size_t(kItems));
-    EXPECT_LE(double(growth), 4.0 * double(fileBytes)) << growth << " bytes for a file of " << fileBytes;
+#endif
+}
+
+// Files that would take many times their size in memory, kept within the 128 MiB of a readable
+// file: a node of the tree for every few bytes, or entries whose records outweigh their text by far.
+// Each is refused with the load error, without taking more than the load's bound on the way.
+TEST(FaceText, AFileThatWouldTakeManyTimesItsSizeIsRefused)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers' allocators keep freed memory and shadow every byte";
+#else
+    const struct {
+        const char* name;
+        QByteArray (*entry)(int i);
+    } files[] = {
+        { "empty elements", [](int) { return QByteArray("<a/>"); } },
+        { "entries larger as records than as text",
+            [](int i) {
+                return "<Item><Start>" + QByteArray::number(i) + QByteArray(60, ' ') + "</Start></Item>";
+            } },
+    };
+    for (const auto& face : files) {
+        SCOPED_TRACE(face.name);
+        CTempFolder temp;
+        const QString path = temp.Path() + QStringLiteral("/Face_1.xml");
+        {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            QByteArray text = kDeclaration + "<Face>";
+            for (int i = 0; text.size() < (32 << 20); ++i)
+                text += face.entry(i);
+            file.write(text + "</Face>\n");
+        }
+        const qint64 fileBytes = QFileInfo(path).size();
+        ASSERT_LT(fileBytes, CXmlData::kMaxFileBytes);
+        CItemListXml items;
+        bool loaded = true;
+        const long growth = PeakGrowthBytes([&] { loaded = items.LoadItemXml(path); });
+        EXPECT_FALSE(loaded);
+        EXPECT_TRUE(items.Items().empty());
+        EXPECT_EQ(items.GetCount(), 0);
+        EXPECT_EQ(items.Xml().ErrorText(), QStringLiteral("LoadXmlData loadエラー"));
+        EXPECT_LE(double(growth), 4.0 * double(fileBytes)) << growth << " bytes for a file of " << fileBytes;
+    }
 #endif
 }
 
