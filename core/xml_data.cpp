@@ -242,7 +242,7 @@ QByteArray SourceEncoding(std::string_view bytes, size_t& skip)
 // the limit fails as if the memory had run out. Outside a load nothing is counted.
 class CLoadBudget {
 public:
-    explicit CLoadBudget()
+    CLoadBudget()
         : m_outer(t_current)
     {
         t_current = this;
@@ -253,15 +253,15 @@ public:
 
     // Sets the limit for a file of the size, once it is known. The count sees the blocks it is
     // given, not the allocator's headers of small blocks, its arena's loose end or the small
-    // buffers of the reading; measured, these add well under a percent to a large load (some 40 kB
-    // to 130 MB), the limit keeps a sixteenth of the bound for them.
+    // buffers of the reading. Measured, these added well under a percent to a large load (some
+    // 40 kB to 127 MB); the limit keeps a sixteenth of the bound for them.
     void LimitTo(qint64 fileBytes)
     {
         const qint64 bound = std::max(CXmlData::kMinLoadBytes, fileBytes * CXmlData::kLoadBytesPerFileByte);
         m_limit = size_t(bound - bound / 16);
     }
     qint64 Left() const { return qint64(m_limit - std::min(m_used, m_limit)); }
-    // Counts memory taken outside the parser's allocator; false (nothing counted) beyond the limit.
+    // Counts memory taken; false (nothing counted) when it would pass the limit.
     bool Take(size_t bytes)
     {
         if (bytes > m_limit - std::min(m_used, m_limit))
