@@ -260,6 +260,8 @@ public:
         const qint64 bound = std::max(CXmlData::kMinLoadBytes, fileBytes * CXmlData::kLoadBytesPerFileByte);
         m_limit = size_t(bound - bound / 16);
     }
+    // Sets the limit itself, for a part of a load whose caller counts the rest.
+    void LimitToBytes(qint64 bytes) { m_limit = size_t(std::max<qint64>(bytes, 0)); }
     qint64 Left() const { return qint64(m_limit - std::min(m_used, m_limit)); }
     // Counts memory taken; false (nothing counted) when it would pass the limit.
     bool Take(size_t bytes)
@@ -323,11 +325,27 @@ struct ParserBuffer {
     char* Release() { return std::exchange(data, nullptr); }
 };
 
+// The file's bytes as UTF-8 when they are in another encoding (see SourceEncoding), into
+// `converted`; nothing there for a UTF-8 file. False when the text cannot be read as it was
+// written (bytes that are not in the encoding the file names, an unknown encoding, a NUL or a
+// reference to a character no text can hold): such a file is refused, never loaded with
+// replacement characters that the next save would write for good.
+bool ReadableText(std::string_view bytes, std::optional<QByteArray>& converted)
+{
+    converted.reset();
+    size_t skip = 0;
+    const QByteArray encoding = SourceEncoding(bytes, skip);
+    if (encoding.isEmpty())
+        return IsReadableUtf8(bytes);
+    // The file's bytes are converted where they lie.
+    converted = platform::ConvertToUtf8(
+        QByteArray::fromRawData(bytes.data() + skip, qsizetype(bytes.size() - skip)), encoding);
+    return converted && IsReadableUtf8(std::string_view(converted->constData(), size_t(converted->size())));
+}
+
 // The file's text as UTF-8 in a buffer of the parser's, read once and checked in one pass;
 // nothing when the file is not a regular file, is larger than a load reads, or its text cannot
-// be read as it was written (bytes that are not in the encoding the file names, an unknown
-// encoding, a NUL or a reference to a character no text can hold). Such a file is refused,
-// never loaded with replacement characters that the next save would write for good.
+// be read as it was written (ReadableText).
 std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path, CLoadBudget& budget)
 {
     QFile file;
@@ -340,18 +358,15 @@ std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path, CLoadBudget&
     auto buffer = std::make_unique<ParserBuffer>(size_t(size));
     if (!buffer->data || file.read(buffer->data, size) != size)
         return nullptr;
-    const std::string_view bytes(buffer->data, size_t(size));
-    size_t skip = 0;
-    const QByteArray encoding = SourceEncoding(bytes, skip);
-    if (encoding.isEmpty())
-        return IsReadableUtf8(bytes) ? std::move(buffer) : nullptr;
-    // The file's bytes are converted where they lie; the converted text counts against the load's
-    // memory while it is held beside the parser's copy of it.
-    const std::optional<QByteArray> utf8 = platform::ConvertToUtf8(
-        QByteArray::fromRawData(bytes.data() + skip, qsizetype(bytes.size() - skip)), encoding);
+    std::optional<QByteArray> utf8;
+    if (!ReadableText(std::string_view(buffer->data, size_t(size)), utf8))
+        return nullptr;
+    if (!utf8)
+        return buffer;
     buffer.reset();
-    if (!utf8 || !budget.Take(size_t(utf8->size()))
-        || !IsReadableUtf8(std::string_view(utf8->constData(), size_t(utf8->size()))))
+    // The converted text counts against the load's memory while it is held beside the parser's
+    // copy of it.
+    if (!budget.Take(size_t(utf8->size())))
         return nullptr;
     auto converted = std::make_unique<ParserBuffer>(size_t(utf8->size()));
     budget.Give(size_t(utf8->size()));
@@ -666,6 +681,22 @@ CXmlData::ParsedDocument ParseDocumentText(std::unique_ptr<ParserBuffer> text)
     }
     return parsed;
 }
+
+// Gathers pugixml's output in a byte array.
+class CByteArrayWriter : public pugi::xml_writer {
+public:
+    explicit CByteArrayWriter(QByteArray& out)
+        : m_out(out)
+    {
+    }
+    void write(const void* data, size_t size) override
+    {
+        m_out.append(static_cast<const char*>(data), qsizetype(size));
+    }
+
+private:
+    QByteArray& m_out;
+};
 
 } // namespace
 
@@ -1024,4 +1055,68 @@ int32_t CXmlData::ThisNodeInt(pugi::xml_node element)
     // directly; only a number in nested elements needs the whole text gathered.
     const char* text = element.child_value();
     return *text ? platform::AToI(text) : platform::WToI(ThisNodeText(element));
+}
+
+bool CXmlData::ReadFileText(const QString& path, QByteArray& text, qint64& fileBytes)
+{
+    if (path.isEmpty() || path.size() > kMaxPathLength)
+        return false;
+    QFile file;
+    if (!platform::OpenRegularFile(file, path))
+        return false;
+    fileBytes = file.size();
+    if (fileBytes <= 0 || fileBytes > kMaxFileBytes)
+        return false;
+    QByteArray bytes(qsizetype(fileBytes), Qt::Uninitialized);
+    if (file.read(bytes.data(), fileBytes) != fileBytes)
+        return false;
+    std::optional<QByteArray> converted;
+    if (!ReadableText(std::string_view(bytes.constData(), size_t(bytes.size())), converted))
+        return false;
+    text = converted ? std::move(*converted) : std::move(bytes);
+    return true;
+}
+
+CXmlData::ParsedDocument CXmlData::ParseNodes(std::string_view text, qint64 maxBytes, int maxLevels)
+{
+    if (text.empty() || !IsReadableUtf8(text))
+        return {};
+    CLoadBudget budget;
+    budget.LimitToBytes(maxBytes);
+    try {
+        auto document = std::make_shared<pugi::xml_document>();
+        if (!document->load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8))
+            return {};
+        for (pugi::xml_node child = document->first_child(); child; child = child.next_sibling()) {
+            const pugi::xml_node_type type = child.type();
+            if (type != pugi::node_element && type != pugi::node_comment && type != pugi::node_pi)
+                return {};
+        }
+        const int deepest = DeepestLevel(*document, maxLevels);
+        if (deepest > maxLevels)
+            return {};
+        return { std::move(document), deepest };
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+void CXmlData::AppendNode(QByteArray& out, pugi::xml_node node, int level)
+{
+    CByteArrayWriter writer(out);
+    node.print(writer, "\t", pugi::format_indent, pugi::encoding_utf8, unsigned(level - 1));
+}
+
+std::optional<QByteArray> CXmlData::SavedDeclaration(std::string_view declaration)
+{
+    pugi::xml_document document;
+    if (!IsReadableUtf8(declaration)
+        || !document.load_buffer(declaration.data(), declaration.size(), kParseOptions, pugi::encoding_utf8)
+        || !HasDeclaration(document) || document.first_child().next_sibling())
+        return std::nullopt;
+    DeclareUtf8(document);
+    QByteArray out;
+    CByteArrayWriter writer(out);
+    document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out;
 }

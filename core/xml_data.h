@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
 #include <string_view>
 
@@ -101,6 +103,22 @@ public:
         std::shared_ptr<pugi::xml_document> document;
         int deepest = 0;
     };
+
+    // The file's text as a load reads it: UTF-8 (converted from the encoding the file names) and
+    // checked as a load checks it; false when a load would refuse the file for its text (not a
+    // regular file, empty, larger than kMaxFileBytes, unreadable). `fileBytes` is its size.
+    static bool ReadFileText(const QString& path, QByteArray& text, qint64& fileBytes);
+    // Parses UTF-8 text holding a run of an element's content (elements, comments, processing
+    // instructions and whitespace between them) as a load parses a file, its tree taking at most
+    // `maxBytes`: no document when the text is unreadable, not well formed, holds anything else
+    // at its top, or nests elements deeper than `maxLevels` (its top elements are level 1).
+    static ParsedDocument ParseNodes(std::string_view text, qint64 maxBytes, int maxLevels);
+    // Appends the node as a save writes it at the level (the root element is level 1) in a
+    // document nested at most kIndentedLevels deep.
+    static void AppendNode(QByteArray& out, pugi::xml_node node, int level);
+    // The XML declaration as a save writes it, with its line end (naming UTF-8 when it named
+    // another encoding: files are written in UTF-8); nothing when the text is not one declaration.
+    static std::optional<QByteArray> SavedDeclaration(std::string_view declaration);
 
 private:
     bool AdoptDocument(const QString& path, const ParsedDocument& parsed);

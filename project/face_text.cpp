@@ -1,10 +1,8 @@
 #include "project/face_text.h"
 
 #include "core/xml_data.h"
-#include "platform/paths.h"
 #include "platform/text_codec.h"
 
-#include <QFile>
 #include <charconv>
 #include <cstring>
 
@@ -227,20 +225,95 @@ void AppendText(QByteArray& out, const Tag& tag, const QString& text)
     AppendClose(out, tag);
 }
 
+// The position just past the first `what` from `at`; null when there is none before `end`.
+const char* After(const char* at, const char* end, std::string_view what)
+{
+    const std::string_view text(at, size_t(end - at));
+    const size_t found = text.find(what);
+    return found == std::string_view::npos ? nullptr : at + found + what.size();
+}
+
+// The '>' that ends the tag whose name starts at `at`, past any quoted attribute values.
+const char* TagEnd(const char* at, const char* end)
+{
+    for (; at < end; ++at) {
+        if (*at == '>')
+            return at;
+        if (*at == '"' || *at == '\'') {
+            const void* close = std::memchr(at + 1, *at, size_t(end - at - 1));
+            if (!close)
+                return nullptr;
+            at = static_cast<const char*>(close);
+        }
+    }
+    return nullptr;
+}
+
+constexpr bool IsNameStartByte(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || (c & 0x80);
+}
+
+// A processing instruction whose target starts with "xml" in any case: a declaration, or a name
+// reserved for XML, which the parser may treat otherwise inside an element than at the top.
+bool IsXmlTarget(std::string_view node)
+{
+    if (node.size() < 5)
+        return false;
+    const auto lower = [](char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
+    return lower(node[2]) == 'x' && lower(node[3]) == 'm' && lower(node[4]) == 'l';
+}
+
 } // namespace
 
-bool ReadFile(const QString& path, QByteArray& bytes)
+const char* NodeEnd(const char* at, const char* end, bool& entry)
 {
-    if (path.isEmpty() || path.size() > CXmlData::kMaxPathLength)
-        return false;
-    QFile file;
-    if (!platform::OpenRegularFile(file, path))
-        return false;
-    const qint64 size = file.size();
-    if (size <= 0 || size > CXmlData::kMaxFileBytes)
-        return false;
-    bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
-    return file.read(bytes.data(), size) == size;
+    entry = false;
+    const std::string_view node(at, size_t(end - at));
+    if (node.starts_with("<!--"))
+        return After(at + 4, end, "-->");
+    if (node.starts_with("<?"))
+        return IsXmlTarget(node) ? nullptr : After(at + 2, end, "?>");
+    if (node.size() < 2 || !IsNameStartByte(node[1]))
+        return nullptr;
+    constexpr std::string_view kOpenItem = "<Item";
+    entry = node.size() > kOpenItem.size() && node.starts_with(kOpenItem)
+        && (IsSpace(node[kOpenItem.size()]) || node[kOpenItem.size()] == '>'
+            || node[kOpenItem.size()] == '/');
+    // The element ends where its tags balance; comments, CDATA sections and processing
+    // instructions inside are passed over whole. Whether the tags match is the parser's to check.
+    int depth = 0;
+    const char* c = at;
+    while (c) {
+        const std::string_view rest(c, size_t(end - c));
+        if (rest.starts_with("<!--")) {
+            c = After(c + 4, end, "-->");
+        } else if (rest.starts_with("<![CDATA[")) {
+            c = After(c + 9, end, "]]>");
+        } else if (rest.starts_with("<?")) {
+            c = After(c + 2, end, "?>");
+        } else if (rest.starts_with("<!")) {
+            return nullptr;
+        } else if (rest.starts_with("</")) {
+            c = After(c + 2, end, ">");
+            if (c && --depth == 0)
+                return c;
+        } else {
+            const char* close = TagEnd(c + 1, end);
+            if (!close)
+                return nullptr;
+            const bool empty = close[-1] == '/';
+            c = close + 1;
+            if (!empty)
+                ++depth;
+            else if (depth == 0)
+                return c;
+        }
+        if (!c)
+            return nullptr;
+        c = static_cast<const char*>(std::memchr(c, '<', size_t(end - c)));
+    }
+    return nullptr;
 }
 
 namespace {
