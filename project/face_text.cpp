@@ -274,7 +274,7 @@ const char* NodeEnd(const char* at, const char* end, bool& entry)
         return After(at + 4, end, "-->");
     if (node.starts_with("<?"))
         return IsXmlTarget(node) ? nullptr : After(at + 2, end, "?>");
-    if (node.size() < 2 || !IsNameStartByte(node[1]))
+    if (node.size() < 2 || node[0] != '<' || !IsNameStartByte(node[1]))
         return nullptr;
     constexpr std::string_view kOpenItem = "<Item";
     entry = node.size() > kOpenItem.size() && node.starts_with(kOpenItem)

@@ -205,6 +205,8 @@ std::vector<FaceCase> FaceCases()
         { "unknown element nested deeper than the save indents beside the entries",
             Replaced(regular, "\t<Item>", "\t<A><B><C><D>x</D></C></B></A>\n\t<Item>"), false },
         { "text beside the entries", Replaced(regular, "\t<Item>", "\tloose\n\t<Item>"), false },
+        { "text that could start a name beside the entries",
+            Replaced(regular, "\t<Item>", "\t\xEF\xBB\xBF<Item>"), false },
         { "CDATA beside the entries", Replaced(regular, "\t<Item>", "\t<![CDATA[x]]>\n\t<Item>"), false },
         { "document type", Replaced(regular, "<Face>", "<!DOCTYPE Face>\n<Face>"), false },
         { "comment before the root", Replaced(regular, "<Face>", "<!-- c -->\n<Face>"), false },
