@@ -437,7 +437,7 @@ bool CItemListXml::LoadText(const QString& path)
                     entries.insert_or_assign(key, std::move(entry));
                 return left >= 0;
             }
-            // Below the root and the entry the save indents a part's elements two levels less deep.
+            // A part lies below the root: it may nest one level less than the save indents.
             bool Entry(std::string_view bytes, ItemXmlRecord& entry, bool& keyed)
             {
                 const CXmlData::ParsedDocument parsed
