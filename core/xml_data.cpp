@@ -329,18 +329,21 @@ struct ParserBuffer {
 // `converted`; nothing there for a UTF-8 file. False when the text cannot be read as it was
 // written (bytes that are not in the encoding the file names, an unknown encoding, a NUL or a
 // reference to a character no text can hold): such a file is refused, never loaded with
-// replacement characters that the next save would write for good.
-bool ReadableText(std::string_view bytes, std::optional<QByteArray>& converted)
+// replacement characters that the next save would write for good. Without `checkText` only the
+// conversion is checked (its output is UTF-8), the caller checking the rest of every part it uses.
+bool ReadableText(std::string_view bytes, std::optional<QByteArray>& converted, bool checkText = true)
 {
     converted.reset();
     size_t skip = 0;
     const QByteArray encoding = SourceEncoding(bytes, skip);
     if (encoding.isEmpty())
-        return IsReadableUtf8(bytes);
+        return !checkText || IsReadableUtf8(bytes);
     // The file's bytes are converted where they lie.
     converted = platform::ConvertToUtf8(
         QByteArray::fromRawData(bytes.data() + skip, qsizetype(bytes.size() - skip)), encoding);
-    return converted && IsReadableUtf8(std::string_view(converted->constData(), size_t(converted->size())));
+    return converted
+        && (!checkText
+            || IsReadableUtf8(std::string_view(converted->constData(), size_t(converted->size()))));
 }
 
 // The file's text as UTF-8 in a buffer of the parser's, read once and checked in one pass;
@@ -1057,7 +1060,7 @@ int32_t CXmlData::ThisNodeInt(pugi::xml_node element)
     return *text ? platform::AToI(text) : platform::WToI(ThisNodeText(element));
 }
 
-bool CXmlData::ReadFileText(const QString& path, QByteArray& text, qint64& fileBytes)
+bool CXmlData::ReadFileText(const QString& path, QByteArray& text, qint64& fileBytes, bool checkText)
 {
     if (path.isEmpty() || path.size() > kMaxPathLength)
         return false;
@@ -1071,7 +1074,7 @@ bool CXmlData::ReadFileText(const QString& path, QByteArray& text, qint64& fileB
     if (file.read(bytes.data(), fileBytes) != fileBytes)
         return false;
     std::optional<QByteArray> converted;
-    if (!ReadableText(std::string_view(bytes.constData(), size_t(bytes.size())), converted))
+    if (!ReadableText(std::string_view(bytes.constData(), size_t(bytes.size())), converted, checkText))
         return false;
     text = converted ? std::move(*converted) : std::move(bytes);
     return true;

@@ -107,7 +107,9 @@ public:
     // The file's text as a load reads it: UTF-8 (converted from the encoding the file names) and
     // checked as a load checks it; false when a load would refuse the file for its text (not a
     // regular file, empty, larger than kMaxFileBytes, unreadable). `fileBytes` is its size.
-    static bool ReadFileText(const QString& path, QByteArray& text, qint64& fileBytes);
+    // Without `checkText` the text is not checked beyond its conversion: for a caller that checks
+    // every part it uses (as ParseNodes and SavedDeclaration do), which saves a pass over it.
+    static bool ReadFileText(const QString& path, QByteArray& text, qint64& fileBytes, bool checkText = true);
     // Parses UTF-8 text holding a run of an element's content (elements, comments, processing
     // instructions and whitespace between them) as a load parses a file, its tree taking at most
     // `maxBytes`: no document when the text is unreadable, not well formed, holds anything else

@@ -409,7 +409,9 @@ bool CItemListXml::LoadText(const QString& path)
         auto shared = std::make_shared<SharedText>();
         face_text::FaceText& face = shared->face;
         qint64 fileBytes = 0;
-        if (!CXmlData::ReadFileText(path, face.text, fileBytes))
+        // Every part of the text is checked where it is read: the entries in the store's layout by
+        // the text reader, the rest by the parser's checks.
+        if (!CXmlData::ReadFileText(path, face.text, fileBytes, false))
             return false;
         // The text, the spans, the entries and the tree of the part being parsed together take at
         // most what a DOM load may take, less its margin: a file that would take more is refused.
