@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <malloc.h>
 #include <memory>
 #include <new>
 #include <optional>
@@ -235,6 +237,74 @@ QByteArray SourceEncoding(std::string_view bytes, size_t& skip)
     return declared;
 }
 
+// The memory one file load may still take on this thread: every allocation of the parser (the
+// text it parses in place, the pages of its tree) is counted while a load runs, and one beyond
+// the limit fails as if the memory had run out. Outside a load nothing is counted.
+class CLoadBudget {
+public:
+    CLoadBudget()
+        : m_outer(t_current)
+    {
+        t_current = this;
+    }
+    ~CLoadBudget() { t_current = m_outer; }
+    CLoadBudget(const CLoadBudget&) = delete;
+    CLoadBudget& operator=(const CLoadBudget&) = delete;
+
+    // Sets the limit for a file of the size, once it is known. The count sees the blocks it is
+    // given, not the allocator's headers of small blocks, its arena's loose end or the small
+    // buffers of the reading. Measured, these added well under a percent to a large load (some
+    // 40 kB to 127 MB); the limit keeps a sixteenth of the bound for them.
+    void LimitTo(qint64 fileBytes)
+    {
+        const qint64 bound = std::max(CXmlData::kMinLoadBytes, fileBytes * CXmlData::kLoadBytesPerFileByte);
+        m_limit = size_t(bound - bound / 16);
+    }
+    // Sets the limit itself, for a part of a load whose caller counts the rest.
+    void LimitToBytes(qint64 bytes) { m_limit = size_t(std::max<qint64>(bytes, 0)); }
+    qint64 Left() const { return qint64(m_limit - std::min(m_used, m_limit)); }
+    // Counts memory taken; false (nothing counted) when it would pass the limit.
+    bool Take(size_t bytes)
+    {
+        if (bytes > m_limit - std::min(m_used, m_limit))
+            return false;
+        m_used += bytes;
+        return true;
+    }
+    void Give(size_t bytes) { m_used -= std::min(m_used, bytes); }
+
+    static void* Allocate(size_t size)
+    {
+        void* block = std::malloc(size);
+        if (block && t_current && !t_current->Take(malloc_usable_size(block))) {
+            std::free(block);
+            return nullptr;
+        }
+        return block;
+    }
+    static void Deallocate(void* block)
+    {
+        if (block && t_current)
+            t_current->Give(malloc_usable_size(block));
+        std::free(block);
+    }
+
+private:
+    static thread_local CLoadBudget* t_current;
+    CLoadBudget* m_outer;
+    // No limit until the file's size is known: nothing is read before.
+    size_t m_limit = 0;
+    size_t m_used = 0;
+};
+
+thread_local CLoadBudget* CLoadBudget::t_current = nullptr;
+
+// The parser allocates through the budget from the start of the program on, on every thread.
+[[maybe_unused]] const bool kParserAllocatesThroughBudget = [] {
+    pugi::set_memory_management_functions(CLoadBudget::Allocate, CLoadBudget::Deallocate);
+    return true;
+}();
+
 // A buffer of the parser's allocator, which the document takes over with the text.
 struct ParserBuffer {
     char* data = nullptr;
@@ -255,12 +325,31 @@ struct ParserBuffer {
     char* Release() { return std::exchange(data, nullptr); }
 };
 
+// The file's bytes as UTF-8 when they are in another encoding (see SourceEncoding), into
+// `converted`; nothing there for a UTF-8 file. False when the text cannot be read as it was
+// written (bytes that are not in the encoding the file names, an unknown encoding, a NUL or a
+// reference to a character no text can hold): such a file is refused, never loaded with
+// replacement characters that the next save would write for good. Without `checkText` only the
+// conversion is checked (its output is UTF-8), the caller checking the rest of every part it uses.
+bool ReadableText(std::string_view bytes, std::optional<QByteArray>& converted, bool checkText = true)
+{
+    converted.reset();
+    size_t skip = 0;
+    const QByteArray encoding = SourceEncoding(bytes, skip);
+    if (encoding.isEmpty())
+        return !checkText || IsReadableUtf8(bytes);
+    // The file's bytes are converted where they lie.
+    converted = platform::ConvertToUtf8(
+        QByteArray::fromRawData(bytes.data() + skip, qsizetype(bytes.size() - skip)), encoding);
+    return converted
+        && (!checkText
+            || IsReadableUtf8(std::string_view(converted->constData(), size_t(converted->size()))));
+}
+
 // The file's text as UTF-8 in a buffer of the parser's, read once and checked in one pass;
 // nothing when the file is not a regular file, is larger than a load reads, or its text cannot
-// be read as it was written (bytes that are not in the encoding the file names, an unknown
-// encoding, a NUL or a reference to a character no text can hold). Such a file is refused,
-// never loaded with replacement characters that the next save would write for good.
-std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path)
+// be read as it was written (ReadableText).
+std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path, CLoadBudget& budget)
 {
     QFile file;
     if (!platform::OpenRegularFile(file, path))
@@ -268,20 +357,22 @@ std::unique_ptr<ParserBuffer> ReadDocumentText(const QString& path)
     const qint64 size = file.size();
     if (size > CXmlData::kMaxFileBytes)
         return nullptr;
+    budget.LimitTo(size);
     auto buffer = std::make_unique<ParserBuffer>(size_t(size));
     if (!buffer->data || file.read(buffer->data, size) != size)
         return nullptr;
-    const std::string_view bytes(buffer->data, size_t(size));
-    size_t skip = 0;
-    const QByteArray encoding = SourceEncoding(bytes, skip);
-    if (encoding.isEmpty())
-        return IsReadableUtf8(bytes) ? std::move(buffer) : nullptr;
-    const std::optional<QByteArray> utf8
-        = platform::ConvertToUtf8(QByteArray(bytes.data() + skip, qsizetype(bytes.size() - skip)), encoding);
+    std::optional<QByteArray> utf8;
+    if (!ReadableText(std::string_view(buffer->data, size_t(size)), utf8))
+        return nullptr;
+    if (!utf8)
+        return buffer;
     buffer.reset();
-    if (!utf8 || !IsReadableUtf8(std::string_view(utf8->constData(), size_t(utf8->size()))))
+    // The converted text counts against the load's memory while it is held beside the parser's
+    // copy of it.
+    if (!budget.Take(size_t(utf8->size())))
         return nullptr;
     auto converted = std::make_unique<ParserBuffer>(size_t(utf8->size()));
+    budget.Give(size_t(utf8->size()));
     if (!converted->data)
         return nullptr;
     std::memcpy(converted->data, utf8->constData(), converted->size);
@@ -594,6 +685,22 @@ CXmlData::ParsedDocument ParseDocumentText(std::unique_ptr<ParserBuffer> text)
     return parsed;
 }
 
+// Gathers pugixml's output in a byte array.
+class CByteArrayWriter : public pugi::xml_writer {
+public:
+    explicit CByteArrayWriter(QByteArray& out)
+        : m_out(out)
+    {
+    }
+    void write(const void* data, size_t size) override
+    {
+        m_out.append(static_cast<const char*>(data), qsizetype(size));
+    }
+
+private:
+    QByteArray& m_out;
+};
+
 } // namespace
 
 CXmlData::CXmlData()
@@ -649,13 +756,25 @@ bool CXmlData::LoadXmlData(const QString& path)
         SetErrorText(QStringLiteral("LoadXmlData ファイルが存在しません"));
         return false;
     }
-    std::unique_ptr<ParserBuffer> text;
-    try {
-        text = ReadDocumentText(path);
-    } catch (const std::bad_alloc&) {
-        text.reset();
+    // The text, the tree and the checks of the load within its memory bound. The document held
+    // before goes after the bound ends: its pages were never counted against it.
+    ParsedDocument parsed;
+    qint64 left = 0;
+    {
+        CLoadBudget budget;
+        std::unique_ptr<ParserBuffer> text;
+        try {
+            text = ReadDocumentText(path, budget);
+        } catch (const std::bad_alloc&) {
+            text.reset();
+        }
+        parsed = ParseDocumentText(std::move(text));
+        left = budget.Left();
     }
-    return AdoptDocument(path, ParseDocumentText(std::move(text)));
+    if (!AdoptDocument(path, parsed))
+        return false;
+    m_loadBytesLeft = left;
+    return true;
 }
 
 bool CXmlData::LoadXmlText(const QString& path, std::string_view text)
@@ -939,4 +1058,68 @@ int32_t CXmlData::ThisNodeInt(pugi::xml_node element)
     // directly; only a number in nested elements needs the whole text gathered.
     const char* text = element.child_value();
     return *text ? platform::AToI(text) : platform::WToI(ThisNodeText(element));
+}
+
+bool CXmlData::ReadFileText(const QString& path, QByteArray& text, qint64& fileBytes, bool checkText)
+{
+    if (path.isEmpty() || path.size() > kMaxPathLength)
+        return false;
+    QFile file;
+    if (!platform::OpenRegularFile(file, path))
+        return false;
+    fileBytes = file.size();
+    if (fileBytes <= 0 || fileBytes > kMaxFileBytes)
+        return false;
+    QByteArray bytes(qsizetype(fileBytes), Qt::Uninitialized);
+    if (file.read(bytes.data(), fileBytes) != fileBytes)
+        return false;
+    std::optional<QByteArray> converted;
+    if (!ReadableText(std::string_view(bytes.constData(), size_t(bytes.size())), converted, checkText))
+        return false;
+    text = converted ? std::move(*converted) : std::move(bytes);
+    return true;
+}
+
+CXmlData::ParsedDocument CXmlData::ParseNodes(std::string_view text, qint64 maxBytes, int maxLevels)
+{
+    if (text.empty() || !IsReadableUtf8(text))
+        return {};
+    CLoadBudget budget;
+    budget.LimitToBytes(maxBytes);
+    try {
+        auto document = std::make_shared<pugi::xml_document>();
+        if (!document->load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8))
+            return {};
+        for (pugi::xml_node child = document->first_child(); child; child = child.next_sibling()) {
+            const pugi::xml_node_type type = child.type();
+            if (type != pugi::node_element && type != pugi::node_comment && type != pugi::node_pi)
+                return {};
+        }
+        const int deepest = DeepestLevel(*document, maxLevels);
+        if (deepest > maxLevels)
+            return {};
+        return { std::move(document), deepest };
+    } catch (const std::bad_alloc&) {
+        return {};
+    }
+}
+
+void CXmlData::AppendNode(QByteArray& out, pugi::xml_node node, int level)
+{
+    CByteArrayWriter writer(out);
+    node.print(writer, "\t", pugi::format_indent, pugi::encoding_utf8, unsigned(level - 1));
+}
+
+std::optional<QByteArray> CXmlData::SavedDeclaration(std::string_view declaration)
+{
+    pugi::xml_document document;
+    if (!IsReadableUtf8(declaration)
+        || !document.load_buffer(declaration.data(), declaration.size(), kParseOptions, pugi::encoding_utf8)
+        || !HasDeclaration(document) || document.first_child().next_sibling())
+        return std::nullopt;
+    DeclareUtf8(document);
+    QByteArray out;
+    CByteArrayWriter writer(out);
+    document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    return out;
 }

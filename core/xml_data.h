@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <pugixml.hpp>
 #include <string_view>
 
@@ -30,6 +32,14 @@ public:
     // save indents that deep, and a load refuses a file nested more than a few levels beyond.
     static constexpr int kIndentedLevels = 4;
     static constexpr int kMaxDepth = kIndentedLevels + 4;
+    // The memory a load may take, as a multiple of the file's size: the text the parser reads in
+    // place, the tree it builds and what the caller keeps of it (the entries, see LoadBytesLeft)
+    // together. A tree of elements holding short values takes about three times their text, so
+    // the bound leaves what the usual files need and refuses what would cost more (a file of
+    // empty elements would take some sixteen times its size), as unreadable.
+    static constexpr qint64 kLoadBytesPerFileByte = 4;
+    // A smaller file may take this much: the parser's pages come in blocks of tens of kilobytes.
+    static constexpr qint64 kMinLoadBytes = qint64(8) << 20;
 
     CXmlData();
 
@@ -40,11 +50,16 @@ public:
     // file is left as it is: the result is then TRUE with the error text saying so.
     bool CreateXmlData(const QString& path, const QString& rootName);
     // Loads the file; on failure the previous document, if any, stays loaded and usable. Only a
-    // regular file of at most kMaxFileBytes, nested at most kMaxDepth levels, is loaded; a load
-    // that runs out of memory fails like any other.
+    // regular file of at most kMaxFileBytes, nested at most kMaxDepth levels, whose text and tree
+    // fit the load's memory bound (kLoadBytesPerFileByte), is loaded; a load that runs out of
+    // memory fails like any other.
     bool LoadXmlData(const QString& path);
+    // What the last successful LoadXmlData left of its memory bound, in bytes: what the caller may
+    // still spend on what it keeps of the document. Refuse the load when that is exceeded.
+    qint64 LoadBytesLeft() const { return m_loadBytesLeft; }
     // Loads UTF-8 text already in memory as LoadXmlData loads a file's text (the same checks,
-    // results and error texts); the path is recorded as the document's.
+    // results and error texts, without the memory bound: the text is already held); the path is
+    // recorded as the document's.
     bool LoadXmlText(const QString& path, std::string_view text);
     // Saves the document, replacing the file as a whole (never leaves it half written).
     bool SaveXmlData(const QString& path);
@@ -89,6 +104,24 @@ public:
         int deepest = 0;
     };
 
+    // The file's text as a load reads it: UTF-8 (converted from the encoding the file names) and
+    // checked as a load checks it; false when a load would refuse the file for its text (not a
+    // regular file, empty, larger than kMaxFileBytes, unreadable). `fileBytes` is its size.
+    // Without `checkText` the text is not checked beyond its conversion: for a caller that checks
+    // every part it uses (as ParseNodes and SavedDeclaration do), which saves a pass over it.
+    static bool ReadFileText(const QString& path, QByteArray& text, qint64& fileBytes, bool checkText = true);
+    // Parses UTF-8 text holding a run of an element's content (elements, comments, processing
+    // instructions and whitespace between them) as a load parses a file, its tree taking at most
+    // `maxBytes`: no document when the text is unreadable, not well formed, holds anything else
+    // at its top, or nests elements deeper than `maxLevels` (its top elements are level 1).
+    static ParsedDocument ParseNodes(std::string_view text, qint64 maxBytes, int maxLevels);
+    // Appends the node as a save writes it at the level (the root element is level 1) in a
+    // document nested at most kIndentedLevels deep.
+    static void AppendNode(QByteArray& out, pugi::xml_node node, int level);
+    // The XML declaration as a save writes it, with its line end (naming UTF-8 when it named
+    // another encoding: files are written in UTF-8); nothing when the text is not one declaration.
+    static std::optional<QByteArray> SavedDeclaration(std::string_view declaration);
+
 private:
     bool AdoptDocument(const QString& path, const ParsedDocument& parsed);
     pugi::xml_node Select(pugi::xml_node element, const char* path) const;
@@ -102,6 +135,7 @@ private:
     std::shared_ptr<pugi::xml_document> m_document;
     // The deepest element level the document has held (its root is level 1).
     int m_deepestLevel = 0;
+    qint64 m_loadBytesLeft = 0;
     int32_t m_result = S_OK;
     pugi::xml_node m_root;
     QString m_path;

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <iterator>
@@ -45,13 +46,22 @@ inline const uint64_t* FindFingerprint(const Fingerprints& fingerprints, int32_t
     return found != fingerprints.end() && found->first == key ? &found->second : nullptr;
 }
 
+// The memory one entry takes in the map: its node (the tree's links, the key, the record and the
+// allocator's share), its texts and its fingerprint.
+template <typename Entry> size_t EntryBytes(const Entry& entry)
+{
+    constexpr size_t kNodeBytes
+        = sizeof(typename std::map<int32_t, Entry>::value_type) + 4 * sizeof(void*) + 16;
+    return kNodeBytes + TextHeapBytes(entry) + sizeof(Fingerprints::value_type);
+}
+
 // Loads the file and reads every entry element below its root, in document order, into the map
 // under its key; a later element with the same key replaces the earlier one, and `count` counts
 // every element. `read` gives false for an entry that does not fit its record. A refused file
-// (unreadable, a root of another name, an entry that does not fit) leaves the map empty, `count`
-// 0 and the wrapper with nothing loaded, so that nothing can be saved into it. `inDocument`
-// becomes what the new document holds (nothing when two elements share a key: the first save then
-// rewrites every entry).
+// (unreadable, a root of another name, an entry that does not fit, entries that would take more
+// memory than the load leaves them) leaves the map empty, `count` 0 and the wrapper with nothing
+// loaded, so that nothing can be saved into it. `inDocument` becomes what the new document holds
+// (nothing when two elements share a key: the first save then rewrites every entry).
 template <typename Entry, typename Read>
 bool Load(CXmlData& xml,
     const QString& path,
@@ -71,6 +81,8 @@ bool Load(CXmlData& xml,
         xml.SetErrorText(QString::fromLatin1(operation) + QStringLiteral(" ルートノード名エラー"));
         loaded = false;
     }
+    // The entries count against what the load's memory bound left after the text and the tree.
+    qint64 bytesLeft = loaded ? xml.LoadBytesLeft() : 0;
     try {
         for (pugi::xml_node element = loaded ? xml.Root().child(entryName) : pugi::xml_node(); element;
              element = element.next_sibling(entryName)) {
@@ -81,8 +93,15 @@ bool Load(CXmlData& xml,
                 loaded = false;
                 break;
             }
+            const size_t bytes = EntryBytes(entry);
             const int32_t entryKey = entry.*key;
-            entries.insert_or_assign(entryKey, std::move(entry));
+            if (entries.insert_or_assign(entryKey, std::move(entry)).second)
+                bytesLeft -= qint64(bytes);
+            if (bytesLeft < 0) {
+                xml.SetErrorText(QStringLiteral("LoadXmlData loadエラー"));
+                loaded = false;
+                break;
+            }
         }
     } catch (const std::bad_alloc&) {
         // The entries of a file too large for the memory left: refused like an unreadable file.

@@ -1,10 +1,8 @@
 #include "project/face_text.h"
 
 #include "core/xml_data.h"
-#include "platform/paths.h"
 #include "platform/text_codec.h"
 
-#include <QFile>
 #include <charconv>
 #include <cstring>
 
@@ -14,7 +12,8 @@ namespace {
 
 // The text of an element's tags as the store writes them at its indentation (one tab per level
 // below the root): an element holding a value ("<indent><name>" and "</name>\n"), or a container
-// ("<indent><name>\n" and "<indent></name>\n"); `empty` is the element without a value.
+// ("<indent><name>\n" and "<indent></name>\n"); `empty` is the element without a value. The
+// tags alone, without the whitespace around them, lie within these texts (Bare()).
 struct Tag {
     char open[24] {};
     size_t openSize = 0;
@@ -22,7 +21,33 @@ struct Tag {
     size_t closeSize = 0;
     char empty[24] {};
     size_t emptySize = 0;
+    size_t indent = 0;
+    bool container = false;
 };
+
+// A part of a tag's text.
+struct Bytes {
+    const char* data;
+    size_t size;
+};
+
+enum class Part { Open, Close, Empty };
+
+// The tag alone: its text without the indentation before it and the line end after it.
+constexpr Bytes Bare(const Tag& tag, Part part)
+{
+    switch (part) {
+    case Part::Open:
+        return { tag.open + tag.indent, tag.openSize - tag.indent - (tag.container ? 1 : 0) };
+    case Part::Close: {
+        const size_t indent = tag.container ? tag.indent : 0;
+        return { tag.close + indent, tag.closeSize - indent - 1 };
+    }
+    case Part::Empty:
+        break;
+    }
+    return { tag.empty + tag.indent, tag.emptySize - tag.indent - 1 };
+}
 
 constexpr void Put(char* out, size_t& size, std::string_view bytes)
 {
@@ -33,6 +58,8 @@ constexpr void Put(char* out, size_t& size, std::string_view bytes)
 constexpr Tag MakeTag(int indent, std::string_view name, bool container = false)
 {
     Tag tag;
+    tag.indent = size_t(indent);
+    tag.container = container;
     for (int i = 0; i < indent; ++i) {
         Put(tag.open, tag.openSize, "\t");
         Put(tag.empty, tag.emptySize, "\t");
@@ -198,26 +225,103 @@ void AppendText(QByteArray& out, const Tag& tag, const QString& text)
     AppendClose(out, tag);
 }
 
+// The position just past the first `what` from `at`; null when there is none before `end`.
+const char* After(const char* at, const char* end, std::string_view what)
+{
+    const std::string_view text(at, size_t(end - at));
+    const size_t found = text.find(what);
+    return found == std::string_view::npos ? nullptr : at + found + what.size();
+}
+
+// The '>' that ends the tag whose name starts at `at`, past any quoted attribute values.
+const char* TagEnd(const char* at, const char* end)
+{
+    for (; at < end; ++at) {
+        if (*at == '>')
+            return at;
+        if (*at == '"' || *at == '\'') {
+            const void* close = std::memchr(at + 1, *at, size_t(end - at - 1));
+            if (!close)
+                return nullptr;
+            at = static_cast<const char*>(close);
+        }
+    }
+    return nullptr;
+}
+
+constexpr bool IsNameStartByte(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' || (c & 0x80);
+}
+
+// A processing instruction whose target starts with "xml" in any case: a declaration, or a name
+// reserved for XML, which the parser may treat otherwise inside an element than at the top.
+bool IsXmlTarget(std::string_view node)
+{
+    if (node.size() < 5)
+        return false;
+    const auto lower = [](char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); };
+    return lower(node[2]) == 'x' && lower(node[3]) == 'm' && lower(node[4]) == 'l';
+}
+
 } // namespace
 
-bool ReadFile(const QString& path, QByteArray& bytes)
+const char* NodeEnd(const char* at, const char* end, bool& entry)
 {
-    if (path.isEmpty() || path.size() > CXmlData::kMaxPathLength)
-        return false;
-    QFile file;
-    if (!platform::OpenRegularFile(file, path))
-        return false;
-    const qint64 size = file.size();
-    if (size <= 0 || size > CXmlData::kMaxFileBytes)
-        return false;
-    bytes = QByteArray(qsizetype(size), Qt::Uninitialized);
-    return file.read(bytes.data(), size) == size;
+    entry = false;
+    const std::string_view node(at, size_t(end - at));
+    if (node.starts_with("<!--"))
+        return After(at + 4, end, "-->");
+    if (node.starts_with("<?"))
+        return IsXmlTarget(node) ? nullptr : After(at + 2, end, "?>");
+    if (node.size() < 2 || node[0] != '<' || !IsNameStartByte(node[1]))
+        return nullptr;
+    constexpr std::string_view kOpenItem = "<Item";
+    entry = node.size() > kOpenItem.size() && node.starts_with(kOpenItem)
+        && (IsSpace(node[kOpenItem.size()]) || node[kOpenItem.size()] == '>'
+            || node[kOpenItem.size()] == '/');
+    // The element ends where its tags balance; comments, CDATA sections and processing
+    // instructions inside are passed over whole. Whether the tags match is the parser's to check.
+    int depth = 0;
+    const char* c = at;
+    while (c) {
+        const std::string_view rest(c, size_t(end - c));
+        if (rest.starts_with("<!--")) {
+            c = After(c + 4, end, "-->");
+        } else if (rest.starts_with("<![CDATA[")) {
+            c = After(c + 9, end, "]]>");
+        } else if (rest.starts_with("<?")) {
+            c = After(c + 2, end, "?>");
+        } else if (rest.starts_with("<!")) {
+            return nullptr;
+        } else if (rest.starts_with("</")) {
+            c = After(c + 2, end, ">");
+            if (c && --depth == 0)
+                return c;
+        } else {
+            const char* close = TagEnd(c + 1, end);
+            if (!close)
+                return nullptr;
+            const bool empty = close[-1] == '/';
+            c = close + 1;
+            if (!empty)
+                ++depth;
+            else if (depth == 0)
+                return c;
+        }
+        if (!c)
+            return nullptr;
+        c = static_cast<const char*>(std::memchr(c, '<', size_t(end - c)));
+    }
+    return nullptr;
 }
 
 namespace {
 
-// The reader of one entry. Every tag is compared as a whole, eight bytes at a time: an entry is
-// some sixty elements, and a load reads every one of them.
+// The reader of one entry. Every tag is compared as a whole, eight bytes at a time, with the
+// whitespace the store writes around it: an entry is some sixty elements, and a load reads every
+// one of them. Where that whitespace differs, the tag alone is taken after any whitespace, and
+// the entry is no longer verbatim.
 class CItemReader {
 public:
     CItemReader(const char* at, const char* end)
@@ -227,6 +331,7 @@ public:
     }
     bool ReadItem(ItemXmlRecord& entry);
     const char* At() const { return m_at; }
+    bool Verbatim() const { return m_verbatim; }
 
 private:
     bool Match(const char* bytes, size_t size)
@@ -249,15 +354,37 @@ private:
         m_at += size;
         return true;
     }
-    bool Open(const Tag& tag) { return Match(tag.open, tag.openSize); }
-    bool Close(const Tag& tag) { return Match(tag.close, tag.closeSize); }
+    // The tag as the store writes it, or else the tag alone, after any whitespace when
+    // `spaceBefore` (whitespace before the closing tag of a value is part of the value).
+    bool Take(const char* written, size_t writtenSize, Bytes bare, bool spaceBefore)
+    {
+        if (Match(written, writtenSize))
+            return true;
+        const char* const start = m_at;
+        while (spaceBefore && m_at < m_end && IsSpace(*m_at))
+            ++m_at;
+        if (Match(bare.data, bare.size)) {
+            m_verbatim = false;
+            return true;
+        }
+        m_at = start;
+        return false;
+    }
+    bool Open(const Tag& tag) { return Take(tag.open, tag.openSize, Bare(tag, Part::Open), true); }
+    bool Close(const Tag& tag)
+    {
+        return Take(tag.close, tag.closeSize, Bare(tag, Part::Close), tag.container);
+    }
+    bool Empty(const Tag& tag) { return Take(tag.empty, tag.emptySize, Bare(tag, Part::Empty), true); }
     // "<indent><name>number</name>\n"; nothing is taken when the text there is another.
     bool Int(const Tag& tag, int32_t& value)
     {
         const char* const start = m_at;
+        const bool verbatim = m_verbatim;
         if (Open(tag) && ParsePlainInt(m_at, m_end, value) && Close(tag))
             return true;
         m_at = start;
+        m_verbatim = verbatim;
         return false;
     }
     // "<indent><name>text</name>\n", or "<indent><name />\n" for an empty text.
@@ -265,11 +392,12 @@ private:
 
     const char* m_at;
     const char* m_end;
+    bool m_verbatim = true;
 };
 
 bool CItemReader::Text(const Tag& tag, QString& text)
 {
-    if (Match(tag.empty, tag.emptySize))
+    if (Empty(tag))
         return true;
     if (!Open(tag))
         return false;
@@ -377,17 +505,23 @@ bool CItemReader::ReadItem(ItemXmlRecord& entry)
         if (!Int(kParam, param))
             return false;
     }
-    return Close(kFilter) && Int(kThumbnailTime, entry.ThumbnailTime) && Close(kItem);
+    if (!Close(kFilter) || !Int(kThumbnailTime, entry.ThumbnailTime) || !Close(kItem))
+        return false;
+    // An entry that is not verbatim is written anew, with the points the store writes for its
+    // PNUM: only an entry that holds exactly those reads back as the DOM would write it.
+    const int storedPoints = entry.PNUM <= 0 ? 1 : ClampedMaskPoints(entry.PNUM);
+    return m_verbatim || points == size_t(storedPoints);
 }
 
 } // namespace
 
-bool ReadItem(const char*& at, const char* end, ItemXmlRecord& entry)
+bool ReadItem(const char*& at, const char* end, ItemXmlRecord& entry, bool& verbatim)
 {
     CItemReader reader(at, end);
     if (!reader.ReadItem(entry))
         return false;
     at = reader.At();
+    verbatim = reader.Verbatim();
     return true;
 }
 

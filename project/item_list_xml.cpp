@@ -4,8 +4,12 @@
 #include "project/xml_fields.h"
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <new>
+#include <optional>
 #include <set>
+#include <string_view>
 
 using namespace xml_fields;
 
@@ -227,7 +231,7 @@ bool CItemListXml::LoadItemXmlAsDocument(const QString& path)
     m_text.reset();
     return entry_list::Load(m_xml, path, "LoadItemXml", "Face", "Item", &ItemXmlRecord::Start, m_count,
         m_items, m_inDocument,
-        [this](pugi::xml_node element, ItemXmlRecord& entry) { return ReadItem(element, entry); });
+        [](pugi::xml_node element, ItemXmlRecord& entry) { return ReadItem(element, entry); });
 }
 
 bool CItemListXml::ReadItem(pugi::xml_node element, ItemXmlRecord& entry)
@@ -274,7 +278,7 @@ bool CItemListXml::DeleteItem(int32_t start)
     return entry_list::Delete(m_items, m_count, start, [this] { return SaveItemXml(); });
 }
 
-bool CItemListXml::RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry)
+bool CItemListXml::RewriteItem(CXmlData& xml, pugi::xml_node element, const ItemXmlRecord& entry)
 {
     pugi::xml_node children[kItemChildren];
     FirstChildren(element, kItemChildNames, kItemChildren, children);
@@ -290,27 +294,27 @@ bool CItemListXml::RewriteItem(pugi::xml_node element, const ItemXmlRecord& entr
                 return false;
             [[fallthrough]];
         case Missing::Added:
-            if (field.number ? !Added(m_xml, element, child, kItemChildNames[i], entry.*field.number)
-                             : !Added(m_xml, element, child, kItemChildNames[i], entry.*field.text))
+            if (field.number ? !Added(xml, element, child, kItemChildNames[i], entry.*field.number)
+                             : !Added(xml, element, child, kItemChildNames[i], entry.*field.text))
                 return false;
             break;
         case Missing::Container:
             if (i == kMaskPos) {
-                if (child ? !RewriteMaskPos(m_xml, child, entry) : !AddMaskPos(m_xml, element, entry))
+                if (child ? !RewriteMaskPos(xml, child, entry) : !AddMaskPos(xml, element, entry))
                     return false;
                 break;
             }
-            if (!child && !(child = m_xml.AddNode(element, kItemChildNames[i])))
+            if (!child && !(child = xml.AddNode(element, kItemChildNames[i])))
                 return false;
             if (i == kFilter) {
-                if (!Added(m_xml, child, "No", entry.FilterNo) || !WriteFilterParams(m_xml, child, entry))
+                if (!Added(xml, child, "No", entry.FilterNo) || !WriteFilterParams(xml, child, entry))
                     return false;
                 break;
             }
             pugi::xml_node values[kEffectValues];
             FirstChildren(child, kEffectChildren, kEffectValues, values);
             for (int v = 0; v < kEffectValues; ++v) {
-                if (!Added(m_xml, child, values[v], kEffectChildren[v], entry.*EffectOf(i)[v]))
+                if (!Added(xml, child, values[v], kEffectChildren[v], entry.*EffectOf(i)[v]))
                     return false;
             }
             break;
@@ -387,7 +391,9 @@ bool CItemListXml::SaveItemXml()
         return SaveText();
     return entry_list::Save(
         m_xml, "Item", "Start", m_items, m_inDocument, QStringLiteral("SaveItemXml Item要素エラー"),
-        [this](pugi::xml_node element, const ItemXmlRecord& entry) { return RewriteItem(element, entry); },
+        [this](pugi::xml_node element, const ItemXmlRecord& entry) {
+            return RewriteItem(m_xml, element, entry);
+        },
         [this](pugi::xml_node root, const ItemXmlRecord& entry) { return AppendItem(root, entry); });
 }
 
@@ -401,22 +407,69 @@ bool CItemListXml::LoadText(const QString& path)
 {
     try {
         auto shared = std::make_shared<SharedText>();
-        if (!face_text::ReadFile(path, shared->face.text))
+        face_text::FaceText& face = shared->face;
+        qint64 fileBytes = 0;
+        // Every part of the text is checked where it is read: the entries in the store's layout by
+        // the text reader, the rest by the parser's checks.
+        if (!CXmlData::ReadFileText(path, face.text, fileBytes, false))
             return false;
+        // The text, the spans, the entries and the tree of the part being parsed together take at
+        // most what a DOM load may take, less its margin: a file that would take more is refused.
+        const qint64 bound = std::max(CXmlData::kMinLoadBytes, fileBytes * CXmlData::kLoadBytesPerFileByte);
         std::map<int32_t, ItemXmlRecord> entries;
         int32_t count = 0;
-        const bool read = face_text::Read(shared->face.text, shared->face.items, [&](ItemXmlRecord&& entry) {
-            ++count;
-            const int32_t key = entry.Start;
-            // Files hold their entries in ascending order: each goes at the end of the map.
-            if (entries.empty() || entries.rbegin()->first < key)
-                entries.emplace_hint(entries.end(), key, std::move(entry));
-            else
-                entries.insert_or_assign(key, std::move(entry));
-            return true;
-        });
-        if (!read)
+        struct Reader {
+            std::map<int32_t, ItemXmlRecord>& entries;
+            int32_t& count;
+            const std::vector<face_text::ItemSpan>& spans;
+            qint64 left;
+            size_t spansCounted = 0;
+
+            bool Take(ItemXmlRecord&& entry)
+            {
+                ++count;
+                left -= qint64(entry_list::EntryBytes(entry));
+                left -= qint64((spans.capacity() - spansCounted) * sizeof(face_text::ItemSpan));
+                spansCounted = spans.capacity();
+                const int32_t key = entry.Start;
+                // Files hold their entries in ascending order: each goes at the end of the map.
+                if (entries.empty() || entries.rbegin()->first < key)
+                    entries.emplace_hint(entries.end(), key, std::move(entry));
+                else
+                    entries.insert_or_assign(key, std::move(entry));
+                return left >= 0;
+            }
+            // A part lies below the root: it may nest one level less than the save indents.
+            bool Entry(std::string_view bytes, ItemXmlRecord& entry, bool& keyed)
+            {
+                const CXmlData::ParsedDocument parsed
+                    = CXmlData::ParseNodes(bytes, left, CXmlData::kIndentedLevels - 1);
+                if (!parsed.document)
+                    return false;
+                const pugi::xml_node element = parsed.document->first_child();
+                if (element.type() != pugi::node_element || element.next_sibling()
+                    || std::strcmp(element.name(), "Item") != 0)
+                    return false;
+                keyed = bool(element.child("Start"));
+                return ReadItem(element, entry);
+            }
+            bool Nodes(std::string_view bytes)
+            {
+                return bool(CXmlData::ParseNodes(bytes, left, CXmlData::kIndentedLevels - 1).document);
+            }
+        } reader { entries, count, face.items, bound - bound / 16 - qint64(face.text.capacity()) };
+        std::string_view declaration;
+        if (reader.left < 0 || !face_text::Read(face.text, face.items, declaration, reader))
             return false;
+        if (declaration.empty()) {
+            face.declaration
+                = QByteArray(face_text::kDeclaration.data(), qsizetype(face_text::kDeclaration.size()));
+        } else {
+            std::optional<QByteArray> saved = CXmlData::SavedDeclaration(declaration);
+            if (!saved)
+                return false;
+            face.declaration = std::move(*saved);
+        }
         shared->path = path;
         m_items = std::move(entries);
         m_count = count;
@@ -451,46 +504,115 @@ void CItemListXml::UseDocument() const
     m_text.reset();
 }
 
+namespace {
+
+// Appends a run of nodes of the root's content as the DOM save writes them; false when the text
+// does not parse (it did when it was read).
+bool AppendNodes(QByteArray& out, std::string_view nodes)
+{
+    const CXmlData::ParsedDocument parsed
+        = CXmlData::ParseNodes(nodes, std::numeric_limits<qint64>::max(), CXmlData::kIndentedLevels - 1);
+    if (!parsed.document)
+        return false;
+    for (pugi::xml_node node = parsed.document->first_child(); node; node = node.next_sibling())
+        CXmlData::AppendNode(out, node, 2);
+    return true;
+}
+
+// The key a save finds in an entry's element: its "Start", or -1 without one.
+int32_t SavedKey(const face_text::ItemSpan& span)
+{
+    return span.keyed ? span.key : -1;
+}
+
+} // namespace
+
 bool CItemListXml::SaveText()
 {
+    using face_text::Form;
     if (!m_inDocument)
         m_inDocument = std::make_shared<entry_list::Fingerprints>();
     entry_list::Fingerprints& held = *m_inDocument;
     const face_text::FaceText& face = m_text->face;
     // As the DOM save does: each entry element present whose key has an entry is kept as it is
-    // when the entry is unchanged and written anew otherwise (its "Start" as it was), once; every
-    // other one is left out; the entries left are appended in ascending key order.
-    const bool ascending
-        = std::adjacent_find(face.items.begin(), face.items.end(),
-              [](const face_text::ItemSpan& a, const face_text::ItemSpan& b) { return a.key >= b.key; })
-        == face.items.end();
+    // when the entry is unchanged and rewritten otherwise (its "Start" as it was), once; every
+    // other one is left out; the entries left are appended in ascending key order. The other
+    // nodes stay where they are.
+    bool ascending = true;
+    const face_text::ItemSpan* previous = nullptr;
+    for (const face_text::ItemSpan& span : face.items) {
+        if (span.form == Form::Nodes)
+            continue;
+        ascending = ascending && (!previous || SavedKey(*previous) < SavedKey(span));
+        previous = &span;
+    }
     std::set<int32_t> written;
     std::vector<int32_t> writtenInOrder;
     const auto firstWrite = [&](int32_t key) { return ascending || written.insert(key).second; };
 
     face_text::FaceText next;
+    next.declaration = face.declaration;
     next.text.reserve(face.text.size() + 1024);
-    next.text.append(face_text::kDeclaration.data(), qsizetype(face_text::kDeclaration.size()));
+    next.text.append(face.declaration);
     next.text.append(face_text::kOpenRoot.data(), qsizetype(face_text::kOpenRoot.size()));
-    const auto add = [&next](int32_t key, auto write) {
+    const auto add = [&next](const face_text::ItemSpan& span, Form form, auto write) {
         const qsizetype begin = next.text.size();
-        write();
-        next.items.push_back({ key, begin, next.text.size() });
+        const bool done = write();
+        next.items.push_back({ span.key, form, span.keyed, begin, next.text.size() });
+        return done;
     };
+    // A rewrite that fails ends the save, as it ends the DOM's: the entry keeps what was written
+    // into it, the parts after it stay as they are, nothing is appended and the file is not written.
+    bool rewritten = true;
+    bool printed = true;
     for (const face_text::ItemSpan& span : face.items) {
-        const auto entry = m_items.find(span.key);
-        if (entry == m_items.end() || !firstWrite(span.key))
+        const std::string_view bytes(face.text.constData() + span.begin, size_t(span.end - span.begin));
+        const auto asItIs = [&] {
+            next.text.append(bytes.data(), qsizetype(bytes.size()));
+            return true;
+        };
+        if (!rewritten) {
+            add(span, span.form, asItIs);
             continue;
-        writtenInOrder.push_back(span.key);
-        const uint64_t* kept = entry_list::FindFingerprint(held, span.key);
-        if (kept && *kept == Fingerprint(entry->second))
-            add(span.key,
-                [&] { next.text.append(face.text.constData() + span.begin, span.end - span.begin); });
-        else
-            add(span.key, [&] { face_text::AppendItem(next.text, entry->second, span.key); });
+        }
+        if (span.form == Form::Nodes) {
+            printed = add(span, Form::Nodes, [&] { return AppendNodes(next.text, bytes); }) && printed;
+            continue;
+        }
+        const int32_t key = SavedKey(span);
+        const auto entry = m_items.find(key);
+        if (entry == m_items.end() || !firstWrite(key))
+            continue;
+        writtenInOrder.push_back(key);
+        const uint64_t* kept = span.keyed ? entry_list::FindFingerprint(held, key) : nullptr;
+        const bool unchanged = kept && *kept == Fingerprint(entry->second);
+        if (span.form == Form::Parsed) {
+            add(span, Form::Parsed, [&] {
+                CXmlData item;
+                if (!item.LoadXmlText(m_text->path, bytes)) {
+                    printed = false;
+                    return false;
+                }
+                if (!unchanged && !RewriteItem(item, item.Root(), entry->second)) {
+                    m_xml.SetErrorText(QStringLiteral("SaveItemXml Item要素エラー"));
+                    rewritten = false;
+                }
+                CXmlData::AppendNode(next.text, item.Root(), 2);
+                return true;
+            });
+        } else if (span.form == Form::Verbatim && unchanged) {
+            add(span, Form::Verbatim, asItIs);
+        } else {
+            add(span, Form::Verbatim, [&] {
+                face_text::AppendItem(next.text, entry->second, span.key);
+                return true;
+            });
+        }
     }
     auto writtenKey = writtenInOrder.begin();
     for (const auto& stored : m_items) {
+        if (!rewritten)
+            break;
         const int32_t key = stored.first;
         const ItemXmlRecord& entry = stored.second;
         bool done = false;
@@ -501,19 +623,31 @@ bool CItemListXml::SaveText()
         } else {
             done = written.count(key) != 0;
         }
-        if (!done)
-            add(entry.Start, [&] { face_text::AppendItem(next.text, entry, entry.Start); });
+        if (!done) {
+            face_text::ItemSpan appended;
+            appended.key = entry.Start;
+            add(appended, Form::Verbatim, [&] {
+                face_text::AppendItem(next.text, entry, entry.Start);
+                return true;
+            });
+        }
     }
     if (next.items.empty()) {
-        next.text.truncate(qsizetype(face_text::kDeclaration.size()));
+        next.text.truncate(next.declaration.size());
         next.text.append(face_text::kEmptyRoot.data(), qsizetype(face_text::kEmptyRoot.size()));
     } else {
         next.text.append(face_text::kCloseRoot.data(), qsizetype(face_text::kCloseRoot.size()));
     }
-    const bool saved = m_xml.SaveXmlText(m_text->path, next.text);
-    // The text becomes what the file holds, and stays so after a failed write, as a DOM keeps the
+    bool saved = false;
+    if (!printed) {
+        m_xml.SetErrorText(QStringLiteral("SaveXmlData saveエラー"));
+    } else if (rewritten) {
+        saved = m_xml.SaveXmlText(m_text->path, next.text);
+    }
+    // The text becomes what the file holds, and stays so after a failed save, as a DOM keeps the
     // changes made to it; the next save then writes every entry anew.
-    m_text->face = std::move(next);
+    if (printed)
+        m_text->face = std::move(next);
     if (saved)
         held = entry_list::FingerprintsOf(m_items);
     else

@@ -17,10 +17,11 @@
 // elements it does not know), removes the items that are gone and appends new ones.
 // Copies share the loaded document.
 //
-// A file laid out as the store writes it is read straight from its text into the entries and
-// kept as text (see face_text.h): a save then writes the bytes of the untouched entries as they
-// are. Any other file is loaded into a DOM document, as is a text-kept file whose document is
-// asked for (Xml()); both give the same entries, counts, errors and saved bytes.
+// A file whose form the text reader is sure of (see face_text.h) is read from its text into the
+// entries and kept as text: a save then writes the bytes of the untouched entries laid out as the
+// store writes them as they are, and the rest as the DOM writes it. Any other file is loaded into
+// a DOM document, as is a text-kept file whose document is asked for (Xml()); both give the same
+// entries, counts, errors and saved bytes.
 class CItemListXml {
 public:
     bool LoadItemXml(const QString& path);
@@ -66,8 +67,8 @@ private:
     // Turns a store that keeps its file as text into one that holds its DOM document.
     void UseDocument() const;
 
-    bool ReadItem(pugi::xml_node element, ItemXmlRecord& entry);
-    bool RewriteItem(pugi::xml_node element, const ItemXmlRecord& entry);
+    static bool ReadItem(pugi::xml_node element, ItemXmlRecord& entry);
+    static bool RewriteItem(CXmlData& xml, pugi::xml_node element, const ItemXmlRecord& entry);
     bool AppendItem(pugi::xml_node root, const ItemXmlRecord& entry);
 
     // The DOM document. While the file is kept as text (m_text set) it holds no document, only the

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 // Longest text, in UTF-16 units, that a file entry's string field holds.
@@ -79,6 +80,23 @@ struct ChannelXmlRecord {
 // with the fingerprints of what the loaded document holds, instead of keeping a copy of them.
 uint64_t Fingerprint(const FaceXmlRecord& entry);
 uint64_t Fingerprint(const ItemXmlRecord& entry);
+
+// The memory a text takes beside the entry that holds it: its characters, their header and the
+// allocator's share. An empty text takes none.
+inline size_t TextHeapBytes(const QString& text)
+{
+    return text.isEmpty() ? 0 : size_t(text.capacity() + 1) * sizeof(char16_t) + 48;
+}
+
+inline size_t TextHeapBytes(const FaceXmlRecord& entry)
+{
+    return TextHeapBytes(entry.FilePath);
+}
+
+inline size_t TextHeapBytes(const ItemXmlRecord& entry)
+{
+    return TextHeapBytes(entry.FilePath) + TextHeapBytes(entry.MaskImage);
+}
 
 // True when the entry's texts fit their fields.
 inline bool FitsEntry(const QString& text)

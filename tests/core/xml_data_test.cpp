@@ -467,6 +467,16 @@ TEST(XmlData, FilesBeyondTheReadBoundsAreRefused)
 {
     CTempFolder temp;
     CXmlData xml;
+    // Empty elements take a node of the tree, some sixty bytes, for every four bytes of text: a
+    // small file of them fits the least a load may take, a larger one does not fit four times its
+    // size.
+    const auto emptyElements = [](int count) {
+        QByteArray text = "<a>";
+        for (int i = 0; i < count; ++i)
+            text += "<b/>";
+        return text + "</a>";
+    };
+    Loaded(xml, temp, "small.xml", emptyElements(50'000));
     Loaded(xml, temp, "fits.xml", kEmptyProject.left(39) + Nested(CXmlData::kMaxDepth));
     EXPECT_EQ(xml.Root().name(), std::string("a"));
 
@@ -481,6 +491,8 @@ TEST(XmlData, FilesBeyondTheReadBoundsAreRefused)
         { "one level too deep", temp.WriteFile(QStringLiteral("deep.xml"), Nested(CXmlData::kMaxDepth + 1)) },
         { "200,000 levels", temp.WriteFile(QStringLiteral("deeper.xml"), Nested(200'000)) },
         { "larger than a load reads", temp.WriteFile(QStringLiteral("large.xml"), tooLarge) },
+        { "a tree beyond four times the file",
+            temp.WriteFile(QStringLiteral("elements.xml"), emptyElements(1'000'000)) },
         { "not a regular file", fifo },
     };
     tooLarge.clear();
