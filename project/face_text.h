@@ -117,6 +117,9 @@ bool Read(const QByteArray& text, std::vector<ItemSpan>& items, std::string_view
     const std::string_view closeRoot = kCloseRoot.substr(0, kCloseRoot.size() - 1);
     // The declaration, if any, at the very start; the DOM writes its own form of it.
     std::string_view rest = all;
+    // One byte order mark at the start is read past, as the DOM reads past it; the save writes none.
+    if (rest.starts_with("\xEF\xBB\xBF"))
+        rest.remove_prefix(3);
     declaration = {};
     if (rest.starts_with("<?xml") && rest.size() > 5 && IsSpace(rest[5])) {
         const size_t close = rest.find("?>");

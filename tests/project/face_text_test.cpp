@@ -208,6 +208,9 @@ std::vector<FaceCase> FaceCases()
         { "text that could start a name beside the entries",
             Replaced(regular, "\t<Item>", "\t\xEF\xBB\xBF<Item>"), false },
         { "CDATA beside the entries", Replaced(regular, "\t<Item>", "\t<![CDATA[x]]>\n\t<Item>"), false },
+        // Editors on Windows often write one; the document save writes none.
+        { "UTF-8 byte order mark", "\xEF\xBB\xBF" + regular, true },
+        { "UTF-8 byte order mark twice", "\xEF\xBB\xBF\xEF\xBB\xBF" + regular, false },
         { "document type", Replaced(regular, "<Face>", "<!DOCTYPE Face>\n<Face>"), false },
         { "comment before the root", Replaced(regular, "<Face>", "<!-- c -->\n<Face>"), false },
         { "unclosed comment in an entry", Replaced(regular, "\t\t<Mute>", "\t\t<!-- c\n\t\t<Mute>"), false },
