@@ -527,8 +527,9 @@ TEST(FaceText, ALargeFaceLoadsWithinFourTimesItsSize)
         EXPECT_EQ(loaded, face.outcome != Outcome::Refused);
         EXPECT_EQ(items.IsKeptAsText(), face.outcome == Outcome::KeptAsText);
         EXPECT_EQ(items.Items().size(), face.outcome == Outcome::Refused ? 0 : size_t(kItems));
-        if (!items.Items().empty())
+        if (!items.Items().empty()) {
             EXPECT_EQ(items.Items().begin()->second.FilePath, Entry(0, 16).FilePath);
+        }
         EXPECT_LE(double(growth), 4.0 * double(fileBytes)) << growth << " bytes for a file of " << fileBytes;
     }
 #endif
