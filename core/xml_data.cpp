@@ -34,6 +34,10 @@ constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration
     | pugi::parse_pi | pugi::parse_doctype | pugi::parse_ws_pcdata_single | pugi::parse_fragment
     | pugi::parse_embed_pcdata;
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+// How every save prints nodes: one tab per level. A face kept as text prints its parsed parts and
+// its declaration with these too, so that its bytes stay those of the document's save.
+constexpr char kIndent[] = "\t";
+constexpr unsigned kSaveFormat = pugi::format_indent;
 
 // Streams pugixml's output into a device and remembers whether every write went through. The
 // parser hands over its output in pieces of a few kilobytes; they are gathered into large blocks
@@ -554,7 +558,7 @@ void WriteBoundedNode(pugi::xml_writer& writer, pugi::xml_node node, int level)
         hasElements = hasElements || child.type() == pugi::node_element;
     }
     if (!hasElements) {
-        node.print(writer, "\t", pugi::format_indent, pugi::encoding_utf8, unsigned(level - 1));
+        node.print(writer, kIndent, kSaveFormat, pugi::encoding_utf8, unsigned(level - 1));
         return;
     }
     WriteIndent(writer, level - 1);
@@ -855,8 +859,7 @@ bool CXmlData::SaveXmlData(const QString& path)
         if (!HasDeclaration(document))
             writer.write(kDeclaration, sizeof(kDeclaration) - 1);
         if (deepest <= kIndentedLevels) {
-            document.save(
-                writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+            document.save(writer, kIndent, kSaveFormat | pugi::format_no_declaration, pugi::encoding_utf8);
         } else {
             for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling())
                 WriteBoundedNode(writer, child, 1);
@@ -1107,7 +1110,7 @@ CXmlData::ParsedDocument CXmlData::ParseNodes(std::string_view text, qint64 maxB
 void CXmlData::AppendNode(QByteArray& out, pugi::xml_node node, int level)
 {
     CByteArrayWriter writer(out);
-    node.print(writer, "\t", pugi::format_indent, pugi::encoding_utf8, unsigned(level - 1));
+    node.print(writer, kIndent, kSaveFormat, pugi::encoding_utf8, unsigned(level - 1));
 }
 
 std::optional<QByteArray> CXmlData::SavedDeclaration(std::string_view declaration)
@@ -1120,6 +1123,6 @@ std::optional<QByteArray> CXmlData::SavedDeclaration(std::string_view declaratio
     DeclareUtf8(document);
     QByteArray out;
     CByteArrayWriter writer(out);
-    document.save(writer, "\t", pugi::format_indent | pugi::format_no_declaration, pugi::encoding_utf8);
+    document.save(writer, kIndent, kSaveFormat | pugi::format_no_declaration, pugi::encoding_utf8);
     return out;
 }
