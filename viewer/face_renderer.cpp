@@ -16,31 +16,6 @@
 
 namespace {
 
-// RGB of Y'CbCr (each 0..1 after the offset) for the frame's matrix and range.
-std::array<float, 9> YuvMatrix(const CVideoFrame& frame, std::array<float, 3>& offset)
-{
-    double kr = 0.2126;
-    double kb = 0.0722;
-    if (frame.matrix == CVideoFrame::Matrix::Bt601) {
-        kr = 0.299;
-        kb = 0.114;
-    } else if (frame.matrix == CVideoFrame::Matrix::Bt2020) {
-        kr = 0.2627;
-        kb = 0.0593;
-    }
-    const double kg = 1.0 - kr - kb;
-    const double yScale = frame.fullRange ? 1.0 : 255.0 / 219.0;
-    const double cScale = frame.fullRange ? 1.0 : 255.0 / 224.0;
-    offset = { frame.fullRange ? 0.0f : 16.0f / 255.0f, 128.0f / 255.0f, 128.0f / 255.0f };
-    const double crToR = 2.0 * (1.0 - kr);
-    const double cbToB = 2.0 * (1.0 - kb);
-    const double cbToG = -cbToB * kb / kg;
-    const double crToG = -crToR * kr / kg;
-    // Column-major: the columns are what Y, Cb and Cr add to R, G and B.
-    return { float(yScale), float(yScale), float(yScale), 0.0f, float(cbToG * cScale), float(cbToB * cScale),
-        float(crToR * cScale), float(crToG * cScale), 0.0f };
-}
-
 // How much smaller than the picture the passes of a neighbourhood filter may be drawn: the
 // picture texels that fall on one output pixel of the face in each direction, at least, taken
 // down to 1, 2 or 4.
@@ -58,37 +33,6 @@ int FilterScaleOf(const QPolygonF& quad, const FaceLayer& layer)
     while (scale < 4 && ratio >= 2.0 * scale)
         scale *= 2;
     return scale;
-}
-
-// The most texels a blur pass reaches on either side: a wider blur is drawn on a smaller stage.
-// Sharpening, which multiplies any difference from the exact blur by its strength, keeps its
-// whole radius (of 10 texels at most).
-constexpr int kMaxBlurReach = 4;
-constexpr int kMaxSharpenReach = 10;
-
-// One pass's weights for offsets 0..reach in texels of a stage whose texels cover `block`
-// picture texels, normalised so that the two passes sum to one. On a stage reduced beyond the
-// face's own reduction (`faceScale`), the stage's block means and the face's magnification
-// spread the picture too; the Gaussian is narrowed by as much, so that the whole keeps the
-// blur's width.
-std::array<float, kMaxSharpenReach + 1> BlurWeights(
-    int radius, int reach, double block, double stageScale, double faceScale)
-{
-    std::array<float, kMaxSharpenReach + 1> weights {};
-    if (reach == 0) {
-        weights[0] = 1.0f;
-        return weights;
-    }
-    double variance = radius * radius / 4.0;
-    if (stageScale > faceScale)
-        variance -= (stageScale * stageScale - faceScale * faceScale) / 4.0;
-    const double sigma = std::max(std::sqrt(std::max(variance, 0.0)) / block, 0.5);
-    double sum = 0.0;
-    for (int i = -reach; i <= reach; ++i)
-        sum += std::exp(-double(i * i) / (2 * sigma * sigma));
-    for (int i = 0; i <= reach; ++i)
-        weights[size_t(i)] = float(std::exp(-double(i * i) / (2 * sigma * sigma)) / sum);
-    return weights;
 }
 
 // The planes' point (0..1) of a point of the picture as shown, which a stored rotation turns by
@@ -298,52 +242,20 @@ void CFaceRenderer::BindPicture(
 std::optional<CFaceRenderer::FilterJob> CFaceRenderer::PlanFilter(
     FaceTextures& textures, const CVideoFrame& frame, const ItemFilter& filter, int scale)
 {
-    const bool blurs = filter.kind == FilterKind::Blur || filter.kind == FilterKind::Sharpen;
-    const int radius = filter.kind == FilterKind::Blur ? int(filter.params[0])
-        : filter.kind == FilterKind::Sharpen           ? int(filter.params[1])
-                                                       : 0;
-    if (filter.kind == FilterKind::Blur && radius == 0)
+    const std::optional<FilterStagePlan> plan
+        = PlanFilterStage(filter, QSize(frame.planes[0].width, frame.planes[0].height), scale);
+    if (!plan)
         return std::nullopt;
-    // Reduced, a blur keeps a spread of a texel at least, so that it looks the same; edges are
-    // lines of single texels and always drawn at the picture's size.
-    while (scale > 1 && (!blurs || radius / scale < 2))
-        scale /= 2;
-    // A wide blur works on the picture reduced until its radius spans a few texels of the
-    // stage, which the face then shows magnified; a narrow one is exact.
-    int blurScale = scale;
-    const int maxReach = filter.kind == FilterKind::Blur ? kMaxBlurReach : kMaxSharpenReach;
-    while (blurs && (radius + blurScale - 1) / blurScale > maxReach)
-        blurScale *= 2;
     const int format = frame.format == CVideoFrame::Format::Yuv ? 1 : 0;
-    const int stageScale = blurs ? blurScale : 1;
-    if (!FilterProgram(format, 4, 0, stageScale))
+    if (!FilterProgram(format, 4, 0, plan->stageScale))
         return std::nullopt;
-    const QSize picture(frame.planes[0].width, frame.planes[0].height);
-    const auto reduced = [picture](int by) {
-        return QSize((picture.width() + by - 1) / by, (picture.height() + by - 1) / by);
-    };
-    // A reduced stage has a margin of the blur's reach, where the picture's edge repeats as it
-    // does around the picture itself, rather than the stage's edge texels, each the mean of a
-    // block.
     FilterJob job;
     job.textures = &textures;
     job.frame = &frame;
     job.format = format;
     job.filter = filter;
-    job.radius = radius;
-    job.scale = scale;
-    job.stageScale = stageScale;
-    job.reach = blurs ? std::min(maxReach, (radius + stageScale - 1) / stageScale) : 0;
-    job.margin = stageScale > 1 ? job.reach : 0;
-    const QSize inner = reduced(stageScale);
-    job.stageSize = inner + QSize(2 * job.margin, 2 * job.margin);
-    if (filter.kind != FilterKind::Blur)
-        job.resultSize = reduced(scale);
-    // The stage's texels each cover an equal share of the picture, so that it lies exactly on
-    // the picture when shown magnified.
-    job.blockAcross = double(picture.width()) / inner.width();
-    job.blockDown = double(picture.height()) / inner.height();
-    job.region = QRect(QPoint(-1, -1), job.stageSize + QSize(2, 2));
+    job.passes = *plan;
+    job.region = QRect(QPoint(-1, -1), plan->stageSize + QSize(2, 2));
     return job;
 }
 
@@ -361,12 +273,12 @@ QRect CFaceRenderer::BlurRegionShown(const FaceLayer& layer, const FilterJob& jo
         = QRectF(Unturned(first, layer.frame->quarterTurns), Unturned(last, layer.frame->quarterTurns))
               .normalized();
     // In texels of the stage, with two beside them for the face's bilinear samples.
-    const double across = layer.frame->planes[0].width / job.blockAcross;
-    const double down = layer.frame->planes[0].height / job.blockDown;
-    const QPoint topLeft(int(std::floor(planes.left() * across)) + job.margin - 2,
-        int(std::floor(planes.top() * down)) + job.margin - 2);
-    const QPoint bottomRight(int(std::ceil(planes.right() * across)) + job.margin + 1,
-        int(std::ceil(planes.bottom() * down)) + job.margin + 1);
+    const double across = layer.frame->planes[0].width / job.passes.blockAcross;
+    const double down = layer.frame->planes[0].height / job.passes.blockDown;
+    const QPoint topLeft(int(std::floor(planes.left() * across)) + job.passes.margin - 2,
+        int(std::floor(planes.top() * down)) + job.passes.margin - 2);
+    const QPoint bottomRight(int(std::ceil(planes.right() * across)) + job.passes.margin + 1,
+        int(std::ceil(planes.bottom() * down)) + job.passes.margin + 1);
     return QRect(topLeft, bottomRight).intersected(job.region);
 }
 
@@ -374,9 +286,9 @@ void CFaceRenderer::PlaceFilteredPictures(const std::vector<FilterJob>& plans)
 {
     const bool placed = std::all_of(plans.begin(), plans.end(), [](const FilterJob& plan) {
         const FilteredPicture& filtered = plan.textures->filtered;
-        return filtered.stage.page >= 0 && filtered.stage.rect.size() == plan.stageSize
-            && (plan.resultSize.isEmpty()
-                || (filtered.result.page >= 0 && filtered.result.rect.size() == plan.resultSize));
+        return filtered.stage.page >= 0 && filtered.stage.rect.size() == plan.passes.stageSize
+            && (plan.passes.resultSize.isEmpty()
+                || (filtered.result.page >= 0 && filtered.result.rect.size() == plan.passes.resultSize));
     });
     if (placed)
         return;
@@ -387,10 +299,10 @@ void CFaceRenderer::PlaceFilteredPictures(const std::vector<FilterJob>& plans)
     std::vector<QSize> resultSizes;
     std::vector<AtlasPlace*> resultPlaces;
     for (const FilterJob& plan : plans) {
-        stageSizes.push_back(plan.stageSize);
+        stageSizes.push_back(plan.passes.stageSize);
         stagePlaces.push_back(&plan.textures->filtered.stage);
-        if (!plan.resultSize.isEmpty()) {
-            resultSizes.push_back(plan.resultSize);
+        if (!plan.passes.resultSize.isEmpty()) {
+            resultSizes.push_back(plan.passes.resultSize);
             resultPlaces.push_back(&plan.textures->filtered.result);
         }
     }
@@ -486,8 +398,9 @@ void CFaceRenderer::DrawFilterPass(const FilterJob& job, int step)
 {
     const FilteredPicture& filtered = job.textures->filtered;
     const int pass = step == 0 ? 4 : step < 3 ? step - 1 : job.filter.kind == FilterKind::Sharpen ? 2 : 3;
-    const int passScale = pass == 4 ? job.stageScale : pass == 2 ? job.scale : 1;
-    QOpenGLShaderProgram* passProgram = FilterProgram(job.format, pass, pass < 2 ? job.reach : 0, passScale);
+    const int passScale = pass == 4 ? job.passes.stageScale : pass == 2 ? job.passes.scale : 1;
+    QOpenGLShaderProgram* passProgram
+        = FilterProgram(job.format, pass, pass < 2 ? job.passes.reach : 0, passScale);
     if (!passProgram)
         return;
     QOpenGLShaderProgram& program = *passProgram;
@@ -505,14 +418,16 @@ void CFaceRenderer::DrawFilterPass(const FilterJob& job, int step)
     glUniform4i(program.uniformLocation("uStageRect"), stage.x(), stage.y(), stage.width(), stage.height());
     if (step == 0) {
         // The picture once into the stage: no later pass converts the movie's planes per tap.
-        program.setUniformValue("uBlock", QVector2D(float(job.blockAcross), float(job.blockDown)));
-        program.setUniformValue("uMargin", job.margin);
+        program.setUniformValue(
+            "uBlock", QVector2D(float(job.passes.blockAcross), float(job.passes.blockDown)));
+        program.setUniformValue("uMargin", job.passes.margin);
     } else if (step == 1 || step == 2) {
-        const std::array<GLfloat, kMaxSharpenReach + 1> weights = BlurWeights(job.radius, job.reach,
-            step == 1 ? job.blockAcross : job.blockDown, double(job.stageScale), double(job.scale));
+        const std::array<GLfloat, kMaxSharpenReach + 1> weights = BlurWeights(job.passes.radius,
+            job.passes.reach, step == 1 ? job.passes.blockAcross : job.passes.blockDown,
+            double(job.passes.stageScale), double(job.passes.scale));
         glUniform1fv(program.uniformLocation("uWeights"), GLsizei(weights.size()), weights.data());
     } else if (job.filter.kind == FilterKind::Sharpen) {
-        SetFilteredArea(program, PictureArea(stage, job.margin, stagePage.size));
+        SetFilteredArea(program, PictureArea(stage, job.passes.margin, stagePage.size));
         program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
     } else {
         program.setUniformValue("uStrength", job.filter.params[0] / 100.0f);
@@ -523,7 +438,7 @@ void CFaceRenderer::DrawFilterPass(const FilterJob& job, int step)
     // can show it, each pass before the last over as much more as the next one reaches.
     QRect drawn = target.adjusted(-1, -1, 1, 1);
     if (step < 3) {
-        const int reach = step == 2 ? 0 : job.reach;
+        const int reach = step == 2 ? 0 : job.passes.reach;
         const QRect part = job.region.adjusted(step == 0 ? -reach : 0, -reach, step == 0 ? reach : 0, reach);
         drawn = part.translated(stage.topLeft()).intersected(drawn);
     }
@@ -536,6 +451,32 @@ void CFaceRenderer::DrawFilterPass(const FilterJob& job, int step)
     program.setUniformValue("uFramebuffer", QVector2D(GLfloat(page.width()), GLfloat(page.height())));
     glBufferData(GL_ARRAY_BUFFER, sizeof(vertices), vertices, GL_STREAM_DRAW);
     glDrawArrays(GL_TRIANGLE_FAN, 0, 4);
+}
+
+bool CFaceRenderer::BlurOnCpu(const FilterJob& job)
+{
+    if (!m_blurOnCpu || job.filter.kind != FilterKind::Blur || !CanBlurOnCpu(*job.frame))
+        return false;
+    const FilteredPicture& filtered = job.textures->filtered;
+    const QRect region = CpuBlurRegion(job.passes, job.region);
+    if (region.isEmpty())
+        return true;
+    if (!m_blurWorkers) {
+        // A few threads beside this one: the decoders and the renderer need the other cores.
+        const int cores = int(std::thread::hardware_concurrency());
+        m_blurWorkers = std::make_unique<CRowWorkers>(std::clamp(cores / 2 - 1, 0, 3));
+    }
+    ::BlurOnCpu(*job.frame, job.passes, region, *m_blurWorkers, m_cpuBlurScratch, m_cpuBlurred);
+    // Into the texture the face shows a blur from, where the blur-down pass would draw.
+    const AtlasPage& page = m_stageAtlas.pages[size_t(filtered.stage.page)];
+    const QPoint at = filtered.stage.rect.topLeft() + region.topLeft();
+    glBindTexture(GL_TEXTURE_2D, page.textures[2]);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, at.x(), at.y(), region.width(), region.height(), GL_RGBA,
+        GL_UNSIGNED_BYTE, m_cpuBlurred.data());
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return true;
 }
 
 void CFaceRenderer::ReleaseUnused(const std::vector<FaceLayer>& layers)
@@ -610,32 +551,34 @@ void CFaceRenderer::Render(
     std::vector<FilterJob> filterJobs;
     for (const FilterJob& plan : plans) {
         FilteredPicture& filtered = plan.textures->filtered;
-        const bool shownFromStage = plan.resultSize.isEmpty();
+        const bool shownFromStage = plan.passes.resultSize.isEmpty();
         const AtlasPlace& shown = shownFromStage ? filtered.stage : filtered.result;
         if (filtered.stage.page < 0 || shown.page < 0)
             continue;
         const bool sameFrame = filtered.made && filtered.serial == plan.frame->serial
-            && filtered.scale == plan.scale && filtered.filter.kind == plan.filter.kind
+            && filtered.scale == plan.passes.scale && filtered.filter.kind == plan.filter.kind
             && filtered.filter.params == plan.filter.params;
         if (!sameFrame || !filtered.region.contains(plan.region)) {
             FilterJob job = plan;
             // The part shown of a frame already drawn grew (an effect goes on over a picture):
             // the whole of it, once.
             if (sameFrame)
-                job.region = QRect(QPoint(-1, -1), plan.stageSize + QSize(2, 2));
+                job.region = QRect(QPoint(-1, -1), plan.passes.stageSize + QSize(2, 2));
             filterJobs.push_back(job);
             filtered.region = job.region;
             filtered.made = true;
             filtered.serial = plan.frame->serial;
-            filtered.scale = plan.scale;
+            filtered.scale = plan.passes.scale;
             filtered.filter = plan.filter;
-            filtered.margin = plan.margin;
+            filtered.margin = plan.passes.margin;
         }
         const Atlas& atlas = shownFromStage ? m_stageAtlas : m_resultAtlas;
         const AtlasPage& page = atlas.pages[size_t(shown.page)];
         filteredTextures[plan.layer] = page.textures[shownFromStage ? 2 : 0];
         filteredAreas[plan.layer] = PictureArea(shown.rect, shownFromStage ? filtered.margin : 0, page.size);
     }
+    // Blurs are worked out on the CPU where they can be; the passes draw the rest.
+    std::erase_if(filterJobs, [this](const FilterJob& job) { return BlurOnCpu(job); });
     if (!filterJobs.empty()) {
         GLint previousFramebuffer = 0;
         glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "viewer/cpu_blur.h"
 #include "viewer/face_layer.h"
 #include "viewer/face_shaders.h"
+#include "viewer/filter_stage_plan.h"
+#include "viewer/row_workers.h"
 
 #include <QOpenGLExtraFunctions>
 #include <QRect>
@@ -35,6 +38,10 @@ public:
     // Compiles the shaders in the current context; false (with the reason) when it cannot.
     bool Initialize();
     const QString& LastError() const { return m_lastError; }
+
+    // Whether blurs of frames in memory are worked out on the CPU (the default) rather than by
+    // the stage and blur passes: on a software renderer those passes cost more than the faces.
+    void SetBlurOnCpu(bool onCpu) { m_blurOnCpu = onCpu; }
 
     // Draws the layers, in order, into the bound frame buffer of the given size: black, then
     // the canvas scaled into the viewport (frame buffer pixels, top-left origin).
@@ -104,15 +111,7 @@ private:
         const CVideoFrame* frame = nullptr;
         int format = 0; // of the filter programs
         ItemFilter filter;
-        int radius = 0;
-        int scale = 1; // of the result
-        int stageScale = 1;
-        int reach = 0;
-        int margin = 0;
-        double blockAcross = 1.0;
-        double blockDown = 1.0;
-        QSize stageSize; // margin included
-        QSize resultSize; // empty for a blur, which is shown from its stage
+        FilterStagePlan passes;
         // The stage's texels (its own coordinates, the texel around it included) to be drawn:
         // the part of a blur that the face can show, the whole for the other filters.
         QRect region;
@@ -133,6 +132,9 @@ private:
     // sharpened or edge picture; each page's target is bound once for all its faces.
     void DrawFilterStep(const std::vector<FilterJob>& jobs, int step);
     void DrawFilterPass(const FilterJob& job, int step);
+    // Works out a blur on the CPU and uploads it where the blur-down pass would have drawn it;
+    // false (nothing done) for what only the passes draw.
+    bool BlurOnCpu(const FilterJob& job);
     GLuint MakeTexture(QSize size, GLenum internalFormat);
 
     std::map<FaceShaderKey, std::unique_ptr<QOpenGLShaderProgram>> m_facePrograms;
@@ -146,6 +148,11 @@ private:
     std::map<int32_t, FaceTextures> m_textures;
     QString m_lastError;
     bool m_initialized = false;
+    bool m_blurOnCpu = true;
+    CpuBlurScratch m_cpuBlurScratch;
+    std::vector<uint8_t> m_cpuBlurred;
+    // Made with the first blur worked out on the CPU; its threads are joined with the renderer.
+    std::unique_ptr<CRowWorkers> m_blurWorkers;
 };
 
 // The GUIDE overlay: each face's outline in its colour, its number in the middle and a handle

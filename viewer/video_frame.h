@@ -45,3 +45,7 @@ struct CVideoFrame {
 };
 
 using VideoFramePtr = std::shared_ptr<const CVideoFrame>;
+
+// The RGB of a YUV frame's Y'CbCr (each 0..1 after subtracting `offset`) for its matrix and
+// range: a column-major 3 x 3 matrix whose columns are what Y, Cb and Cr add to R, G and B.
+std::array<float, 9> YuvMatrix(const CVideoFrame& frame, std::array<float, 3>& offset);
