@@ -27,7 +27,9 @@ class QPainter;
 // texels (blur, sharpen, edges) are drawn first into a picture, once per new frame: of the
 // frame's size, or for blur and sharpen of a half or a quarter of it when the face shows the
 // picture at least that much smaller (the blur's radius shrinks with it, so the face looks the
-// same). Needs a current context with OpenGL 3.3; Mesa's software renderer will do.
+// same); a blur of a frame in memory is worked out alike on the CPU by a few threads of the
+// renderer's own and uploaded. Needs a current context with OpenGL 3.3; Mesa's software renderer
+// will do.
 class CFaceRenderer : protected QOpenGLExtraFunctions {
 public:
     CFaceRenderer();

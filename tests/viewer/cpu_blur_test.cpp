@@ -47,6 +47,14 @@ struct Picture {
     }
 };
 
+// The frame shown turned by clockwise quarter turns: its size as shown is that of the planes turned.
+void Turned(CVideoFrame& frame, int quarterTurns)
+{
+    frame.quarterTurns = quarterTurns;
+    frame.width = quarterTurns % 2 ? frame.planes[0].height : frame.planes[0].width;
+    frame.height = quarterTurns % 2 ? frame.planes[0].width : frame.planes[0].height;
+}
+
 // RGBA texels, some of them partly transparent (a blur mixes them premultiplied).
 Picture RgbaPicture(int w, int h, int quarterTurns)
 {
@@ -70,10 +78,8 @@ Picture RgbaPicture(int w, int h, int quarterTurns)
     auto frame = std::make_shared<CVideoFrame>();
     frame->format = CVideoFrame::Format::Rgba;
     frame->planes[0] = { bytes->data(), w * 4, w, h };
+    Turned(*frame, quarterTurns);
     frame->owner = bytes;
-    frame->quarterTurns = quarterTurns;
-    frame->width = quarterTurns % 2 ? h : w;
-    frame->height = quarterTurns % 2 ? w : h;
     picture.frame = frame;
     return picture;
 }
@@ -130,10 +136,8 @@ Picture YuvPicture(int w, int h, int quarterTurns, CVideoFrame::Matrix matrix, b
     frame->planes[0] = { luma, w, w, h };
     frame->planes[1] = { cb, cw, cw, ch };
     frame->planes[2] = { cr, cw, cw, ch };
+    Turned(*frame, quarterTurns);
     frame->owner = bytes;
-    frame->quarterTurns = quarterTurns;
-    frame->width = quarterTurns % 2 ? h : w;
-    frame->height = quarterTurns % 2 ? w : h;
     picture.frame = frame;
     return picture;
 }
