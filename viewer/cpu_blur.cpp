@@ -9,6 +9,11 @@
 
 namespace {
 
+// The floats of the blur across kept at a time (16 MB), in strips of rows of the region (see
+// BlurOnCpu): the stage of a movie frame fits in one, a large picture takes a few.
+constexpr size_t kStripFloats = size_t(4) << 20;
+constexpr int kMinStripRows = 64;
+
 // Where the texels of a stage row (or the rows of a stage column) read the picture along one
 // direction: for each of their samples the two picture texels whose mean the sample is (the same
 // one twice where a sample is one texel) and, for YUV, the chroma texel. Worked out once per
@@ -286,7 +291,8 @@ void BlurOnCpu(const CVideoFrame& frame,
     const int width = right - left + 1;
     const int reach = plan.reach;
     const int taps = 2 * reach + 1;
-    // The blur across is needed on every stage row the blur down reaches.
+    // The blur across is needed on every stage row the blur down reaches; the samples of those
+    // rows are worked out once for all strips.
     const int acrossTop = std::max(top - reach, 0);
     const int acrossBottom = std::min(bottom + reach, stage.height() - 1);
     const int acrossRows = acrossBottom - acrossTop + 1;
@@ -313,54 +319,64 @@ void BlurOnCpu(const CVideoFrame& frame,
     const std::vector<float> downWeights = tapWeights(plan.blockDown);
 
     const size_t rowFloats = 4 * size_t(width);
-    scratch.across.resize(rowFloats * size_t(acrossRows));
-    workers.Run(acrossRows, [&](int first, int end) {
-        std::vector<float> stageRow(4 * size_t(width + 2 * reach));
-        RowScratch rowScratch;
-        std::vector<const float*> shifted(static_cast<size_t>(taps));
-        for (int t = 0; t < taps; ++t)
-            shifted[size_t(t)] = stageRow.data() + 4 * size_t(t);
-        for (int r = first; r < end; ++r) {
-            if (yuv)
-                StageRowYuv(frame, across, down, size_t(r), matrix, offset, rowScratch, stageRow.data());
-            else
-                StageRowRgba(frame, across, down, size_t(r), stageRow.data());
-            WeightedSum(shifted.data(), acrossWeights.data(), taps, rowFloats,
-                scratch.across.data() + size_t(r) * rowFloats);
-        }
-    });
-
     const size_t outRowBytes = 4 * size_t(shown.width());
     out.resize(outRowBytes * size_t(shown.height()));
     // Texels of the region before the first one worked out: the texel around the stage, if any.
     const int lead = left - shown.left();
     const bool inRow = lead >= 0 && lead + width <= shown.width();
-    workers.Run(shown.height(), [&](int first, int end) {
-        std::vector<float> blurred(rowFloats);
-        std::vector<uint8_t> bytes(inRow ? 0 : rowFloats);
-        std::vector<const float*> rows(static_cast<size_t>(taps));
-        for (int r = first; r < end; ++r) {
-            const int y = std::clamp(shown.top() + r, 0, stage.height() - 1);
-            for (int t = 0; t < taps; ++t) {
-                const int source = std::clamp(y + t - reach, 0, stage.height() - 1) - acrossTop;
-                rows[size_t(t)] = scratch.across.data() + size_t(source) * rowFloats;
+    // Strip after strip of rows of the region, each with the rows of the blur across that its
+    // blur down reads: the floats kept stay few (and in the cache) for a picture of any size.
+    const int stripRows = std::max(kMinStripRows, int(kStripFloats / rowFloats));
+    for (int stripFirst = 0; stripFirst < shown.height(); stripFirst += stripRows) {
+        const int stripEnd = std::min(stripFirst + stripRows, shown.height());
+        const int firstRow = std::clamp(shown.top() + stripFirst, 0, stage.height() - 1);
+        const int lastRow = std::clamp(shown.top() + stripEnd - 1, 0, stage.height() - 1);
+        const int stripAcrossTop = std::max(firstRow - reach, 0);
+        const int stripAcrossRows = std::min(lastRow + reach, stage.height() - 1) - stripAcrossTop + 1;
+        scratch.across.resize(rowFloats * size_t(stripAcrossRows));
+        workers.Run(stripAcrossRows, [&](int first, int end) {
+            std::vector<float> stageRow(4 * size_t(width + 2 * reach));
+            RowScratch rowScratch;
+            std::vector<const float*> shifted(static_cast<size_t>(taps));
+            for (int t = 0; t < taps; ++t)
+                shifted[size_t(t)] = stageRow.data() + 4 * size_t(t);
+            for (int r = first; r < end; ++r) {
+                const size_t row = size_t(stripAcrossTop - acrossTop + r);
+                if (yuv)
+                    StageRowYuv(frame, across, down, row, matrix, offset, rowScratch, stageRow.data());
+                else
+                    StageRowRgba(frame, across, down, row, stageRow.data());
+                WeightedSum(shifted.data(), acrossWeights.data(), taps, rowFloats,
+                    scratch.across.data() + size_t(r) * rowFloats);
             }
-            WeightedSum(rows.data(), downWeights.data(), taps, rowFloats, blurred.data());
-            uint8_t* line = out.data() + size_t(r) * outRowBytes;
-            uint8_t* texels = inRow ? line + 4 * size_t(lead) : bytes.data();
-            ToBytes(blurred.data(), rowFloats, texels);
-            // The texel around the stage repeats its edge texel.
-            if (inRow) {
-                if (lead > 0)
-                    std::memcpy(line, texels, 4);
-                if (lead + width < shown.width())
-                    std::memcpy(texels + rowFloats, texels + rowFloats - 4, 4);
-                continue;
+        });
+        workers.Run(stripEnd - stripFirst, [&](int first, int end) {
+            std::vector<float> blurred(rowFloats);
+            std::vector<uint8_t> bytes(inRow ? 0 : rowFloats);
+            std::vector<const float*> rows(static_cast<size_t>(taps));
+            for (int r = stripFirst + first; r < stripFirst + end; ++r) {
+                const int y = std::clamp(shown.top() + r, 0, stage.height() - 1);
+                for (int t = 0; t < taps; ++t) {
+                    const int source = std::clamp(y + t - reach, 0, stage.height() - 1) - stripAcrossTop;
+                    rows[size_t(t)] = scratch.across.data() + size_t(source) * rowFloats;
+                }
+                WeightedSum(rows.data(), downWeights.data(), taps, rowFloats, blurred.data());
+                uint8_t* line = out.data() + size_t(r) * outRowBytes;
+                uint8_t* texels = inRow ? line + 4 * size_t(lead) : bytes.data();
+                ToBytes(blurred.data(), rowFloats, texels);
+                // The texel around the stage repeats its edge texel.
+                if (inRow) {
+                    if (lead > 0)
+                        std::memcpy(line, texels, 4);
+                    if (lead + width < shown.width())
+                        std::memcpy(texels + rowFloats, texels + rowFloats - 4, 4);
+                    continue;
+                }
+                for (int x = 0; x < shown.width(); ++x) {
+                    const int column = std::clamp(shown.left() + x, 0, stage.width() - 1) - left;
+                    std::memcpy(line + 4 * size_t(x), bytes.data() + 4 * size_t(column), 4);
+                }
             }
-            for (int x = 0; x < shown.width(); ++x) {
-                const int column = std::clamp(shown.left() + x, 0, stage.width() - 1) - left;
-                std::memcpy(line + 4 * size_t(x), bytes.data() + 4 * size_t(column), 4);
-            }
-        }
-    });
+        });
+    }
 }

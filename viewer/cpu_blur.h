@@ -20,7 +20,7 @@ bool CanBlurOnCpu(const CVideoFrame& frame);
 
 // Memory the passes reuse from one frame to the next.
 struct CpuBlurScratch {
-    std::vector<float> across; // the blur across of every row the blur down reads
+    std::vector<float> across; // the blur across of the rows one strip of the blur down reads
 };
 
 // The blurred stage over `region` (the stage's own texels; the texel around the stage, which

@@ -217,6 +217,8 @@ struct BlurCase {
     bool partOnly; // only the middle of the stage is asked for
     CVideoFrame::Matrix matrix = CVideoFrame::Matrix::Bt709;
     bool fullRange = false;
+    // The planes' size: whole blocks at every reduction, chroma of half the size.
+    QSize planes = QSize(96, 64);
 };
 
 // Every case is worked out by the pool and by the calling thread alone; both must give the same
@@ -238,19 +240,25 @@ TEST(CpuBlur, LooksAsTheDocumentedGaussianAtTheFacesSize)
             true },
         { "yuv r50 reduced by 16 turned thrice", true, 50, 1, 3, false },
         { "rgba r50 on a quarter-size face, a part", false, 50, 4, 1, true },
+        // Larger than the rows worked out at a time.
+        { "rgba r4 exact, large, a part", false, 4, 1, 0, true, CVideoFrame::Matrix::Bt709, false,
+            QSize(2400, 1500) },
+        { "yuv r2 exact, large, turned once", true, 2, 1, 1, false, CVideoFrame::Matrix::Bt709, false,
+            QSize(1200, 1000) },
     };
     CRowWorkers pool(3);
     CRowWorkers alone(0);
     for (const BlurCase& c : cases) {
         SCOPED_TRACE(c.name);
-        // Planes of 96 x 64 texels: whole blocks at every reduction, chroma of half the size.
-        const Picture picture = c.yuv ? YuvPicture(96, 64, c.quarterTurns, c.matrix, c.fullRange)
-                                      : RgbaPicture(96, 64, c.quarterTurns);
+        const int w = c.planes.width();
+        const int h = c.planes.height();
+        const Picture picture = c.yuv ? YuvPicture(w, h, c.quarterTurns, c.matrix, c.fullRange)
+                                      : RgbaPicture(w, h, c.quarterTurns);
         ASSERT_TRUE(CanBlurOnCpu(*picture.frame));
         ItemFilter filter;
         filter.kind = FilterKind::Blur;
         filter.params[0] = float(c.radius);
-        const std::optional<FilterStagePlan> plan = PlanFilterStage(filter, QSize(96, 64), c.faceScale);
+        const std::optional<FilterStagePlan> plan = PlanFilterStage(filter, c.planes, c.faceScale);
         ASSERT_TRUE(plan.has_value());
         const QSize stage = plan->stageSize;
         const QRect whole(QPoint(-1, -1), stage + QSize(2, 2));
@@ -304,12 +312,12 @@ TEST(CpuBlur, LooksAsTheDocumentedGaussianAtTheFacesSize)
                           return Rgba { t[0] / 255.0, t[1] / 255.0, t[2] / 255.0, t[3] / 255.0 };
                       });
                 // The documented blur over the texels the face's pixel covers.
-                const int x0 = int(std::lround(point.x() * 96 - c.faceScale / 2.0));
-                const int y0 = int(std::lround(point.y() * 64 - c.faceScale / 2.0));
+                const int x0 = int(std::lround(point.x() * w - c.faceScale / 2.0));
+                const int y0 = int(std::lround(point.y() * h - c.faceScale / 2.0));
                 Rgba expected;
                 for (int y = y0; y < y0 + c.faceScale; ++y) {
                     for (int x = x0; x < x0 + c.faceScale; ++x) {
-                        const Rgba& t = expectedBlur[size_t(y * 96 + x)];
+                        const Rgba& t = expectedBlur[size_t(y * w + x)];
                         const double k = 1.0 / (c.faceScale * c.faceScale);
                         expected = { expected.r + k * t.r, expected.g + k * t.g, expected.b + k * t.b,
                             expected.a + k * t.a };
